@@ -1,0 +1,5 @@
+#include "Error.h"
+
+TError ListIndexError(int index) {
+    return TError("List index out of bounds (" + std::to_string(index) + ")");
+}

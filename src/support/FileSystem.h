@@ -1,0 +1,31 @@
+#pragma once
+// The few file-system operations the program needs, over Win32 on Windows and POSIX
+// elsewhere. Paths are ANSI texts; failures raise TError with the path and the system's
+// own reason.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Creates the folder and every missing parent; an empty path is an error.
+void ForceDirectories(const std::string& folder);
+
+// Folder part of a path: everything up to and including the last "\", "/" or ":".
+std::string ExtractFilePath(const std::string& path);
+
+// Size of the first directory entry matching path (wildcards allowed), or nothing.
+std::optional<std::uint64_t> FindEntrySize(const std::string& path);
+
+// The whole file as bytes.
+std::string ReadAllBytes(const std::string& path);
+
+// Replaces the file's content atomically: the bytes go to a temporary file in the same
+// folder, are flushed to disk, and only then take the old file's place. On any failure
+// the old file is left exactly as it was and the temporary file is removed.
+void ReplaceFileContent(const std::string& path, const std::string& bytes);
+
+// Text of the last system error, for messages.
+std::string LastSystemErrorText();

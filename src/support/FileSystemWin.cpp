@@ -1,0 +1,110 @@
+// Win32 side of FileSystem.h (ANSI calls), used by the Windows build.
+#include "Error.h"
+#include "FileSystem.h"
+#include "WinHandles.h"
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+    throw TError(what + " \"" + path + "\": " + LastSystemErrorText());
+}
+
+std::string StripTrailingSeparators(std::string folder) {
+    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/') &&
+           folder[folder.size() - 2] != ':')
+        folder.pop_back();
+    return folder;
+}
+
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+
+} // namespace
+
+std::string LastSystemErrorText() {
+    const DWORD code = ::GetLastError();
+    char text[512] = {};
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                               nullptr, code, 0, text, sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' ||
+                     text[n - 1] == '.'))
+        text[--n] = '\0';
+    return n > 0 ? std::string(text, n) : "system error " + std::to_string(code);
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ForceDirectories(const std::string& folder) {
+    const std::string dir = StripTrailingSeparators(folder);
+    if (dir.empty())
+        throw TError("Cannot create a folder without a name");
+    if (DirectoryExists(dir))
+        return;
+    const std::string parent = ExtractFilePath(dir);
+    if (!parent.empty() && StripTrailingSeparators(parent) != dir)
+        ForceDirectories(parent);
+    if (!::CreateDirectoryA(dir.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        Fail("Cannot create folder", dir);
+}
+
+std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
+    WIN32_FIND_DATAA data{};
+    UniqueFindHandle find(::FindFirstFileA(path.c_str(), &data));
+    if (!find)
+        return std::nullopt;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::string ReadAllBytes(const std::string& path) {
+    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        Fail("Cannot open file", path);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr))
+            Fail("Cannot read file", path);
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    return bytes;
+}
+
+void ReplaceFileContent(const std::string& path, const std::string& bytes) {
+    const std::string temp = path + ".~tmp";
+    auto failAndClean = [&](const std::string& what) {
+        const DWORD saved = ::GetLastError();
+        ::DeleteFileA(temp.c_str());
+        ::SetLastError(saved);
+        Fail(what, path);
+    };
+    {
+        UniqueHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            Fail("Cannot create file", path);
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD n = 0;
+            if (!::WriteFile(file.get(), bytes.data() + done,
+                             static_cast<DWORD>(bytes.size() - done), &n, nullptr))
+                failAndClean("Cannot write file");
+            done += n;
+        }
+        if (!::FlushFileBuffers(file.get()))
+            failAndClean("Cannot write file");
+    }
+    if (!::MoveFileExA(temp.c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        failAndClean("Cannot replace file");
+}

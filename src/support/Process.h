@@ -1,0 +1,19 @@
+#pragma once
+// Starting other programs (Windows only).
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Longest command line RunAndWait accepts.
+constexpr size_t MaxCommandLineLength = 512;
+
+// Hands target (a document path or an address) to the shell's default action.
+// The outcome is not examined and nothing is reported.
+void OpenDocument(const std::string& target, HWND owner = nullptr);
+
+// Runs the command line in a console of its own, shown as showState, and waits without
+// time limit for it to end. Returns the child's exit code, or -1 when it cannot be
+// started (a command line over MaxCommandLineLength characters is refused with -1).
+int RunAndWait(const std::string& commandLine, std::uint16_t showState);

@@ -1,0 +1,73 @@
+#include "Strings.h"
+
+#include <algorithm>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+bool IsLeadByte(char c) {
+#ifdef _WIN32
+    return IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(c)) != 0;
+#else
+    (void)c;
+    return false;
+#endif
+}
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+char LowerAnsi(char c) {
+#ifdef _WIN32
+    // The system locale decides what the lower case of an ANSI letter is.
+    return static_cast<char>(reinterpret_cast<UINT_PTR>(
+        CharLowerA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(c))))));
+#else
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+#endif
+}
+
+} // namespace
+
+int CharPosFrom(char c, const std::string& s, int start) {
+    if (start < 1 || static_cast<size_t>(start) > s.size())
+        return 0;
+    const size_t found = s.find(c, static_cast<size_t>(start - 1));
+    return found == std::string::npos ? 0 : static_cast<int>(found) + 1;
+}
+
+std::string CopyFrom(const std::string& s, int p) {
+    if (p < 1)
+        p = 1;
+    if (static_cast<size_t>(p) > s.size())
+        return {};
+    return s.substr(static_cast<size_t>(p - 1));
+}
+
+TSplit SplitAt(const std::string& s, const std::string& separator) {
+    if (!separator.empty()) {
+        for (size_t i = 0; i + separator.size() <= s.size();) {
+            if (s.compare(i, separator.size(), separator) == 0)
+                return {s.substr(0, i), s.substr(i + separator.size())};
+            // A trail byte is never the start of a match.
+            i += (IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1;
+        }
+    }
+    return {s, {}};
+}
+
+TSplit SplitNameValue(const std::string& s) { return SplitAt(s, "="); }
+
+std::string Trim(const std::string& s) {
+    const auto first = std::find_if_not(s.begin(), s.end(), IsBlankOrControl);
+    const auto last = std::find_if_not(s.rbegin(), s.rend(), IsBlankOrControl).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return LowerAnsi(x) == LowerAnsi(y); });
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Character and substring helpers. Texts are ANSI byte strings; positions count from 1.
+
+#include <string>
+
+// Position of the first c in s at or after start; 0 when there is none or start is past the end.
+int CharPosFrom(char c, const std::string& s, int start);
+
+// The text from position p to the end; empty when p is past the end.
+std::string CopyFrom(const std::string& s, int p);
+
+struct TSplit {
+    std::string Left;
+    std::string Right;
+};
+
+// Splits s at the first occurrence of separator (never inside a multi-byte character).
+// Without a separator the left part is s and the right part is empty.
+TSplit SplitAt(const std::string& s, const std::string& separator);
+
+// SplitAt with "=": "name=value" gives name and value.
+TSplit SplitNameValue(const std::string& s);
+
+// Removes every leading and trailing character whose code is 32 or less.
+std::string Trim(const std::string& s);
+
+// Case-insensitive equality of two ANSI texts.
+bool SameText(const std::string& a, const std::string& b);

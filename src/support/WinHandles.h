@@ -1,0 +1,47 @@
+#pragma once
+// Owners for the Win32 handles the program opens: each closes its handle exactly once.
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Handle, auto Close, auto Invalid> class TUniqueWinHandle {
+  public:
+    TUniqueWinHandle() = default;
+    explicit TUniqueWinHandle(Handle h) : handle_(h) {}
+    ~TUniqueWinHandle() { reset(); }
+    TUniqueWinHandle(TUniqueWinHandle&& other) noexcept : handle_(other.release()) {}
+    TUniqueWinHandle& operator=(TUniqueWinHandle&& other) noexcept {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    TUniqueWinHandle(const TUniqueWinHandle&) = delete;
+    TUniqueWinHandle& operator=(const TUniqueWinHandle&) = delete;
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Invalid() && handle_ != Handle{}; }
+    Handle release() { return std::exchange(handle_, Invalid()); }
+    void reset(Handle h = Invalid()) {
+        if (*this)
+            Close(handle_);
+        handle_ = h;
+    }
+
+  private:
+    Handle handle_ = Invalid();
+};
+
+namespace WinHandleDetail {
+inline HANDLE NoHandle() { return INVALID_HANDLE_VALUE; }
+inline HANDLE NullHandle() { return nullptr; }
+inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
+inline void CloseFind(HANDLE h) { ::FindClose(h); }
+} // namespace WinHandleDetail
+
+// A kernel object handle (file, process, thread ...).
+using UniqueHandle =
+    TUniqueWinHandle<HANDLE, WinHandleDetail::CloseKernelHandle, WinHandleDetail::NoHandle>;
+// A FindFirstFile search.
+using UniqueFindHandle =
+    TUniqueWinHandle<HANDLE, WinHandleDetail::CloseFind, WinHandleDetail::NoHandle>;

@@ -1,0 +1,122 @@
+#include "editor/AddressRules.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+TEST(ParseIntDef, ConvertsDecimalAndHexadecimalOrGivesTheDefault) {
+    constexpr int D = -99;
+    struct Case {
+        std::string text;
+        int expected;
+    } cases[] = {
+        {"0", 0},
+        {"010", 10},
+        {"+7", 7},
+        {"-0", 0},
+        {"  42", 42},
+        {"$FF", 255},
+        {"0xff", 255},
+        {"0XFF", 255},
+        {"xff", 255},
+        {"Xa", 10},
+        {"-$10", -16},
+        {"+0x1F", 31},
+        {"$FFFFFFFF", -1},
+        {"$80000000", INT_MIN},
+        {"$000000001", 1}, // leading zeros do not count against the 32 bits
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"2147483648", D},
+        {"-2147483649", D},
+        {"99999999999", D},
+        {"$100000000", D},
+        {"", D},
+        {"   ", D},
+        {"$", D},
+        {"0x", D},
+        {"-", D},
+        {"+", D},
+        {"12 ", D},
+        {"\t12", D},
+        {"- 5", D},
+        {"1.5", D},
+        {"--1", D},
+        {"+-1", D},
+        {"abc", D},
+        {"$FG", D},
+        {"0x-1", D},
+        {"00x1", D},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, ParseIntDef(c.text, D)) << "\"" << c.text << "\"";
+}
+
+TEST(IsPositiveInt, HoldsOnlyForNumbersAboveZero) {
+    struct Case {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {"", false}, {"0", false},  {"-5", false}, {"12 ", false}, {"abc", false},
+        {"1", true}, {"+1", true},  {" 7", true},  {"$10", true},  {"99999", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, IsPositiveInt(c.text)) << "\"" << c.text << "\"";
+}
+
+TEST(IsValidIP, AcceptsDottedQuadsOfFifteenCharactersAtMost) {
+    struct Case {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {"0.0.0.0", true},
+        {"255.255.255.255", true},
+        {"192.168.0.10", true},
+        {"010.001.000.001", true},
+        {"+1.2.3.4", true},
+        {"-0.1.2.3", true},
+        {"$FF.0.0.1", true},
+        {"0x1F.0.0.1", true},
+        {"1. 2.3.4", true},
+        {"256.1.1.1", false},
+        {"1.2.3", false},
+        {"1.2.3.4.5", false},
+        {"1.2.3.4.", false},
+        {".1.2.3", false},
+        {"1..2.3", false},
+        {"1 .2.3.4", false},
+        {"1.2.3.4 ", false},
+        {"-1.2.3.4", false},
+        {"0010.001.000.01", true},   // decimal groups, leading zeros allowed
+        {"1.2.3.4         ", false}, // 16 characters
+        {"0001.0001.001.01", false}, // 16 characters of valid groups
+        {"", false},
+        {"a.b.c.d", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, IsValidIP(c.text)) << "\"" << c.text << "\"";
+}
+
+TEST(CheckProxy, TellsWhichOfTheFiveOutcomesHolds) {
+    struct Case {
+        std::string typed;
+        TProxyCheck expected;
+    } cases[] = {
+        {"", TProxyCheck::Empty},
+        {"  \t ", TProxyCheck::Empty},
+        {"1.2.3.4", TProxyCheck::NoPort},
+        {":8080", TProxyCheck::NoHost},
+        {"1.2.3.4:", TProxyCheck::BadPort},
+        {"1.2.3.4:0", TProxyCheck::BadPort},
+        {"1.2.3.4:-1", TProxyCheck::BadPort},
+        {"1.2.3.4:abc", TProxyCheck::BadPort},
+        {"1.2.3.4:8080 ", TProxyCheck::BadPort}, // the port is read untrimmed
+        {"1.2.3.4:8080", TProxyCheck::Accepted},
+        {"proxy.example:$1F", TProxyCheck::Accepted},
+        {"h:99999", TProxyCheck::Accepted},
+        {"  :8080", TProxyCheck::Accepted}, // the colon is not first in the text as typed
+        {" 1.2.3.4:8080", TProxyCheck::Accepted},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, CheckProxy(c.typed)) << "\"" << c.typed << "\"";
+}
