@@ -95,7 +95,9 @@ bool IsValidIP(const std::string& text) {
     return rest.empty();
 }
 
-bool IsPositiveInt(const std::string& text) { return ParseIntDef(text, 0) > 0; }
+bool IsPositiveInt(const std::string& text) {
+    return ParseIntDef(text, 0) > 0;
+}
 
 TProxyCheck CheckProxy(const std::string& typed) {
     if (Trim(typed).empty())
@@ -105,6 +107,5 @@ TProxyCheck CheckProxy(const std::string& typed) {
         return TProxyCheck::NoPort;
     if (colon == 1)
         return TProxyCheck::NoHost;
-    return IsPositiveInt(CopyFrom(typed, colon + 1)) ? TProxyCheck::Accepted
-                                                     : TProxyCheck::BadPort;
+    return IsPositiveInt(CopyFrom(typed, colon + 1)) ? TProxyCheck::Accepted : TProxyCheck::BadPort;
 }

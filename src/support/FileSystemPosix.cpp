@@ -40,7 +40,9 @@ std::string StripTrailingSeparators(std::string folder) {
 
 } // namespace
 
-std::string LastSystemErrorText() { return std::strerror(errno); }
+std::string LastSystemErrorText() {
+    return std::strerror(errno);
+}
 
 bool FileExists(const std::string& path) {
     struct stat st {};

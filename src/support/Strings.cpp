@@ -17,7 +17,9 @@ bool IsLeadByte(char c) {
 #endif
 }
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 char LowerAnsi(char c) {
 #ifdef _WIN32
@@ -58,7 +60,9 @@ TSplit SplitAt(const std::string& s, const std::string& separator) {
     return {s, {}};
 }
 
-TSplit SplitNameValue(const std::string& s) { return SplitAt(s, "="); }
+TSplit SplitNameValue(const std::string& s) {
+    return SplitAt(s, "=");
+}
 
 std::string Trim(const std::string& s) {
     const auto first = std::find_if_not(s.begin(), s.end(), IsBlankOrControl);
@@ -67,7 +71,7 @@ std::string Trim(const std::string& s) {
 }
 
 bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return LowerAnsi(x) == LowerAnsi(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAnsi(x) == LowerAnsi(y);
+           });
 }

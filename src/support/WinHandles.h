@@ -33,10 +33,18 @@ template <typename Handle, auto Close, auto Invalid> class TUniqueWinHandle {
 };
 
 namespace WinHandleDetail {
-inline HANDLE NoHandle() { return INVALID_HANDLE_VALUE; }
-inline HANDLE NullHandle() { return nullptr; }
-inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void CloseFind(HANDLE h) { ::FindClose(h); }
+inline HANDLE NoHandle() {
+    return INVALID_HANDLE_VALUE;
+}
+inline HANDLE NullHandle() {
+    return nullptr;
+}
+inline void CloseKernelHandle(HANDLE h) {
+    ::CloseHandle(h);
+}
+inline void CloseFind(HANDLE h) {
+    ::FindClose(h);
+}
 } // namespace WinHandleDetail
 
 // A kernel object handle (file, process, thread ...).

@@ -57,8 +57,8 @@ TEST(IsPositiveInt, HoldsOnlyForNumbersAboveZero) {
         std::string text;
         bool expected;
     } cases[] = {
-        {"", false}, {"0", false},  {"-5", false}, {"12 ", false}, {"abc", false},
-        {"1", true}, {"+1", true},  {" 7", true},  {"$10", true},  {"99999", true},
+        {"", false}, {"0", false}, {"-5", false}, {"12 ", false}, {"abc", false},
+        {"1", true}, {"+1", true}, {" 7", true},  {"$10", true},  {"99999", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, IsPositiveInt(c.text)) << "\"" << c.text << "\"";

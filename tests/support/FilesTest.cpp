@@ -24,8 +24,16 @@ TEST(Files, ReadFileTextReturnsTheBytesUpToTheEndOfText) {
         std::string expected;
     } cases[] = {
         {"line ends unchanged", "a\r\nb\nc\r", "a\r\nb\nc\r"},
-        {"byte 26 ends the text", std::string("abc\x1a" "def", 7), "abc"},
-        {"byte 26 first", std::string("\x1a" "abc", 4), ""},
+        {"byte 26 ends the text",
+         std::string("abc\x1a"
+                     "def",
+                     7),
+         "abc"},
+        {"byte 26 first",
+         std::string("\x1a"
+                     "abc",
+                     4),
+         ""},
         {"a NUL is content", std::string("a\0b", 3), std::string("a\0b", 3)},
         {"empty file", "", ""},
     };

@@ -9,9 +9,9 @@ TEST(Strings, CharPosFromFindsFirstMatchAtOrAfterStart) {
         int start;
         int expected;
     } cases[] = {
-        {':', "", 1, 0},           {'.', "1.2", 1, 2},         {'.', "1.2", 3, 0},
-        {'.', "1.2", 4, 0},        {'.', "1.2.3", 3, 4},       {':', "host:80", 1, 5},
-        {'x', "abc", 1, 0},        {'a', "abc", 0, 0},         {'c', "abc", 3, 3},
+        {':', "", 1, 0},    {'.', "1.2", 1, 2},   {'.', "1.2", 3, 0},
+        {'.', "1.2", 4, 0}, {'.', "1.2.3", 3, 4}, {':', "host:80", 1, 5},
+        {'x', "abc", 1, 0}, {'a', "abc", 0, 0},   {'c', "abc", 3, 3},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, CharPosFrom(c.c, c.s, c.start))
@@ -24,8 +24,11 @@ TEST(Strings, CopyFromTakesTheTail) {
         int p;
         std::string expected;
     } cases[] = {
-        {"1.2.3.4:8080", 9, "8080"}, {"1.2.3.4:8080", 13, ""}, {"1.2.3.4:8080", 1, "1.2.3.4:8080"},
-        {"", 1, ""},                 {"abc", 3, "c"},
+        {"1.2.3.4:8080", 9, "8080"},
+        {"1.2.3.4:8080", 13, ""},
+        {"1.2.3.4:8080", 1, "1.2.3.4:8080"},
+        {"", 1, ""},
+        {"abc", 3, "c"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, CopyFrom(c.s, c.p)) << "\"" << c.s << "\" from " << c.p;

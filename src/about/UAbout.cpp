@@ -1,0 +1,73 @@
+#include "UAbout.h"
+
+#include "support/Process.h"
+#include "support/Version.h"
+
+namespace {
+constexpr const char* AboutClassName = "TAboutForm";
+
+std::string OwnExecutablePath() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+} // namespace
+
+TAboutForm::TAboutForm(HWND owner) {
+    RegisterFormClass(AboutClassName);
+    CreateForm(AboutClassName, "Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
+               240, 168, owner);
+    FormCreate();
+}
+
+void TAboutForm::FormCreate() {
+    versionText_ = FileVersionText(OwnExecutablePath());
+    titleFont_ = DeriveFont(ApplicationFont(), [](LOGFONTA& f) { f.lfHeight = -20; });
+    linkFont_ = DeriveFont(ApplicationFont(), [](LOGFONTA& f) { f.lfUnderline = TRUE; });
+
+    AddLabel("Netvane", 16, 13, titleFont_.font(), 0, idTitle);
+    AddLabel("Version", 130, 24, nullptr, 0, idVersionLabel);
+    AddLabel(versionText_, 168, 24, nullptr, 0, idVersion);
+    Label6 = AddLabel(MakerWebAddress, 17, 78, linkFont_.font(), SS_NOTIFY, idLink);
+    AddControl("BUTTON", "&Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 127, 132, 75, 25,
+               idClose);
+    SetDefaultButton(idClose);
+}
+
+void TAboutForm::Label6Click() {
+    char address[512] = {};
+    ::GetWindowTextA(Label6, address, sizeof address);
+    OpenDocument(address, Handle());
+}
+
+LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == idClose && HIWORD(wParam) == BN_CLICKED) {
+            SetModalResult(mrOk);
+            return 0;
+        }
+        if (LOWORD(wParam) == idLink && HIWORD(wParam) == STN_CLICKED) {
+            Label6Click();
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == Label6) {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            ::SetTextColor(dc, ::GetSysColor(COLOR_HOTLIGHT));
+            ::SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == Label6) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return TForm::HandleMessage(message, wParam, lParam);
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The about box: product name, the running executable's version, the maker's web page.
+
+#include "support/Forms.h"
+
+#include <string>
+
+// The web page the about box links to.
+inline constexpr const char* MakerWebAddress = "https://netvane.org";
+
+class TAboutForm : public TForm {
+  public:
+    // Creates the (hidden) dialog; the version text is read here, once.
+    explicit TAboutForm(HWND owner = nullptr);
+
+    const std::string& VersionText() const { return versionText_; }
+
+    // Control ids, for tests.
+    enum : int { idTitle = 101, idVersionLabel, idVersion, idLink, idClose = IDOK };
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void FormCreate();
+    void Label6Click();
+
+    std::string versionText_;
+    TGdiObject titleFont_;
+    TGdiObject linkFont_;
+    HWND Label6 = nullptr;
+};

@@ -1,0 +1,92 @@
+#include "about/UAbout.h"
+#include "support/Version.h"
+
+#include "GuiTesting.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string OwnPath() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+HWND Item(const TAboutForm& form, int id) {
+    return ::GetDlgItem(form.Handle(), id);
+}
+
+} // namespace
+
+TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
+    TAboutForm form;
+    EXPECT_EQ("Dialog", TextOf(form.Handle()));
+    const SIZE client = ClientSize(form.Handle());
+    EXPECT_EQ(240, client.cx);
+    EXPECT_EQ(168, client.cy);
+
+    struct Expected {
+        int id;
+        std::string text;
+        int left, top;
+    } controls[] = {
+        {TAboutForm::idTitle, "Netvane", 16, 13},
+        {TAboutForm::idVersionLabel, "Version", 130, 24},
+        {TAboutForm::idVersion, "1.1.1.2", 168, 24},
+        {TAboutForm::idLink, MakerWebAddress, 17, 78},
+        {TAboutForm::idClose, "&Close", 127, 132},
+    };
+    for (const auto& c : controls) {
+        HWND control = Item(form, c.id);
+        ASSERT_NE(nullptr, control) << c.text;
+        EXPECT_EQ(c.text, TextOf(control));
+        const RECT bounds = ChildBounds(control);
+        EXPECT_EQ(c.left, bounds.left) << c.text;
+        EXPECT_EQ(c.top, bounds.top) << c.text;
+    }
+    const RECT close = ChildBounds(Item(form, TAboutForm::idClose));
+    EXPECT_EQ(75, close.right - close.left);
+    EXPECT_EQ(25, close.bottom - close.top);
+}
+
+TEST(AboutForm, VersionTextIsTheRunningBinarysVersionResource) {
+    TAboutForm form;
+    EXPECT_EQ(FileVersionText(OwnPath()), form.VersionText());
+    EXPECT_EQ(form.VersionText(), TextOf(Item(form, TAboutForm::idVersion)));
+}
+
+TEST(AboutForm, TitleIsTwentyPixelsHighAndTheLinkUnderlined) {
+    TAboutForm form;
+    LOGFONTA title{}, link{};
+    ::GetObjectA(
+        reinterpret_cast<HFONT>(::SendMessageA(Item(form, TAboutForm::idTitle), WM_GETFONT, 0, 0)),
+        sizeof title, &title);
+    ::GetObjectA(
+        reinterpret_cast<HFONT>(::SendMessageA(Item(form, TAboutForm::idLink), WM_GETFONT, 0, 0)),
+        sizeof link, &link);
+    EXPECT_EQ(20, std::abs(title.lfHeight));
+    EXPECT_TRUE(link.lfUnderline);
+}
+
+TEST(AboutForm, ClosesWithOkByItsButtonAndByEnterAndCancelsByEscape) {
+    TAboutForm form;
+    struct Case {
+        const char* how;
+        std::function<void(HWND)> act;
+        int expected;
+    } cases[] = {
+        {"button", [](HWND w) { Click(::GetDlgItem(w, TAboutForm::idClose)); }, mrOk},
+        {"Enter", [](HWND) { ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0); }, mrOk},
+        {"Escape", [](HWND) { ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }, mrCancel},
+        {"close box", [](HWND w) { ::PostMessageA(w, WM_CLOSE, 0, 0); }, mrCancel},
+    };
+    const std::string version = form.VersionText();
+    for (const auto& c : cases) {
+        TModalScript script("TAboutForm", c.act);
+        EXPECT_EQ(c.expected, form.ShowModal(nullptr)) << c.how;
+        EXPECT_TRUE(script.Ran()) << c.how;
+        EXPECT_FALSE(::IsWindowVisible(form.Handle())) << c.how;
+        EXPECT_EQ(version, TextOf(Item(form, TAboutForm::idVersion))) << c.how;
+    }
+}

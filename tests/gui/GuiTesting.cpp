@@ -1,0 +1,141 @@
+#include "GuiTesting.h"
+
+#include <gtest/gtest.h>
+
+void FlushEvents() {
+    // Other processes' windows and the X server answer asynchronously: wait for quiet.
+    DWORD quietSince = ::GetTickCount();
+    MSG message{};
+    while (::GetTickCount() - quietSince < 50) {
+        if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+            quietSince = ::GetTickCount();
+        } else {
+            ::Sleep(5);
+        }
+    }
+}
+
+std::string TextOf(HWND window) {
+    const int length = ::GetWindowTextLengthA(window);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    ::GetWindowTextA(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+RECT ChildBounds(HWND child) {
+    RECT bounds{};
+    ::GetWindowRect(child, &bounds);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&bounds), 2);
+    return bounds;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+void Click(HWND button) {
+    ::SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+// ---- TMessageBoxRecorder --------------------------------------------------------------
+
+TMessageBoxRecorder::TMessageBoxRecorder(std::deque<int> answers) : answers_(std::move(answers)) {
+    previous_ = SetMessageBoxHandler(
+        [this](HWND, const std::string& text, const std::string& caption, UINT flags) {
+            boxes_.push_back({text, caption, flags});
+            if (answers_.empty())
+                return IDOK;
+            const int answer = answers_.front();
+            answers_.pop_front();
+            return answer;
+        });
+}
+
+TMessageBoxRecorder::~TMessageBoxRecorder() {
+    SetMessageBoxHandler(std::move(previous_));
+}
+
+std::vector<std::string> TMessageBoxRecorder::Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : boxes_)
+        texts.push_back(box.Text);
+    return texts;
+}
+
+// ---- TModalScript ---------------------------------------------------------------------
+
+namespace {
+thread_local TModalScript* activeScript = nullptr;
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+} // namespace
+
+TModalScript::TModalScript(std::string windowClass, std::function<void(HWND)> script,
+                           unsigned timeoutMs)
+    : windowClass_(std::move(windowClass)), script_(std::move(script)) {
+    outer_ = activeScript;
+    activeScript = this;
+    hook_ = ::SetWindowsHookExA(WH_CBT, &TModalScript::CbtHook, nullptr, ::GetCurrentThreadId());
+    watchdogTimer_ = ::SetTimer(nullptr, 0, timeoutMs, &TModalScript::Watchdog);
+}
+
+TModalScript::~TModalScript() {
+    ::UnhookWindowsHookEx(hook_);
+    ::KillTimer(nullptr, watchdogTimer_);
+    if (scriptTimer_)
+        ::KillTimer(nullptr, scriptTimer_);
+    activeScript = outer_;
+}
+
+LRESULT CALLBACK TModalScript::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
+    for (TModalScript* s = activeScript; s; s = s->outer_) {
+        if (code == HCBT_ACTIVATE && !s->ran_ && !s->scriptTimer_) {
+            HWND window = reinterpret_cast<HWND>(wParam);
+            if (ClassOf(window) == s->windowClass_) {
+                s->window_ = window;
+                s->scriptTimer_ = ::SetTimer(nullptr, 0, 1, &TModalScript::RunScript);
+                break;
+            }
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK TModalScript::RunScript(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    for (TModalScript* s = activeScript; s; s = s->outer_) {
+        if (s->scriptTimer_ != timer)
+            continue;
+        s->scriptTimer_ = 0;
+        s->ran_ = true;
+        try {
+            s->script_(s->window_);
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << "modal script failed: " << error.what();
+            ::PostMessageA(s->window_, WM_CLOSE, 0, 0);
+        }
+        return;
+    }
+}
+
+void CALLBACK TModalScript::Watchdog(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    for (TModalScript* s = activeScript; s; s = s->outer_) {
+        if (s->watchdogTimer_ != timer)
+            continue;
+        ADD_FAILURE() << "watchdog: the " << s->windowClass_ << " form did not "
+                      << (s->ran_ ? "close" : "come up") << " in time";
+        if (s->window_)
+            ::PostMessageA(s->window_, WM_CLOSE, 0, 0);
+        return;
+    }
+}
