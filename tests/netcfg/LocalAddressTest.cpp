@@ -1,0 +1,65 @@
+#include "netcfg/LocalAddress.h"
+
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <regex>
+
+namespace {
+
+// Four decimal numbers 0 to 255 without leading zeros, joined by ".".
+bool IsDottedQuad(const std::string& text) {
+    static const std::regex quad("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9][0-9]|[0-9])"
+                                 "(\\.(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9][0-9]|[0-9])){3}");
+    return std::regex_match(text, quad);
+}
+
+// True when this thread may use the sockets layer, that is, a start-up is in force.
+bool SocketsStarted() {
+    char name[64] = {};
+    return ::gethostname(name, sizeof name) == 0 || ::WSAGetLastError() != WSANOTINITIALISED;
+}
+
+// The first address of the host's own name as the system's own formatter writes it.
+std::string ResolverFirstAddress() {
+    char name[64] = {};
+    if (::gethostname(name, sizeof name) != 0)
+        return "gethostname failed";
+    const hostent* host = ::gethostbyname(name);
+    if (host == nullptr || host->h_addr_list[0] == nullptr)
+        return "no address";
+    in_addr first{};
+    std::memcpy(&first, host->h_addr_list[0], sizeof first);
+    return ::inet_ntoa(first);
+}
+
+} // namespace
+
+TEST(GetLocalIP, GivesTheFirstAddressOfTheHostAsADottedQuad) {
+    std::string text = "stale";
+    ASSERT_TRUE(GetLocalIP(text));
+    EXPECT_TRUE(IsDottedQuad(text)) << text;
+
+    WSADATA data{};
+    ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 0), &data));
+    const std::string expected = ResolverFirstAddress();
+    ::WSACleanup();
+    EXPECT_EQ(expected, text);
+}
+
+TEST(GetLocalIP, EndsItsOwnUseOfTheSocketsLayerExactlyOnce) {
+    std::string text;
+    // Not ended: the layer would still be usable afterwards.
+    ASSERT_FALSE(SocketsStarted());
+    ASSERT_TRUE(GetLocalIP(text));
+    EXPECT_FALSE(SocketsStarted());
+
+    // Ended twice: the caller's own start-up would be gone too.
+    WSADATA data{};
+    ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 0), &data));
+    ASSERT_TRUE(GetLocalIP(text));
+    EXPECT_TRUE(SocketsStarted());
+    ::WSACleanup();
+}
