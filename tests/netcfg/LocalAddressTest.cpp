@@ -16,10 +16,18 @@ bool IsDottedQuad(const std::string& text) {
     return std::regex_match(text, quad);
 }
 
-// True when this thread may use the sockets layer, that is, a start-up is in force.
-bool SocketsStarted() {
-    char name[64] = {};
-    return ::gethostname(name, sizeof name) == 0 || ::WSAGetLastError() != WSANOTINITIALISED;
+// How many start-ups of the sockets layer are in force: each WSACleanup ends one and fails
+// once none is left. The count is restored before returning.
+int StartupsInForce() {
+    int count = 0;
+    while (::WSACleanup() == 0)
+        ++count;
+    EXPECT_EQ(WSANOTINITIALISED, ::WSAGetLastError());
+    for (int i = 0; i < count; ++i) {
+        WSADATA data{};
+        ::WSAStartup(MAKEWORD(2, 0), &data);
+    }
+    return count;
 }
 
 // The first address of the host's own name as the system's own formatter writes it.
@@ -51,15 +59,14 @@ TEST(GetLocalIP, GivesTheFirstAddressOfTheHostAsADottedQuad) {
 
 TEST(GetLocalIP, EndsItsOwnUseOfTheSocketsLayerExactlyOnce) {
     std::string text;
-    // Not ended: the layer would still be usable afterwards.
-    ASSERT_FALSE(SocketsStarted());
+    ASSERT_EQ(0, StartupsInForce());
     ASSERT_TRUE(GetLocalIP(text));
-    EXPECT_FALSE(SocketsStarted());
+    EXPECT_EQ(0, StartupsInForce());
 
-    // Ended twice: the caller's own start-up would be gone too.
+    // The caller's own start-up outlives the call.
     WSADATA data{};
     ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 0), &data));
     ASSERT_TRUE(GetLocalIP(text));
-    EXPECT_TRUE(SocketsStarted());
+    EXPECT_EQ(1, StartupsInForce());
     ::WSACleanup();
 }
