@@ -1,0 +1,156 @@
+#include "Config.h"
+
+#include "Error.h"
+#include "FileSystem.h"
+#include "Files.h"
+#include "Strings.h"
+
+#include <algorithm>
+
+namespace {
+
+using TLines = std::vector<std::string>;
+
+// CR LF, a lone CR and a lone LF each end a line; the last line needs no terminator and a
+// byte 0 ends the content.
+TLines SplitLines(const std::string& content) {
+    const std::string text = content.substr(0, content.find('\0'));
+    TLines lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        start = end + (crLf ? 2 : 1);
+    }
+    return lines;
+}
+
+// Every line followed by CR LF, the last one included; no lines give no bytes.
+std::string JoinLines(const TLines& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to) {
+    std::string result;
+    size_t start = 0;
+    for (size_t found; (found = text.find(from, start)) != std::string::npos;
+         start = found + from.size())
+        result += text.substr(start, found - start) + to;
+    return result + text.substr(start);
+}
+
+// A line belongs to a name when the text before its first "=" is the name, in any letter
+// case; a line without "=" belongs to no name.
+bool LineBelongsTo(const std::string& line, const std::string& name) {
+    const TSplit split = SplitNameValue(line);
+    const bool hasSeparator = split.Left.size() < line.size();
+    return hasSeparator && SameText(split.Left, name);
+}
+
+// The first line that belongs to name: the first one wins when several do.
+template <typename Lines> auto FindLine(Lines& lines, const std::string& name) {
+    return std::find_if(lines.begin(), lines.end(),
+                        [&](const std::string& line) { return LineBelongsTo(line, name); });
+}
+
+// Replaces the name's line in place (now spelt as the caller spells it), or appends one;
+// the empty text removes the line.
+void SetEntry(TLines& lines, const std::string& name, const std::string& text) {
+    const auto found = FindLine(lines, name);
+    if (text.empty()) {
+        if (found != lines.end())
+            lines.erase(found);
+        return;
+    }
+    const std::string line = name + "=" + text;
+    if (found != lines.end())
+        *found = line;
+    else
+        lines.push_back(line);
+}
+
+// A name with "=", a line break or a byte 0 would write a line that never reads back
+// under that name (or splits into other settings), so it is refused up front.
+void CheckName(const std::string& name) {
+    if (name.find_first_of(std::string("=\r\n\0", 4)) != std::string::npos)
+        throw TError("Cannot store the setting \"" + name +
+                     "\": a setting name must not contain \"=\", line breaks or byte 0");
+}
+
+// The marker as a plain value would read back as the side file's content, and a byte 0
+// would end the file there and lose every line after it.
+void CheckStoredText(const std::string& name, const std::string& text) {
+    if (text == SideFileMarker)
+        throw TError("Cannot store the setting \"" + name + "\": the value " + SideFileMarker +
+                     " is reserved by the settings file");
+    if (text.find('\0') != std::string::npos)
+        throw TError("Cannot store the setting \"" + name +
+                     "\": a value on one line must not contain byte 0");
+}
+
+} // namespace
+
+TConfig::TConfig(const std::string& fileName)
+    : Folder(ExtractFilePath(fileName)), FileName(fileName) {
+    if (Folder.empty())
+        throw TError("Cannot create the folder of the settings file \"" + fileName +
+                     "\": the path has no folder part");
+    if (!DirectoryExists(Folder))
+        ForceDirectories(Folder);
+    if (FileExists(FileName))
+        Lines = SplitLines(ReadAllBytes(FileName));
+}
+
+std::string TConfig::ReadValue(const std::string& name) const {
+    const auto found = FindLine(Lines, name);
+    if (found == Lines.end())
+        return {};
+    const TSplit line = SplitNameValue(*found);
+    // The line keeps the spelling the side file was written with.
+    if (line.Right == SideFileMarker)
+        return ReadFileText(SideFileName(line.Left));
+    return ReplaceAll(line.Right, LineBreakToken, "\r\n");
+}
+
+void TConfig::WriteValue(const std::string& name, const std::string& value) {
+    CheckName(name);
+    // Changes go to a copy that becomes the store only once the file holds it.
+    TLines updated = Lines;
+    if (SideFiles && HasLineBreak(value)) {
+        SetEntry(updated, name, SideFileMarker);
+        // The side file first: should it fail, the settings file still holds the old value
+        // instead of a marker pointing at nothing.
+        WriteFileText(SideFileName(name), value);
+    } else {
+        const std::string stored = EscapeLineBreaks(value);
+        CheckStoredText(name, stored);
+        SetEntry(updated, name, stored);
+    }
+    SaveLines(updated);
+    Lines = std::move(updated);
+}
+
+bool TConfig::HasLineBreak(const std::string& value) {
+    return value.find_first_of("\r\n") != std::string::npos;
+}
+
+std::string TConfig::EscapeLineBreaks(const std::string& value) {
+    const std::string pairsDone = ReplaceAll(value, "\r\n", LineBreakToken);
+    return ReplaceAll(ReplaceAll(pairsDone, "\r", LineBreakToken), "\n", LineBreakToken);
+}
+
+std::string TConfig::SideFileName(const std::string& name) const {
+    return FileName + "." + name + ".cfg";
+}
+
+void TConfig::SaveLines(const std::vector<std::string>& lines) const {
+    ReplaceFileContent(FileName, JoinLines(lines));
+}

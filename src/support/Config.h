@@ -1,0 +1,44 @@
+#pragma once
+// The settings file: a small name=value store kept in a text file, one line per setting.
+// A value with line breaks goes to a side file of its own (or, with SideFiles off, has its
+// line breaks replaced by a token), so the main file stays one line per setting.
+
+#include <string>
+#include <vector>
+
+class TConfig {
+  public:
+    // Opens the store on the file at fileName, creating its folder when missing, and loads
+    // the file's lines if it exists. A path without a folder part is an error.
+    explicit TConfig(const std::string& fileName);
+
+    // The setting's value; empty when the setting is missing.
+    std::string ReadValue(const std::string& name) const;
+
+    // Sets the value (the empty value removes the setting) and rewrites the whole file.
+    // On failure the file and the store are left as they were and a TError is raised.
+    void WriteValue(const std::string& name, const std::string& value);
+
+    // True when value holds any CR or LF.
+    static bool HasLineBreak(const std::string& value);
+    // Replaces every CR LF pair, then every lone CR, then every lone LF by the token.
+    static std::string EscapeLineBreaks(const std::string& value);
+
+    // Folder part of FileName, up to and including its last separator.
+    std::string Folder;
+    // The settings file's path as given.
+    std::string FileName;
+    // The file's lines; after construction this is the master copy.
+    std::vector<std::string> Lines;
+    // When true, a value with line breaks is kept in a side file.
+    bool SideFiles = true;
+
+  private:
+    std::string SideFileName(const std::string& name) const;
+    void SaveLines(const std::vector<std::string>& lines) const;
+};
+
+// A settings line's value that means "the value is in the side file".
+inline constexpr char SideFileMarker[] = "<#$%@KWZ*&^>";
+// Stands for one line break inside a value when side files are off; plain characters.
+inline constexpr char LineBreakToken[] = "<#\\r\\n#>";
