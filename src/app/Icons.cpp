@@ -115,8 +115,8 @@ void DrawNothing(HDC) {}
 
 HIMAGELIST CreateCommandImages() {
     using TDraw = void (*)(HDC);
-    const std::array<TDraw, iconCount> pictures = {DrawDelete, DrawApply, DrawNothing,
-                                                   DrawAdd,    DrawDhcp,  DrawEdit,
+    const std::array<TDraw, iconCount> pictures = {DrawDelete, DrawApply,   DrawNothing,
+                                                   DrawAdd,    DrawDhcp,    DrawEdit,
                                                    DrawHelp,   DrawNothing, DrawAbout};
     HIMAGELIST images = ::ImageList_Create(Size, Size, ILC_COLOR24 | ILC_MASK, iconCount, 0);
     HDC screen = ::GetDC(nullptr);

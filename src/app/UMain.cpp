@@ -74,7 +74,13 @@ const TActionDef* FindAction(int id) {
     return found == Actions.end() ? nullptr : &*found;
 }
 
-int GridColumnWidth(const TFieldDef& field) { return std::clamp(field.Size, 6, 20) * 7 + 12; }
+// Wide enough for a dotted quad; titles and proxies get a little more, and all seven
+// columns fit the window's first width.
+int GridColumnWidth(const TFieldDef& field) {
+    if (field.Size <= 15)
+        return 88;
+    return field.Size <= 20 ? 96 : 100;
+}
 
 // A plain container that hands its children's notifications on to the form it sits on.
 LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -132,7 +138,9 @@ TMainForm::~TMainForm() {
         ::ImageList_Destroy(ImageList1);
 }
 
-void TMainForm::AttachForms(TAboutForm* aboutForm) { aboutForm_ = aboutForm; }
+void TMainForm::AttachForms(TAboutForm* aboutForm) {
+    aboutForm_ = aboutForm;
+}
 
 // ---- building the window ---------------------------------------------------------------
 
@@ -143,8 +151,8 @@ void TMainForm::CreateComponents() {
     CreateToolBar();
     CreatePanel();
     CreateGrid();
-    StatusBar1 = AddControl(STATUSCLASSNAMEA, "", WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                            idStatusBar);
+    StatusBar1 =
+        AddControl(STATUSCLASSNAMEA, "", WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, idStatusBar);
     int oneText = -1;
     ::SendMessageA(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&oneText));
     LayOut();
@@ -203,8 +211,8 @@ void TMainForm::CreatePanel() {
                                CoolBarHeight, 0, PanelHeight, Handle(),
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(idPanel)),
                                ::GetModuleHandleA(nullptr), nullptr);
-    auto child = [this](const char* cls, const char* text, DWORD style, int x, int y, int w,
-                        int h, int id) {
+    auto child = [this](const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
+                        int id) {
         HWND control = ::CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
                                          Panel1, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                          ::GetModuleHandleA(nullptr), nullptr);
@@ -322,9 +330,8 @@ LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
         ::SendMessageA(DBGrid, LVM_GETITEMRECT, draw.nmcd.dwItemSpec,
                        reinterpret_cast<LPARAM>(&row));
         const int middle = (row.top + row.bottom) / 2;
-        const POINT triangle[] = {{row.left + 4, middle - 4},
-                                  {row.left + 4, middle + 4},
-                                  {row.left + 8, middle}};
+        const POINT triangle[] = {
+            {row.left + 4, middle - 4}, {row.left + 4, middle + 4}, {row.left + 8, middle}};
         TGdiObject brush(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
         HGDIOBJ oldBrush = ::SelectObject(draw.nmcd.hdc, brush.get());
         HGDIOBJ oldPen = ::SelectObject(draw.nmcd.hdc, ::GetStockObject(NULL_PEN));
@@ -355,7 +362,8 @@ void TMainForm::FormCreate() {
         for (std::string& line : AdapterList) {
             const TSplit entry = SplitNameValue(line);
             line = entry.Left;
-            ::SendMessageA(ComboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.Right.c_str()));
+            ::SendMessageA(ComboBox, CB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(entry.Right.c_str()));
         }
 
         ConfigFile = std::make_unique<TConfig>(AppPath + "config.ini");
@@ -392,7 +400,9 @@ void TMainForm::ComboBoxChange() {
     adoT.SetAdapterFilter(AdapterList[static_cast<size_t>(index)]);
 }
 
-void TMainForm::ToolButton6Click() { OpenDocument("help.htm"); }
+void TMainForm::ToolButton6Click() {
+    OpenDocument("help.htm");
+}
 
 void TMainForm::ToolButton9Click() {
     if (aboutForm_)

@@ -11,8 +11,8 @@
 namespace {
 
 using TDhcpNotifyConfigChange = DWORD(WINAPI*)(LPWSTR serverName, LPWSTR adapterName,
-                                                BOOL isNewIpAddress, DWORD ipIndex,
-                                                DWORD ipAddress, DWORD subnetMask, int dhcpAction);
+                                               BOOL isNewIpAddress, DWORD ipIndex, DWORD ipAddress,
+                                               DWORD subnetMask, int dhcpAction);
 
 class TLibrary {
   public:
@@ -33,8 +33,8 @@ class TLibrary {
 // its builtin DLLs say so at offset 0x40 of the loaded image.
 bool IsWineBuiltin(HMODULE module) {
     static const char Marker[] = "Wine builtin DLL";
-    return std::memcmp(reinterpret_cast<const char*>(module) + 0x40, Marker,
-                       sizeof Marker - 1) == 0;
+    return std::memcmp(reinterpret_cast<const char*>(module) + 0x40, Marker, sizeof Marker - 1) ==
+           0;
 }
 
 constexpr int AdapterNameLength = 80;
@@ -65,7 +65,9 @@ int TSystemNetServices::RunAndWait(const std::string& commandLine, std::uint16_t
     return ::RunAndWait(commandLine, showState);
 }
 
-bool TSystemNetServices::GetLocalIP(std::string& text) { return ::GetLocalIP(text); }
+bool TSystemNetServices::GetLocalIP(std::string& text) {
+    return ::GetLocalIP(text);
+}
 
 void TSystemNetServices::SetStatusText(const std::string& text) {
     if (statusSink_)

@@ -3,7 +3,8 @@
 #include "support/Error.h"
 #include "support/Strings.h"
 
-const char* const InterfacesKey = "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+const char* const InterfacesKey =
+    "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
 const char* const InternetSettingsKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
 const char* const ReleaseCommand = "ipconfig.exe /release ";
@@ -60,8 +61,7 @@ void WriteProxy(TReg& reg, const TIP& request) {
 
 } // namespace
 
-void FillStaticRequest(TIP& request,
-                       const std::function<std::string(const std::string&)>& field) {
+void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field) {
     request.Adapter = Trim(field("Adapter"));
     request.Address = Trim(field("Address"));
     request.Gateway = Trim(field("Gateway"));

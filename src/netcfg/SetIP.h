@@ -15,9 +15,9 @@ struct TIP {
     std::string Address;
     std::string Gateway; // empty: none
     std::string Submask;
-    std::string DNS;     // "", "a" or "a,b"
-    std::string Proxy;   // host:port, or empty for no proxy
-    bool DHCP = false;   // true: switch to automatic addressing
+    std::string DNS;   // "", "a" or "a,b"
+    std::string Proxy; // host:port, or empty for no proxy
+    bool DHCP = false; // true: switch to automatic addressing
 };
 
 // What SetIP needs of the system besides the registry, so that tests can record it.

@@ -77,8 +77,8 @@ TEST(AboutForm, ClosesWithOkByItsButtonAndByEnterAndCancelsByEscape) {
         int expected;
     } cases[] = {
         {"button", [](HWND w) { Click(::GetDlgItem(w, TAboutForm::idClose)); }, mrOk},
-        {"Enter", [](HWND) { ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0); }, mrOk},
-        {"Escape", [](HWND) { ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }, mrCancel},
+        {"Enter", [](HWND w) { ::PostMessageA(w, WM_KEYDOWN, VK_RETURN, 0); }, mrOk},
+        {"Escape", [](HWND w) { ::PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0); }, mrCancel},
         {"close box", [](HWND w) { ::PostMessageA(w, WM_CLOSE, 0, 0); }, mrCancel},
     };
     const std::string version = form.VersionText();

@@ -3,6 +3,7 @@
 #include "GuiTesting.h"
 #include "TestAdapters.h"
 #include "support/TempFolder.h"
+#include "support/FileSystem.h"
 
 #include "editor/AddressRules.h"
 #include "netcfg/Registry.h"
@@ -38,9 +39,10 @@ class MainForm : public testing::Test {
     }
 
     void SeedTwoAdapters() {
-        StoreSettings(dir_ / "db", {{OfficeId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1"},
-                                    {LabId, "Lab", "192.168.1.5", "255.255.255.0", ""},
-                                    {OfficeId, "Office 2", "10.0.0.6", "255.0.0.0", ""}});
+        StoreSettings(dir_ / "db",
+                      {{OfficeId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "", "", ""},
+                       {LabId, "Lab", "192.168.1.5", "255.255.255.0", "", "", "", ""},
+                       {OfficeId, "Office 2", "10.0.0.6", "255.0.0.0", "", "", "", ""}});
     }
 
     int GridRows() const {
@@ -149,9 +151,12 @@ TEST_F(MainForm, PickingAnAdapterRestrictsTheGrid) {
 TEST_F(MainForm, TypedTextThatNamesNoAdapterShowsEverySettingWithoutAnError) {
     SeedTwoAdapters();
     TMainForm& form = Start();
-    ::SetWindowTextA(form.ComboBox, "nothing like it");
-    ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_EDITCHANGE),
-                   reinterpret_cast<LPARAM>(form.ComboBox));
+    // As typed: the text reaches the selector's edit field, which tells the selector.
+    HWND edit = ::FindWindowExA(form.ComboBox, nullptr, "Edit", nullptr);
+    ASSERT_NE(nullptr, edit);
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    for (char c : std::string("nothing like it"))
+        ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
     FlushEvents();
     EXPECT_EQ(-1, form.SelectedAdapter());
     EXPECT_EQ((std::vector<std::string>{"Office", "Lab", "Office 2"}), VisibleTitles());
@@ -238,8 +243,8 @@ TEST_F(MainForm, ToolbarButtonsCarryTheirCaptionsHintsAndSize) {
         EXPECT_EQ(c.caption, caption);
 
         NMTTDISPINFOA info{};
-        info.hdr.hwndFrom = reinterpret_cast<HWND>(
-            ::SendMessageA(form.ToolBar1, TB_GETTOOLTIPS, 0, 0));
+        info.hdr.hwndFrom =
+            reinterpret_cast<HWND>(::SendMessageA(form.ToolBar1, TB_GETTOOLTIPS, 0, 0));
         info.hdr.idFrom = static_cast<UINT_PTR>(c.command);
         info.hdr.code = TTN_GETDISPINFOA;
         ::SendMessageA(form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
@@ -253,16 +258,23 @@ TEST_F(MainForm, ToolbarButtonsCarryTheirCaptionsHintsAndSize) {
         EXPECT_EQ(52, button.bottom - button.top) << c.caption;
     }
     // Left to right: three commands, a separator, help and about, a separator, DHCP, apply.
-    const int order[] = {TMainForm::acAdd,         TMainForm::acEdit, TMainForm::acDelete, 0,
-                         TMainForm::idHelpButton, TMainForm::idAboutButton, 0,
-                         TMainForm::acAuto,       TMainForm::acChange};
+    const int order[] = {TMainForm::acAdd,
+                         TMainForm::acEdit,
+                         TMainForm::acDelete,
+                         0,
+                         TMainForm::idHelpButton,
+                         TMainForm::idAboutButton,
+                         0,
+                         TMainForm::acAuto,
+                         TMainForm::acChange};
     ASSERT_EQ(9, ::SendMessageA(form.ToolBar1, TB_BUTTONCOUNT, 0, 0));
     for (int i = 0; i < 9; ++i) {
         TBBUTTON button{};
         ::SendMessageA(form.ToolBar1, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
         EXPECT_EQ(order[i], button.idCommand) << i;
-        if (order[i] == 0)
+        if (order[i] == 0) {
             EXPECT_TRUE(button.fsStyle & BTNS_SEP) << i;
+        }
     }
 }
 

@@ -28,9 +28,13 @@ void SetText(const std::string& key, const char* name, const std::string& value)
 
 } // namespace
 
-TTestAdapters::TTestAdapters() { RemoveAll(); }
+TTestAdapters::TTestAdapters() {
+    RemoveAll();
+}
 
-TTestAdapters::~TTestAdapters() { RemoveAll(); }
+TTestAdapters::~TTestAdapters() {
+    RemoveAll();
+}
 
 void TTestAdapters::RemoveAll() {
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, TestAdapterClassKey);

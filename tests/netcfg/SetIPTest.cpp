@@ -14,8 +14,12 @@ const std::string AdapterPath =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + AdapterId;
 const std::string ProxyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
-std::string MultiSz(const std::string& text) { return text + std::string(2, '\0'); }
+std::string Sz(const std::string& text) {
+    return text + std::string(1, '\0');
+}
+std::string MultiSz(const std::string& text) {
+    return text + std::string(2, '\0');
+}
 std::string Dword(std::uint32_t value) {
     return std::string{static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
                        static_cast<char>((value >> 16) & 0xFF), static_cast<char>(value >> 24)};
@@ -49,8 +53,8 @@ class TRecordingServices : public INetServices {
     std::string LocalAddress = "10.1.2.3";
 };
 
-TRegistryWrite Write(TRootKey root, const std::string& key, const std::string& name,
-                     unsigned type, const std::string& bytes) {
+TRegistryWrite Write(TRootKey root, const std::string& key, const std::string& name, unsigned type,
+                     const std::string& bytes) {
     return {root, key, name, type, bytes, true};
 }
 TRegistryWrite Adapter(const std::string& name, unsigned type, const std::string& bytes) {
@@ -143,13 +147,14 @@ TEST_F(ApplySetting, EmptyValuesGiveEmptyMultiStringsAndNoProxy) {
         Proxy("ProxyEnable", RegDword, Dword(0)),
     };
     EXPECT_EQ(expected, registry_.Journal());
-    EXPECT_EQ(Sz("earlier:3128"), registry_.Value(TRootKey::CurrentUser, ProxyPath, "ProxyServer")->Bytes);
+    EXPECT_EQ(Sz("earlier:3128"),
+              registry_.Value(TRootKey::CurrentUser, ProxyPath, "ProxyServer")->Bytes);
 }
 
 TEST_F(ApplySetting, NotifiesThenSetsTheStatusLineLastUnderTheHourglass) {
     services_.NotifyResult = true;
-    EXPECT_TRUE(SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_,
-                      services_));
+    EXPECT_TRUE(
+        SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_, services_));
     const std::vector<std::string> expected = {
         "hourglass", "notify " + AdapterId + " 10.0.0.5 255.0.0.0", "local address",
         "status Current IP is 10.1.2.3", "default cursor"};
@@ -171,7 +176,8 @@ TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsSkippedSilently) {
         std::function<void(TMemoryRegistry&)> prepare;
     } cases[] = {
         {"missing", [](TMemoryRegistry&) {}},
-        {"denied", [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); }},
+        {"denied",
+         [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); }},
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;
@@ -250,12 +256,9 @@ TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
               registry_.Value(TRootKey::LocalMachine, AdapterPath, "IPAddress")->Bytes);
     EXPECT_EQ(MultiSz("255.0.0.0"),
               registry_.Value(TRootKey::LocalMachine, AdapterPath, "SubnetMask")->Bytes);
-    const std::vector<std::string> events = {"hourglass",
-                                             "run [ipconfig.exe /release ] show 0",
-                                             "run [ipconfig.exe /renew ] show 0",
-                                             "local address",
-                                             "status Current IP is 10.1.2.3",
-                                             "default cursor"};
+    const std::vector<std::string> events = {
+        "hourglass",     "run [ipconfig.exe /release ] show 0", "run [ipconfig.exe /renew ] show 0",
+        "local address", "status Current IP is 10.1.2.3",       "default cursor"};
     EXPECT_EQ(events, services_.Events);
 }
 
