@@ -67,9 +67,15 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& key) {
     return names;
 }
 
-TRawValue Sz(const std::string& text) { return {REG_SZ, text + std::string(1, '\0')}; }
-TRawValue MultiSz(const std::string& text) { return {REG_MULTI_SZ, text + std::string(2, '\0')}; }
-TRawValue Dword(char value) { return {REG_DWORD, std::string{value, 0, 0, 0}}; }
+TRawValue Sz(const std::string& text) {
+    return {REG_SZ, text + std::string(1, '\0')};
+}
+TRawValue MultiSz(const std::string& text) {
+    return {REG_MULTI_SZ, text + std::string(2, '\0')};
+}
+TRawValue Dword(char value) {
+    return {REG_DWORD, std::string{value, 0, 0, 0}};
+}
 
 // The main window on two adapters, with one stored setting each, and a clean proxy.
 class ApplyFromWindow : public testing::Test {
@@ -77,10 +83,10 @@ class ApplyFromWindow : public testing::Test {
     void SetUp() override {
         adapters_.Add(OfficeId, "Office Ethernet");
         adapters_.Add(LabId, "Lab Ethernet");
-        StoreSettings(dir_ / "db", {{OfficeId, "Office", " 10.0.0.5 ", "255.0.0.0", "10.0.0.1",
-                                     "10.0.0.2", "10.0.0.3", "proxy.office:8080"},
-                                    {LabId, "Lab", "192.168.1.5", "255.255.255.0", "", "",
-                                     "192.168.1.1", ""}});
+        StoreSettings(dir_ / "db",
+                      {{OfficeId, "Office", " 10.0.0.5 ", "255.0.0.0", "10.0.0.1", "10.0.0.2",
+                        "10.0.0.3", "proxy.office:8080"},
+                       {LabId, "Lab", "192.168.1.5", "255.255.255.0", "", "", "192.168.1.1", ""}});
         ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, "ProxyServer");
         ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, "ProxyEnable");
     }

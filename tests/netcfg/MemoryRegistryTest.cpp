@@ -25,7 +25,9 @@ TRegistryBackendParam MemoryBackend() {
     return {"MemoryRegistry", [] { return std::make_unique<TMemoryEnvironment>(); }};
 }
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 } // namespace
 
@@ -74,15 +76,13 @@ TEST(MemoryRegistry, TheJournalHoldsEveryWriteInOrder) {
     reg.WriteRaw("NameServer", RegSz, Bytes("1.1.1.1\0", 8));
     ASSERT_TRUE(reg.OpenKey("\\SYSTEM\\TCPIP\\{x}", false));
     reg.WriteString("Domain", "");
-    EXPECT_THAT(
-        registry.Journal(),
-        ElementsAre(
-            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "EnableDHCP", RegDword,
-                           Bytes("\0\0\0\0", 4), true},
-            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "NameServer", RegSz,
-                           Bytes("1.1.1.1\0", 8), false},
-            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "Domain", RegSz,
-                           Bytes("\0", 1), true}));
+    EXPECT_THAT(registry.Journal(),
+                ElementsAre(TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}",
+                                           "EnableDHCP", RegDword, Bytes("\0\0\0\0", 4), true},
+                            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}",
+                                           "NameServer", RegSz, Bytes("1.1.1.1\0", 8), false},
+                            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "Domain",
+                                           RegSz, Bytes("\0", 1), true}));
     EXPECT_EQ("HKEY_LOCAL_MACHINE\\System\\Tcpip\\{X}: NameServer = type 1, 8 bytes 31 2e 31 2e "
               "31 2e 31 00 (refused)",
               Describe(registry.Journal()[1]));

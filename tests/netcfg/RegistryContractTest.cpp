@@ -10,7 +10,9 @@ using testing::ElementsAre;
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 // A wrapper on HKEY_CURRENT_USER with the test's own key created and open.
 TReg OpenOwnKey(IRegistryBackend& backend, const std::string& ownKey) {
@@ -140,8 +142,7 @@ TEST_P(RegistryContract, ReadStringRefusesEveryOtherType) {
             reg.ReadString(c.name);
             ADD_FAILURE() << c.name << " was read as text";
         } catch (const TError& e) {
-            EXPECT_STREQ(("Invalid data type for '" + std::string(c.name) + "'").c_str(),
-                         e.what());
+            EXPECT_STREQ(("Invalid data type for '" + std::string(c.name) + "'").c_str(), e.what());
         }
     }
 }

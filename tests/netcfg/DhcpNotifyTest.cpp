@@ -1,0 +1,63 @@
+#include "netcfg/NetServicesWin.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+// Runs with the recording dhcpcsvc.dll beside the binary, loaded instead of Wine's own.
+class DhcpNotification : public testing::Test {
+  protected:
+    void SetUp() override {
+        record_ = dir_ / "calls.txt";
+        _putenv_s("NETVANE_DHCP_RECORD", record_.c_str());
+    }
+    void Answer(const char* result) { _putenv_s("NETVANE_DHCP_RESULT", result); }
+    std::string Calls() const {
+        try {
+            return GetFile(record_);
+        } catch (const std::exception&) {
+            return "";
+        }
+    }
+
+    TTempFolder dir_;
+    std::string record_;
+    TSystemNetServices services_{nullptr};
+};
+
+TEST_F(DhcpNotification, PassesTheSevenArgumentsOfANewStaticAddress) {
+    Answer("0");
+    TIP request;
+    request.Adapter = "{6B1F1C40-3D4A-4F7E-9C51-2A7D0E5B8A01}";
+    request.Address = "192.168.0.5";
+    request.Submask = "255.255.255.0";
+    EXPECT_TRUE(services_.NotifyDhcpClient(request));
+    // Address and mask in network byte order, read as a little-endian number.
+    EXPECT_EQ("null|{6B1F1C40-3D4A-4F7E-9C51-2A7D0E5B8A01}|-1|0|0500a8c0|00ffffff|0\n", Calls());
+}
+
+TEST_F(DhcpNotification, OnlyZeroCountsAsSuccess) {
+    TIP request;
+    request.Adapter = "{X}";
+    request.Address = "10.0.0.1";
+    request.Submask = "255.0.0.0";
+    Answer("5");
+    EXPECT_FALSE(services_.NotifyDhcpClient(request));
+    Answer("0");
+    EXPECT_TRUE(services_.NotifyDhcpClient(request));
+}
+
+TEST_F(DhcpNotification, AnOverlongAdapterNameIsCutNotLeftUnterminated) {
+    Answer("0");
+    TIP request;
+    request.Adapter = std::string(200, 'A');
+    request.Address = "10.0.0.1";
+    request.Submask = "255.0.0.0";
+    services_.NotifyDhcpClient(request);
+    const std::string calls = Calls();
+    ASSERT_FALSE(calls.empty());
+    const std::string adapter = calls.substr(5, calls.find('|', 5) - 5);
+    EXPECT_LE(adapter.size(), 79u);
+}
