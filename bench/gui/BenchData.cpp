@@ -1,0 +1,103 @@
+#include "BenchData.h"
+
+#include "store/ProfileStore.h"
+
+#include <sqlite3.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+constexpr const char* ClassKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
+
+void SetText(const std::string& key, const char* name, const std::string& value) {
+    HKEY handle = nullptr;
+    ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &handle, nullptr);
+    if (name)
+        ::RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
+    ::RegCloseKey(handle);
+}
+} // namespace
+
+std::vector<std::string> BenchAdapterIds() {
+    std::vector<std::string> ids;
+    for (int i = 0; i < BenchAdapters; ++i) {
+        char id[64];
+        std::snprintf(id, sizeof id, "{BE0C0000-0000-0000-0000-%012d}", i);
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+void RegisterBenchAdapters() {
+    RemoveBenchAdapters();
+    const auto ids = BenchAdapterIds();
+    for (size_t i = 0; i < ids.size(); ++i) {
+        char subkey[8];
+        std::snprintf(subkey, sizeof subkey, "%04d", static_cast<int>(i));
+        const std::string key = std::string(ClassKey) + "\\" + subkey;
+        SetText(key, "NetCfgInstanceID", ids[i]);
+        SetText(key, "DriverDesc", "Bench Ethernet " + std::to_string(i));
+        SetText(key + "\\Ndi\\Interfaces", "LowerRange", "ethernet");
+    }
+}
+
+void RemoveBenchAdapters() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, ClassKey); }
+
+void CreateBenchDatabase(const std::string& folder) {
+    const std::string path = folder + "db";
+    ::DeleteFileA(path.c_str());
+    CreateProfileDatabase(path);
+    // One transaction for all rows: the benchmark measures reading them, not storing.
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO IPInfo (Adapter, Title, Address, Submask, Gateway, DNS1, "
+                       "DNS2, Proxy) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                       -1, &insert, nullptr);
+    const auto ids = BenchAdapterIds();
+    for (int i = 0; i < BenchSettings; ++i) {
+        const std::string values[] = {ids[static_cast<size_t>(i % BenchAdapters)],
+                                      "Setting " + std::to_string(i),
+                                      "10.1." + std::to_string(i / 250) + "." +
+                                          std::to_string(i % 250),
+                                      "255.255.0.0",
+                                      "10.1.0.1",
+                                      "10.0.0." + std::to_string(i % 7),
+                                      "8.8.8.8",
+                                      i % 3 ? "" : "proxy" + std::to_string(i % 5) + ":8080"};
+        for (int c = 0; c < 8; ++c)
+            sqlite3_bind_text(insert, c + 1, values[c].c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+TTimes Summarise(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    if (ms.empty())
+        return {};
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 95 / 100)]};
+}
+
+long long Now() {
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
+double MillisecondsSince(long long start) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(Now() - start) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
