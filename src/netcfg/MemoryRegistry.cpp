@@ -108,11 +108,13 @@ std::string Describe(const TRegistryWrite& write) {
     return write.Done ? text : text + " (refused)";
 }
 
-void PrintTo(const TRegistryWrite& write, std::ostream* out) { *out << Describe(write); }
+void PrintTo(const TRegistryWrite& write, std::ostream* out) {
+    *out << Describe(write);
+}
 
 TMemoryRegistry::TMemoryRegistry() {
-    for (const TRootKey root : {TRootKey::ClassesRoot, TRootKey::CurrentUser,
-                                TRootKey::LocalMachine, TRootKey::Users})
+    for (const TRootKey root :
+         {TRootKey::ClassesRoot, TRootKey::CurrentUser, TRootKey::LocalMachine, TRootKey::Users})
         roots_[root] = std::make_unique<TNode>();
 }
 
@@ -150,8 +152,11 @@ std::unique_ptr<IRegistryKey> TMemoryRegistry::OpenKey(TRootKey root, const std:
 void TMemoryRegistry::MakeUnopenable(TRootKey root, const std::string& path) {
     const auto parts = SplitPath(path);
     std::string upper;
-    for (const std::string& part : parts.value_or(std::vector<std::string>{}))
-        upper += (upper.empty() ? "" : "\\") + Upper(part);
+    for (const std::string& part : parts.value_or(std::vector<std::string>{})) {
+        if (!upper.empty())
+            upper += '\\';
+        upper += Upper(part);
+    }
     unopenable_.insert(std::string(RootKeyName(root)) + "\\" + upper);
 }
 

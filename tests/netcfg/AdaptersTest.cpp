@@ -13,7 +13,9 @@ using testing::ElementsAre;
 
 namespace {
 
-TRegValue Sz(const std::string& text) { return {RegSz, text + '\0'}; }
+TRegValue Sz(const std::string& text) {
+    return {RegSz, text + '\0'};
+}
 
 // One subkey of the adapter class key as a test lays it out.
 struct TAdapterKey {

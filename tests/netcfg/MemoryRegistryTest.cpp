@@ -25,7 +25,9 @@ TRegistryBackendParam MemoryBackend() {
     return {"MemoryRegistry", [] { return std::make_unique<TMemoryEnvironment>(); }};
 }
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 } // namespace
 
@@ -74,20 +76,31 @@ TEST(MemoryRegistry, TheJournalHoldsEveryWriteInOrder) {
     reg.WriteRaw("NameServer", RegSz, Bytes("1.1.1.1\0", 8));
     ASSERT_TRUE(reg.OpenKey("\\SYSTEM\\TCPIP\\{x}", false));
     reg.WriteString("Domain", "");
-    EXPECT_THAT(
-        registry.Journal(),
-        ElementsAre(
-            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "EnableDHCP", RegDword,
-                           Bytes("\0\0\0\0", 4), true},
-            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "NameServer", RegSz,
-                           Bytes("1.1.1.1\0", 8), false},
-            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "Domain", RegSz,
-                           Bytes("\0", 1), true}));
+    EXPECT_THAT(registry.Journal(),
+                ElementsAre(TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}",
+                                           "EnableDHCP", RegDword, Bytes("\0\0\0\0", 4), true},
+                            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}",
+                                           "NameServer", RegSz, Bytes("1.1.1.1\0", 8), false},
+                            TRegistryWrite{TRootKey::LocalMachine, "System\\Tcpip\\{X}", "Domain",
+                                           RegSz, Bytes("\0", 1), true}));
     EXPECT_EQ("HKEY_LOCAL_MACHINE\\System\\Tcpip\\{X}: NameServer = type 1, 8 bytes 31 2e 31 2e "
               "31 2e 31 00 (refused)",
               Describe(registry.Journal()[1]));
     registry.ClearJournal();
     EXPECT_TRUE(registry.Journal().empty());
+}
+
+TEST(MemoryRegistry, SubkeysSortByTheirUpperCaseFormAsWindowsSortsThem) {
+    // Windows compares registry names in upper case, so "_" (after "Z") follows the letters.
+    // Wine 8 compares them in lower case and puts "_x" first: the real-registry suite
+    // therefore sticks to digits and letters, where both agree.
+    TMemoryRegistry registry;
+    TReg reg(registry);
+    for (const char* name : {"b", "_x", "A", "Z"}) {
+        ASSERT_TRUE(reg.OpenKey(std::string("\\Software\\") + name, true)) << name;
+    }
+    ASSERT_TRUE(reg.OpenKey("\\Software", false));
+    EXPECT_THAT(reg.GetKeyNames(), ElementsAre("A", "b", "Z", "_x"));
 }
 
 TEST(MemoryRegistry, InvalidPathsOpenNothing) {

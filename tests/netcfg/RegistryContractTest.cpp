@@ -10,7 +10,9 @@ using testing::ElementsAre;
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 // A wrapper on HKEY_CURRENT_USER with the test's own key created and open.
 TReg OpenOwnKey(IRegistryBackend& backend, const std::string& ownKey) {
@@ -140,8 +142,7 @@ TEST_P(RegistryContract, ReadStringRefusesEveryOtherType) {
             reg.ReadString(c.name);
             ADD_FAILURE() << c.name << " was read as text";
         } catch (const TError& e) {
-            EXPECT_STREQ(("Invalid data type for '" + std::string(c.name) + "'").c_str(),
-                         e.what());
+            EXPECT_STREQ(("Invalid data type for '" + std::string(c.name) + "'").c_str(), e.what());
         }
     }
 }
@@ -155,15 +156,16 @@ TEST_P(RegistryContract, ValueNamesIgnoreCaseAndAWriteReplacesTheType) {
     EXPECT_THROW(reg.ReadString("EnableDHCP"), TError);
 }
 
-TEST_P(RegistryContract, SubkeysComeSortedByTheirUpperCaseForm) {
+TEST_P(RegistryContract, SubkeysComeSortedWithoutRegardToCase) {
     TReg reg = OpenOwnKey(Backend(), OwnKey());
-    // Created out of order; "_" sorts after the letters once they are upper case.
-    for (const char* name : {"b", "_x", "Properties", "0001", "a1", "Z", "A", "0000"}) {
+    // Created out of order. Names of digits and letters only: for "[\\]^_`" Windows (upper
+    // case) and Wine 8 (lower case) disagree; see the in-memory registry's own tests.
+    for (const char* name : {"b", "Properties", "0001", "a1", "Z", "A", "0000", "B1"}) {
         ASSERT_TRUE(reg.OpenKey("\\" + OwnKey() + "\\" + name, true)) << name;
     }
     ASSERT_TRUE(reg.OpenKey("\\" + OwnKey(), false));
     EXPECT_THAT(reg.GetKeyNames(),
-                ElementsAre("0000", "0001", "A", "a1", "b", "Properties", "Z", "_x"));
+                ElementsAre("0000", "0001", "A", "a1", "b", "B1", "Properties", "Z"));
     ASSERT_TRUE(reg.OpenKey("0000", false));
     EXPECT_TRUE(reg.GetKeyNames().empty());
 }

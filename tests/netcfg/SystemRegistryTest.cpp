@@ -66,7 +66,7 @@ TEST(SystemRegistry, TheTestsCleanUpTheirKeys) {
     }
     HKEY key = nullptr;
     EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, ownKey.c_str(), 0, KEY_READ, &key));
-    EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                             WithoutOuterSeparators(AdapterClassKey).c_str(), 0,
-                                             KEY_READ, &key));
+    EXPECT_NE(ERROR_SUCCESS,
+              ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, WithoutOuterSeparators(AdapterClassKey).c_str(),
+                              0, KEY_READ, &key));
 }
