@@ -1,7 +1,7 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 SHELL := /bin/bash
 
-.PHONY: all deps configure build build-native build-win32 test test-native test-win32 run clean
+.PHONY: all deps configure build build-native build-win32 test test-native test-win32 run bench clean
 
 all: build
 
@@ -34,5 +34,11 @@ test: build
 run: build-win32
 	@bash tools/run.sh
 
+# The store benchmark (release build, no sanitizers); prints the table of README.md.
+bench: deps
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench
+	build/bench/bench/store_bench
+
 clean:
-	rm -rf build/native build/win32
+	rm -rf build/native build/win32 build/bench

@@ -108,11 +108,13 @@ std::string Describe(const TRegistryWrite& write) {
     return write.Done ? text : text + " (refused)";
 }
 
-void PrintTo(const TRegistryWrite& write, std::ostream* out) { *out << Describe(write); }
+void PrintTo(const TRegistryWrite& write, std::ostream* out) {
+    *out << Describe(write);
+}
 
 TMemoryRegistry::TMemoryRegistry() {
-    for (const TRootKey root : {TRootKey::ClassesRoot, TRootKey::CurrentUser,
-                                TRootKey::LocalMachine, TRootKey::Users})
+    for (const TRootKey root :
+         {TRootKey::ClassesRoot, TRootKey::CurrentUser, TRootKey::LocalMachine, TRootKey::Users})
         roots_[root] = std::make_unique<TNode>();
 }
 

@@ -8,6 +8,7 @@
 
 #include "netcfg/Registry.h"
 
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <optional>
@@ -59,9 +60,8 @@ class TMemoryRegistry : public IRegistryBackend {
     std::optional<TRegValue> Value(TRootKey root, const std::string& path,
                                    const std::string& name) const;
 
-    struct TNode;
-
   private:
+    struct TNode;
     class TKey;
     const TNode* Find(TRootKey root, const std::string& path) const;
     bool IsUnopenable(TRootKey root, const TNode& node) const;

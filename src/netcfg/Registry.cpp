@@ -53,7 +53,9 @@ std::vector<std::string> TReg::GetKeyNames() {
     return key_->SubkeyNames();
 }
 
-bool TReg::ValueExists(const std::string& name) { return key_ && key_->QueryValue(name); }
+bool TReg::ValueExists(const std::string& name) {
+    return key_ && key_->QueryValue(name);
+}
 
 std::string TReg::ReadString(const std::string& name) {
     if (!key_)

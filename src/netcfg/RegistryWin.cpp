@@ -49,8 +49,7 @@ class TWinKey : public IRegistryKey {
     std::optional<TRegValue> QueryValue(const std::string& name) override {
         DWORD type = 0;
         DWORD size = 0;
-        if (::RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS)
+        if (::RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
             return std::nullopt;
         // The value may grow between the calls: ask again, a few times, until it fits.
         for (int attempt = 0; attempt < 8; ++attempt) {
@@ -85,10 +84,10 @@ class TWinRegistry : public IRegistryBackend {
                                           bool canCreate) override {
         HKEY key = nullptr;
         const LONG rc =
-            canCreate ? ::RegCreateKeyExA(RootHandle(root), path.c_str(), 0, nullptr,
-                                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                                          nullptr)
-                      : ::RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+            canCreate
+                ? ::RegCreateKeyExA(RootHandle(root), path.c_str(), 0, nullptr,
+                                    REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+                : ::RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
         if (rc != ERROR_SUCCESS)
             return nullptr;
         return std::make_unique<TWinKey>(key);

@@ -1,7 +1,7 @@
 #include "ProfileStore.h"
 
 #include "store/Sqlite.h"
-#include "store/StoreText.h"
+#include "store/StorePlatform.h"
 #include "support/Error.h"
 #include "support/FileSystem.h"
 #include "support/Strings.h"
@@ -34,8 +34,9 @@ std::string TableStatement() {
     for (size_t i = 1; i < Columns.size(); ++i) {
         const std::string name = Columns[i].Name;
         const std::string width = std::to_string(Columns[i].Width);
-        sql += ", " + name + " varchar(" + width + ") CONSTRAINT \"" + name + " is limited to " +
-               width + " characters\" CHECK(length(" + name + ") <= " + width + ")";
+        sql += ", " + name + " varchar(" + width + ")";
+        sql += " CONSTRAINT \"" + name + " is limited to " + width + " characters\"";
+        sql += " CHECK(length(" + name + ") <= " + width + ")";
     }
     return sql + ")";
 }
@@ -77,12 +78,6 @@ int FieldIndex(const std::string& name) {
     throw TError("Field '" + name + "' not found");
 }
 
-std::optional<std::string> ToStore(const std::optional<std::string>& ansi) {
-    if (!ansi)
-        return std::nullopt;
-    return AnsiToUtf8(*ansi);
-}
-
 // A connection that does not run its own thread-safety locks: one thread uses it.
 constexpr int OpenFlags = SQLITE_OPEN_NOMUTEX;
 
@@ -90,10 +85,63 @@ constexpr int OpenFlags = SQLITE_OPEN_NOMUTEX;
 constexpr int BusyTimeoutMs = 2000;
 
 const char* const EmptyDataSet = "Cannot perform this operation on an empty dataset";
+const char* const StoreContext = "Cannot store the network setting";
+
+void CheckIsProfileDatabase(const TSqliteConnection& db, const std::string& context) {
+    std::int64_t pages = 0;
+    try {
+        TSqliteStatement count(db, "PRAGMA page_count", context);
+        if (count.Step(""))
+            pages = count.Int64(0);
+    } catch (const TError& e) {
+        // SQLite's own words: "file is not a database".
+        throw TError(context + ": " + e.what());
+    }
+    if (pages == 0)
+        throw TError(context + ": the file is empty (0 bytes), it holds no table IPInfo");
+
+    TSqliteStatement table(
+        db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'IPInfo' COLLATE NOCASE",
+        context);
+    if (!table.Step(context))
+        throw TError(context + ": the file holds no table IPInfo");
+
+    std::vector<std::string> names;
+    TSqliteStatement info(db, "PRAGMA table_info(IPInfo)", context);
+    while (info.Step(context))
+        names.push_back(info.Text(1));
+    const bool sameColumns =
+        names.size() == Columns.size() &&
+        std::equal(names.begin(), names.end(), Columns.begin(),
+                   [](const std::string& n, const TColumnDef& c) { return SameText(n, c.Name); });
+    if (!sameColumns) {
+        std::string found, expected;
+        for (const auto& n : names)
+            found += (found.empty() ? "" : ", ") + n;
+        for (const auto& c : Columns)
+            expected += std::string(expected.empty() ? "" : ", ") + c.Name;
+        throw TError(context + ": the table IPInfo has the columns " + found + " instead of " +
+                     expected);
+    }
+}
+
+// Every change is stored at once, so a file that cannot take one is refused up front
+// rather than at the user's first store.
+void CheckIsWritable(const TSqliteConnection& db, const std::string& dbPath,
+                     const std::string& context) {
+    if (sqlite3_db_readonly(db.get(), "main") == 1)
+        throw TError(context + ": the file is read-only, and Netvane stores every change in it");
+    std::string reason;
+    if (!StoreFiles::FolderIsWritable(ExtractFilePath(dbPath), reason))
+        throw TError(context + ": its folder cannot be written (" + reason +
+                     "), and SQLite keeps its journal there while it stores a change");
+}
 
 } // namespace
 
-const std::array<TColumnDef, 12>& ProfileColumns() { return Columns; }
+const std::array<TColumnDef, 12>& ProfileColumns() {
+    return Columns;
+}
 
 void CreateProfileDatabase(const std::string& dbPath) {
     const std::string context = "Cannot create the profile database \"" + dbPath + "\"";
@@ -136,8 +184,10 @@ TProfileTable::~TProfileTable() = default;
 const std::vector<TFieldDef>& TProfileTable::Fields() {
     static const std::vector<TFieldDef> fields = [] {
         std::vector<TFieldDef> f;
+        f.reserve(ViewFields);
         for (int i = 0; i < ViewFields; ++i)
-            f.push_back({Columns[static_cast<size_t>(i)].Name, Columns[static_cast<size_t>(i)].Width});
+            f.push_back(
+                {Columns[static_cast<size_t>(i)].Name, Columns[static_cast<size_t>(i)].Width});
         f[1].Size = 128; // the editor allows a longer adapter text than the column keeps
         return f;
     }();
@@ -151,66 +201,15 @@ void TProfileTable::Open(const std::string& dbPath) {
         throw TError(context + ": the file does not exist");
 
     auto connection = std::make_unique<TConnection>();
-    connection->Db = TSqliteConnection(AnsiToUtf8(dbPath), SQLITE_OPEN_READWRITE | OpenFlags,
-                                       context);
+    connection->Db =
+        TSqliteConnection(AnsiToUtf8(dbPath), SQLITE_OPEN_READWRITE | OpenFlags, context);
     TSqliteConnection& db = connection->Db;
 
-    // Only reading until the file has proved to be ours: nothing below writes to it.
-    std::int64_t pages = 0;
-    try {
-        TSqliteStatement count(db, "PRAGMA page_count", context);
-        if (count.Step(""))
-            pages = count.Int64(0);
-    } catch (const TError& e) {
-        // SQLite's own words: "file is not a database".
-        throw TError(context + ": " + e.what());
-    }
-    if (pages == 0)
-        throw TError(context + ": the file is empty (0 bytes), it holds no table IPInfo");
-
-    std::vector<std::string> names;
-    {
-        TSqliteStatement table(
-            db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'IPInfo' COLLATE NOCASE", context);
-        if (!table.Step(context))
-            throw TError(context + ": the file holds no table IPInfo");
-        TSqliteStatement info(db, "PRAGMA table_info(IPInfo)", context);
-        while (info.Step(context))
-            names.push_back(info.Text(1));
-    }
-    const bool sameColumns =
-        names.size() == Columns.size() &&
-        std::equal(names.begin(), names.end(), Columns.begin(),
-                   [](const std::string& n, const TColumnDef& c) { return SameText(n, c.Name); });
-    if (!sameColumns) {
-        std::string found, expected;
-        for (const auto& n : names)
-            found += (found.empty() ? "" : ", ") + n;
-        for (const auto& c : Columns)
-            expected += std::string(expected.empty() ? "" : ", ") + c.Name;
-        throw TError(context + ": the table IPInfo has the columns " + found + " instead of " +
-                     expected);
-    }
-
-    if (sqlite3_db_readonly(db.get(), "main") == 1)
-        throw TError(context + ": the file is read-only, and Netvane stores every change in it");
-    std::string reason;
-    if (!StoreFiles::FolderIsWritable(ExtractFilePath(dbPath), reason))
-        throw TError(context + ": its folder cannot be written (" + reason +
-                     "), and SQLite keeps its journal there while it stores a change");
-
+    // Only reading until the file has proved to be ours: nothing here writes to it.
+    CheckIsProfileDatabase(db, context);
+    CheckIsWritable(db, dbPath, context);
     sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
-    std::vector<TRecord> rows;
-    {
-        TSqliteStatement select(db, SelectStatement().c_str(), context);
-        while (select.Step(context)) {
-            TRecord& record = rows.emplace_back();
-            record.Id = select.Int64(0);
-            for (int f = 1; f < ViewFields; ++f)
-                if (!select.IsNull(f))
-                    record.Values[static_cast<size_t>(f - 1)] = Utf8ToAnsi(select.Text(f));
-        }
-    }
+    std::vector<TRecord> rows = LoadRows(db, context);
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
     connection->Update = TSqliteStatement(db, UpdateStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
@@ -222,6 +221,20 @@ void TProfileTable::Open(const std::string& dbPath) {
     Rebuild();
     current_ = visible_.empty() ? -1 : 0;
     Changed();
+}
+
+std::vector<TProfileTable::TRecord> TProfileTable::LoadRows(const TSqliteConnection& db,
+                                                            const std::string& context) {
+    std::vector<TRecord> rows;
+    TSqliteStatement select(db, SelectStatement().c_str(), context);
+    while (select.Step(context)) {
+        TRecord& record = rows.emplace_back();
+        record.Id = select.Int64(0);
+        for (int f = 1; f < ViewFields; ++f)
+            if (!select.IsNull(f))
+                record.Values[static_cast<size_t>(f - 1)] = Utf8ToAnsi(select.Text(f));
+    }
+    return rows;
 }
 
 void TProfileTable::Close() {
@@ -237,7 +250,9 @@ void TProfileTable::Close() {
     Changed();
 }
 
-bool TProfileTable::Active() const { return connection_ != nullptr; }
+bool TProfileTable::Active() const {
+    return connection_ != nullptr;
+}
 
 void TProfileTable::RequireActive() const {
     if (!connection_)
@@ -251,7 +266,8 @@ void TProfileTable::CheckBrowseMode() {
 }
 
 bool TProfileTable::Matches(const TRecord& record) const {
-    return !filtered_ || (record.Values[0] && *record.Values[0] == filterAdapter_);
+    return !record.Deleted &&
+           (!filtered_ || (record.Values[0] && *record.Values[0] == filterAdapter_));
 }
 
 void TProfileTable::Rebuild() {
@@ -302,7 +318,9 @@ int TProfileTable::RowCount() const {
     return static_cast<int>(visible_.size());
 }
 
-int TProfileTable::CurrentRow() const { return connection_ ? current_ : -1; }
+int TProfileTable::CurrentRow() const {
+    return connection_ ? current_ : -1;
+}
 
 void TProfileTable::MoveTo(int row) {
     if (!connection_ || state_ != TViewState::Browse || visible_.empty())
@@ -369,48 +387,59 @@ void TProfileTable::SetFieldText(const std::string& name, const std::string& tex
 
 void TProfileTable::Post() {
     RequireActive();
-    if (state_ == TViewState::Browse)
+    if (state_ == TViewState::Insert)
+        PostInsert();
+    else if (state_ == TViewState::Edit)
+        PostEdit();
+    else
         return;
-    const std::string context = "Cannot store the network setting";
-    sqlite3* db = connection_->Db.get();
-    if (state_ == TViewState::Insert) {
-        TSqliteStatement& insert = connection_->Insert;
-        {
-            TStatementRun run(insert);
-            for (int f = 1; f < ViewFields; ++f)
-                insert.BindText(f, ToStore(pending_.Values[static_cast<size_t>(f - 1)]));
-            insert.Step(context);
-        }
-        pending_.Id = sqlite3_last_insert_rowid(db);
-        // AUTOINCREMENT gives a number above every one used before: the new row is last.
-        rows_.push_back(std::move(pending_));
-        if (Matches(rows_.back())) {
-            visible_.push_back(rows_.size() - 1);
-            current_ = static_cast<int>(visible_.size()) - 1;
-        } else {
-            current_ = currentBeforeInsert_;
-        }
-    } else {
-        TSqliteStatement& update = connection_->Update;
-        {
-            TStatementRun run(update);
-            for (int f = 1; f < ViewFields; ++f)
-                update.BindText(f, ToStore(pending_.Values[static_cast<size_t>(f - 1)]));
-            update.BindInt64(ViewFields, pending_.Id);
-            update.Step(context);
-        }
-        if (sqlite3_changes(db) == 0)
-            throw TError(context + ": it is no longer in the database");
-        const size_t index = visible_[static_cast<size_t>(current_)];
-        rows_[index] = std::move(pending_);
-        if (!Matches(rows_[index])) {
-            Rebuild();
-            current_ = std::min(current_, static_cast<int>(visible_.size()) - 1);
-        }
-    }
     pending_ = {};
     state_ = TViewState::Browse;
     Changed();
+}
+
+// Binds the pending row's fields 1..8 to the parameters 1..8.
+void TProfileTable::BindPending(TSqliteStatement& statement) const {
+    for (int f = 1; f < ViewFields; ++f) {
+        const auto& value = pending_.Values[static_cast<size_t>(f - 1)];
+        statement.BindText(f, value ? std::optional(AnsiToUtf8(*value)) : std::nullopt);
+    }
+}
+
+void TProfileTable::PostInsert() {
+    TSqliteStatement& insert = connection_->Insert;
+    {
+        TStatementRun run(insert);
+        BindPending(insert);
+        insert.Step(StoreContext);
+    }
+    pending_.Id = sqlite3_last_insert_rowid(connection_->Db.get());
+    // AUTOINCREMENT gives a number above every one used before: the new row is last.
+    rows_.push_back(std::move(pending_));
+    if (Matches(rows_.back())) {
+        visible_.push_back(rows_.size() - 1);
+        current_ = static_cast<int>(visible_.size()) - 1;
+    } else {
+        current_ = currentBeforeInsert_;
+    }
+}
+
+void TProfileTable::PostEdit() {
+    TSqliteStatement& update = connection_->Update;
+    {
+        TStatementRun run(update);
+        BindPending(update);
+        update.BindInt64(ViewFields, pending_.Id);
+        update.Step(StoreContext);
+    }
+    if (sqlite3_changes(connection_->Db.get()) == 0)
+        throw TError(std::string(StoreContext) + ": it is no longer in the database");
+    const size_t index = visible_[static_cast<size_t>(current_)];
+    rows_[index] = std::move(pending_);
+    if (!Matches(rows_[index])) {
+        Rebuild();
+        current_ = std::min(current_, static_cast<int>(visible_.size()) - 1);
+    }
 }
 
 void TProfileTable::Cancel() {
@@ -441,21 +470,19 @@ void TProfileTable::DeleteCurrent() {
     // The row is gone from the file (or was gone already): it leaves the view too.
     pending_ = {};
     state_ = TViewState::Browse;
-    const size_t index = visible_[static_cast<size_t>(current_)];
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+    rows_[visible_[static_cast<size_t>(current_)]].Deleted = true;
     visible_.erase(visible_.begin() + current_);
-    for (size_t i = static_cast<size_t>(current_); i < visible_.size(); ++i)
-        --visible_[i];
     current_ = std::min(current_, static_cast<int>(visible_.size()) - 1);
     Changed();
 }
 
-void TProfileTable::SetOnChange(std::function<void()> handler) { onChange_ = std::move(handler); }
+void TProfileTable::SetOnChange(std::function<void()> handler) {
+    onChange_ = std::move(handler);
+}
 
 std::vector<std::string> TProfileQuery::DistinctValues(const std::string& column) {
-    const auto found = std::find_if(Columns.begin(), Columns.end(), [&](const TColumnDef& c) {
-        return SameText(column, c.Name);
-    });
+    const auto found = std::find_if(Columns.begin(), Columns.end(),
+                                    [&](const TColumnDef& c) { return SameText(column, c.Name); });
     if (found == Columns.end())
         throw TError("The table IPInfo has no column '" + column + "'");
     const std::string context = "Cannot read the profile database \"" + path_ + "\"";

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+class TSqliteConnection;
+class TSqliteStatement;
+
 // A field of the view: its name and the size the editor allows (0 for ID).
 struct TFieldDef {
     std::string Name;
@@ -106,19 +109,26 @@ class TProfileTable {
     struct TRecord {
         std::int64_t Id = 0;
         std::array<std::optional<std::string>, 8> Values; // fields 1..8
+        // A deleted row stays in place, so that no index into rows_ ever shifts and a
+        // delete costs no more than its statement.
+        bool Deleted = false;
     };
     struct TConnection;
 
+    static std::vector<TRecord> LoadRows(const TSqliteConnection& db, const std::string& context);
     void RequireActive() const;
     void CheckBrowseMode();
     bool Matches(const TRecord& record) const;
     void Rebuild();
     void Changed();
     const TRecord* Current() const;
+    void BindPending(TSqliteStatement& statement) const;
+    void PostInsert();
+    void PostEdit();
 
     std::unique_ptr<TConnection> connection_;
     std::string path_;
-    std::vector<TRecord> rows_;  // every row of the file at Open, plus our own changes
+    std::vector<TRecord> rows_;   // every row of the file at Open, plus our own changes
     std::vector<size_t> visible_; // indexes into rows_ under the restriction
     bool filtered_ = false;
     std::string filterAdapter_;

@@ -16,10 +16,10 @@ std::string SystemReason(int code) {
         return {};
 #ifdef _WIN32
     char text[512] = {};
-    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                               nullptr, static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' ||
-                     text[n - 1] == '.'))
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                               static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+    while (n > 0 &&
+           (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
         text[--n] = '\0';
     return n > 0 ? std::string(text, n) : "system error " + std::to_string(code);
 #else
@@ -101,7 +101,9 @@ TSqliteStatement::TSqliteStatement(const TSqliteConnection& db, const char* sql,
     }
 }
 
-TSqliteStatement::~TSqliteStatement() { sqlite3_finalize(stmt_); }
+TSqliteStatement::~TSqliteStatement() {
+    sqlite3_finalize(stmt_);
+}
 
 TSqliteStatement::TSqliteStatement(TSqliteStatement&& other) noexcept
     : stmt_(std::exchange(other.stmt_, nullptr)), db_(std::exchange(other.db_, nullptr)) {}

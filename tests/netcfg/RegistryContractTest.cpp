@@ -156,15 +156,16 @@ TEST_P(RegistryContract, ValueNamesIgnoreCaseAndAWriteReplacesTheType) {
     EXPECT_THROW(reg.ReadString("EnableDHCP"), TError);
 }
 
-TEST_P(RegistryContract, SubkeysComeSortedByTheirUpperCaseForm) {
+TEST_P(RegistryContract, SubkeysComeSortedWithoutRegardToCase) {
     TReg reg = OpenOwnKey(Backend(), OwnKey());
-    // Created out of order; "_" sorts after the letters once they are upper case.
-    for (const char* name : {"b", "_x", "Properties", "0001", "a1", "Z", "A", "0000"}) {
+    // Created out of order. Names of digits and letters only: for "[\\]^_`" Windows (upper
+    // case) and Wine 8 (lower case) disagree; see the in-memory registry's own tests.
+    for (const char* name : {"b", "Properties", "0001", "a1", "Z", "A", "0000", "B1"}) {
         ASSERT_TRUE(reg.OpenKey("\\" + OwnKey() + "\\" + name, true)) << name;
     }
     ASSERT_TRUE(reg.OpenKey("\\" + OwnKey(), false));
     EXPECT_THAT(reg.GetKeyNames(),
-                ElementsAre("0000", "0001", "A", "a1", "b", "Properties", "Z", "_x"));
+                ElementsAre("0000", "0001", "A", "a1", "b", "B1", "Properties", "Z"));
     ASSERT_TRUE(reg.OpenKey("0000", false));
     EXPECT_TRUE(reg.GetKeyNames().empty());
 }

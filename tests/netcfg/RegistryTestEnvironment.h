@@ -34,7 +34,9 @@ struct TRegistryBackendParam {
     std::function<std::unique_ptr<TRegistryTestEnvironment>()> Make;
 };
 
-inline void PrintTo(const TRegistryBackendParam& param, std::ostream* out) { *out << param.Name; }
+inline void PrintTo(const TRegistryBackendParam& param, std::ostream* out) {
+    *out << param.Name;
+}
 
 inline std::string BackendName(const testing::TestParamInfo<TRegistryBackendParam>& info) {
     return info.param.Name;

@@ -35,7 +35,8 @@ class ProfileStore : public testing::Test {
     }
 
     // What the file holds, read on a connection of its own.
-    std::vector<std::vector<std::string>> FileRows(const std::string& columns = "ID, Adapter, Title") {
+    std::vector<std::vector<std::string>>
+    FileRows(const std::string& columns = "ID, Adapter, Title") {
         TRawDatabase raw(path_);
         return raw.Rows("SELECT " + columns + " FROM IPInfo ORDER BY ID");
     }
@@ -165,10 +166,8 @@ TEST_F(ProfileStore, TheRestrictionMatchesTheIdentifierExactlyQuotesIncluded) {
         std::string adapter;
         std::vector<std::string> titles;
     } cases[] = {
-        {"it's", {"quote"}},
-        {"it''s", {"doubled"}},
-        {"IT'S", {"upper"}},
-        {"' OR ''='", {"injection"}},
+        {"it's", {"quote"}}, {"it''s", {"doubled"}},
+        {"IT'S", {"upper"}}, {"' OR ''='", {"injection"}},
         {"'", {}},
     };
     for (const auto& c : cases) {
@@ -243,8 +242,8 @@ TEST_F(ProfileStore, CancelDiscardsThePendingRowOrChange) {
     EXPECT_EQ("a2", table.Text(1, 2)) << "the grid shows the stored value meanwhile";
     table.Cancel();
     EXPECT_EQ("a2", table.FieldText("Title"));
-    EXPECT_THAT(FileRows(), ElementsAre(ElementsAre("1", AdapterA, "a1"),
-                                        ElementsAre("2", AdapterA, "a2")));
+    EXPECT_THAT(FileRows(),
+                ElementsAre(ElementsAre("1", AdapterA, "a1"), ElementsAre("2", AdapterA, "a2")));
 }
 
 TEST_F(ProfileStore, AnEditReachesTheFileAtOnce) {
@@ -288,19 +287,51 @@ TEST_F(ProfileStore, DeleteRemovesTheRowFromTheFileAtOnce) {
     EXPECT_THAT(TRawDatabase(path_).Column("SELECT Title FROM IPInfo"), ElementsAre("b1"));
 }
 
+TEST_F(ProfileStore, AnEditedRowThatLeavesTheRestrictionLeavesTheView) {
+    Seed({{AdapterA, "a1", ""}, {AdapterA, "a2", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    table.SetAdapterFilter(AdapterA);
+    table.MoveTo(1);
+    table.Edit();
+    table.SetFieldText("Adapter", AdapterB);
+    table.Post();
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("a1"));
+    EXPECT_EQ(0, table.CurrentRow());
+    table.SetAdapterFilter(AdapterB);
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("a2"));
+}
+
+TEST_F(ProfileStore, SwitchingTheRestrictionStoresAPendingRowFirst) {
+    TProfileTable table;
+    table.Open(path_);
+    table.Insert();
+    table.SetFieldText("Adapter", AdapterA);
+    table.SetFieldText("Title", "pending");
+    table.SetAdapterFilter(AdapterA);
+    EXPECT_EQ(TViewState::Browse, table.State());
+    EXPECT_THAT(FileRows(), ElementsAre(ElementsAre("1", AdapterA, "pending")));
+
+    table.Insert();
+    table.SetFieldText("Title", std::string(21, 'x'));
+    EXPECT_THROW(table.SetAdapterFilter(AdapterB), TError);
+    EXPECT_EQ(TViewState::Insert, table.State()) << "nothing lost when it cannot be stored";
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("pending")) << "restriction unchanged";
+}
+
 TEST_F(ProfileStore, ATooLongValueIsRefusedWithItsColumnAndWidthAndKeptPending) {
     struct Case {
         const char* field;
         size_t width;
-    } cases[] = {{"Adapter", 80}, {"Title", 20},  {"Address", 15}, {"Submask", 15},
-                 {"Gateway", 15}, {"DNS1", 15},   {"DNS2", 15},    {"Proxy", 100}};
+    } cases[] = {{"Adapter", 80}, {"Title", 20}, {"Address", 15}, {"Submask", 15},
+                 {"Gateway", 15}, {"DNS1", 15},  {"DNS2", 15},    {"Proxy", 100}};
     TProfileTable table;
     table.Open(path_);
     for (const auto& c : cases) {
         table.Insert();
         table.SetFieldText(c.field, std::string(c.width + 1, 'x'));
-        EXPECT_EQ("Cannot store the network setting: " + std::string(c.field) +
-                      " is limited to " + std::to_string(c.width) + " characters",
+        EXPECT_EQ("Cannot store the network setting: " + std::string(c.field) + " is limited to " +
+                      std::to_string(c.width) + " characters",
                   ErrorOf([&] { table.Post(); }));
         EXPECT_EQ(TViewState::Insert, table.State()) << c.field;
         EXPECT_EQ(std::string(c.width + 1, 'x'), table.FieldText(c.field)) << "never cut";
@@ -310,8 +341,9 @@ TEST_F(ProfileStore, ATooLongValueIsRefusedWithItsColumnAndWidthAndKeptPending) 
     }
     TRawDatabase raw(path_);
     EXPECT_THAT(raw.Column("SELECT count(*) FROM IPInfo"), ElementsAre("8"));
-    EXPECT_THAT(ErrorOf([&] { raw.Exec("INSERT INTO IPInfo(Field2) VALUES('" +
-                                       std::string(51, 'x') + "')"); }),
+    EXPECT_THAT(ErrorOf([&] {
+                    raw.Exec("INSERT INTO IPInfo(Field2) VALUES('" + std::string(51, 'x') + "')");
+                }),
                 HasSubstr("Field2 is limited to 50 characters"))
         << "the file itself keeps the widths";
 }
@@ -406,11 +438,9 @@ TEST_F(ProfileStore, DistinctValuesCoverEveryAdapterOnceAndSkipEmptyOnes) {
     query.SetDatabasePath(table.DatabasePath());
     EXPECT_THAT(query.DistinctValues("DNS1"), UnorderedElementsAre("8.8.8.8", "1.1.1.1"));
     EXPECT_THAT(query.DistinctValues("dns2"), testing::IsEmpty());
-    EXPECT_THAT(query.DistinctValues("Adapter"),
-                UnorderedElementsAre(AdapterA, AdapterB, "x"));
+    EXPECT_THAT(query.DistinctValues("Adapter"), UnorderedElementsAre(AdapterA, AdapterB, "x"));
     AddRow(table, AdapterB, "b3");
-    EXPECT_THAT(query.DistinctValues("Title"),
-                UnorderedElementsAre("a1", "b1", "a2", "b2", "b3"))
+    EXPECT_THAT(query.DistinctValues("Title"), UnorderedElementsAre("a1", "b1", "a2", "b2", "b3"))
         << "the view's new row is in the file for the query's own connection";
 }
 
@@ -512,10 +542,11 @@ TEST_F(ProfileStore, AReadOnlyDatabaseIsRefusedAtOpen) {
     Seed({{AdapterA, "a1", ""}});
     const std::string before = GetFile(path_);
     SetReadOnly(path_, true);
-    const auto outcome = RunWithoutWriteRights([&] { return !CanWriteFile(path_); }, [&] {
-        TProfileTable table;
-        return ErrorOf([&] { table.Open(path_); });
-    });
+    const auto outcome = RunWithoutWriteRights([&] { return !CanWriteFile(path_); },
+                                               [&] {
+                                                   TProfileTable table;
+                                                   return ErrorOf([&] { table.Open(path_); });
+                                               });
     SetReadOnly(path_, false);
     if (!outcome)
         GTEST_SKIP() << "permission bits do not stop this user's writes";
@@ -527,18 +558,16 @@ TEST_F(ProfileStore, ADatabaseInAFolderThatCannotBeWrittenIsRefusedAtOpen) {
     Seed({{AdapterA, "a1", ""}});
     const std::string before = GetFile(path_);
     // The file itself stays writable for anyone: only the folder is closed.
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_read |
-                                            std::filesystem::perms::owner_write |
-                                            std::filesystem::perms::group_read |
-                                            std::filesystem::perms::group_write |
-                                            std::filesystem::perms::others_read |
-                                            std::filesystem::perms::others_write);
+    std::filesystem::permissions(
+        path_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                   std::filesystem::perms::group_read | std::filesystem::perms::group_write |
+                   std::filesystem::perms::others_read | std::filesystem::perms::others_write);
     SetReadOnly(dir_.Path(), true);
-    const auto outcome =
-        RunWithoutWriteRights([&] { return !CanCreateFileIn(dir_.Path()); }, [&] {
-            TProfileTable table;
-            return ErrorOf([&] { table.Open(path_); });
-        });
+    const auto outcome = RunWithoutWriteRights([&] { return !CanCreateFileIn(dir_.Path()); },
+                                               [&] {
+                                                   TProfileTable table;
+                                                   return ErrorOf([&] { table.Open(path_); });
+                                               });
     SetReadOnly(dir_.Path(), false);
     if (!outcome)
         GTEST_SKIP() << "permission bits do not stop this user's writes";
@@ -550,9 +579,9 @@ TEST_F(ProfileStore, ADatabaseInAFolderThatCannotBeWrittenIsRefusedAtOpen) {
 TEST(ProfileStoreBadInput, CreationInAFolderThatCannotBeWrittenLeavesNothing) {
     TTempFolder dir;
     SetReadOnly(dir.Path(), true);
-    const auto outcome = RunWithoutWriteRights([&] { return !CanCreateFileIn(dir.Path()); }, [&] {
-        return ErrorOf([&] { CreateProfileDatabase(dir / "db"); });
-    });
+    const auto outcome =
+        RunWithoutWriteRights([&] { return !CanCreateFileIn(dir.Path()); },
+                              [&] { return ErrorOf([&] { CreateProfileDatabase(dir / "db"); }); });
     SetReadOnly(dir.Path(), false);
     if (!outcome)
         GTEST_SKIP() << "permission bits do not stop this user's writes";

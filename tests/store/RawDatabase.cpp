@@ -11,9 +11,13 @@ TRawDatabase::TRawDatabase(const std::string& path, bool create) {
     }
 }
 
-TRawDatabase::~TRawDatabase() { sqlite3_close(db_); }
+TRawDatabase::~TRawDatabase() {
+    sqlite3_close(db_);
+}
 
-void TRawDatabase::Exec(const std::string& sql) { ExecWith(sql, {}); }
+void TRawDatabase::Exec(const std::string& sql) {
+    ExecWith(sql, {});
+}
 
 void TRawDatabase::ExecWith(const std::string& sql, const std::vector<std::string>& values) {
     const char* rest = sql.c_str();
@@ -23,7 +27,8 @@ void TRawDatabase::ExecWith(const std::string& sql, const std::vector<std::strin
             throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
         if (!stmt)
             break;
-        for (size_t i = 0; i < values.size() && i < static_cast<size_t>(sqlite3_bind_parameter_count(stmt)); ++i)
+        for (size_t i = 0;
+             i < values.size() && i < static_cast<size_t>(sqlite3_bind_parameter_count(stmt)); ++i)
             sqlite3_bind_text(stmt, static_cast<int>(i + 1), values[i].data(),
                               static_cast<int>(values[i].size()), SQLITE_TRANSIENT);
         int rc;
@@ -45,8 +50,9 @@ std::vector<std::vector<std::string>> TRawDatabase::Rows(const std::string& sql)
         auto& row = rows.emplace_back();
         for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-            row.push_back(text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt, c)))
-                               : "<null>");
+            row.push_back(
+                text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt, c)))
+                     : "<null>");
         }
     }
     sqlite3_finalize(stmt);

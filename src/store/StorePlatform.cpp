@@ -1,4 +1,4 @@
-#include "StoreText.h"
+#include "StorePlatform.h"
 
 #include "support/FileSystem.h"
 
@@ -18,8 +18,8 @@ namespace {
 std::wstring ToWide(UINT codePage, const std::string& text) {
     if (text.empty())
         return {};
-    const int n = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
+    const int n =
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(n), L'\0');
     ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
     return wide;
@@ -81,7 +81,9 @@ bool MoveNoReplace(const std::string& from, const std::string& to, std::string& 
     return false;
 }
 
-void RemoveQuietly(const std::string& path) { ::DeleteFileA(path.c_str()); }
+void RemoveQuietly(const std::string& path) {
+    ::DeleteFileA(path.c_str());
+}
 
 bool FolderIsWritable(const std::string& folder, std::string& reason) {
     char name[MAX_PATH + 1] = {};
@@ -113,7 +115,9 @@ bool MoveNoReplace(const std::string& from, const std::string& to, std::string& 
     return true;
 }
 
-void RemoveQuietly(const std::string& path) { ::unlink(path.c_str()); }
+void RemoveQuietly(const std::string& path) {
+    ::unlink(path.c_str());
+}
 
 bool FolderIsWritable(const std::string& folder, std::string& reason) {
     std::string name = (folder.empty() ? std::string("./") : folder) + ".netvane-probe-XXXXXX";
