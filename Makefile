@@ -35,10 +35,12 @@ run: build-win32
 	@bash tools/run.sh
 
 # The store benchmark (release build, no sanitizers); prints the table of README.md.
-bench: deps
+bench: build-win32
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench
 	build/bench/bench/store_bench
+	@echo
+	@bash tools/bench-gui.sh
 
 clean:
 	rm -rf build/native build/win32 build/bench

@@ -284,21 +284,39 @@ void TMainForm::HideGridColumn(int field) {
 }
 
 void TMainForm::RefreshGrid() {
+    if (gridUpdates_ > 0) {
+        gridRefreshPending_ = true;
+        return;
+    }
+    gridRefreshPending_ = false;
     const int rows = adoT.Active() ? adoT.RowCount() : 0;
     const int current = adoT.Active() ? adoT.CurrentRow() : -1;
     syncingGrid_ = true;
-    ::SendMessageA(DBGrid, LVM_SETITEMCOUNT, rows, LVSICF_NOSCROLL);
+    // A new count redoes the scroll bars, which is slow: only when it changes.
+    if (rows != ::SendMessageA(DBGrid, LVM_GETITEMCOUNT, 0, 0))
+        ::SendMessageA(DBGrid, LVM_SETITEMCOUNT, rows, LVSICF_NOSCROLL);
+    // Only the rows whose state changes: touching every row would cost a switch dearly.
     LVITEMA state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageA(DBGrid, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                   reinterpret_cast<LPARAM>(&state));
+    if (selectedRow_ >= 0 && selectedRow_ < rows && selectedRow_ != current)
+        ::SendMessageA(DBGrid, LVM_SETITEMSTATE, selectedRow_, reinterpret_cast<LPARAM>(&state));
     if (current >= 0) {
         state.state = LVIS_SELECTED | LVIS_FOCUSED;
         ::SendMessageA(DBGrid, LVM_SETITEMSTATE, current, reinterpret_cast<LPARAM>(&state));
         ::SendMessageA(DBGrid, LVM_ENSUREVISIBLE, current, FALSE);
     }
+    selectedRow_ = current;
     ::InvalidateRect(DBGrid, nullptr, FALSE);
     syncingGrid_ = false;
+}
+
+TMainForm::TGridUpdate::TGridUpdate(TMainForm& form) : form_(form) {
+    ++form_.gridUpdates_;
+}
+
+TMainForm::TGridUpdate::~TGridUpdate() {
+    if (--form_.gridUpdates_ == 0 && form_.gridRefreshPending_)
+        form_.RefreshGrid();
 }
 
 void TMainForm::GridTextRequest(NMLVDISPINFOA& info) {
@@ -348,6 +366,7 @@ LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
 // ---- start-up and closing -------------------------------------------------------------
 
 void TMainForm::FormCreate() {
+    const TGridUpdate gridUpdate(*this);
     try {
         const std::string databasePath = AppPath + "db";
         if (!FileExists(databasePath))
@@ -389,6 +408,7 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::ComboBoxChange() {
+    const TGridUpdate gridUpdate(*this);
     adoT.ClearFilter();
     const int index = SelectedAdapter();
     // Typed text that names no adapter shows every setting; a command that needs an

@@ -95,6 +95,17 @@ class TMainForm : public TForm {
     void ShowGridColumns();
     void HideGridColumn(int field);
     void RefreshGrid();
+    // Refreshes the grid once at its end, however often the table changes meanwhile.
+    class TGridUpdate {
+      public:
+        explicit TGridUpdate(TMainForm& form);
+        ~TGridUpdate();
+        TGridUpdate(const TGridUpdate&) = delete;
+        TGridUpdate& operator=(const TGridUpdate&) = delete;
+
+      private:
+        TMainForm& form_;
+    };
     void ExecuteCommand(int id);
     LRESULT HandleNotify(const NMHDR& header);
     LRESULT DrawGridItem(NMLVCUSTOMDRAW& draw);
@@ -110,4 +121,7 @@ class TMainForm : public TForm {
     std::string gridText_; // storage for the text handed to the grid
     bool quitOnDestroy_ = false;
     bool syncingGrid_ = false;
+    int selectedRow_ = -1;
+    int gridUpdates_ = 0;
+    bool gridRefreshPending_ = false;
 };
