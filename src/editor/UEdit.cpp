@@ -215,7 +215,8 @@ void TEditForm::DataChanged() {
         return;
     TFlagScope loading(loading_);
     for (int row = 1; row <= RowCount; ++row) {
-        const std::string text = adoT.FieldText(FieldName(row));
+        // A table that failed to open at start-up leaves the dialog empty, not broken.
+        const std::string text = adoT.Active() ? adoT.FieldText(FieldName(row)) : std::string();
         if (EditorText(row) != text)
             SetEditorText(row, text);
     }
