@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
-          xvfb xauth x11-apps imagemagick googletest libgtest-dev)
+          xvfb xauth x11-utils imagemagick googletest libgtest-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 # The Wine test bench: one fresh prefix, one display and one wineserver per run.
 #   wine-bench.sh start DIR   fresh prefix in DIR/prefix, Xvfb if no display, wineboot
 #   wine-bench.sh stop DIR    shut the wineserver and the virtual display down
+#   wine-bench.sh display DIR / stop-display DIR   only the display (used by make run)
 set -euo pipefail
 action=${1:?start or stop}
 bench=${2:?bench folder}
@@ -60,6 +61,16 @@ start)
   ;;
 stop)
   stop_bench
+  ;;
+display)
+  start_display
+  ;;
+stop-display)
+  if [ -f "$bench/xvfb.pid" ]; then
+    kill "$(cat "$bench/xvfb.pid")" >/dev/null 2>&1 || true
+    rm -f "$bench/xvfb.pid"
+  fi
+  rm -f "$bench/display"
   ;;
 *)
   echo "usage: $0 start|stop DIR" >&2

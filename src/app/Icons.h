@@ -1,0 +1,21 @@
+#pragma once
+// The 32 x 32 command icons, drawn in code so that every picture has its source here.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+// Positions in the image list, as the commands and buttons refer to them.
+enum TIconIndex : int {
+    iconDelete = 0,
+    iconApply = 1,
+    iconAdd = 3,
+    iconDhcp = 4,
+    iconEdit = 5,
+    iconHelp = 6,
+    iconAbout = 8,
+    iconCount = 9
+};
+
+// A new image list holding the nine icons (positions 2 and 7 are empty). Owned by the caller.
+HIMAGELIST CreateCommandImages();

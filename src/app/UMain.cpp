@@ -1,0 +1,547 @@
+#include "UMain.h"
+
+#include "Icons.h"
+
+#include "about/UAbout.h"
+#include "editor/AddressRules.h"
+#include "netcfg/Adapters.h"
+#include "netcfg/LocalAddress.h"
+#include "netcfg/NetServicesWin.h"
+#include "support/Error.h"
+#include "support/FileSystem.h"
+#include "support/Process.h"
+#include "support/Strings.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr const char* MainClassName = "TMainForm";
+constexpr const char* PanelClassName = "TPanel";
+
+constexpr int OuterWidth = 676;
+constexpr int OuterHeight = 480;
+constexpr int CoolBarHeight = 58;
+constexpr int PanelHeight = 41;
+constexpr int ButtonWidth = 71;
+constexpr int ButtonHeight = 52;
+constexpr int SeparatorWidth = 8;
+constexpr int IndicatorWidth = 14;
+
+constexpr DWORD MainStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
+
+struct TActionDef {
+    int Id;
+    const char* Caption;
+    const char* Hint;
+    int Image;
+};
+
+// The commands of the window (ActionList).
+constexpr std::array<TActionDef, 5> Actions = {{
+    {TMainForm::acAdd, "Add", "Add a new IP address", iconAdd},
+    {TMainForm::acEdit, "Edit", "Edit current IP address", iconEdit},
+    {TMainForm::acDelete, "Delete", "Delete current IP address", iconDelete},
+    {TMainForm::acChange, "Change", "Change current IP address", iconApply},
+    {TMainForm::acAuto, "   Auto     ", "Obtain an IP address automatically", iconDhcp},
+}};
+
+struct TButtonDef {
+    int Command;         // 0 for a separator
+    const char* Caption; // the button's own caption
+    const char* Hint;    // the button's own hint; null: the command's
+    int Image;           // for buttons without a command
+};
+
+// ToolButton1, 2, 3, 7, 6, 9, 10, 5, 4 from left to right.
+constexpr std::array<TButtonDef, 9> Buttons = {{
+    {TMainForm::acAdd, "&ADD", "Add a new network setting", -1},
+    {TMainForm::acEdit, "&EDIT", "Edit current network setting", -1},
+    {TMainForm::acDelete, "&DELETE", "Delete current network setting", -1},
+    {0, nullptr, nullptr, -1},
+    {TMainForm::idHelpButton, "&HELP", "Netvane help", iconHelp},
+    {TMainForm::idAboutButton, "&ABOUT", "about Netvane", iconAbout},
+    {0, nullptr, nullptr, -1},
+    {TMainForm::acAuto, "DHCP", nullptr, -1},
+    {TMainForm::acChange, "&NETVANE", "Change to selected network Setting", -1},
+}};
+
+const TActionDef* FindAction(int id) {
+    const auto found = std::find_if(Actions.begin(), Actions.end(),
+                                    [id](const TActionDef& a) { return a.Id == id; });
+    return found == Actions.end() ? nullptr : &*found;
+}
+
+int GridColumnWidth(const TFieldDef& field) { return std::clamp(field.Size, 6, 20) * 7 + 12; }
+
+// A plain container that hands its children's notifications on to the form it sits on.
+LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return ::SendMessageA(::GetParent(panel), message, wParam, lParam);
+    default:
+        return ::DefWindowProcA(panel, message, wParam, lParam);
+    }
+}
+
+void RegisterPanelClass() {
+    WNDCLASSEXA panelClass{};
+    panelClass.cbSize = sizeof panelClass;
+    if (::GetClassInfoExA(::GetModuleHandleA(nullptr), PanelClassName, &panelClass))
+        return;
+    panelClass.cbSize = sizeof panelClass;
+    panelClass.lpfnWndProc = PanelProc;
+    panelClass.hInstance = ::GetModuleHandleA(nullptr);
+    panelClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    panelClass.lpszClassName = PanelClassName;
+    ::RegisterClassExA(&panelClass);
+}
+
+SIZE ClientSizeFor(int outerWidth, int outerHeight) {
+    RECT frame{0, 0, 0, 0};
+    ::AdjustWindowRectEx(&frame, MainStyle, FALSE, 0);
+    return {outerWidth - (frame.right - frame.left), outerHeight - (frame.bottom - frame.top)};
+}
+
+} // namespace
+
+TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
+    : AppPath(std::move(appPath)), registry_(registry),
+      netServices_(std::make_unique<TSystemNetServices>(
+          [this](const std::string& text) { SetStatusText(text); })) {
+    RegisterFormClass(MainClassName);
+    RegisterPanelClass();
+    const SIZE client = ClientSizeFor(OuterWidth, OuterHeight);
+    CreateForm(MainClassName, "Netvane", MainStyle, 0, client.cx, client.cy, nullptr);
+    CreateComponents();
+    adoT.SetOnChange([this] { RefreshGrid(); });
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    if (Handle())
+        ::DestroyWindow(Handle());
+    if (ImageList1)
+        ::ImageList_Destroy(ImageList1);
+}
+
+void TMainForm::AttachForms(TAboutForm* aboutForm) { aboutForm_ = aboutForm; }
+
+// ---- building the window ---------------------------------------------------------------
+
+void TMainForm::CreateComponents() {
+    ImageList1 = CreateCommandImages();
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(::ImageList_GetIcon(ImageList1, iconApply, 0)));
+    CreateToolBar();
+    CreatePanel();
+    CreateGrid();
+    StatusBar1 = AddControl(STATUSCLASSNAMEA, "", WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                            idStatusBar);
+    int oneText = -1;
+    ::SendMessageA(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&oneText));
+    LayOut();
+}
+
+void TMainForm::CreateToolBar() {
+    CoolBar1 = AddControl(REBARCLASSNAMEA, "",
+                          WS_VISIBLE | WS_CLIPCHILDREN | CCS_NODIVIDER | CCS_NORESIZE |
+                              CCS_NOPARENTALIGN | RBS_BANDBORDERS,
+                          0, 0, 0, CoolBarHeight, idCoolBar);
+    ToolBar1 = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                     CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
+                                 0, 0, 0, 0, CoolBar1,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(idToolBar)),
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    // Commands and hints come straight to this window, not to the band container.
+    ::SendMessageA(ToolBar1, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
+    ::SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    ::SendMessageA(ToolBar1, WM_SETFONT, reinterpret_cast<WPARAM>(ApplicationFont()), FALSE);
+    ::SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
+    ::SendMessageA(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(32, 32));
+
+    for (const TButtonDef& def : Buttons) {
+        TBBUTTON button{};
+        if (def.Command == 0) {
+            button.iBitmap = SeparatorWidth;
+            button.fsStyle = BTNS_SEP;
+        } else {
+            const TActionDef* action = FindAction(def.Command);
+            button.iBitmap = action ? action->Image : def.Image;
+            button.idCommand = def.Command;
+            button.fsState = TBSTATE_ENABLED;
+            button.fsStyle = BTNS_BUTTON;
+            button.iString = reinterpret_cast<INT_PTR>(def.Caption);
+        }
+        ::SendMessageA(ToolBar1, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    }
+    ::SendMessageA(ToolBar1, TB_SETBUTTONWIDTH, 0, MAKELPARAM(ButtonWidth, ButtonWidth));
+    ::SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(ButtonWidth, ButtonHeight));
+
+    REBARBANDINFOA band{};
+    band.cbSize = sizeof band;
+    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
+    band.fStyle = RBBS_NOGRIPPER | RBBS_CHILDEDGE;
+    band.hwndChild = ToolBar1;
+    band.cxMinChild = 0;
+    band.cyMinChild = ButtonHeight;
+    band.cx = OuterWidth;
+    ::SendMessageA(CoolBar1, RB_INSERTBANDA, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(&band));
+}
+
+void TMainForm::CreatePanel() {
+    Panel1 = ::CreateWindowExA(0, PanelClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                               CoolBarHeight, 0, PanelHeight, Handle(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(idPanel)),
+                               ::GetModuleHandleA(nullptr), nullptr);
+    auto child = [this](const char* cls, const char* text, DWORD style, int x, int y, int w,
+                        int h, int id) {
+        HWND control = ::CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                                         Panel1, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                         ::GetModuleHandleA(nullptr), nullptr);
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(ApplicationFont()), FALSE);
+        return control;
+    };
+    Label1 = child("STATIC", "Adapter", SS_LEFT | SS_NOPREFIX, 16, 12, 50, 14, idAdapterLabel);
+    // Editable and unsorted: entry i stays entry i of AdapterList.
+    ComboBox = child("COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 72,
+                     12, 385, 200, idComboBox);
+}
+
+void TMainForm::CreateGrid() {
+    DBGrid = AddControl(WC_LISTVIEWA, "",
+                        WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
+                            LVS_SHOWSELALWAYS,
+                        0, 0, 0, 0, idGrid, WS_EX_CLIENTEDGE);
+    ::SendMessageA(DBGrid, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                   LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    hiddenFields_.assign(TProfileTable::Fields().size(), false);
+}
+
+void TMainForm::LayOut() {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    const int width = client.right;
+    ::MoveWindow(CoolBar1, 0, 0, width, CoolBarHeight, TRUE);
+    ::MoveWindow(Panel1, 0, CoolBarHeight, width, PanelHeight, TRUE);
+    ::SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+    RECT status{};
+    ::GetWindowRect(StatusBar1, &status);
+    const int gridTop = CoolBarHeight + PanelHeight;
+    const int gridHeight = client.bottom - gridTop - (status.bottom - status.top);
+    ::MoveWindow(DBGrid, 0, gridTop, width, std::max(gridHeight, 0), TRUE);
+}
+
+// ---- the grid --------------------------------------------------------------------------
+
+void TMainForm::ShowGridColumns() {
+    HWND header = reinterpret_cast<HWND>(::SendMessageA(DBGrid, LVM_GETHEADER, 0, 0));
+    while (::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) > 0)
+        ::SendMessageA(DBGrid, LVM_DELETECOLUMN, 0, 0);
+    gridFields_.clear();
+
+    // Column 0 is the row indicator; then one column per field that is not hidden.
+    LVCOLUMNA indicator{};
+    indicator.mask = LVCF_WIDTH | LVCF_TEXT;
+    indicator.cx = IndicatorWidth;
+    indicator.pszText = const_cast<char*>("");
+    ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&indicator));
+    const auto& fields = TProfileTable::Fields();
+    for (size_t f = 0; f < fields.size(); ++f) {
+        if (hiddenFields_[f])
+            continue;
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH | LVCF_TEXT;
+        column.cx = GridColumnWidth(fields[f]);
+        column.pszText = const_cast<char*>(fields[f].Name.c_str());
+        const int position = static_cast<int>(gridFields_.size()) + 1;
+        ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, position, reinterpret_cast<LPARAM>(&column));
+        gridFields_.push_back(static_cast<int>(f));
+    }
+    RefreshGrid();
+}
+
+void TMainForm::HideGridColumn(int field) {
+    hiddenFields_.at(static_cast<size_t>(field)) = true;
+    ShowGridColumns();
+}
+
+void TMainForm::RefreshGrid() {
+    const int rows = adoT.Active() ? adoT.RowCount() : 0;
+    const int current = adoT.Active() ? adoT.CurrentRow() : -1;
+    syncingGrid_ = true;
+    ::SendMessageA(DBGrid, LVM_SETITEMCOUNT, rows, LVSICF_NOSCROLL);
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageA(DBGrid, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(&state));
+    if (current >= 0) {
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(DBGrid, LVM_SETITEMSTATE, current, reinterpret_cast<LPARAM>(&state));
+        ::SendMessageA(DBGrid, LVM_ENSUREVISIBLE, current, FALSE);
+    }
+    ::InvalidateRect(DBGrid, nullptr, FALSE);
+    syncingGrid_ = false;
+}
+
+void TMainForm::GridTextRequest(NMLVDISPINFOA& info) {
+    if (!(info.item.mask & LVIF_TEXT) || info.item.cchTextMax <= 0)
+        return;
+    gridText_.clear();
+    const int column = info.item.iSubItem;
+    if (column >= 1 && static_cast<size_t>(column) <= gridFields_.size() && adoT.Active() &&
+        info.item.iItem < adoT.RowCount())
+        gridText_ = adoT.Text(info.item.iItem, gridFields_[static_cast<size_t>(column - 1)]);
+    const size_t room = static_cast<size_t>(info.item.cchTextMax) - 1;
+    const size_t length = std::min(gridText_.size(), room);
+    gridText_.copy(info.item.pszText, length);
+    info.item.pszText[length] = '\0';
+}
+
+// The row indicator: a small triangle in the first column of the current row.
+LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT: {
+        if (!adoT.Active() || static_cast<int>(draw.nmcd.dwItemSpec) != adoT.CurrentRow())
+            return CDRF_DODEFAULT;
+        RECT row{};
+        row.left = LVIR_BOUNDS;
+        ::SendMessageA(DBGrid, LVM_GETITEMRECT, draw.nmcd.dwItemSpec,
+                       reinterpret_cast<LPARAM>(&row));
+        const int middle = (row.top + row.bottom) / 2;
+        const POINT triangle[] = {{row.left + 4, middle - 4},
+                                  {row.left + 4, middle + 4},
+                                  {row.left + 8, middle}};
+        TGdiObject brush(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+        HGDIOBJ oldBrush = ::SelectObject(draw.nmcd.hdc, brush.get());
+        HGDIOBJ oldPen = ::SelectObject(draw.nmcd.hdc, ::GetStockObject(NULL_PEN));
+        ::Polygon(draw.nmcd.hdc, triangle, 3);
+        ::SelectObject(draw.nmcd.hdc, oldPen);
+        ::SelectObject(draw.nmcd.hdc, oldBrush);
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+// ---- start-up and closing -------------------------------------------------------------
+
+void TMainForm::FormCreate() {
+    try {
+        const std::string databasePath = AppPath + "db";
+        if (!FileExists(databasePath))
+            CreateProfileDatabase(databasePath);
+        adoT.Open(databasePath);
+        ShowGridColumns();
+        adoQ.SetDatabasePath(adoT.DatabasePath());
+        HideGridColumn(0);
+        HideGridColumn(1);
+
+        GetAdapters(registry_, AdapterList);
+        for (std::string& line : AdapterList) {
+            const TSplit entry = SplitNameValue(line);
+            line = entry.Left;
+            ::SendMessageA(ComboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.Right.c_str()));
+        }
+
+        ConfigFile = std::make_unique<TConfig>(AppPath + "config.ini");
+        // A negative position is what closing without a selection writes: no stored choice.
+        const int index = std::max(ParseIntDef(ConfigFile->ReadValue("Index"), 0), 0);
+        const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));
+        if (count > 0 && index < count) {
+            ::SendMessageA(ComboBox, CB_SETCURSEL, index, 0);
+            ComboBoxChange();
+        }
+
+        std::string address;
+        GetLocalIP(address);
+        SetStatusText("Current IP is " + address);
+    } catch (const std::exception& error) {
+        ShowErrorBox(error.what());
+    }
+}
+
+void TMainForm::FormClose() {
+    if (ConfigFile)
+        ConfigFile->WriteValue("Index", std::to_string(SelectedAdapter()));
+}
+
+void TMainForm::ComboBoxChange() {
+    adoT.ClearFilter();
+    const int index = SelectedAdapter();
+    // Typed text that names no adapter shows every setting; a command that needs an
+    // adapter complains on its own.
+    if (index < 0)
+        return;
+    if (static_cast<size_t>(index) >= AdapterList.size())
+        throw ListIndexError(index);
+    adoT.SetAdapterFilter(AdapterList[static_cast<size_t>(index)]);
+}
+
+void TMainForm::ToolButton6Click() { OpenDocument("help.htm"); }
+
+void TMainForm::ToolButton9Click() {
+    if (aboutForm_)
+        aboutForm_->ShowModal(Handle());
+}
+
+// ---- applying -------------------------------------------------------------------------
+
+void TMainForm::acChangeExecute() {
+    if (adoT.RowCount() == 0) {
+        ShowMessage("No item!");
+        return;
+    }
+    FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
+    SetIP(NewIP, registry_, *netServices_);
+}
+
+void TMainForm::acAutoExecute() {
+    // The selector's adapter, not the current row's.
+    FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
+    SetIP(NewIP, registry_, *netServices_);
+}
+
+void TMainForm::DBGridDblClick() {
+    if (Confirm("Netvane now?"))
+        acChangeExecute();
+}
+
+// ---- status line ----------------------------------------------------------------------
+
+void TMainForm::SetStatusText(const std::string& text) {
+    ::SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string TMainForm::StatusText() const {
+    const LRESULT length = LOWORD(::SendMessageA(StatusBar1, SB_GETTEXTLENGTHA, 0, 0));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    ::SendMessageA(StatusBar1, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+int TMainForm::SelectedAdapter() const {
+    return static_cast<int>(::SendMessageA(ComboBox, CB_GETCURSEL, 0, 0));
+}
+
+// ---- commands and messages ------------------------------------------------------------
+
+const char* TMainForm::HintOf(int commandId) const {
+    for (const TButtonDef& def : Buttons) {
+        if (def.Command != commandId || commandId == 0)
+            continue;
+        if (def.Hint)
+            return def.Hint;
+        const TActionDef* action = FindAction(commandId);
+        return action ? action->Hint : "";
+    }
+    return "";
+}
+
+void TMainForm::ExecuteCommand(int id) {
+    switch (id) {
+    case idHelpButton:
+        ToolButton6Click();
+        break;
+    case idAboutButton:
+        ToolButton9Click();
+        break;
+    case acChange:
+        acChangeExecute();
+        break;
+    case acAuto:
+        acAutoExecute();
+        break;
+    default:
+        break;
+    }
+}
+
+bool TMainForm::TranslateAccelerator(const MSG& message) {
+    if (message.message != WM_SYSCHAR || !Handle() ||
+        ::GetAncestor(message.hwnd, GA_ROOT) != Handle())
+        return false;
+    UINT command = 0;
+    if (!::SendMessageA(ToolBar1, TB_MAPACCELERATORA, message.wParam,
+                        reinterpret_cast<LPARAM>(&command)))
+        return false;
+    RunGuarded([&] { ExecuteCommand(static_cast<int>(command)); });
+    return true;
+}
+
+LRESULT TMainForm::HandleNotify(const NMHDR& header) {
+    if (header.code == TTN_GETDISPINFOA) {
+        auto& info = reinterpret_cast<NMTTDISPINFOA&>(const_cast<NMHDR&>(header));
+        info.lpszText = const_cast<char*>(HintOf(static_cast<int>(header.idFrom)));
+        return 0;
+    }
+    if (header.hwndFrom != DBGrid)
+        return 0;
+    switch (header.code) {
+    case LVN_GETDISPINFOA:
+        GridTextRequest(reinterpret_cast<NMLVDISPINFOA&>(const_cast<NMHDR&>(header)));
+        return 0;
+    case NM_DBLCLK:
+        DBGridDblClick();
+        return 0;
+    case NM_CUSTOMDRAW:
+        return DrawGridItem(reinterpret_cast<NMLVCUSTOMDRAW&>(const_cast<NMHDR&>(header)));
+    case LVN_ITEMCHANGED: {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if (!syncingGrid_ && change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) &&
+            adoT.Active() && adoT.State() == TViewState::Browse)
+            adoT.MoveTo(change.iItem);
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        LayOut();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == idComboBox &&
+            (HIWORD(wParam) == CBN_SELCHANGE || HIWORD(wParam) == CBN_EDITCHANGE)) {
+            ComboBoxChange();
+            return 0;
+        }
+        if (lParam == 0 || reinterpret_cast<HWND>(lParam) == ToolBar1) {
+            ExecuteCommand(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_NOTIFY:
+        return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CLOSE:
+        // Whatever saving the position costs, the window closes.
+        RunGuarded([this] { FormClose(); });
+        ::DestroyWindow(Handle());
+        return 0;
+    case WM_DESTROY:
+        if (quitOnDestroy_)
+            ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return TForm::HandleMessage(message, wParam, lParam);
+}

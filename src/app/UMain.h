@@ -1,0 +1,113 @@
+#pragma once
+// The main window: the adapter selector, the grid of the selected adapter's settings,
+// the toolbar of commands and the status line with the machine's address.
+
+#include "support/Config.h"
+#include "support/Forms.h"
+
+#include "netcfg/Registry.h"
+#include "netcfg/SetIP.h"
+#include "store/ProfileStore.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TAboutForm;
+
+class TMainForm : public TForm {
+  public:
+    // Command and control ids.
+    enum : int {
+        acAdd = 201,
+        acEdit,
+        acDelete,
+        acChange,
+        acAuto,
+        idHelpButton = 301, // ToolButton6
+        idAboutButton,      // ToolButton9
+        idCoolBar = 401,
+        idToolBar,
+        idPanel,
+        idAdapterLabel,
+        idComboBox,
+        idGrid,
+        idStatusBar,
+    };
+
+    // appPath: the folder (with trailing separator) holding the database and the settings
+    // file, normally the executable's; registry: where the adapters are found.
+    // Creating the window runs FormCreate.
+    TMainForm(std::string appPath, IRegistryBackend& registry);
+    ~TMainForm() override;
+
+    // The forms created after this one, which the commands show.
+    void AttachForms(TAboutForm* aboutForm);
+    // Closing the window ends the message loop (the program's main window does this).
+    void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
+
+    // Handles the toolbar's keyboard accelerators (Alt + the underlined letter).
+    bool TranslateAccelerator(const MSG& message);
+
+    // ---- what other parts of the program use ----
+    void SetStatusText(const std::string& text);
+    std::string StatusText() const;
+    int SelectedAdapter() const; // ComboBox's position, -1 when none
+
+    // ---- the window's parts, as the tests and the other forms see them ----
+    HWND CoolBar1 = nullptr;
+    HWND ToolBar1 = nullptr;
+    HWND Panel1 = nullptr;
+    HWND Label1 = nullptr;
+    HWND ComboBox = nullptr;
+    HWND DBGrid = nullptr;
+    HWND StatusBar1 = nullptr;
+
+    TProfileTable adoT;
+    TProfileQuery adoQ;
+    std::vector<std::string> AdapterList;
+    std::unique_ptr<TConfig> ConfigFile;
+    const std::string AppPath;
+    // The apply request; what one command leaves in it, the next finds there.
+    TIP NewIP;
+
+    // ---- event handlers ----
+    void FormCreate();
+    void FormClose();
+    void ComboBoxChange();
+    void ToolButton6Click();
+    void ToolButton9Click();
+    void acChangeExecute();
+    void acAutoExecute();
+    void DBGridDblClick();
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void CreateComponents();
+    void CreateToolBar();
+    void CreatePanel();
+    void CreateGrid();
+    void LayOut();
+    void ShowGridColumns();
+    void HideGridColumn(int field);
+    void RefreshGrid();
+    void ExecuteCommand(int id);
+    LRESULT HandleNotify(const NMHDR& header);
+    LRESULT DrawGridItem(NMLVCUSTOMDRAW& draw);
+    void GridTextRequest(NMLVDISPINFOA& info);
+    const char* HintOf(int commandId) const;
+
+    IRegistryBackend& registry_;
+    std::unique_ptr<INetServices> netServices_;
+    TAboutForm* aboutForm_ = nullptr;
+    HIMAGELIST ImageList1 = nullptr;
+    std::vector<int> gridFields_; // field position of each grid column after the indicator
+    std::vector<bool> hiddenFields_;
+    std::string gridText_;        // storage for the text handed to the grid
+    bool quitOnDestroy_ = false;
+    bool syncingGrid_ = false;
+};

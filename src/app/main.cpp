@@ -1,0 +1,49 @@
+// Program start: the main window, then the dialogs, then the message loop until the main
+// window closes.
+
+#include "UMain.h"
+
+#include "about/UAbout.h"
+#include "netcfg/Registry.h"
+#include "support/FileSystem.h"
+
+#include <commctrl.h>
+
+namespace {
+
+std::string ExecutableFolder() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return ExtractFilePath(path);
+}
+
+int RunMessageLoop(TMainForm& mainForm) {
+    MSG message{};
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (mainForm.TranslateAccelerator(message))
+            continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
+                                                       ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    try {
+        TMainForm MainForm(ExecutableFolder(), SystemRegistry());
+        MainForm.SetQuitOnDestroy(true);
+        TAboutForm AboutForm(MainForm.Handle());
+        MainForm.AttachForms(&AboutForm);
+        ::ShowWindow(MainForm.Handle(), showState);
+        ::UpdateWindow(MainForm.Handle());
+        return RunMessageLoop(MainForm);
+    } catch (const std::exception& error) {
+        ShowErrorBox(error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Adapter discovery: the machine's Ethernet adapters from the registry.
+
+#include "netcfg/Registry.h"
+
+#include <string>
+#include <vector>
+
+// The network adapter class key under HKEY_LOCAL_MACHINE, spelt as the system spells it
+// (lower-case "b" included), trailing "\" included.
+extern const char* const AdapterClassKey;
+
+// Appends "NetCfgInstanceID=DriverDesc" for every subkey of the adapter class key whose
+// Ndi\Interfaces LowerRange is exactly "ethernet", in the registry's enumeration order;
+// never clears the list. Production passes SystemRegistry(). A value of a non-text type
+// raises "Invalid data type for '<name>'" and ends discovery; entries appended before stay.
+void GetAdapters(IRegistryBackend& backend, std::vector<std::string>& list);

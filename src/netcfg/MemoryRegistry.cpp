@@ -1,0 +1,189 @@
+#include "MemoryRegistry.h"
+
+#include <cstdio>
+#include <ostream>
+
+namespace {
+
+// Windows compares key and value names by their upper-case form. Letters beyond ASCII
+// depend on the code page; the tests and the engine use ASCII names only.
+std::string Upper(const std::string& s) {
+    std::string u = s;
+    for (char& c : u)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return u;
+}
+
+// Splits a key path into its parts; one trailing "\" is allowed, an empty part elsewhere
+// (a leading "\" or "\\") makes the path invalid.
+std::optional<std::vector<std::string>> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    if (path.empty())
+        return parts;
+    std::string rest = path;
+    if (rest.back() == '\\')
+        rest.pop_back();
+    size_t start = 0;
+    for (;;) {
+        const size_t end = rest.find('\\', start);
+        std::string part = rest.substr(start, end == std::string::npos ? end : end - start);
+        if (part.empty())
+            return std::nullopt;
+        parts.push_back(std::move(part));
+        if (end == std::string::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+struct TMemoryRegistry::TNode {
+    std::string Name;
+    std::string Path; // parts from the root, as first created
+    std::string UpperPath;
+    std::map<std::string, std::unique_ptr<TNode>> Children; // by upper-case name: Windows order
+    std::map<std::string, TRegValue> Values;                // by upper-case name
+};
+
+class TMemoryRegistry::TKey : public IRegistryKey {
+  public:
+    TKey(TMemoryRegistry& owner, TRootKey root, TNode& node)
+        : owner_(owner), root_(root), node_(node) {}
+
+    std::vector<std::string> SubkeyNames() override {
+        std::vector<std::string> names;
+        names.reserve(node_.Children.size());
+        for (const auto& [upper, child] : node_.Children)
+            names.push_back(child->Name);
+        return names;
+    }
+
+    std::optional<TRegValue> QueryValue(const std::string& name) override {
+        const auto found = node_.Values.find(Upper(name));
+        if (found == node_.Values.end())
+            return std::nullopt;
+        return found->second;
+    }
+
+    bool SetValue(const std::string& name, unsigned type, const std::string& bytes) override {
+        const bool done = owner_.failedNames_.count(Upper(name)) == 0;
+        owner_.journal_.push_back({root_, node_.Path, name, type, bytes, done});
+        if (done)
+            node_.Values[Upper(name)] = TRegValue{type, bytes};
+        return done;
+    }
+
+  private:
+    TMemoryRegistry& owner_;
+    TRootKey root_;
+    TNode& node_;
+};
+
+const char* RootKeyName(TRootKey root) {
+    switch (root) {
+    case TRootKey::ClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    case TRootKey::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case TRootKey::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case TRootKey::Users:
+        return "HKEY_USERS";
+    }
+    return "HKEY_?";
+}
+
+std::string Describe(const TRegistryWrite& write) {
+    std::string text = std::string(RootKeyName(write.Root)) +
+                       (write.KeyPath.empty() ? "" : "\\" + write.KeyPath) + ": " + write.Name +
+                       " = type " + std::to_string(write.Type) + ", " +
+                       std::to_string(write.Bytes.size()) + " bytes";
+    for (const char c : write.Bytes) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02x", static_cast<unsigned char>(c));
+        text += hex;
+    }
+    return write.Done ? text : text + " (refused)";
+}
+
+void PrintTo(const TRegistryWrite& write, std::ostream* out) { *out << Describe(write); }
+
+TMemoryRegistry::TMemoryRegistry() {
+    for (const TRootKey root : {TRootKey::ClassesRoot, TRootKey::CurrentUser,
+                                TRootKey::LocalMachine, TRootKey::Users})
+        roots_[root] = std::make_unique<TNode>();
+}
+
+TMemoryRegistry::~TMemoryRegistry() = default;
+
+bool TMemoryRegistry::IsUnopenable(TRootKey root, const TNode& node) const {
+    return unopenable_.count(std::string(RootKeyName(root)) + "\\" + node.UpperPath) != 0;
+}
+
+std::unique_ptr<IRegistryKey> TMemoryRegistry::OpenKey(TRootKey root, const std::string& path,
+                                                       bool canCreate) {
+    const auto parts = SplitPath(path);
+    if (!parts)
+        return nullptr;
+    TNode* node = roots_.at(root).get();
+    for (const std::string& part : *parts) {
+        const std::string upper = Upper(part);
+        auto found = node->Children.find(upper);
+        if (found == node->Children.end()) {
+            if (!canCreate || IsUnopenable(root, *node))
+                return nullptr;
+            auto child = std::make_unique<TNode>();
+            child->Name = part;
+            child->Path = node->Path.empty() ? part : node->Path + "\\" + part;
+            child->UpperPath = Upper(child->Path);
+            found = node->Children.emplace(upper, std::move(child)).first;
+        }
+        node = found->second.get();
+    }
+    if (IsUnopenable(root, *node))
+        return nullptr;
+    return std::make_unique<TKey>(*this, root, *node);
+}
+
+void TMemoryRegistry::MakeUnopenable(TRootKey root, const std::string& path) {
+    const auto parts = SplitPath(path);
+    std::string upper;
+    for (const std::string& part : parts.value_or(std::vector<std::string>{}))
+        upper += (upper.empty() ? "" : "\\") + Upper(part);
+    unopenable_.insert(std::string(RootKeyName(root)) + "\\" + upper);
+}
+
+void TMemoryRegistry::FailWritesOf(const std::string& valueName) {
+    failedNames_.insert(Upper(valueName));
+}
+
+const TMemoryRegistry::TNode* TMemoryRegistry::Find(TRootKey root, const std::string& path) const {
+    const auto parts = SplitPath(path);
+    if (!parts)
+        return nullptr;
+    const TNode* node = roots_.at(root).get();
+    for (const std::string& part : *parts) {
+        const auto found = node->Children.find(Upper(part));
+        if (found == node->Children.end())
+            return nullptr;
+        node = found->second.get();
+    }
+    return node;
+}
+
+bool TMemoryRegistry::KeyExists(TRootKey root, const std::string& path) const {
+    return Find(root, path) != nullptr;
+}
+
+std::optional<TRegValue> TMemoryRegistry::Value(TRootKey root, const std::string& path,
+                                                const std::string& name) const {
+    const TNode* node = Find(root, path);
+    if (!node)
+        return std::nullopt;
+    const auto found = node->Values.find(Upper(name));
+    if (found == node->Values.end())
+        return std::nullopt;
+    return found->second;
+}

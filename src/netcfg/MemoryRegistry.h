@@ -1,0 +1,73 @@
+#pragma once
+// A registry in memory with the contract of the real one, for the portable core's tests:
+// keys opened with full access, created with their missing parents on request, names
+// compared without regard to case, subkeys enumerated sorted the way Windows sorts them
+// (case-insensitive, by the upper-case form), values kept as type and bytes exactly as
+// written. On top of that it keeps a journal of every write and can be told to refuse a
+// key or the writes of a value name.
+
+#include "netcfg/Registry.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+struct TRegistryWrite {
+    TRootKey Root = TRootKey::CurrentUser;
+    std::string KeyPath; // from the root, parts as first created, no leading or trailing "\"
+    std::string Name;
+    unsigned Type = 0;
+    std::string Bytes;
+    bool Done = true; // false when the write was refused (FailWritesOf)
+
+    bool operator==(const TRegistryWrite&) const = default;
+};
+
+const char* RootKeyName(TRootKey root);
+// "HKEY_CURRENT_USER\Software\X: Name = type 1, 4 bytes 61 62 63 00" - for failing asserts.
+std::string Describe(const TRegistryWrite& write);
+// Lets GoogleTest print journal entries.
+void PrintTo(const TRegistryWrite& write, std::ostream* out);
+
+class TMemoryRegistry : public IRegistryBackend {
+  public:
+    TMemoryRegistry();
+    ~TMemoryRegistry() override;
+    TMemoryRegistry(const TMemoryRegistry&) = delete;
+    TMemoryRegistry& operator=(const TMemoryRegistry&) = delete;
+
+    // Keys handed out point into this registry: it must outlive them.
+    std::unique_ptr<IRegistryKey> OpenKey(TRootKey root, const std::string& path,
+                                          bool canCreate) override;
+
+    // From now on root\path (this key alone, existing or not) can be neither opened nor
+    // created, and no subkey can be created beneath it: the way a key denied to the user
+    // behaves.
+    void MakeUnopenable(TRootKey root, const std::string& path);
+    // From now on every write of a value of this name (any case, any key) fails.
+    void FailWritesOf(const std::string& valueName);
+
+    // Every write so far, refused ones included (Done false), in order.
+    const std::vector<TRegistryWrite>& Journal() const { return journal_; }
+    void ClearJournal() { journal_.clear(); }
+
+    // Inspection for tests, without opening a key and without touching the journal.
+    bool KeyExists(TRootKey root, const std::string& path) const;
+    std::optional<TRegValue> Value(TRootKey root, const std::string& path,
+                                   const std::string& name) const;
+
+    struct TNode;
+
+  private:
+    class TKey;
+    const TNode* Find(TRootKey root, const std::string& path) const;
+    bool IsUnopenable(TRootKey root, const TNode& node) const;
+
+    std::map<TRootKey, std::unique_ptr<TNode>> roots_;
+    std::set<std::string> unopenable_;  // root name + "\" + upper-case path
+    std::set<std::string> failedNames_; // upper-case value names
+    std::vector<TRegistryWrite> journal_;
+};

@@ -1,0 +1,77 @@
+#include "NetServicesWin.h"
+
+#include "netcfg/LocalAddress.h"
+#include "support/Process.h"
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+using TDhcpNotifyConfigChange = DWORD(WINAPI*)(LPWSTR serverName, LPWSTR adapterName,
+                                                BOOL isNewIpAddress, DWORD ipIndex,
+                                                DWORD ipAddress, DWORD subnetMask, int dhcpAction);
+
+class TLibrary {
+  public:
+    explicit TLibrary(const char* name) : module_(::LoadLibraryA(name)) {}
+    ~TLibrary() {
+        if (module_)
+            ::FreeLibrary(module_);
+    }
+    TLibrary(const TLibrary&) = delete;
+    TLibrary& operator=(const TLibrary&) = delete;
+    HMODULE get() const { return module_; }
+
+  private:
+    HMODULE module_;
+};
+
+// Wine's own dhcpcsvc.dll exports the call as a stub that ends the process when called;
+// its builtin DLLs say so at offset 0x40 of the loaded image.
+bool IsWineBuiltin(HMODULE module) {
+    static const char Marker[] = "Wine builtin DLL";
+    return std::memcmp(reinterpret_cast<const char*>(module) + 0x40, Marker,
+                       sizeof Marker - 1) == 0;
+}
+
+constexpr int AdapterNameLength = 80;
+constexpr BOOL NewAddress = -1; // all bits set
+constexpr int LeaveDhcpStateAlone = 0;
+
+} // namespace
+
+TSystemNetServices::TSystemNetServices(std::function<void(const std::string&)> statusSink)
+    : statusSink_(std::move(statusSink)) {}
+
+bool TSystemNetServices::NotifyDhcpClient(const TIP& request) {
+    const TLibrary library("dhcpcsvc.dll");
+    if (!library.get() || IsWineBuiltin(library.get()))
+        return false; // no DHCP client service to tell: silently a failed notification
+    const auto notify = reinterpret_cast<TDhcpNotifyConfigChange>(
+        reinterpret_cast<void*>(::GetProcAddress(library.get(), "DhcpNotifyConfigChange")));
+    if (!notify)
+        return false;
+    WCHAR adapterName[AdapterNameLength] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, request.Adapter.c_str(), -1, adapterName, AdapterNameLength);
+    adapterName[AdapterNameLength - 1] = L'\0'; // an over-long name is cut, never unterminated
+    return notify(nullptr, adapterName, NewAddress, 0, ::inet_addr(request.Address.c_str()),
+                  ::inet_addr(request.Submask.c_str()), LeaveDhcpStateAlone) == 0;
+}
+
+int TSystemNetServices::RunAndWait(const std::string& commandLine, std::uint16_t showState) {
+    return ::RunAndWait(commandLine, showState);
+}
+
+bool TSystemNetServices::GetLocalIP(std::string& text) { return ::GetLocalIP(text); }
+
+void TSystemNetServices::SetStatusText(const std::string& text) {
+    if (statusSink_)
+        statusSink_(text);
+}
+
+void TSystemNetServices::SetWaitCursor(bool waiting) {
+    ::SetCursor(::LoadCursorA(nullptr, waiting ? IDC_WAIT : IDC_ARROW));
+}

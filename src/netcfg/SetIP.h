@@ -1,0 +1,66 @@
+#pragma once
+// Applying a network setting to an adapter: its TCP/IP values in the registry, the user's
+// proxy, then the DHCP client service (static) or a release and renew (automatic).
+
+#include "netcfg/Registry.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The apply request.
+struct TIP {
+    std::string Adapter; // the adapter's NetCfgInstanceID
+    std::string Address;
+    std::string Gateway; // empty: none
+    std::string Submask;
+    std::string DNS;     // "", "a" or "a,b"
+    std::string Proxy;   // host:port, or empty for no proxy
+    bool DHCP = false;   // true: switch to automatic addressing
+};
+
+// What SetIP needs of the system besides the registry, so that tests can record it.
+class INetServices {
+  public:
+    virtual ~INetServices() = default;
+    // Tells the DHCP client service of the request's new static address; true on success.
+    virtual bool NotifyDhcpClient(const TIP& request) = 0;
+    // Runs a command line and waits for it; its exit code, or -1 when it cannot start.
+    virtual int RunAndWait(const std::string& commandLine, std::uint16_t showState) = 0;
+    // The machine's IPv4 address as text; false (text untouched) when unknown.
+    virtual bool GetLocalIP(std::string& text) = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    // The hourglass while true, the normal cursor again when false.
+    virtual void SetWaitCursor(bool waiting) = 0;
+};
+
+// Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE), and the user's proxy
+// settings (HKEY_CURRENT_USER).
+extern const char* const InterfacesKey;
+extern const char* const InternetSettingsKey;
+
+// The child commands of a switch to DHCP, run in this order.
+extern const char* const ReleaseCommand;
+extern const char* const RenewCommand;
+
+// Fills the request from a stored setting (field looks a column up by name): every value
+// trimmed, the DNS servers joined by ",", DHCP off. Title plays no part.
+void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field);
+
+// Fills the request for automatic addressing of the adapter at position index of
+// adapterList; Proxy keeps what the last static request put there.
+// A position that is not in the list raises the list error.
+void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, int index);
+
+// Writes text as a one-element REG_MULTI_SZ on the open key: the bytes, then two NULs.
+// A failure is silent.
+void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text);
+
+// Static: the DHCP client service notification, true on success. DHCP: release, then
+// renew, each waited for; always false.
+bool NotifyIPChange(const TIP& request, INetServices& services);
+
+// Applies the request; true only when the notification of a static setting succeeded.
+// An empty adapter is refused with an error before anything is written.
+bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services);

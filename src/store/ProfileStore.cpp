@@ -1,0 +1,478 @@
+#include "ProfileStore.h"
+
+#include "store/Sqlite.h"
+#include "store/StoreText.h"
+#include "support/Error.h"
+#include "support/FileSystem.h"
+#include "support/Strings.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::array<TColumnDef, 12> Columns = {{
+    {"ID", 0},
+    {"Adapter", 80},
+    {"Title", 20},
+    {"Address", 15},
+    {"Submask", 15},
+    {"Gateway", 15},
+    {"DNS1", 15},
+    {"DNS2", 15},
+    {"Proxy", 100},
+    {"Field1", 15},
+    {"Field2", 50},
+    {"Field3", 50},
+}};
+
+constexpr int ViewFields = 9;
+
+// The width of each text column is a CHECK constraint whose name is the message the user
+// reads when a value is too long: SQLite reports it as "CHECK constraint failed: <name>".
+std::string TableStatement() {
+    std::string sql = "CREATE TABLE IPInfo(ID INTEGER PRIMARY KEY AUTOINCREMENT";
+    for (size_t i = 1; i < Columns.size(); ++i) {
+        const std::string name = Columns[i].Name;
+        const std::string width = std::to_string(Columns[i].Width);
+        sql += ", " + name + " varchar(" + width + ") CONSTRAINT \"" + name + " is limited to " +
+               width + " characters\" CHECK(length(" + name + ") <= " + width + ")";
+    }
+    return sql + ")";
+}
+
+// The statements of the view, built once from the column table above.
+std::string ColumnList(int first, int count) {
+    std::string list;
+    for (int i = first; i < first + count; ++i)
+        list += std::string(list.empty() ? "" : ", ") + Columns[static_cast<size_t>(i)].Name;
+    return list;
+}
+
+const std::string& SelectStatement() {
+    static const std::string sql =
+        "SELECT " + ColumnList(0, ViewFields) + " FROM IPInfo ORDER BY ID";
+    return sql;
+}
+
+const std::string& InsertStatement() {
+    static const std::string sql =
+        "INSERT INTO IPInfo(" + ColumnList(1, ViewFields - 1) + ") VALUES(?, ?, ?, ?, ?, ?, ?, ?)";
+    return sql;
+}
+
+const std::string& UpdateStatement() {
+    static const std::string sql = [] {
+        std::string s = "UPDATE IPInfo SET ";
+        for (int i = 1; i < ViewFields; ++i)
+            s += std::string(i > 1 ? ", " : "") + Columns[static_cast<size_t>(i)].Name + " = ?";
+        return s + " WHERE ID = ?";
+    }();
+    return sql;
+}
+
+int FieldIndex(const std::string& name) {
+    for (int i = 0; i < ViewFields; ++i)
+        if (SameText(name, Columns[static_cast<size_t>(i)].Name))
+            return i;
+    throw TError("Field '" + name + "' not found");
+}
+
+std::optional<std::string> ToStore(const std::optional<std::string>& ansi) {
+    if (!ansi)
+        return std::nullopt;
+    return AnsiToUtf8(*ansi);
+}
+
+// A connection that does not run its own thread-safety locks: one thread uses it.
+constexpr int OpenFlags = SQLITE_OPEN_NOMUTEX;
+
+// Waits this long for another program's lock on the file before giving up.
+constexpr int BusyTimeoutMs = 2000;
+
+const char* const EmptyDataSet = "Cannot perform this operation on an empty dataset";
+
+} // namespace
+
+const std::array<TColumnDef, 12>& ProfileColumns() { return Columns; }
+
+void CreateProfileDatabase(const std::string& dbPath) {
+    const std::string context = "Cannot create the profile database \"" + dbPath + "\"";
+    if (FileExists(dbPath))
+        throw TError(context + ": a file of that name exists already");
+    // Our own name for the file under construction: a stale one is a leftover of ours.
+    const std::string temp = dbPath + ".netvane-new";
+    const auto removeTemp = [&] {
+        StoreFiles::RemoveQuietly(temp + "-journal");
+        StoreFiles::RemoveQuietly(temp);
+    };
+    removeTemp();
+    try {
+        TSqliteConnection db(AnsiToUtf8(temp),
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | OpenFlags, context);
+        const std::string sql = "BEGIN; " + TableStatement() + "; COMMIT;";
+        db.Execute(sql.c_str(), context);
+        if (!db.Close())
+            throw TError(context + ": " + db.ErrorText());
+        std::string reason;
+        if (!StoreFiles::MoveNoReplace(temp, dbPath, reason))
+            throw TError(context + ": " + reason);
+    } catch (...) {
+        removeTemp();
+        throw;
+    }
+}
+
+// The open connection and its prepared statements; statements are finalized first.
+struct TProfileTable::TConnection {
+    TSqliteConnection Db;
+    TSqliteStatement Insert;
+    TSqliteStatement Update;
+    TSqliteStatement Delete;
+};
+
+TProfileTable::TProfileTable() = default;
+TProfileTable::~TProfileTable() = default;
+
+const std::vector<TFieldDef>& TProfileTable::Fields() {
+    static const std::vector<TFieldDef> fields = [] {
+        std::vector<TFieldDef> f;
+        for (int i = 0; i < ViewFields; ++i)
+            f.push_back({Columns[static_cast<size_t>(i)].Name, Columns[static_cast<size_t>(i)].Width});
+        f[1].Size = 128; // the editor allows a longer adapter text than the column keeps
+        return f;
+    }();
+    return fields;
+}
+
+void TProfileTable::Open(const std::string& dbPath) {
+    Close();
+    const std::string context = "Cannot open the profile database \"" + dbPath + "\"";
+    if (!FileExists(dbPath))
+        throw TError(context + ": the file does not exist");
+
+    auto connection = std::make_unique<TConnection>();
+    connection->Db = TSqliteConnection(AnsiToUtf8(dbPath), SQLITE_OPEN_READWRITE | OpenFlags,
+                                       context);
+    TSqliteConnection& db = connection->Db;
+
+    // Only reading until the file has proved to be ours: nothing below writes to it.
+    std::int64_t pages = 0;
+    try {
+        TSqliteStatement count(db, "PRAGMA page_count", context);
+        if (count.Step(""))
+            pages = count.Int64(0);
+    } catch (const TError& e) {
+        // SQLite's own words: "file is not a database".
+        throw TError(context + ": " + e.what());
+    }
+    if (pages == 0)
+        throw TError(context + ": the file is empty (0 bytes), it holds no table IPInfo");
+
+    std::vector<std::string> names;
+    {
+        TSqliteStatement table(
+            db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'IPInfo' COLLATE NOCASE", context);
+        if (!table.Step(context))
+            throw TError(context + ": the file holds no table IPInfo");
+        TSqliteStatement info(db, "PRAGMA table_info(IPInfo)", context);
+        while (info.Step(context))
+            names.push_back(info.Text(1));
+    }
+    const bool sameColumns =
+        names.size() == Columns.size() &&
+        std::equal(names.begin(), names.end(), Columns.begin(),
+                   [](const std::string& n, const TColumnDef& c) { return SameText(n, c.Name); });
+    if (!sameColumns) {
+        std::string found, expected;
+        for (const auto& n : names)
+            found += (found.empty() ? "" : ", ") + n;
+        for (const auto& c : Columns)
+            expected += std::string(expected.empty() ? "" : ", ") + c.Name;
+        throw TError(context + ": the table IPInfo has the columns " + found + " instead of " +
+                     expected);
+    }
+
+    if (sqlite3_db_readonly(db.get(), "main") == 1)
+        throw TError(context + ": the file is read-only, and Netvane stores every change in it");
+    std::string reason;
+    if (!StoreFiles::FolderIsWritable(ExtractFilePath(dbPath), reason))
+        throw TError(context + ": its folder cannot be written (" + reason +
+                     "), and SQLite keeps its journal there while it stores a change");
+
+    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    std::vector<TRecord> rows;
+    {
+        TSqliteStatement select(db, SelectStatement().c_str(), context);
+        while (select.Step(context)) {
+            TRecord& record = rows.emplace_back();
+            record.Id = select.Int64(0);
+            for (int f = 1; f < ViewFields; ++f)
+                if (!select.IsNull(f))
+                    record.Values[static_cast<size_t>(f - 1)] = Utf8ToAnsi(select.Text(f));
+        }
+    }
+    connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
+    connection->Update = TSqliteStatement(db, UpdateStatement().c_str(), context);
+    connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
+
+    connection_ = std::move(connection);
+    path_ = dbPath;
+    rows_ = std::move(rows);
+    state_ = TViewState::Browse;
+    Rebuild();
+    current_ = visible_.empty() ? -1 : 0;
+    Changed();
+}
+
+void TProfileTable::Close() {
+    if (!connection_)
+        return;
+    connection_.reset();
+    path_.clear();
+    rows_.clear();
+    visible_.clear();
+    current_ = -1;
+    state_ = TViewState::Browse;
+    pending_ = {};
+    Changed();
+}
+
+bool TProfileTable::Active() const { return connection_ != nullptr; }
+
+void TProfileTable::RequireActive() const {
+    if (!connection_)
+        throw TError("Cannot perform this operation on a closed dataset");
+}
+
+// Leaving Insert or Edit for a move of the view stores the pending row first.
+void TProfileTable::CheckBrowseMode() {
+    if (state_ != TViewState::Browse)
+        Post();
+}
+
+bool TProfileTable::Matches(const TRecord& record) const {
+    return !filtered_ || (record.Values[0] && *record.Values[0] == filterAdapter_);
+}
+
+void TProfileTable::Rebuild() {
+    visible_.clear();
+    visible_.reserve(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (Matches(rows_[i]))
+            visible_.push_back(i);
+}
+
+void TProfileTable::Changed() {
+    if (onChange_)
+        onChange_();
+}
+
+const TProfileTable::TRecord* TProfileTable::Current() const {
+    if (current_ < 0 || static_cast<size_t>(current_) >= visible_.size())
+        return nullptr;
+    return &rows_[visible_[static_cast<size_t>(current_)]];
+}
+
+void TProfileTable::SetAdapterFilter(const std::string& adapterId) {
+    if (connection_)
+        CheckBrowseMode();
+    filtered_ = true;
+    filterAdapter_ = adapterId;
+    if (!connection_)
+        return;
+    Rebuild();
+    current_ = visible_.empty() ? -1 : 0;
+    Changed();
+}
+
+void TProfileTable::ClearFilter() {
+    if (connection_)
+        CheckBrowseMode();
+    filtered_ = false;
+    filterAdapter_.clear();
+    if (!connection_)
+        return;
+    Rebuild();
+    current_ = visible_.empty() ? -1 : 0;
+    Changed();
+}
+
+int TProfileTable::RowCount() const {
+    RequireActive();
+    return static_cast<int>(visible_.size());
+}
+
+int TProfileTable::CurrentRow() const { return connection_ ? current_ : -1; }
+
+void TProfileTable::MoveTo(int row) {
+    if (!connection_ || state_ != TViewState::Browse || visible_.empty())
+        return;
+    row = std::clamp(row, 0, static_cast<int>(visible_.size()) - 1);
+    if (row == current_)
+        return;
+    current_ = row;
+    Changed();
+}
+
+std::string TProfileTable::Text(int row, int field) const {
+    if (!connection_ || row < 0 || static_cast<size_t>(row) >= visible_.size() || field < 0 ||
+        field >= ViewFields)
+        return {};
+    const TRecord& record = rows_[visible_[static_cast<size_t>(row)]];
+    if (field == 0)
+        return std::to_string(record.Id);
+    return record.Values[static_cast<size_t>(field - 1)].value_or(std::string());
+}
+
+std::string TProfileTable::FieldText(const std::string& name) const {
+    RequireActive();
+    const int field = FieldIndex(name);
+    const TRecord* record = state_ == TViewState::Browse ? Current() : &pending_;
+    if (!record)
+        return {};
+    if (field == 0)
+        return record->Id == 0 ? std::string() : std::to_string(record->Id);
+    return record->Values[static_cast<size_t>(field - 1)].value_or(std::string());
+}
+
+void TProfileTable::Insert() {
+    RequireActive();
+    CheckBrowseMode();
+    currentBeforeInsert_ = current_;
+    pending_ = {};
+    state_ = TViewState::Insert;
+    Changed();
+}
+
+void TProfileTable::Edit() {
+    RequireActive();
+    if (state_ != TViewState::Browse)
+        return;
+    const TRecord* record = Current();
+    if (!record)
+        throw TError(EmptyDataSet);
+    pending_ = *record;
+    state_ = TViewState::Edit;
+    Changed();
+}
+
+void TProfileTable::SetFieldText(const std::string& name, const std::string& text) {
+    RequireActive();
+    const int field = FieldIndex(name);
+    if (state_ == TViewState::Browse)
+        throw TError("Dataset not in edit or insert mode");
+    if (field == 0)
+        throw TError("Field 'ID' cannot be modified");
+    pending_.Values[static_cast<size_t>(field - 1)] = text;
+    Changed();
+}
+
+void TProfileTable::Post() {
+    RequireActive();
+    if (state_ == TViewState::Browse)
+        return;
+    const std::string context = "Cannot store the network setting";
+    sqlite3* db = connection_->Db.get();
+    if (state_ == TViewState::Insert) {
+        TSqliteStatement& insert = connection_->Insert;
+        {
+            TStatementRun run(insert);
+            for (int f = 1; f < ViewFields; ++f)
+                insert.BindText(f, ToStore(pending_.Values[static_cast<size_t>(f - 1)]));
+            insert.Step(context);
+        }
+        pending_.Id = sqlite3_last_insert_rowid(db);
+        // AUTOINCREMENT gives a number above every one used before: the new row is last.
+        rows_.push_back(std::move(pending_));
+        if (Matches(rows_.back())) {
+            visible_.push_back(rows_.size() - 1);
+            current_ = static_cast<int>(visible_.size()) - 1;
+        } else {
+            current_ = currentBeforeInsert_;
+        }
+    } else {
+        TSqliteStatement& update = connection_->Update;
+        {
+            TStatementRun run(update);
+            for (int f = 1; f < ViewFields; ++f)
+                update.BindText(f, ToStore(pending_.Values[static_cast<size_t>(f - 1)]));
+            update.BindInt64(ViewFields, pending_.Id);
+            update.Step(context);
+        }
+        if (sqlite3_changes(db) == 0)
+            throw TError(context + ": it is no longer in the database");
+        const size_t index = visible_[static_cast<size_t>(current_)];
+        rows_[index] = std::move(pending_);
+        if (!Matches(rows_[index])) {
+            Rebuild();
+            current_ = std::min(current_, static_cast<int>(visible_.size()) - 1);
+        }
+    }
+    pending_ = {};
+    state_ = TViewState::Browse;
+    Changed();
+}
+
+void TProfileTable::Cancel() {
+    if (!connection_ || state_ == TViewState::Browse)
+        return;
+    if (state_ == TViewState::Insert)
+        current_ = currentBeforeInsert_;
+    pending_ = {};
+    state_ = TViewState::Browse;
+    Changed();
+}
+
+void TProfileTable::DeleteCurrent() {
+    RequireActive();
+    if (state_ == TViewState::Insert) {
+        Cancel();
+        return;
+    }
+    const TRecord* record = Current();
+    if (!record)
+        throw TError(EmptyDataSet);
+    TSqliteStatement& erase = connection_->Delete;
+    {
+        TStatementRun run(erase);
+        erase.BindInt64(1, record->Id);
+        erase.Step("Cannot delete the network setting");
+    }
+    // The row is gone from the file (or was gone already): it leaves the view too.
+    pending_ = {};
+    state_ = TViewState::Browse;
+    const size_t index = visible_[static_cast<size_t>(current_)];
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+    visible_.erase(visible_.begin() + current_);
+    for (size_t i = static_cast<size_t>(current_); i < visible_.size(); ++i)
+        --visible_[i];
+    current_ = std::min(current_, static_cast<int>(visible_.size()) - 1);
+    Changed();
+}
+
+void TProfileTable::SetOnChange(std::function<void()> handler) { onChange_ = std::move(handler); }
+
+std::vector<std::string> TProfileQuery::DistinctValues(const std::string& column) {
+    const auto found = std::find_if(Columns.begin(), Columns.end(), [&](const TColumnDef& c) {
+        return SameText(column, c.Name);
+    });
+    if (found == Columns.end())
+        throw TError("The table IPInfo has no column '" + column + "'");
+    const std::string context = "Cannot read the profile database \"" + path_ + "\"";
+    if (path_.empty())
+        throw TError("Cannot read the profile database: no database given");
+    // A connection of this query's own, closed (statement first) on every path.
+    TSqliteConnection db(AnsiToUtf8(path_), SQLITE_OPEN_READONLY | OpenFlags, context);
+    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    const std::string sql = std::string("select distinct ") + found->Name + " from IPInfo ";
+    TSqliteStatement query(db, sql.c_str(), context);
+    std::vector<std::string> values;
+    while (query.Step(context)) {
+        if (query.IsNull(0))
+            continue;
+        std::string value = Utf8ToAnsi(query.Text(0));
+        if (!value.empty())
+            values.push_back(std::move(value));
+    }
+    return values;
+}

@@ -1,0 +1,145 @@
+#pragma once
+// The profile store on SQLite: the database file "db" with the table IPInfo,
+// the table view the main window works on (adoT) and the distinct-value query (adoQ).
+//
+// Texts cross this boundary in the ANSI code page and are kept in the file as UTF-8.
+// Every failure raises TError with a text for the user.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A field of the view: its name and the size the editor allows (0 for ID).
+struct TFieldDef {
+    std::string Name;
+    int Size;
+};
+
+// A column of the table IPInfo: its name and its width in characters (0 for ID).
+struct TColumnDef {
+    const char* Name;
+    int Width;
+};
+
+// The twelve columns in table order.
+const std::array<TColumnDef, 12>& ProfileColumns();
+
+enum class TViewState { Browse, Insert, Edit };
+
+// Builds the database atomically: a temporary file in the same folder gets the table, is
+// closed, and only then takes the name dbPath (never replacing a file of that name).
+// TError on failure, and no file is left behind.
+void CreateProfileDatabase(const std::string& dbPath);
+
+// The table view ("adoT"): a snapshot of all rows in ID order, loaded at Open, with an
+// optional restriction to one adapter, a current row and at most one pending new row or
+// change. Stores and deletions reach the file at once.
+class TProfileTable {
+  public:
+    TProfileTable();
+    ~TProfileTable();
+    TProfileTable(const TProfileTable&) = delete;
+    TProfileTable& operator=(const TProfileTable&) = delete;
+
+    // Opens the database file and loads every row; the current row is the first row under
+    // the restriction. A file that is missing, not a database, empty, without IPInfo,
+    // with other columns, read-only or in a folder that cannot be written gives TError
+    // with a clear text, and the file is not touched. Opening again closes first.
+    void Open(const std::string& dbPath);
+    void Close();
+    bool Active() const;
+    const std::string& DatabasePath() const { return path_; }
+
+    // The nine fields of the view, positions 0..8.
+    static const std::vector<TFieldDef>& Fields();
+
+    // Restriction to the rows whose Adapter equals adapterId byte for byte (quotes and
+    // all), or off. Kept while closed and applied at Open. While open: a pending row or
+    // change is stored first (as a scroll would), and the current row becomes the first.
+    void SetAdapterFilter(const std::string& adapterId);
+    void ClearFilter();
+    bool Filtered() const { return filtered_; }
+
+    // Rows under the current restriction. TError when closed.
+    int RowCount() const;
+    // 0-based index into the visible rows; -1 when there is none (or the view is closed).
+    int CurrentRow() const;
+    // Makes row current, clamped to the rows there are; ignored unless open and browsing.
+    void MoveTo(int row);
+    // A visible row's field as text ("" for no value, or for a row or field out of range):
+    // the grid reads this and must never fail.
+    std::string Text(int row, int field) const;
+    // The current row's value, or the pending one during Insert and Edit; "" when there is
+    // no current row. Names compare without regard to case. TError for an unknown name
+    // or a closed view.
+    std::string FieldText(const std::string& name) const;
+
+    TViewState State() const { return state_; }
+    // A pending new row with every field empty; a pending row or change is stored first.
+    void Insert();
+    // A pending change of the current row (nothing when already pending). TError when
+    // there is no current row.
+    void Edit();
+    // Only during Insert and Edit; ID cannot be set. The text is kept as it is: a value
+    // too long for its column is refused by Post, never cut.
+    void SetFieldText(const std::string& name, const std::string& text);
+    // Stores the pending row or change in the file at once. The stored new row becomes
+    // current when it matches the restriction. On failure TError, and the pending row or
+    // change is kept for the caller to decide.
+    void Post();
+    // Discards the pending row or change; after a new row, the row current before it is
+    // current again.
+    void Cancel();
+    // Deletes the current row from the file at once; the next row (or the new last one)
+    // becomes current. During Insert it discards the pending row instead; during Edit the
+    // pending change is dropped and the row deleted. TError when there is no current row.
+    void DeleteCurrent();
+
+    // Called after anything visible changes: rows, current row, state, a field value.
+    void SetOnChange(std::function<void()> handler);
+
+  private:
+    struct TRecord {
+        std::int64_t Id = 0;
+        std::array<std::optional<std::string>, 8> Values; // fields 1..8
+    };
+    struct TConnection;
+
+    void RequireActive() const;
+    void CheckBrowseMode();
+    bool Matches(const TRecord& record) const;
+    void Rebuild();
+    void Changed();
+    const TRecord* Current() const;
+
+    std::unique_ptr<TConnection> connection_;
+    std::string path_;
+    std::vector<TRecord> rows_;  // every row of the file at Open, plus our own changes
+    std::vector<size_t> visible_; // indexes into rows_ under the restriction
+    bool filtered_ = false;
+    std::string filterAdapter_;
+    int current_ = -1;
+    TViewState state_ = TViewState::Browse;
+    TRecord pending_;
+    int currentBeforeInsert_ = -1;
+    std::function<void()> onChange_;
+};
+
+// The distinct-value query ("adoQ"): a connection of its own for each query.
+class TProfileQuery {
+  public:
+    void SetDatabasePath(const std::string& dbPath) { path_ = dbPath; }
+    const std::string& DatabasePath() const { return path_; }
+
+    // "select distinct <column> from IPInfo" over all rows, whatever the view's
+    // restriction; empty values left out. The column must be one of IPInfo's (any case):
+    // the statement is built from the table's own column names, never from the argument.
+    std::vector<std::string> DistinctValues(const std::string& column);
+
+  private:
+    std::string path_;
+};

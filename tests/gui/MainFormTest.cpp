@@ -1,0 +1,278 @@
+#include "app/UMain.h"
+
+#include "GuiTesting.h"
+#include "TestAdapters.h"
+#include "support/TempFolder.h"
+
+#include "editor/AddressRules.h"
+#include "netcfg/Registry.h"
+#include "store/ProfileStore.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const std::string OfficeId = "{11111111-2222-3333-4444-555555555501}";
+const std::string LabId = "{11111111-2222-3333-4444-555555555502}";
+
+// The program's window on a folder of the test's own, with two adapters in the registry.
+class MainForm : public testing::Test {
+  protected:
+    void SetUp() override {
+        adapters_.Add(OfficeId, "Office Ethernet");
+        adapters_.Add(LabId, "Lab Ethernet = fast");
+    }
+
+    // Starts the window on the test folder; message boxes shown meanwhile are recorded.
+    TMainForm& Start() {
+        form_ = std::make_unique<TMainForm>(dir_.Path(), SystemRegistry());
+        FlushEvents();
+        return *form_;
+    }
+    void Close() {
+        ::SendMessageA(form_->Handle(), WM_CLOSE, 0, 0);
+        FlushEvents();
+        form_.reset();
+    }
+
+    void SeedTwoAdapters() {
+        StoreSettings(dir_ / "db", {{OfficeId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1"},
+                                    {LabId, "Lab", "192.168.1.5", "255.255.255.0", ""},
+                                    {OfficeId, "Office 2", "10.0.0.6", "255.0.0.0", ""}});
+    }
+
+    int GridRows() const {
+        return static_cast<int>(::SendMessageA(form_->DBGrid, LVM_GETITEMCOUNT, 0, 0));
+    }
+    std::string GridText(int row, int column) const {
+        char text[256] = {};
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        ::SendMessageA(form_->DBGrid, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    std::vector<std::string> GridTitles() const {
+        std::vector<std::string> titles;
+        for (int column = 0;; ++column) {
+            char text[64] = {};
+            LVCOLUMNA info{};
+            info.mask = LVCF_TEXT;
+            info.pszText = text;
+            info.cchTextMax = sizeof text;
+            if (!::SendMessageA(form_->DBGrid, LVM_GETCOLUMNA, column,
+                                reinterpret_cast<LPARAM>(&info)))
+                return titles;
+            titles.push_back(text);
+        }
+    }
+    std::vector<std::string> VisibleTitles() const {
+        std::vector<std::string> titles;
+        for (int row = 0; row < GridRows(); ++row)
+            titles.push_back(GridText(row, 1));
+        return titles;
+    }
+    void PickAdapter(int index) {
+        ::SendMessageA(form_->ComboBox, CB_SETCURSEL, index, 0);
+        ::SendMessageA(form_->Handle(), WM_COMMAND,
+                       MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(form_->ComboBox));
+        FlushEvents();
+    }
+
+    TTempFolder dir_;
+    TTestAdapters adapters_;
+    TMessageBoxRecorder boxes_;
+    std::unique_ptr<TMainForm> form_;
+};
+
+} // namespace
+
+TEST_F(MainForm, FirstStartCreatesTheDatabaseAndSelectsTheFirstAdapter) {
+    TMainForm& form = Start();
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(FileExists(dir_ / "db"));
+    EXPECT_EQ(0, GridRows());
+    EXPECT_EQ(2, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(0, form.SelectedAdapter());
+    EXPECT_EQ((std::vector<std::string>{OfficeId, LabId}), form.AdapterList);
+    const std::string status = form.StatusText();
+    ASSERT_EQ(0u, status.rfind("Current IP is ", 0)) << status;
+    EXPECT_TRUE(IsValidIP(status.substr(14))) << status;
+}
+
+TEST_F(MainForm, TheSelectorsEntriesAreTheDescriptionsWholeAfterTheFirstEquals) {
+    TMainForm& form = Start();
+    char text[128] = {};
+    ::SendMessageA(form.ComboBox, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ("Lab Ethernet = fast", text);
+}
+
+TEST_F(MainForm, StoredIndexDecidesTheSelection) {
+    SeedTwoAdapters();
+    struct Case {
+        std::string stored;
+        int selected;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"Index=1\r\n", 1, {"Lab"}},
+        {"index=0\r\n", 0, {"Office", "Office 2"}},
+        {"Index=2\r\n", -1, {"Office", "Lab", "Office 2"}}, // past the end: nothing, all rows
+        {"Index=-1\r\n", 0, {"Office", "Office 2"}},        // no stored choice: the first
+        {"Index=abc\r\n", 0, {"Office", "Office 2"}},
+    };
+    for (const auto& c : cases) {
+        PutFile(dir_ / "config.ini", c.stored);
+        TMainForm& form = Start();
+        EXPECT_EQ(c.selected, form.SelectedAdapter()) << c.stored;
+        EXPECT_EQ(c.rows, VisibleTitles()) << c.stored;
+        EXPECT_TRUE(boxes_.Boxes().empty()) << c.stored;
+        EXPECT_EQ(0u, form.StatusText().rfind("Current IP is ", 0)) << c.stored;
+        form_.reset();
+    }
+}
+
+TEST_F(MainForm, PickingAnAdapterRestrictsTheGrid) {
+    SeedTwoAdapters();
+    Start();
+    EXPECT_EQ((std::vector<std::string>{"Office", "Office 2"}), VisibleTitles());
+    PickAdapter(1);
+    EXPECT_EQ((std::vector<std::string>{"Lab"}), VisibleTitles());
+    EXPECT_EQ("192.168.1.5", GridText(0, 2));
+    PickAdapter(0);
+    EXPECT_EQ((std::vector<std::string>{"Office", "Office 2"}), VisibleTitles());
+}
+
+TEST_F(MainForm, TypedTextThatNamesNoAdapterShowsEverySettingWithoutAnError) {
+    SeedTwoAdapters();
+    TMainForm& form = Start();
+    ::SetWindowTextA(form.ComboBox, "nothing like it");
+    ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_EDITCHANGE),
+                   reinterpret_cast<LPARAM>(form.ComboBox));
+    FlushEvents();
+    EXPECT_EQ(-1, form.SelectedAdapter());
+    EXPECT_EQ((std::vector<std::string>{"Office", "Lab", "Office 2"}), VisibleTitles());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(MainForm, ClosingSavesTheSelectedPosition) {
+    Start();
+    PickAdapter(1);
+    Close();
+    EXPECT_EQ("Index=1\r\n", GetFile(dir_ / "config.ini"));
+    TMainForm& again = Start();
+    EXPECT_EQ(1, again.SelectedAdapter());
+}
+
+TEST_F(MainForm, ShowsOnlyTheSettingColumnsAfterTheRowIndicator) {
+    Start();
+    EXPECT_EQ((std::vector<std::string>{"", "Title", "Address", "Submask", "Gateway", "DNS1",
+                                        "DNS2", "Proxy"}),
+              GridTitles());
+}
+
+TEST_F(MainForm, AGarbageDatabaseIsReportedAndLeftAsItWas) {
+    const std::string garbage = "this is not a database at all\r\n";
+    PutFile(dir_ / "db", garbage);
+    TMainForm& form = Start();
+    ASSERT_EQ(1u, boxes_.Boxes().size());
+    EXPECT_EQ(MB_OK | MB_ICONERROR, boxes_.Boxes()[0].Flags);
+    EXPECT_EQ(ApplicationTitle(), boxes_.Boxes()[0].Caption);
+    EXPECT_FALSE(boxes_.Boxes()[0].Text.empty());
+    EXPECT_TRUE(::IsWindow(form.Handle()));
+    EXPECT_EQ(0, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ("", form.StatusText());
+    Close();
+    EXPECT_EQ(garbage, GetFile(dir_ / "db"));
+    EXPECT_FALSE(FileExists(dir_ / "config.ini")); // no settings file was made, none written
+}
+
+TEST_F(MainForm, WindowLayout) {
+    TMainForm& form = Start();
+    RECT outer{};
+    ::GetWindowRect(form.Handle(), &outer);
+    EXPECT_EQ(676, outer.right - outer.left);
+    EXPECT_EQ(480, outer.bottom - outer.top);
+    EXPECT_EQ("Netvane", TextOf(form.Handle()));
+    const LONG style = ::GetWindowLongA(form.Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+
+    EXPECT_EQ(58, ChildBounds(form.CoolBar1).bottom - ChildBounds(form.CoolBar1).top);
+    EXPECT_EQ("Adapter", TextOf(form.Label1));
+    EXPECT_EQ(16, ChildBounds(form.Label1).left);
+    EXPECT_EQ(12, ChildBounds(form.Label1).top);
+    const RECT combo = ChildBounds(form.ComboBox);
+    EXPECT_EQ(72, combo.left);
+    EXPECT_EQ(12, combo.top);
+    EXPECT_EQ(385, combo.right - combo.left);
+    EXPECT_FALSE(::GetWindowLongA(form.ComboBox, GWL_STYLE) & CBS_SORT);
+    const LONG gridStyle = ::GetWindowLongA(form.DBGrid, GWL_STYLE);
+    EXPECT_TRUE(gridStyle & LVS_OWNERDATA);
+    EXPECT_TRUE(::SendMessageA(form.DBGrid, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) &
+                LVS_EX_FULLROWSELECT);
+}
+
+TEST_F(MainForm, ToolbarButtonsCarryTheirCaptionsHintsAndSize) {
+    TMainForm& form = Start();
+    struct Case {
+        int command;
+        std::string caption, hint;
+    } cases[] = {
+        {TMainForm::acAdd, "&ADD", "Add a new network setting"},
+        {TMainForm::acEdit, "&EDIT", "Edit current network setting"},
+        {TMainForm::acDelete, "&DELETE", "Delete current network setting"},
+        {TMainForm::idHelpButton, "&HELP", "Netvane help"},
+        {TMainForm::idAboutButton, "&ABOUT", "about Netvane"},
+        {TMainForm::acAuto, "DHCP", "Obtain an IP address automatically"},
+        {TMainForm::acChange, "&NETVANE", "Change to selected network Setting"},
+    };
+    for (const auto& c : cases) {
+        char caption[64] = {};
+        ::SendMessageA(form.ToolBar1, TB_GETBUTTONTEXTA, c.command,
+                       reinterpret_cast<LPARAM>(caption));
+        EXPECT_EQ(c.caption, caption);
+
+        NMTTDISPINFOA info{};
+        info.hdr.hwndFrom = reinterpret_cast<HWND>(
+            ::SendMessageA(form.ToolBar1, TB_GETTOOLTIPS, 0, 0));
+        info.hdr.idFrom = static_cast<UINT_PTR>(c.command);
+        info.hdr.code = TTN_GETDISPINFOA;
+        ::SendMessageA(form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(c.hint, info.lpszText ? info.lpszText : "") << c.caption;
+
+        RECT button{};
+        const int index =
+            static_cast<int>(::SendMessageA(form.ToolBar1, TB_COMMANDTOINDEX, c.command, 0));
+        ::SendMessageA(form.ToolBar1, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(71, button.right - button.left) << c.caption;
+        EXPECT_EQ(52, button.bottom - button.top) << c.caption;
+    }
+    // Left to right: three commands, a separator, help and about, a separator, DHCP, apply.
+    const int order[] = {TMainForm::acAdd,         TMainForm::acEdit, TMainForm::acDelete, 0,
+                         TMainForm::idHelpButton, TMainForm::idAboutButton, 0,
+                         TMainForm::acAuto,       TMainForm::acChange};
+    ASSERT_EQ(9, ::SendMessageA(form.ToolBar1, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < 9; ++i) {
+        TBBUTTON button{};
+        ::SendMessageA(form.ToolBar1, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(order[i], button.idCommand) << i;
+        if (order[i] == 0)
+            EXPECT_TRUE(button.fsStyle & BTNS_SEP) << i;
+    }
+}
+
+TEST_F(MainForm, WithoutAdaptersEverySettingShowsAndClosingWritesMinusOne) {
+    SeedTwoAdapters();
+    adapters_.RemoveAll();
+    TMainForm& form = Start();
+    EXPECT_EQ(0, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(3, GridRows());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    Close();
+    EXPECT_EQ("Index=-1\r\n", GetFile(dir_ / "config.ini"));
+}

@@ -1,0 +1,284 @@
+#include "netcfg/SetIP.h"
+
+#include "netcfg/MemoryRegistry.h"
+#include "support/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+const std::string AdapterId = "{AAAAAAAA-0000-0000-0000-000000000001}";
+const std::string AdapterPath =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + AdapterId;
+const std::string ProxyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
+std::string MultiSz(const std::string& text) { return text + std::string(2, '\0'); }
+std::string Dword(std::uint32_t value) {
+    return std::string{static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
+                       static_cast<char>((value >> 16) & 0xFF), static_cast<char>(value >> 24)};
+}
+
+// Records what SetIP asks of the system, in order.
+class TRecordingServices : public INetServices {
+  public:
+    bool NotifyDhcpClient(const TIP& r) override {
+        Events.push_back("notify " + r.Adapter + " " + r.Address + " " + r.Submask);
+        return NotifyResult;
+    }
+    int RunAndWait(const std::string& commandLine, std::uint16_t showState) override {
+        Events.push_back("run [" + commandLine + "] show " + std::to_string(showState));
+        return 1;
+    }
+    bool GetLocalIP(std::string& text) override {
+        Events.push_back("local address");
+        if (LocalAddress.empty())
+            return false;
+        text = LocalAddress;
+        return true;
+    }
+    void SetStatusText(const std::string& text) override { Events.push_back("status " + text); }
+    void SetWaitCursor(bool waiting) override {
+        Events.push_back(waiting ? "hourglass" : "default cursor");
+    }
+
+    std::vector<std::string> Events;
+    bool NotifyResult = false;
+    std::string LocalAddress = "10.1.2.3";
+};
+
+TRegistryWrite Write(TRootKey root, const std::string& key, const std::string& name,
+                     unsigned type, const std::string& bytes) {
+    return {root, key, name, type, bytes, true};
+}
+TRegistryWrite Adapter(const std::string& name, unsigned type, const std::string& bytes) {
+    return Write(TRootKey::LocalMachine, AdapterPath, name, type, bytes);
+}
+TRegistryWrite Proxy(const std::string& name, unsigned type, const std::string& bytes) {
+    return Write(TRootKey::CurrentUser, ProxyPath, name, type, bytes);
+}
+
+class ApplySetting : public testing::Test {
+  protected:
+    void SetUp() override {
+        registry_.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
+        registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, true);
+        registry_.ClearJournal();
+    }
+
+    // A stored setting as the grid's current row would give it.
+    static TIP FromRow(std::map<std::string, std::string> row) {
+        row.emplace("Adapter", AdapterId);
+        TIP request;
+        FillStaticRequest(request, [&row](const std::string& name) { return row[name]; });
+        return request;
+    }
+
+    TMemoryRegistry registry_;
+    TRecordingServices services_;
+};
+
+} // namespace
+
+TEST_F(ApplySetting, WritesTheAdapterValuesThenTheProxyInOrderAndLayout) {
+    const TIP request = FromRow({{"Title", "Office"},
+                                 {"Address", "10.0.0.5"},
+                                 {"Submask", "255.0.0.0"},
+                                 {"Gateway", "10.0.0.1"},
+                                 {"DNS1", "10.0.0.2"},
+                                 {"DNS2", "10.0.0.3"},
+                                 {"Proxy", "proxy:8080"}});
+    SetIP(request, registry_, services_);
+    const std::vector<TRegistryWrite> expected = {
+        Adapter("IPAddress", RegMultiSz, MultiSz("10.0.0.5")),
+        Adapter("DefaultGateway", RegMultiSz, MultiSz("10.0.0.1")),
+        Adapter("SubnetMask", RegMultiSz, MultiSz("255.0.0.0")),
+        Adapter("NameServer", RegSz, Sz("10.0.0.2,10.0.0.3")),
+        Adapter("EnableDHCP", RegDword, Dword(0)),
+        Proxy("ProxyEnable", RegDword, Dword(1)),
+        Proxy("ProxyServer", RegSz, Sz("proxy:8080")),
+    };
+    EXPECT_EQ(expected, registry_.Journal());
+}
+
+TEST_F(ApplySetting, FillsTheRequestFromTrimmedColumns) {
+    struct Case {
+        std::string dns1, dns2, nameServer;
+    } cases[] = {
+        {"1.1.1.1", "2.2.2.2", "1.1.1.1,2.2.2.2"},
+        {"", "2.2.2.2", "2.2.2.2"},
+        {"1.1.1.1", "", "1.1.1.1"},
+        {"", "", ""},
+        {" 1.1.1.1\t", "  2.2.2.2 ", "1.1.1.1,2.2.2.2"},
+        {"  ", " ", ""},
+    };
+    for (const auto& c : cases) {
+        const TIP request = FromRow({{"DNS1", c.dns1}, {"DNS2", c.dns2}});
+        EXPECT_EQ(c.nameServer, request.DNS) << "[" << c.dns1 << "] [" << c.dns2 << "]";
+    }
+    const TIP blanks = FromRow({{"Address", " 10.0.0.5 "},
+                                {"Gateway", "\t10.0.0.1"},
+                                {"Submask", "255.0.0.0  "},
+                                {"Proxy", " p:1 "}});
+    EXPECT_EQ("10.0.0.5", blanks.Address);
+    EXPECT_EQ("10.0.0.1", blanks.Gateway);
+    EXPECT_EQ("255.0.0.0", blanks.Submask);
+    EXPECT_EQ("p:1", blanks.Proxy);
+    EXPECT_FALSE(blanks.DHCP);
+}
+
+TEST_F(ApplySetting, EmptyValuesGiveEmptyMultiStringsAndNoProxy) {
+    registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, false)
+        ->SetValue("ProxyServer", RegSz, Sz("earlier:3128"));
+    registry_.ClearJournal();
+    SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_, services_);
+    const std::vector<TRegistryWrite> expected = {
+        Adapter("IPAddress", RegMultiSz, MultiSz("10.0.0.5")),
+        Adapter("DefaultGateway", RegMultiSz, std::string(2, '\0')),
+        Adapter("SubnetMask", RegMultiSz, MultiSz("255.0.0.0")),
+        Adapter("NameServer", RegSz, std::string(1, '\0')),
+        Adapter("EnableDHCP", RegDword, Dword(0)),
+        Proxy("ProxyEnable", RegDword, Dword(0)),
+    };
+    EXPECT_EQ(expected, registry_.Journal());
+    EXPECT_EQ(Sz("earlier:3128"), registry_.Value(TRootKey::CurrentUser, ProxyPath, "ProxyServer")->Bytes);
+}
+
+TEST_F(ApplySetting, NotifiesThenSetsTheStatusLineLastUnderTheHourglass) {
+    services_.NotifyResult = true;
+    EXPECT_TRUE(SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_,
+                      services_));
+    const std::vector<std::string> expected = {
+        "hourglass", "notify " + AdapterId + " 10.0.0.5 255.0.0.0", "local address",
+        "status Current IP is 10.1.2.3", "default cursor"};
+    EXPECT_EQ(expected, services_.Events);
+
+    services_.NotifyResult = false;
+    EXPECT_FALSE(SetIP(FromRow({}), registry_, services_));
+}
+
+TEST_F(ApplySetting, AnUnknownLocalAddressLeavesTheStatusLineBare) {
+    services_.LocalAddress.clear();
+    SetIP(FromRow({}), registry_, services_);
+    EXPECT_EQ("status Current IP is ", services_.Events[services_.Events.size() - 2]);
+}
+
+TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsSkippedSilently) {
+    struct Case {
+        const char* why;
+        std::function<void(TMemoryRegistry&)> prepare;
+    } cases[] = {
+        {"missing", [](TMemoryRegistry&) {}},
+        {"denied", [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); }},
+    };
+    for (const auto& c : cases) {
+        TMemoryRegistry registry;
+        c.prepare(registry);
+        TRecordingServices services;
+        TIP request = FromRow({{"Address", "10.0.0.5"}, {"Proxy", "p:1"}});
+        EXPECT_NO_THROW(SetIP(request, registry, services)) << c.why;
+        EXPECT_FALSE(registry.KeyExists(TRootKey::LocalMachine, AdapterPath)) << c.why;
+        ASSERT_EQ(2u, registry.Journal().size()) << c.why;
+        EXPECT_EQ("ProxyEnable", registry.Journal()[0].Name) << c.why;
+        EXPECT_EQ("ProxyServer", registry.Journal()[1].Name) << c.why;
+        EXPECT_EQ("notify " + AdapterId + " 10.0.0.5 ", services.Events[1]) << c.why;
+    }
+}
+
+TEST_F(ApplySetting, AFailedTextOrIntegerWriteEndsEverythingAfterIt) {
+    struct Case {
+        std::string failing;
+        size_t writesBefore; // journal entries before the failed one
+    } cases[] = {{"NameServer", 3}, {"EnableDHCP", 4}, {"ProxyEnable", 5}, {"ProxyServer", 6}};
+    for (const auto& c : cases) {
+        TMemoryRegistry registry;
+        registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
+        registry.FailWritesOf(c.failing);
+        TRecordingServices services;
+        try {
+            SetIP(FromRow({{"Address", "10.0.0.5"}, {"Proxy", "p:1"}}), registry, services);
+            ADD_FAILURE() << c.failing << ": no error";
+        } catch (const TError& error) {
+            EXPECT_STREQ(("Failed to set data for '" + c.failing + "'").c_str(), error.what());
+        }
+        ASSERT_EQ(c.writesBefore + 1, registry.Journal().size()) << c.failing;
+        EXPECT_FALSE(registry.Journal().back().Done) << c.failing;
+        // No notification, no status: only the cursor, put back.
+        EXPECT_EQ((std::vector<std::string>{"hourglass", "default cursor"}), services.Events)
+            << c.failing;
+    }
+}
+
+TEST_F(ApplySetting, AFailedMultiStringWriteIsSilent) {
+    registry_.FailWritesOf("DefaultGateway");
+    EXPECT_NO_THROW(SetIP(FromRow({{"Gateway", "10.0.0.1"}}), registry_, services_));
+    EXPECT_EQ(7u - 1u, registry_.Journal().size()); // all five adapter values and ProxyEnable
+    EXPECT_FALSE(registry_.Journal()[1].Done);
+    EXPECT_EQ("status Current IP is 10.1.2.3", services_.Events[services_.Events.size() - 2]);
+}
+
+TEST_F(ApplySetting, AnEmptyAdapterIsRefusedBeforeAnyWrite) {
+    TIP request = FromRow({{"Address", "10.0.0.5"}});
+    request.Adapter.clear();
+    EXPECT_THROW(SetIP(request, registry_, services_), TError);
+    EXPECT_TRUE(registry_.Journal().empty());
+    EXPECT_TRUE(services_.Events.empty());
+}
+
+TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
+    SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}, {"Proxy", "p:8080"}}),
+          registry_, services_);
+    registry_.ClearJournal();
+    services_.Events.clear();
+
+    TIP request = FromRow({{"Address", "10.0.0.5"}, {"Proxy", "p:8080"}});
+    FillDhcpRequest(request, {"{other}", AdapterId}, 1);
+    EXPECT_FALSE(SetIP(request, registry_, services_));
+
+    const std::vector<TRegistryWrite> expected = {
+        Adapter("DefaultGateway", RegMultiSz, std::string(2, '\0')),
+        Adapter("NameServer", RegSz, std::string(1, '\0')),
+        Adapter("EnableDHCP", RegDword, Dword(1)),
+        Proxy("ProxyEnable", RegDword, Dword(1)),
+        Proxy("ProxyServer", RegSz, Sz("p:8080")), // the last static setting's proxy
+    };
+    EXPECT_EQ(expected, registry_.Journal());
+    // The static values stay as the last apply left them.
+    EXPECT_EQ(MultiSz("10.0.0.5"),
+              registry_.Value(TRootKey::LocalMachine, AdapterPath, "IPAddress")->Bytes);
+    EXPECT_EQ(MultiSz("255.0.0.0"),
+              registry_.Value(TRootKey::LocalMachine, AdapterPath, "SubnetMask")->Bytes);
+    const std::vector<std::string> events = {"hourglass",
+                                             "run [ipconfig.exe /release ] show 0",
+                                             "run [ipconfig.exe /renew ] show 0",
+                                             "local address",
+                                             "status Current IP is 10.1.2.3",
+                                             "default cursor"};
+    EXPECT_EQ(events, services_.Events);
+}
+
+TEST_F(ApplySetting, DhcpBeforeAnyStaticApplyTurnsTheProxyOff) {
+    TIP fresh; // as the window starts
+    FillDhcpRequest(fresh, {AdapterId}, 0);
+    SetIP(fresh, registry_, services_);
+    EXPECT_EQ(Proxy("ProxyEnable", RegDword, Dword(0)), registry_.Journal().back());
+    EXPECT_EQ("", fresh.Proxy);
+    EXPECT_TRUE(fresh.DHCP);
+    EXPECT_EQ("", fresh.Gateway);
+    EXPECT_EQ("", fresh.DNS);
+}
+
+TEST_F(ApplySetting, DhcpWithoutASelectedAdapterRaisesTheListError) {
+    TIP request;
+    for (int index : {-1, 2}) {
+        try {
+            FillDhcpRequest(request, {"a", "b"}, index);
+            ADD_FAILURE() << index;
+        } catch (const TError& error) {
+            EXPECT_EQ("List index out of bounds (" + std::to_string(index) + ")", error.what());
+        }
+    }
+    EXPECT_FALSE(request.DHCP); // nothing was filled in
+}

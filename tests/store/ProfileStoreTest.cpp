@@ -1,0 +1,561 @@
+#include "store/ProfileStore.h"
+
+#include "RawDatabase.h"
+#include "WithoutWriteRights.h"
+#include "support/Error.h"
+#include "support/TempFolder.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::UnorderedElementsAre;
+
+namespace {
+
+const char* const AdapterA = "{A0000000-0000-0000-0000-000000000000}";
+const char* const AdapterB = "{B0000000-0000-0000-0000-000000000000}";
+
+// A fresh database "db" in a temporary folder.
+class ProfileStore : public testing::Test {
+  protected:
+    ProfileStore() : path_(dir_ / "db") { CreateProfileDatabase(path_); }
+
+    // Rows written by another program: Adapter, Title, DNS1 (the other columns empty).
+    void Seed(const std::vector<std::vector<std::string>>& rows) {
+        TRawDatabase raw(path_);
+        for (const auto& row : rows)
+            raw.ExecWith("INSERT INTO IPInfo(Adapter, Title, DNS1) VALUES(?, ?, ?)", row);
+    }
+
+    // What the file holds, read on a connection of its own.
+    std::vector<std::vector<std::string>> FileRows(const std::string& columns = "ID, Adapter, Title") {
+        TRawDatabase raw(path_);
+        return raw.Rows("SELECT " + columns + " FROM IPInfo ORDER BY ID");
+    }
+
+    std::vector<std::string> VisibleTitles(const TProfileTable& table) {
+        std::vector<std::string> titles;
+        for (int row = 0; row < table.RowCount(); ++row)
+            titles.push_back(table.Text(row, 2));
+        return titles;
+    }
+
+    void AddRow(TProfileTable& table, const std::string& adapter, const std::string& title) {
+        table.Insert();
+        table.SetFieldText("Adapter", adapter);
+        table.SetFieldText("Title", title);
+        table.Post();
+    }
+
+    TTempFolder dir_;
+    std::string path_;
+};
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+} // namespace
+
+TEST_F(ProfileStore, CreationMakesOnlyTheFileWithTheEmptyTable) {
+    EXPECT_THAT(FolderEntries(dir_.Path()), ElementsAre("db"));
+    TRawDatabase raw(path_);
+    EXPECT_THAT(raw.Column("SELECT name FROM pragma_table_info('IPInfo')"),
+                ElementsAre("ID", "Adapter", "Title", "Address", "Submask", "Gateway", "DNS1",
+                            "DNS2", "Proxy", "Field1", "Field2", "Field3"));
+    EXPECT_THAT(raw.Column("SELECT count(*) FROM IPInfo"), ElementsAre("0"));
+    EXPECT_THAT(raw.Column("PRAGMA journal_mode"), ElementsAre("delete"));
+}
+
+TEST_F(ProfileStore, CreationNeverReplacesAFile) {
+    const std::string before = GetFile(path_);
+    EXPECT_THAT(ErrorOf([&] { CreateProfileDatabase(path_); }), HasSubstr("exists already"));
+    EXPECT_EQ(before, GetFile(path_));
+    EXPECT_THAT(FolderEntries(dir_.Path()), ElementsAre("db"));
+}
+
+TEST_F(ProfileStore, CreationReplacesALeftoverOfAnInterruptedStart) {
+    TTempFolder other;
+    PutFile(other / "db.netvane-new", "half-built database of a start that was cut off");
+    CreateProfileDatabase(other / "db");
+    EXPECT_THAT(FolderEntries(other.Path()), ElementsAre("db"));
+    TProfileTable table;
+    table.Open(other / "db");
+    EXPECT_EQ(0, table.RowCount());
+}
+
+TEST_F(ProfileStore, TheViewHasNineFieldsWithTheEditorsSizes) {
+    std::vector<std::string> names;
+    std::vector<int> sizes;
+    for (const TFieldDef& f : TProfileTable::Fields()) {
+        names.push_back(f.Name);
+        sizes.push_back(f.Size);
+    }
+    EXPECT_THAT(names, ElementsAre("ID", "Adapter", "Title", "Address", "Submask", "Gateway",
+                                   "DNS1", "DNS2", "Proxy"));
+    EXPECT_THAT(sizes, ElementsAre(0, 128, 20, 15, 15, 15, 15, 15, 100));
+}
+
+TEST_F(ProfileStore, TheStoreNumbersRowsFromOne) {
+    TProfileTable table;
+    table.Open(path_);
+    AddRow(table, AdapterA, "home");
+    AddRow(table, AdapterA, "office");
+    EXPECT_EQ("1", table.Text(0, 0));
+    EXPECT_EQ("2", table.FieldText("id"));
+    EXPECT_THAT(FileRows(), ElementsAre(ElementsAre("1", AdapterA, "home"),
+                                        ElementsAre("2", AdapterA, "office")));
+}
+
+TEST_F(ProfileStore, TheRestrictionShowsOneAdaptersRowsAndMovesToTheFirst) {
+    Seed({{AdapterA, "a1", ""}, {AdapterB, "b1", ""}, {AdapterA, "a2", ""}, {AdapterB, "b2", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("a1", "b1", "a2", "b2"));
+
+    table.MoveTo(3);
+    table.SetAdapterFilter(AdapterB);
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("b1", "b2"));
+    EXPECT_EQ(0, table.CurrentRow());
+    EXPECT_EQ("b1", table.FieldText("Title"));
+
+    table.MoveTo(1);
+    table.SetAdapterFilter(AdapterA);
+    EXPECT_EQ(0, table.CurrentRow());
+    EXPECT_EQ("a1", table.FieldText("TITLE"));
+
+    table.SetAdapterFilter("{no such adapter}");
+    EXPECT_EQ(0, table.RowCount());
+    EXPECT_EQ(-1, table.CurrentRow());
+    EXPECT_EQ("", table.FieldText("Title"));
+
+    table.ClearFilter();
+    EXPECT_EQ(4, table.RowCount());
+    EXPECT_EQ(0, table.CurrentRow());
+}
+
+TEST_F(ProfileStore, TheRestrictionMatchesTheIdentifierExactlyQuotesIncluded) {
+    Seed({{"it's", "quote", ""},
+          {"it''s", "doubled", ""},
+          {"IT'S", "upper", ""},
+          {"it's ", "blank", ""},
+          {"' OR ''='", "injection", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    struct Case {
+        std::string adapter;
+        std::vector<std::string> titles;
+    } cases[] = {
+        {"it's", {"quote"}},
+        {"it''s", {"doubled"}},
+        {"IT'S", {"upper"}},
+        {"' OR ''='", {"injection"}},
+        {"'", {}},
+    };
+    for (const auto& c : cases) {
+        table.SetAdapterFilter(c.adapter);
+        EXPECT_EQ(c.titles, VisibleTitles(table)) << c.adapter;
+    }
+}
+
+TEST_F(ProfileStore, TheRestrictionIsKeptWhileClosedAndAppliedAtOpen) {
+    Seed({{AdapterA, "a", ""}, {AdapterB, "b", ""}});
+    TProfileTable table;
+    table.SetAdapterFilter(AdapterB);
+    table.Open(path_);
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("b"));
+}
+
+TEST_F(ProfileStore, ANewRowReachesTheFileAtOnceAndBecomesCurrent) {
+    Seed({{AdapterA, "first", ""}, {AdapterB, "other", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    table.SetAdapterFilter(AdapterA);
+    table.Insert();
+    EXPECT_EQ(TViewState::Insert, table.State());
+    EXPECT_EQ("", table.FieldText("Title"));
+    EXPECT_EQ("", table.FieldText("ID"));
+    table.SetFieldText("Adapter", AdapterA);
+    table.SetFieldText("title", "second");
+    table.SetFieldText("Address", "10.0.0.2");
+    EXPECT_EQ("second", table.FieldText("Title")) << "the pending value";
+    EXPECT_THAT(FileRows(), testing::SizeIs(2)) << "nothing stored before Post";
+    table.Post();
+
+    EXPECT_EQ(TViewState::Browse, table.State());
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("first", "second"));
+    EXPECT_EQ(1, table.CurrentRow());
+    EXPECT_EQ("3", table.FieldText("ID"));
+    EXPECT_THAT(FileRows("ID, Title, Address, Gateway"),
+                ElementsAre(ElementsAre("1", "first", "<null>", "<null>"),
+                            ElementsAre("2", "other", "<null>", "<null>"),
+                            ElementsAre("3", "second", "10.0.0.2", "<null>")));
+}
+
+TEST_F(ProfileStore, ANewRowOfAnotherAdapterIsStoredButNotShown) {
+    Seed({{AdapterA, "a1", ""}, {AdapterA, "a2", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    table.SetAdapterFilter(AdapterA);
+    table.MoveTo(1);
+    AddRow(table, AdapterB, "b");
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("a1", "a2"));
+    EXPECT_EQ(1, table.CurrentRow());
+    EXPECT_THAT(FileRows(), testing::SizeIs(3));
+    table.ClearFilter();
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("a1", "a2", "b"));
+}
+
+TEST_F(ProfileStore, CancelDiscardsThePendingRowOrChange) {
+    Seed({{AdapterA, "a1", ""}, {AdapterA, "a2", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    table.MoveTo(1);
+    table.Insert();
+    table.SetFieldText("Title", "never");
+    table.Cancel();
+    EXPECT_EQ(TViewState::Browse, table.State());
+    EXPECT_EQ(1, table.CurrentRow());
+    EXPECT_EQ("a2", table.FieldText("Title"));
+
+    table.Edit();
+    table.SetFieldText("Title", "changed");
+    EXPECT_EQ("changed", table.FieldText("Title"));
+    EXPECT_EQ("a2", table.Text(1, 2)) << "the grid shows the stored value meanwhile";
+    table.Cancel();
+    EXPECT_EQ("a2", table.FieldText("Title"));
+    EXPECT_THAT(FileRows(), ElementsAre(ElementsAre("1", AdapterA, "a1"),
+                                        ElementsAre("2", AdapterA, "a2")));
+}
+
+TEST_F(ProfileStore, AnEditReachesTheFileAtOnce) {
+    Seed({{AdapterA, "a1", "1.1.1.1"}, {AdapterA, "a2", "2.2.2.2"}});
+    TProfileTable table;
+    table.Open(path_);
+    table.MoveTo(1);
+    table.Edit();
+    EXPECT_EQ("2", table.FieldText("ID"));
+    table.SetFieldText("Title", "renamed");
+    table.SetFieldText("Gateway", "10.0.0.1");
+    table.Post();
+    EXPECT_EQ("renamed", table.Text(1, 2));
+    EXPECT_EQ(1, table.CurrentRow());
+    EXPECT_THAT(FileRows("ID, Title, DNS1, Gateway, Proxy"),
+                ElementsAre(ElementsAre("1", "a1", "1.1.1.1", "<null>", "<null>"),
+                            ElementsAre("2", "renamed", "2.2.2.2", "10.0.0.1", "<null>")))
+        << "untouched fields keep their values, empty ones stay empty";
+}
+
+TEST_F(ProfileStore, DeleteRemovesTheRowFromTheFileAtOnce) {
+    Seed({{AdapterA, "a1", ""}, {AdapterB, "b1", ""}, {AdapterA, "a2", ""}, {AdapterA, "a3", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    table.SetAdapterFilter(AdapterA);
+    table.MoveTo(1);
+    table.DeleteCurrent();
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("a1", "a3"));
+    EXPECT_EQ(1, table.CurrentRow()) << "the next row";
+    EXPECT_THAT(TRawDatabase(path_).Column("SELECT Title FROM IPInfo ORDER BY ID"),
+                ElementsAre("a1", "b1", "a3"));
+
+    table.DeleteCurrent();
+    EXPECT_EQ(0, table.CurrentRow()) << "the new last row";
+    table.DeleteCurrent();
+    EXPECT_EQ(-1, table.CurrentRow());
+    EXPECT_THAT(ErrorOf([&] { table.DeleteCurrent(); }), HasSubstr("empty dataset"));
+    EXPECT_THAT(ErrorOf([&] { table.Edit(); }), HasSubstr("empty dataset"));
+    table.ClearFilter();
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("b1"));
+    EXPECT_THAT(TRawDatabase(path_).Column("SELECT Title FROM IPInfo"), ElementsAre("b1"));
+}
+
+TEST_F(ProfileStore, ATooLongValueIsRefusedWithItsColumnAndWidthAndKeptPending) {
+    struct Case {
+        const char* field;
+        size_t width;
+    } cases[] = {{"Adapter", 80}, {"Title", 20},  {"Address", 15}, {"Submask", 15},
+                 {"Gateway", 15}, {"DNS1", 15},   {"DNS2", 15},    {"Proxy", 100}};
+    TProfileTable table;
+    table.Open(path_);
+    for (const auto& c : cases) {
+        table.Insert();
+        table.SetFieldText(c.field, std::string(c.width + 1, 'x'));
+        EXPECT_EQ("Cannot store the network setting: " + std::string(c.field) +
+                      " is limited to " + std::to_string(c.width) + " characters",
+                  ErrorOf([&] { table.Post(); }));
+        EXPECT_EQ(TViewState::Insert, table.State()) << c.field;
+        EXPECT_EQ(std::string(c.width + 1, 'x'), table.FieldText(c.field)) << "never cut";
+        table.SetFieldText(c.field, std::string(c.width, 'x'));
+        table.Post();
+        EXPECT_EQ(std::string(c.width, 'x'), table.FieldText(c.field));
+    }
+    TRawDatabase raw(path_);
+    EXPECT_THAT(raw.Column("SELECT count(*) FROM IPInfo"), ElementsAre("8"));
+    EXPECT_THAT(ErrorOf([&] { raw.Exec("INSERT INTO IPInfo(Field2) VALUES('" +
+                                       std::string(51, 'x') + "')"); }),
+                HasSubstr("Field2 is limited to 50 characters"))
+        << "the file itself keeps the widths";
+}
+
+TEST_F(ProfileStore, AnEditThatFailsIsKeptForTheCallerToCancel) {
+    Seed({{AdapterA, "a1", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    table.Edit();
+    table.SetFieldText("Title", std::string(21, 't'));
+    EXPECT_THROW(table.Post(), TError);
+    EXPECT_EQ(TViewState::Edit, table.State());
+    table.Cancel();
+    EXPECT_EQ("a1", table.FieldText("Title"));
+    EXPECT_THAT(FileRows(), ElementsAre(ElementsAre("1", AdapterA, "a1")));
+}
+
+TEST_F(ProfileStore, FieldsAreSetOnlyWhilePendingAndNeverTheId) {
+    Seed({{AdapterA, "a1", ""}});
+    TProfileTable table;
+    table.Open(path_);
+    EXPECT_THAT(ErrorOf([&] { table.SetFieldText("Title", "x"); }), HasSubstr("not in edit"));
+    table.Edit();
+    EXPECT_THAT(ErrorOf([&] { table.SetFieldText("ID", "7"); }), HasSubstr("cannot be modified"));
+    EXPECT_EQ("Field 'Field1' not found", ErrorOf([&] { table.SetFieldText("Field1", "x"); }));
+    EXPECT_EQ("Field 'Nope' not found", ErrorOf([&] { table.FieldText("Nope"); }));
+    table.MoveTo(5);
+    EXPECT_EQ(TViewState::Edit, table.State()) << "no move while a change is pending";
+}
+
+TEST_F(ProfileStore, AClosedViewRefusesWorkButTheGridReadsNothing) {
+    TProfileTable table;
+    EXPECT_FALSE(table.Active());
+    for (const auto& action : std::vector<std::function<void()>>{
+             [&] { table.RowCount(); }, [&] { table.Insert(); }, [&] { table.Edit(); },
+             [&] { table.Post(); }, [&] { table.DeleteCurrent(); },
+             [&] { table.FieldText("Title"); }})
+        EXPECT_EQ("Cannot perform this operation on a closed dataset", ErrorOf(action));
+    EXPECT_EQ("", table.Text(0, 0));
+    EXPECT_EQ(-1, table.CurrentRow());
+    table.Open(path_);
+    EXPECT_TRUE(table.Active());
+    EXPECT_EQ(path_, table.DatabasePath());
+    EXPECT_EQ("", table.Text(0, 9));
+    EXPECT_EQ("", table.Text(-1, 1));
+}
+
+TEST_F(ProfileStore, TheViewIsASnapshotOfTheFileAtOpen) {
+    TProfileTable table;
+    table.Open(path_);
+    Seed({{AdapterA, "written elsewhere", ""}});
+    EXPECT_EQ(0, table.RowCount());
+    table.Open(path_);
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("written elsewhere"));
+}
+
+TEST_F(ProfileStore, EveryVisibleChangeIsAnnounced) {
+    Seed({{AdapterA, "a1", ""}, {AdapterA, "a2", ""}});
+    TProfileTable table;
+    int changes = 0;
+    table.SetOnChange([&] { ++changes; });
+    const auto announces = [&](const char* what, const std::function<void()>& action) {
+        const int before = changes;
+        action();
+        EXPECT_GT(changes, before) << what;
+    };
+    announces("open", [&] { table.Open(path_); });
+    announces("move", [&] { table.MoveTo(1); });
+    announces("filter", [&] { table.SetAdapterFilter(AdapterA); });
+    announces("insert", [&] { table.Insert(); });
+    announces("set field", [&] { table.SetFieldText("Title", "x"); });
+    announces("post", [&] { table.Post(); });
+    announces("edit", [&] { table.Edit(); });
+    announces("cancel", [&] { table.Cancel(); });
+    announces("delete", [&] { table.DeleteCurrent(); });
+    announces("no filter", [&] { table.ClearFilter(); });
+    const int before = changes;
+    table.MoveTo(table.CurrentRow());
+    EXPECT_EQ(before, changes) << "no move, no news";
+}
+
+TEST_F(ProfileStore, DistinctValuesCoverEveryAdapterOnceAndSkipEmptyOnes) {
+    Seed({{AdapterA, "a1", "8.8.8.8"},
+          {AdapterB, "b1", "8.8.8.8"},
+          {AdapterA, "a2", "1.1.1.1"},
+          {AdapterB, "b2", ""}});
+    TRawDatabase(path_).Exec("INSERT INTO IPInfo(Adapter) VALUES('x')"); // DNS1 NULL
+    TProfileTable table;
+    table.Open(path_);
+    table.SetAdapterFilter(AdapterB);
+    TProfileQuery query;
+    query.SetDatabasePath(table.DatabasePath());
+    EXPECT_THAT(query.DistinctValues("DNS1"), UnorderedElementsAre("8.8.8.8", "1.1.1.1"));
+    EXPECT_THAT(query.DistinctValues("dns2"), testing::IsEmpty());
+    EXPECT_THAT(query.DistinctValues("Adapter"),
+                UnorderedElementsAre(AdapterA, AdapterB, "x"));
+    AddRow(table, AdapterB, "b3");
+    EXPECT_THAT(query.DistinctValues("Title"),
+                UnorderedElementsAre("a1", "b1", "a2", "b2", "b3"))
+        << "the view's new row is in the file for the query's own connection";
+}
+
+TEST_F(ProfileStore, DistinctValuesAcceptOnlyTheTablesColumns) {
+    TProfileQuery query;
+    query.SetDatabasePath(path_);
+    for (const char* column : {"DNS1 from IPInfo; DROP TABLE IPInfo; --", "*", "", "Nope"})
+        EXPECT_THAT(ErrorOf([&] { query.DistinctValues(column); }), HasSubstr("no column"))
+            << column;
+    TProfileQuery missing;
+    missing.SetDatabasePath(dir_ / "missing-db");
+    EXPECT_THAT(ErrorOf([&] { missing.DistinctValues("DNS1"); }), HasSubstr("missing-db"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "missing-db")) << "a query never creates a file";
+}
+
+TEST_F(ProfileStore, NonAsciiTextRoundTripsByteForByteAndIsUtf8InTheFile) {
+    // "Café ★": é exists in every Western code page; the star does not, so it only
+    // round-trips where the ANSI code page is UTF-8 itself (natively).
+    const std::string utf8 = "Caf\xC3\xA9";
+#ifdef _WIN32
+    char ansi[16] = {};
+    BOOL lossy = FALSE;
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"Caf\u00e9", 4, ansi,
+                                        sizeof ansi, nullptr, &lossy);
+    if (n <= 0 || lossy)
+        GTEST_SKIP() << "the ANSI code page " << ::GetACP() << " has no e acute";
+    const std::string title(ansi, static_cast<size_t>(n));
+#else
+    const std::string title = utf8;
+#endif
+    {
+        TProfileTable table;
+        table.Open(path_);
+        AddRow(table, AdapterA, title);
+        table.Insert();
+        table.SetFieldText("Title", std::string(20, 'x').replace(0, title.size(), title));
+        table.Post();
+    }
+    EXPECT_THAT(TRawDatabase(path_).Column("SELECT Title FROM IPInfo WHERE ID = 1"),
+                ElementsAre(utf8));
+    TProfileTable table;
+    table.Open(path_);
+    EXPECT_EQ(title, table.Text(0, 2));
+    EXPECT_EQ(20u, table.Text(1, 2).size()) << "the width counts characters, not bytes";
+    TProfileQuery query;
+    query.SetDatabasePath(path_);
+    EXPECT_THAT(query.DistinctValues("Title"), testing::Contains(title));
+}
+
+TEST(ProfileStoreBadInput, AFileThatIsNotOurDatabaseIsRefusedAndLeftAsItWas) {
+    const auto sqliteFile = [](const std::string& sql) {
+        TTempFolder scratch;
+        {
+            TRawDatabase raw(scratch / "f", true);
+            raw.Exec(sql);
+        }
+        return GetFile(scratch / "f");
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* error;
+    } cases[] = {
+        {"garbage", std::string(4096, '\x5a') + "not a database", "file is not a database"},
+        {"text", "Adapter=Title\r\n", "file is not a database"},
+        {"zero bytes", "", "the file is empty (0 bytes)"},
+        {"no IPInfo", sqliteFile("CREATE TABLE Other(x)"), "holds no table IPInfo"},
+        {"IPInfo a view", sqliteFile("CREATE VIEW IPInfo AS SELECT 1 AS ID"),
+         "holds no table IPInfo"},
+        {"other columns", sqliteFile("CREATE TABLE IPInfo(ID INTEGER PRIMARY KEY, Name TEXT)"),
+         "the table IPInfo has the columns ID, Name instead of ID, Adapter, Title"},
+        {"a column missing",
+         sqliteFile("CREATE TABLE IPInfo(ID, Adapter, Title, Address, Submask, Gateway, DNS1, "
+                    "DNS2, Proxy, Field1, Field2)"),
+         "has the columns ID, Adapter"},
+    };
+    for (const auto& c : cases) {
+        TTempFolder dir;
+        PutFile(dir / "db", c.bytes);
+        TProfileTable table;
+        const std::string error = ErrorOf([&] { table.Open(dir / "db"); });
+        EXPECT_THAT(error, HasSubstr("Cannot open the profile database \"" + dir / "db" + "\": "))
+            << c.name;
+        EXPECT_THAT(error, HasSubstr(c.error)) << c.name;
+        EXPECT_FALSE(table.Active()) << c.name;
+        EXPECT_EQ(c.bytes, GetFile(dir / "db")) << c.name;
+        EXPECT_THAT(FolderEntries(dir.Path()), ElementsAre("db")) << c.name;
+    }
+}
+
+TEST(ProfileStoreBadInput, AMissingFileIsNotCreatedByOpen) {
+    TTempFolder dir;
+    TProfileTable table;
+    EXPECT_THAT(ErrorOf([&] { table.Open(dir / "db"); }), HasSubstr("does not exist"));
+    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+}
+
+TEST_F(ProfileStore, AReadOnlyDatabaseIsRefusedAtOpen) {
+    Seed({{AdapterA, "a1", ""}});
+    const std::string before = GetFile(path_);
+    SetReadOnly(path_, true);
+    const auto outcome = RunWithoutWriteRights([&] { return !CanWriteFile(path_); }, [&] {
+        TProfileTable table;
+        return ErrorOf([&] { table.Open(path_); });
+    });
+    SetReadOnly(path_, false);
+    if (!outcome)
+        GTEST_SKIP() << "permission bits do not stop this user's writes";
+    EXPECT_THAT(*outcome, HasSubstr("the file is read-only"));
+    EXPECT_EQ(before, GetFile(path_));
+}
+
+TEST_F(ProfileStore, ADatabaseInAFolderThatCannotBeWrittenIsRefusedAtOpen) {
+    Seed({{AdapterA, "a1", ""}});
+    const std::string before = GetFile(path_);
+    // The file itself stays writable for anyone: only the folder is closed.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_read |
+                                            std::filesystem::perms::owner_write |
+                                            std::filesystem::perms::group_read |
+                                            std::filesystem::perms::group_write |
+                                            std::filesystem::perms::others_read |
+                                            std::filesystem::perms::others_write);
+    SetReadOnly(dir_.Path(), true);
+    const auto outcome =
+        RunWithoutWriteRights([&] { return !CanCreateFileIn(dir_.Path()); }, [&] {
+            TProfileTable table;
+            return ErrorOf([&] { table.Open(path_); });
+        });
+    SetReadOnly(dir_.Path(), false);
+    if (!outcome)
+        GTEST_SKIP() << "permission bits do not stop this user's writes";
+    EXPECT_THAT(*outcome, HasSubstr("its folder cannot be written"));
+    EXPECT_EQ(before, GetFile(path_));
+    EXPECT_THAT(FolderEntries(dir_.Path()), ElementsAre("db"));
+}
+
+TEST(ProfileStoreBadInput, CreationInAFolderThatCannotBeWrittenLeavesNothing) {
+    TTempFolder dir;
+    SetReadOnly(dir.Path(), true);
+    const auto outcome = RunWithoutWriteRights([&] { return !CanCreateFileIn(dir.Path()); }, [&] {
+        return ErrorOf([&] { CreateProfileDatabase(dir / "db"); });
+    });
+    SetReadOnly(dir.Path(), false);
+    if (!outcome)
+        GTEST_SKIP() << "permission bits do not stop this user's writes";
+    EXPECT_THAT(*outcome, HasSubstr("Cannot create the profile database \"" + dir / "db" + "\""));
+    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+}
