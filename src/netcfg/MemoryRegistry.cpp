@@ -150,8 +150,11 @@ std::unique_ptr<IRegistryKey> TMemoryRegistry::OpenKey(TRootKey root, const std:
 void TMemoryRegistry::MakeUnopenable(TRootKey root, const std::string& path) {
     const auto parts = SplitPath(path);
     std::string upper;
-    for (const std::string& part : parts.value_or(std::vector<std::string>{}))
-        upper += (upper.empty() ? "" : "\\") + Upper(part);
+    for (const std::string& part : parts.value_or(std::vector<std::string>{})) {
+        if (!upper.empty())
+            upper += '\\';
+        upper += Upper(part);
+    }
     unopenable_.insert(std::string(RootKeyName(root)) + "\\" + upper);
 }
 
