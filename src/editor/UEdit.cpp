@@ -65,6 +65,14 @@ std::string MenuCaption(const std::string& text) {
     return caption;
 }
 
+std::string NotValidIPMessage(const std::string& rowName) {
+    // Appended piece by piece: GCC 12 misreads "[" + std::string&& as an overlapping copy.
+    std::string message = "[";
+    message += rowName;
+    message += "] is not a valid IP";
+    return message;
+}
+
 const char* ProxyComplaint(TProxyCheck check) {
     switch (check) {
     case TProxyCheck::NoPort:
@@ -270,7 +278,7 @@ void TEditForm::OKBtnClick() {
     for (int row = FirstAddressRow; row <= LastAddressRow; ++row) {
         const std::string address = Trim(EditorText(row));
         if (!address.empty() && !IsValidIP(address)) {
-            ShowMessage("[" + WindowText(fieldLabels_[row]) + "] is not a valid IP");
+            ShowMessage(NotValidIPMessage(WindowText(fieldLabels_[row])));
             return;
         }
     }
@@ -288,10 +296,8 @@ std::vector<std::string> TEditForm::PresetsFor(const std::string& name) {
         return {"255.255.255.0", "255.255.0.0", "255.0.0.0"};
     if (!SameText(name, "DNS1") && !SameText(name, "DNS2") && !SameText(name, "Proxy"))
         return {};
-    std::vector<std::string> used;
-    for (std::string& value : adoQ.DistinctValues(name))
-        if (!value.empty())
-            used.push_back(std::move(value));
+    // The query leaves empty values out.
+    std::vector<std::string> used = adoQ.DistinctValues(name);
     if (used.empty())
         used.push_back("0.0.0.0");
     return used;
