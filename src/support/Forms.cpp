@@ -158,8 +158,10 @@ int TForm::ShowModal(HWND owner) {
         ::EnableWindow(owner, FALSE);
     ::ShowWindow(handle_, SW_SHOW);
     ::SetActiveWindow(handle_);
-    if (HWND first = ::GetNextDlgTabItem(handle_, nullptr, FALSE))
-        ::SetFocus(first);
+    // An activation handler may have put the focus on a control of its choice; keep it.
+    if (!::IsChild(handle_, ::GetFocus()))
+        if (HWND first = ::GetNextDlgTabItem(handle_, nullptr, FALSE))
+            ::SetFocus(first);
     inModalLoop_ = true;
     MSG message{};
     while (modalResult_ == mrNone) {

@@ -45,6 +45,12 @@ inline void CloseKernelHandle(HANDLE h) {
 inline void CloseFind(HANDLE h) {
     ::FindClose(h);
 }
+inline HMENU NoMenu() {
+    return nullptr;
+}
+inline void CloseMenu(HMENU h) {
+    ::DestroyMenu(h);
+}
 } // namespace WinHandleDetail
 
 // A kernel object handle (file, process, thread ...).
@@ -53,3 +59,5 @@ using UniqueHandle =
 // A FindFirstFile search.
 using UniqueFindHandle =
     TUniqueWinHandle<HANDLE, WinHandleDetail::CloseFind, WinHandleDetail::NoHandle>;
+// A menu that is no window's menu bar (a popup menu), with all its items.
+using UniqueMenu = TUniqueWinHandle<HMENU, WinHandleDetail::CloseMenu, WinHandleDetail::NoMenu>;

@@ -1,0 +1,107 @@
+#pragma once
+// The profile editor: the modal "Network Setting" dialog in which the user types or picks
+// the values of one network setting. It edits the main window's pending record directly;
+// the caller begins the record before showing it and posts or cancels it afterwards.
+
+#include "store/ProfileStore.h"
+#include "support/Forms.h"
+#include "support/WinHandles.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TEditForm : public TForm {
+  public:
+    // One row per field of the profile table after its key: Adapter .. Proxy.
+    static constexpr int RowCount = 8;
+    // Indexed by row; entry 0 belongs to no row.
+    using TRowControls = std::array<HWND, RowCount + 1>;
+    static const std::array<const char*, RowCount + 1> ExampleHints;
+
+    // Creates the hidden dialog over the main window's table and query, with a copy of
+    // the main window's adapter descriptions, position for position.
+    TEditForm(TProfileTable& adoT, TProfileQuery& adoQ,
+              const std::vector<std::string>& adapterDescriptions, HWND owner);
+
+    // The dialog's adapter selection (-1: none).
+    int AdapterIndex() const;
+    void SetAdapterIndex(int index);
+
+    // The main window calls this whenever the table's current record or state changes:
+    // the editors show the record again.
+    void DataChanged();
+
+    const TRowControls& Editors() const { return editors_; }
+    const TRowControls& FieldLabels() const { return fieldLabels_; }
+    // The row whose field label reads name (any case), or -1.
+    int RowOfField(const std::string& name) const;
+    // That row's editor, or nullptr.
+    HWND EditorOfField(const std::string& name) const;
+
+    // How the pick menu is shown: returns the chosen item's command, 0 for none.
+    // Production tracks the menu at the point; a test reads the items and chooses.
+    using TPopupTracker = std::function<int(HMENU menu, POINT screenPoint)>;
+    void SetPopupTracker(TPopupTracker tracker) { trackPopup_ = std::move(tracker); }
+
+    // Control ids, for tests; a row's controls are the base id + row.
+    enum : int {
+        idOKBtn = IDOK,
+        idCancelBtn = IDCANCEL,
+        idComboBox = 100,
+        idBevel,
+        idFieldLabel = 110,
+        idEditor = 120,
+        idPickButton = 130,
+        idExampleLabel = 140,
+    };
+
+    // Shown when OK is pressed with no adapter selected in the dialog.
+    static constexpr const char* NoAdapterMessage = "Select an adapter first";
+
+    // Event handlers.
+    void FormShow();
+    void FormActivate();
+    void FormPaint();
+    void OKBtnClick();
+    void PickButtonClick(HWND button);
+    void PresetClick(int command);
+    void AddressChange();
+    void AddPreset(const std::string& text, int row);
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    struct TPreset {
+        std::string Text;
+        int Row;
+    };
+
+    void FormCreate(const std::vector<std::string>& adapterDescriptions);
+    void CreateRow(int row);
+    void PlaceComboBox(const std::vector<std::string>& adapterDescriptions);
+    void EditorChange(int row);
+    std::vector<std::string> PresetsFor(const std::string& name);
+    void ClearPresets();
+    // Puts text into a row's editor as if typed: it reaches the record from there.
+    void SetEditorText(int row, const std::string& text);
+    std::string EditorText(int row) const;
+    bool Editing() const;
+    int TrackPopup(HMENU menu, POINT screenPoint) const;
+
+    TProfileTable& adoT;
+    TProfileQuery& adoQ;
+    HWND ComboBox = nullptr;
+    TRowControls editors_{};
+    TRowControls fieldLabels_{};
+    UniqueMenu Pop;
+    std::vector<TPreset> presets_;
+    TPopupTracker trackPopup_;
+    TGdiObject exampleFont_;
+    // Set while the editors are refilled from the record, so that nothing is written back.
+    bool loading_ = false;
+    // Set while the dialog writes a field, so that the change it causes reloads nothing.
+    bool writing_ = false;
+};
