@@ -3,6 +3,7 @@
 #include "Icons.h"
 
 #include "about/UAbout.h"
+#include "editor/UEdit.h"
 #include "editor/AddressRules.h"
 #include "netcfg/Adapters.h"
 #include "netcfg/LocalAddress.h"
@@ -127,7 +128,7 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     const SIZE client = ClientSizeFor(OuterWidth, OuterHeight);
     CreateForm(MainClassName, "Netvane", MainStyle, 0, client.cx, client.cy, nullptr);
     CreateComponents();
-    adoT.SetOnChange([this] { RefreshGrid(); });
+    adoT.SetOnChange([this] { TableChanged(); });
     FormCreate();
 }
 
@@ -138,8 +139,30 @@ TMainForm::~TMainForm() {
         ::ImageList_Destroy(ImageList1);
 }
 
-void TMainForm::AttachForms(TAboutForm* aboutForm) {
+void TMainForm::AttachForms(TEditForm* editForm, TAboutForm* aboutForm) {
+    editForm_ = editForm;
     aboutForm_ = aboutForm;
+}
+
+std::vector<std::string> TMainForm::AdapterDescriptions() const {
+    std::vector<std::string> descriptions;
+    const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const size_t length =
+            static_cast<size_t>(std::max<LRESULT>(::SendMessageA(ComboBox, CB_GETLBTEXTLEN, i, 0), 0));
+        std::string text(length + 1, '\0');
+        ::SendMessageA(ComboBox, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(length);
+        descriptions.push_back(text);
+    }
+    return descriptions;
+}
+
+// The grid and the editor's fields follow the table.
+void TMainForm::TableChanged() {
+    RefreshGrid();
+    if (editForm_)
+        editForm_->DataChanged();
 }
 
 // ---- building the window ---------------------------------------------------------------
@@ -429,13 +452,64 @@ void TMainForm::ToolButton9Click() {
         aboutForm_->ShowModal(Handle());
 }
 
+// ---- adding, editing, deleting --------------------------------------------------------
+
+bool TMainForm::ViewIsEmpty() {
+    if (adoT.RowCount() != 0)
+        return false;
+    ShowMessage("No item!");
+    return true;
+}
+
+// Shows the editor on the pending row, then stores it with the adapter picked in the
+// dialog, or discards it. A store that fails discards the row too, so the view is never
+// left holding a pending row, and the error reaches the user.
+void TMainForm::EditPendingRow() {
+    if (!editForm_) {
+        adoT.Cancel();
+        throw TError("The network setting editor is not available");
+    }
+    editForm_->SetAdapterIndex(SelectedAdapter());
+    if (editForm_->ShowModal(Handle()) != mrOk) {
+        adoT.Cancel();
+        return;
+    }
+    try {
+        const int picked = editForm_->AdapterIndex();
+        if (picked < 0 || static_cast<size_t>(picked) >= AdapterList.size())
+            throw ListIndexError(picked);
+        adoT.SetFieldText("Adapter", AdapterList[static_cast<size_t>(picked)]);
+        adoT.Post();
+    } catch (...) {
+        adoT.Cancel();
+        throw;
+    }
+}
+
+void TMainForm::acAddExecute() {
+    adoT.Insert();
+    EditPendingRow();
+}
+
+void TMainForm::acEditExecute() {
+    if (ViewIsEmpty())
+        return;
+    adoT.Edit();
+    EditPendingRow();
+}
+
+void TMainForm::acDeleteExecute() {
+    if (ViewIsEmpty())
+        return;
+    if (Confirm("Delete now?"))
+        adoT.DeleteCurrent();
+}
+
 // ---- applying -------------------------------------------------------------------------
 
 void TMainForm::acChangeExecute() {
-    if (adoT.RowCount() == 0) {
-        ShowMessage("No item!");
+    if (ViewIsEmpty())
         return;
-    }
     FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
     SetIP(NewIP, registry_, *netServices_);
 }
@@ -490,6 +564,15 @@ void TMainForm::ExecuteCommand(int id) {
         break;
     case idAboutButton:
         ToolButton9Click();
+        break;
+    case acAdd:
+        acAddExecute();
+        break;
+    case acEdit:
+        acEditExecute();
+        break;
+    case acDelete:
+        acDeleteExecute();
         break;
     case acChange:
         acChangeExecute();

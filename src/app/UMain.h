@@ -16,6 +16,7 @@
 #include <vector>
 
 class TAboutForm;
+class TEditForm;
 
 class TMainForm : public TForm {
   public:
@@ -44,7 +45,9 @@ class TMainForm : public TForm {
     ~TMainForm() override;
 
     // The forms created after this one, which the commands show.
-    void AttachForms(TAboutForm* aboutForm);
+    void AttachForms(TEditForm* editForm, TAboutForm* aboutForm);
+    // The adapter selector's entries, position for position with AdapterList.
+    std::vector<std::string> AdapterDescriptions() const;
     // Closing the window ends the message loop (the program's main window does this).
     void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
 
@@ -79,6 +82,9 @@ class TMainForm : public TForm {
     void ComboBoxChange();
     void ToolButton6Click();
     void ToolButton9Click();
+    void acAddExecute();
+    void acEditExecute();
+    void acDeleteExecute();
     void acChangeExecute();
     void acAutoExecute();
     void DBGridDblClick();
@@ -95,6 +101,9 @@ class TMainForm : public TForm {
     void ShowGridColumns();
     void HideGridColumn(int field);
     void RefreshGrid();
+    void TableChanged();
+    bool ViewIsEmpty();
+    void EditPendingRow();
     // Refreshes the grid once at its end, however often the table changes meanwhile.
     class TGridUpdate {
       public:
@@ -115,6 +124,7 @@ class TMainForm : public TForm {
     IRegistryBackend& registry_;
     std::unique_ptr<INetServices> netServices_;
     TAboutForm* aboutForm_ = nullptr;
+    TEditForm* editForm_ = nullptr;
     HIMAGELIST ImageList1 = nullptr;
     std::vector<int> gridFields_; // field position of each grid column after the indicator
     std::vector<bool> hiddenFields_;

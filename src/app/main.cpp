@@ -1,9 +1,8 @@
-// Program start: the main window, then the dialogs, then the message loop until the main
-// window closes.
+// Program start: the windows in their order, then the message loop until the main window
+// closes.
 
-#include "UMain.h"
+#include "Program.h"
 
-#include "about/UAbout.h"
 #include "netcfg/Registry.h"
 #include "support/FileSystem.h"
 
@@ -35,13 +34,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
     try {
-        TMainForm MainForm(ExecutableFolder(), SystemRegistry());
-        MainForm.SetQuitOnDestroy(true);
-        TAboutForm AboutForm(MainForm.Handle());
-        MainForm.AttachForms(&AboutForm);
-        ::ShowWindow(MainForm.Handle(), showState);
-        ::UpdateWindow(MainForm.Handle());
-        return RunMessageLoop(MainForm);
+        TProgram program(ExecutableFolder(), SystemRegistry());
+        program.MainForm.SetQuitOnDestroy(true);
+        ::ShowWindow(program.MainForm.Handle(), showState);
+        ::UpdateWindow(program.MainForm.Handle());
+        return RunMessageLoop(program.MainForm);
     } catch (const std::exception& error) {
         ShowErrorBox(error.what());
         return 1;

@@ -2,6 +2,7 @@
 
 #include "AppText.h"
 #include "Error.h"
+#include "FileSystem.h"
 
 #include <utility>
 
@@ -120,7 +121,7 @@ void TForm::CreateForm(const char* className, const std::string& caption, DWORD 
                       bounds.right - bounds.left, bounds.bottom - bounds.top, owner, nullptr,
                       ::GetModuleHandleA(nullptr), this);
     if (!handle_)
-        throw TError("Cannot create the window \"" + caption + "\"");
+        throw TError("Cannot create the window \"" + caption + "\": " + LastSystemErrorText());
     CenterOnScreen(handle_);
 }
 

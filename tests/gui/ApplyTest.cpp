@@ -123,6 +123,8 @@ class ApplyFromWindow : public testing::Test {
 
     TTempFolder dir_;
     TTestAdapters adapters_;
+    // A message box no test answers is recorded, never left waiting for a user.
+    TMessageBoxRecorder unanswered_;
     std::unique_ptr<TMainForm> form_;
 };
 

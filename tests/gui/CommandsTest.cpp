@@ -1,0 +1,270 @@
+#include "app/Program.h"
+
+#include "GuiTesting.h"
+#include "TestAdapters.h"
+#include "support/FileSystem.h"
+#include "support/TempFolder.h"
+
+#include "netcfg/Registry.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+const std::string FirstId = "{33333333-2222-3333-4444-555555555501}";
+const std::string SecondId = "{33333333-2222-3333-4444-555555555502}";
+
+using TRow = std::map<std::string, std::string>;
+
+// Every stored setting as the file holds it, in key order: read with a connection of the
+// test's own, never through the window.
+std::vector<TRow> RowsInFile(const std::string& dbPath) {
+    std::vector<TRow> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        ADD_FAILURE() << "cannot open " << dbPath;
+        return rows;
+    }
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT Adapter, Title, Address, Submask, Gateway, DNS1, DNS2, Proxy "
+                       "FROM IPInfo ORDER BY ID",
+                       -1, &query, nullptr);
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        TRow row;
+        for (int c = 0; c < sqlite3_column_count(query); ++c) {
+            const auto* text = sqlite3_column_text(query, c);
+            row[sqlite3_column_name(query, c)] = text ? reinterpret_cast<const char*>(text) : "";
+        }
+        rows.push_back(row);
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    return rows;
+}
+
+class Commands : public testing::Test {
+  protected:
+    void SetUp() override {
+        adapters_.Add(FirstId, "First Ethernet");
+        adapters_.Add(SecondId, "Second Ethernet");
+    }
+
+    TProgram& Start() {
+        program_ = std::make_unique<TProgram>(dir_.Path(), SystemRegistry());
+        FlushEvents();
+        return *program_;
+    }
+    void Restart() {
+        ::SendMessageA(program_->MainForm.Handle(), WM_CLOSE, 0, 0);
+        program_.reset();
+        Start();
+    }
+    void Command(int id) {
+        ::SendMessageA(program_->MainForm.Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(program_->MainForm.ToolBar1));
+        FlushEvents();
+    }
+    void PickMainAdapter(int index) {
+        TMainForm& form = program_->MainForm;
+        ::SendMessageA(form.ComboBox, CB_SETCURSEL, index, 0);
+        ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(form.ComboBox));
+        FlushEvents();
+    }
+    // What a user does in the editor: pick the adapter, type into the fields, press a button.
+    std::function<void(HWND)> FillIn(int adapter, TRow values, int button = IDOK) {
+        return [this, adapter, values, button](HWND dialog) {
+            TEditForm& edit = program_->EditForm;
+            if (adapter >= -1) {
+                HWND combo = ::GetDlgItem(dialog, TEditForm::idComboBox);
+                ::SendMessageA(combo, CB_SETCURSEL, adapter, 0);
+                ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(TEditForm::idComboBox, CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(combo));
+            }
+            for (const auto& [field, text] : values)
+                ::SendMessageA(edit.EditorOfField(field), WM_SETTEXT, 0,
+                               reinterpret_cast<LPARAM>(text.c_str()));
+            Click(::GetDlgItem(dialog, button));
+        };
+    }
+    std::string Db() const { return dir_ / "db"; }
+    std::string EditorText(const char* field) const {
+        return TextOf(program_->EditForm.EditorOfField(field));
+    }
+
+    TTempFolder dir_;
+    TTestAdapters adapters_;
+    // A message box no test answers is recorded, never left waiting for a user.
+    TMessageBoxRecorder unanswered_;
+    std::unique_ptr<TProgram> program_;
+};
+
+constexpr int KeepAdapter = -2;
+
+} // namespace
+
+TEST_F(Commands, AddStoresTheSettingForTheAdapterPickedInTheDialog) {
+    Start(); // the first adapter is selected
+    TMessageBoxRecorder boxes;
+    {
+        TModalScript editor("TEditForm", FillIn(1, {{"Title", "Lab"},
+                                                    {"Address", "192.168.7.20"},
+                                                    {"Submask", "255.255.255.0"},
+                                                    {"Gateway", "192.168.7.1"},
+                                                    {"DNS1", "192.168.7.1"},
+                                                    {"Proxy", "lab-proxy:3128"}}));
+        Command(TMainForm::acAdd);
+        EXPECT_TRUE(editor.Ran());
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
+    const std::vector<TRow> rows = RowsInFile(Db());
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(SecondId, rows[0].at("Adapter"));
+    EXPECT_EQ("Lab", rows[0].at("Title"));
+    EXPECT_EQ("192.168.7.20", rows[0].at("Address"));
+    EXPECT_EQ("192.168.7.1", rows[0].at("Gateway"));
+    EXPECT_EQ("lab-proxy:3128", rows[0].at("Proxy"));
+    // The grid still shows the first adapter's settings: none.
+    EXPECT_EQ(0, ::SendMessageA(program_->MainForm.DBGrid, LVM_GETITEMCOUNT, 0, 0));
+}
+
+TEST_F(Commands, EditChangesTheStoredRowAndCancelChangesNothing) {
+    StoreSettings(Db(),
+                  {{SecondId, "Lab", "192.168.7.20", "255.255.255.0", "192.168.7.1", "", "", ""}});
+    Start();
+    PickMainAdapter(1);
+    {
+        TModalScript editor("TEditForm", [this](HWND dialog) {
+            // The dialog shows the row and the main window's adapter.
+            EXPECT_EQ("Lab", EditorText("Title"));
+            EXPECT_EQ(1, program_->EditForm.AdapterIndex());
+            FillIn(KeepAdapter, {{"Title", "Lab 2"}, {"Gateway", "192.168.7.254"}})(dialog);
+        });
+        Command(TMainForm::acEdit);
+    }
+    std::vector<TRow> rows = RowsInFile(Db());
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ("Lab 2", rows[0].at("Title"));
+    EXPECT_EQ("192.168.7.254", rows[0].at("Gateway"));
+    EXPECT_EQ(SecondId, rows[0].at("Adapter"));
+
+    for (int command : {TMainForm::acEdit, TMainForm::acAdd}) {
+        TModalScript editor("TEditForm", FillIn(0, {{"Title", "Discarded"}}, IDCANCEL));
+        Command(command);
+        EXPECT_TRUE(editor.Ran());
+    }
+    EXPECT_EQ(rows, RowsInFile(Db()));
+    EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State());
+}
+
+TEST_F(Commands, DeleteAsksAndRemovesTheRowFromTheFileOnlyOnYes) {
+    StoreSettings(Db(), {{FirstId, "Home", "10.0.0.5", "255.0.0.0", "", "", "", ""},
+                         {FirstId, "Office", "10.0.1.5", "255.0.0.0", "", "", "", ""}});
+    Start();
+    {
+        TMessageBoxRecorder boxes({IDNO});
+        Command(TMainForm::acDelete);
+        ASSERT_EQ(1u, boxes.Boxes().size());
+        EXPECT_EQ("Delete now?", boxes.Boxes()[0].Text);
+        EXPECT_EQ("Confirm", boxes.Boxes()[0].Caption);
+        EXPECT_EQ(2u, RowsInFile(Db()).size());
+    }
+    {
+        TMessageBoxRecorder boxes({IDYES});
+        Command(TMainForm::acDelete);
+        const std::vector<TRow> rows = RowsInFile(Db());
+        ASSERT_EQ(1u, rows.size());
+        EXPECT_EQ("Office", rows[0].at("Title"));
+    }
+}
+
+TEST_F(Commands, OnAnEmptyViewNoDialogAndNoConfirmationOnlyNoItem) {
+    Start();
+    TMessageBoxRecorder boxes({IDYES, IDYES, IDYES});
+    TModalScript editor(
+        "TEditForm", [](HWND dialog) { ::PostMessageA(dialog, WM_CLOSE, 0, 0); }, 3000);
+    for (int command : {TMainForm::acEdit, TMainForm::acDelete, TMainForm::acChange})
+        Command(command);
+    EXPECT_FALSE(editor.Ran());
+    EXPECT_EQ((std::vector<std::string>{"No item!", "No item!", "No item!"}), boxes.Texts());
+    for (const auto& box : boxes.Boxes()) {
+        EXPECT_EQ(ApplicationTitle(), box.Caption);
+        EXPECT_EQ(static_cast<UINT>(MB_OK), box.Flags);
+    }
+}
+
+TEST_F(Commands, AFailedStoreIsReportedAndLeavesNothingPending) {
+    StoreSettings(Db(), {{FirstId, "Home", "10.0.0.5", "255.0.0.0", "", "", "", ""}});
+    Start();
+    const std::vector<TRow> before = RowsInFile(Db());
+    // Longer than the column takes (the editor's own limit stops typing, not a paste).
+    const std::string tooLong = "A title far longer than twenty characters";
+    for (int command : {TMainForm::acAdd, TMainForm::acEdit}) {
+        TMessageBoxRecorder boxes;
+        TModalScript editor("TEditForm", FillIn(0, {{"Title", tooLong}}));
+        Command(command);
+        ASSERT_EQ(1u, boxes.Boxes().size()) << command;
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags);
+        EXPECT_NE(std::string::npos, boxes.Boxes()[0].Text.find("Title")) << boxes.Boxes()[0].Text;
+        EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State()) << command;
+        EXPECT_EQ(before, RowsInFile(Db())) << command;
+        EXPECT_EQ(1, ::SendMessageA(program_->MainForm.DBGrid, LVM_GETITEMCOUNT, 0, 0));
+    }
+}
+
+TEST_F(Commands, WithoutAdaptersTheDialogWillNotStoreASettingForNone) {
+    adapters_.RemoveAll();
+    Start();
+    TMessageBoxRecorder boxes;
+    TModalScript editor("TEditForm", [this](HWND dialog) {
+        FillIn(KeepAdapter, {{"Title", "Orphan"}})(dialog); // OK, with no adapter to pick
+        FlushEvents();
+        EXPECT_TRUE(::IsWindowVisible(dialog));
+        Click(::GetDlgItem(dialog, IDCANCEL));
+    });
+    Command(TMainForm::acAdd);
+    EXPECT_EQ((std::vector<std::string>{TEditForm::NoAdapterMessage}), boxes.Texts());
+    EXPECT_TRUE(RowsInFile(Db()).empty());
+}
+
+TEST_F(Commands, TheWholeCycleSurvivesARestart) {
+    Start();
+    PickMainAdapter(1);
+    {
+        TModalScript editor("TEditForm", FillIn(KeepAdapter, {{"Title", "Customer"},
+                                                              {"Address", "172.16.4.9"},
+                                                              {"Gateway", "172.16.0.1"},
+                                                              {"Submask", "255.255.0.0"}}));
+        Command(TMainForm::acAdd);
+    }
+    TMessageBoxRecorder boxes;
+    Command(TMainForm::acChange);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    Restart();
+    TMainForm& form = program_->MainForm;
+    EXPECT_EQ(1, form.SelectedAdapter());
+    EXPECT_EQ(1, ::SendMessageA(form.DBGrid, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ("Index=1\r\n", GetFile(dir_ / "config.ini"));
+    ASSERT_EQ(1u, RowsInFile(Db()).size());
+    EXPECT_EQ(SecondId, RowsInFile(Db())[0].at("Adapter"));
+}
+
+TEST_F(Commands, ToolbarAcceleratorsRunTheirCommands) {
+    Start();
+    TModalScript editor("TEditForm", [](HWND dialog) { Click(::GetDlgItem(dialog, IDCANCEL)); });
+    MSG altA{};
+    altA.hwnd = program_->MainForm.DBGrid;
+    altA.message = WM_SYSCHAR;
+    altA.wParam = 'a';
+    altA.lParam = 1 << 29; // Alt held
+    EXPECT_TRUE(program_->MainForm.TranslateAccelerator(altA));
+    FlushEvents();
+    EXPECT_TRUE(editor.Ran());
+    EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State());
+}
