@@ -3,8 +3,21 @@
 #include "support/Process.h"
 #include "support/Version.h"
 
+#include <cstdlib>
+
 namespace {
 constexpr const char* AboutClassName = "TAboutForm";
+
+// The system's hot-light colour, unless a theme makes it all but vanish on the dialog's
+// face (as one of Wine's does): then the usual link blue.
+COLORREF LinkColour() {
+    const auto luminance = [](COLORREF c) {
+        return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+    };
+    const COLORREF hot = ::GetSysColor(COLOR_HOTLIGHT);
+    const int contrast = std::abs(luminance(hot) - luminance(::GetSysColor(COLOR_BTNFACE)));
+    return contrast >= 96 ? hot : RGB(0, 80, 200);
+}
 
 std::string OwnExecutablePath() {
     char path[MAX_PATH] = {};
@@ -55,7 +68,7 @@ LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) == Label6) {
             HDC dc = reinterpret_cast<HDC>(wParam);
-            ::SetTextColor(dc, ::GetSysColor(COLOR_HOTLIGHT));
+            ::SetTextColor(dc, LinkColour());
             ::SetBkMode(dc, TRANSPARENT);
             return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
         }
