@@ -119,17 +119,16 @@ HIMAGELIST CreateCommandImages() {
                                                    DrawAdd,    DrawDhcp,    DrawEdit,
                                                    DrawHelp,   DrawNothing, DrawAbout};
     HIMAGELIST images = ::ImageList_Create(Size, Size, ILC_COLOR24 | ILC_MASK, iconCount, 0);
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
+    const TWindowDC screen(nullptr);
+    const TMemoryDC canvas(screen.get());
+    HDC dc = canvas.get();
     for (TDraw draw : pictures) {
-        TGdiObject bitmap(::CreateCompatibleBitmap(screen, Size, Size));
+        TGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), Size, Size));
         HGDIOBJ old = ::SelectObject(dc, bitmap.get());
         Fill(dc, Transparent, [dc] { ::Rectangle(dc, 0, 0, Size, Size); });
         draw(dc);
         ::SelectObject(dc, old);
         ::ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), Transparent);
     }
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
     return images;
 }

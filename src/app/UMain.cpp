@@ -137,6 +137,8 @@ TMainForm::~TMainForm() {
         ::DestroyWindow(Handle());
     if (ImageList1)
         ::ImageList_Destroy(ImageList1);
+    if (windowIcon_)
+        ::DestroyIcon(windowIcon_);
 }
 
 void TMainForm::AttachForms(TEditForm* editForm, TAboutForm* aboutForm) {
@@ -148,8 +150,8 @@ std::vector<std::string> TMainForm::AdapterDescriptions() const {
     std::vector<std::string> descriptions;
     const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        const size_t length =
-            static_cast<size_t>(std::max<LRESULT>(::SendMessageA(ComboBox, CB_GETLBTEXTLEN, i, 0), 0));
+        const size_t length = static_cast<size_t>(
+            std::max<LRESULT>(::SendMessageA(ComboBox, CB_GETLBTEXTLEN, i, 0), 0));
         std::string text(length + 1, '\0');
         ::SendMessageA(ComboBox, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         text.resize(length);
@@ -169,8 +171,8 @@ void TMainForm::TableChanged() {
 
 void TMainForm::CreateComponents() {
     ImageList1 = CreateCommandImages();
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(::ImageList_GetIcon(ImageList1, iconApply, 0)));
+    windowIcon_ = ::ImageList_GetIcon(ImageList1, iconApply, 0);
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_));
     CreateToolBar();
     CreatePanel();
     CreateGrid();

@@ -141,11 +141,10 @@ HWND TForm::AddLabel(const std::string& text, int left, int top, HFONT font, DWO
     if (!font)
         font = ApplicationFont();
     SIZE extent{};
-    HDC dc = ::GetDC(handle_);
-    HGDIOBJ previous = ::SelectObject(dc, font);
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(handle_, dc);
+    const TWindowDC dc(handle_);
+    HGDIOBJ previous = ::SelectObject(dc.get(), font);
+    ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc.get(), previous);
     HWND label = AddControl("STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | extraStyle, left,
                             top, extent.cx, extent.cy, id);
     ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

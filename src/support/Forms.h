@@ -61,6 +61,33 @@ class TGdiObject {
     HGDIOBJ object_ = nullptr;
 };
 
+// A window's device context for as long as it lives (the screen's for no window).
+class TWindowDC {
+  public:
+    explicit TWindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~TWindowDC() { ::ReleaseDC(window_, dc_); }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A memory device context compatible with another.
+class TMemoryDC {
+  public:
+    explicit TMemoryDC(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {}
+    ~TMemoryDC() { ::DeleteDC(dc_); }
+    TMemoryDC(const TMemoryDC&) = delete;
+    TMemoryDC& operator=(const TMemoryDC&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
 // A copy of font with some of its attributes changed.
 TGdiObject DeriveFont(HFONT font, const std::function<void(LOGFONTA&)>& change);
 
