@@ -21,6 +21,9 @@ int RunMessageLoop(TMainForm& mainForm) {
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (mainForm.TranslateAccelerator(message))
             continue;
+        // Tab and Shift+Tab between the selector and the grid.
+        if (::IsDialogMessageA(mainForm.Handle(), &message))
+            continue;
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }

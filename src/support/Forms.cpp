@@ -162,6 +162,8 @@ int TForm::ShowModal(HWND owner) {
     if (!::IsChild(handle_, ::GetFocus()))
         if (HWND first = ::GetNextDlgTabItem(handle_, nullptr, FALSE))
             ::SetFocus(first);
+    lastFocus_ = nullptr;
+    ShowDefaultButtonFor(::GetFocus());
     inModalLoop_ = true;
     MSG message{};
     while (modalResult_ == mrNone) {
@@ -180,6 +182,7 @@ int TForm::ShowModal(HWND owner) {
             ::TranslateMessage(&message);
             ::DispatchMessageA(&message);
         }
+        ShowDefaultButtonFor(::GetFocus());
     }
     inModalLoop_ = false;
     // Enable the owner before hiding, so that activation returns to it.
@@ -189,6 +192,30 @@ int TForm::ShowModal(HWND owner) {
     if (owner)
         ::SetActiveWindow(owner);
     return modalResult_;
+}
+
+// As a dialog shows it: a push button with the focus is the one Enter presses and wears
+// the default frame; with the focus anywhere else, the form's default button wears it.
+void TForm::ShowDefaultButtonFor(HWND focus) {
+    if (focus == lastFocus_ || !defaultButton_)
+        return;
+    lastFocus_ = focus;
+    const auto isPushButton = [](HWND control) {
+        return (::SendMessageA(control, WM_GETDLGCODE, 0, 0) &
+                (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+    };
+    HWND wearer = (::IsChild(handle_, focus) && isPushButton(focus))
+                      ? focus
+                      : ::GetDlgItem(handle_, defaultButton_);
+    for (HWND child = ::GetWindow(handle_, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!isPushButton(child))
+            continue;
+        const bool wearsIt = (::SendMessageA(child, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) != 0;
+        if (wearsIt != (child == wearer))
+            ::SendMessageA(child, BM_SETSTYLE, child == wearer ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                           TRUE);
+    }
 }
 
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -138,11 +138,13 @@ class TForm {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void ShowDefaultButtonFor(HWND focus);
 
     HWND handle_ = nullptr;
     int modalResult_ = mrNone;
     bool inModalLoop_ = false;
     int defaultButton_ = 0;
+    HWND lastFocus_ = nullptr;
 };
 
 // Puts a top-level window in the middle of the primary screen's work area.

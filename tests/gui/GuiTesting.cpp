@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 void FlushEvents() {
     // Other processes' windows and the X server answer asynchronously: wait for quiet.
     DWORD quietSince = ::GetTickCount();
@@ -40,6 +42,24 @@ SIZE ClientSize(HWND window) {
 
 void Click(HWND button) {
     ::SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+namespace {
+thread_local std::map<UINT_PTR, std::function<void()>> laterActions;
+
+void CALLBACK RunLaterAction(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    const auto found = laterActions.find(timer);
+    if (found == laterActions.end())
+        return;
+    const std::function<void()> action = std::move(found->second);
+    laterActions.erase(found);
+    action();
+}
+} // namespace
+
+void RunLater(std::function<void()> action) {
+    laterActions[::SetTimer(nullptr, 0, 1, RunLaterAction)] = std::move(action);
 }
 
 // ---- TMessageBoxRecorder --------------------------------------------------------------

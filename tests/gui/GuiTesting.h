@@ -21,6 +21,9 @@ SIZE ClientSize(HWND window);
 // Clicks a button as a user would.
 void Click(HWND button);
 
+// Runs action from the message loop that is running then (a modal form's, say), once.
+void RunLater(std::function<void()> action);
+
 // Records every message box and answers it; restores the previous handler when it ends.
 class TMessageBoxRecorder {
   public:
