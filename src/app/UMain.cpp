@@ -97,20 +97,6 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-void RegisterPanelClass() {
-    WNDCLASSEXA panelClass{};
-    panelClass.cbSize = sizeof panelClass;
-    if (::GetClassInfoExA(::GetModuleHandleA(nullptr), PanelClassName, &panelClass))
-        return;
-    panelClass.cbSize = sizeof panelClass;
-    panelClass.lpfnWndProc = PanelProc;
-    panelClass.hInstance = ::GetModuleHandleA(nullptr);
-    panelClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    panelClass.lpszClassName = PanelClassName;
-    ::RegisterClassExA(&panelClass);
-}
-
 SIZE ClientSizeFor(int outerWidth, int outerHeight) {
     RECT frame{0, 0, 0, 0};
     ::AdjustWindowRectEx(&frame, MainStyle, FALSE, 0);
@@ -124,7 +110,7 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
       netServices_(std::make_unique<TSystemNetServices>(
           [this](const std::string& text) { SetStatusText(text); })) {
     RegisterFormClass(MainClassName);
-    RegisterPanelClass();
+    RegisterWindowClass(PanelClassName, PanelProc);
     const SIZE client = ClientSizeFor(OuterWidth, OuterHeight);
     CreateForm(MainClassName, "Netvane", MainStyle, 0, client.cx, client.cy, nullptr);
     CreateComponents();

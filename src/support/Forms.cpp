@@ -96,14 +96,14 @@ TForm::~TForm() {
     }
 }
 
-void TForm::RegisterFormClass(const char* className, HICON icon) {
+void RegisterWindowClass(const char* className, WNDPROC procedure, HICON icon) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     if (::GetClassInfoExA(::GetModuleHandleA(nullptr), className, &windowClass))
         return;
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = &TForm::WindowProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -111,6 +111,10 @@ void TForm::RegisterFormClass(const char* className, HICON icon) {
     windowClass.hIcon = icon;
     if (!::RegisterClassExA(&windowClass))
         throw TError(std::string("Cannot register the window class ") + className);
+}
+
+void TForm::RegisterFormClass(const char* className, HICON icon) {
+    RegisterWindowClass(className, &TForm::WindowProc, icon);
 }
 
 void TForm::CreateForm(const char* className, const std::string& caption, DWORD style,

@@ -147,5 +147,9 @@ class TForm {
     HWND lastFocus_ = nullptr;
 };
 
+// Registers a window class of this program once (a second call does nothing): the dialog
+// face as background, the arrow cursor, double clicks reported.
+void RegisterWindowClass(const char* className, WNDPROC procedure, HICON icon = nullptr);
+
 // Puts a top-level window in the middle of the primary screen's work area.
 void CenterOnScreen(HWND window);
