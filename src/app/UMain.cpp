@@ -20,6 +20,7 @@ namespace {
 
 constexpr const char* MainClassName = "TMainForm";
 constexpr const char* PanelClassName = "TPanel";
+constexpr int ProgramIconId = 1;
 
 constexpr int OuterWidth = 676;
 constexpr int OuterHeight = 480;
@@ -109,7 +110,9 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     : AppPath(std::move(appPath)), registry_(registry),
       netServices_(std::make_unique<TSystemNetServices>(
           [this](const std::string& text) { SetStatusText(text); })) {
-    RegisterFormClass(MainClassName);
+    // The program's icon (resource 1 of the executable), shared: never destroyed.
+    RegisterFormClass(MainClassName,
+                      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconId)));
     RegisterWindowClass(PanelClassName, PanelProc);
     const SIZE client = ClientSizeFor(OuterWidth, OuterHeight);
     CreateForm(MainClassName, "Netvane", MainStyle, 0, client.cx, client.cy, nullptr);
@@ -123,8 +126,6 @@ TMainForm::~TMainForm() {
         ::DestroyWindow(Handle());
     if (ImageList1)
         ::ImageList_Destroy(ImageList1);
-    if (windowIcon_)
-        ::DestroyIcon(windowIcon_);
 }
 
 void TMainForm::AttachForms(TEditForm* editForm, TAboutForm* aboutForm) {
@@ -157,8 +158,6 @@ void TMainForm::TableChanged() {
 
 void TMainForm::CreateComponents() {
     ImageList1 = CreateCommandImages();
-    windowIcon_ = ::ImageList_GetIcon(ImageList1, iconApply, 0);
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_));
     CreateToolBar();
     CreatePanel();
     CreateGrid();

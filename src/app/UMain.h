@@ -126,7 +126,6 @@ class TMainForm : public TForm {
     TAboutForm* aboutForm_ = nullptr;
     TEditForm* editForm_ = nullptr;
     HIMAGELIST ImageList1 = nullptr;
-    HICON windowIcon_ = nullptr;
     std::vector<int> gridFields_; // field position of each grid column after the indicator
     std::vector<bool> hiddenFields_;
     std::string gridText_; // storage for the text handed to the grid
