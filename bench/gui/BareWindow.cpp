@@ -21,11 +21,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showState) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "BareWindow";
     ::RegisterClassA(&windowClass);
-    HWND window = ::CreateWindowExA(0, "BareWindow", "Bare",
-                                    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                        WS_THICKFRAME,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, 676, 480, nullptr, nullptr,
-                                    instance, nullptr);
+    HWND window = ::CreateWindowExA(
+        0, "BareWindow", "Bare",
+        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME, CW_USEDEFAULT,
+        CW_USEDEFAULT, 676, 480, nullptr, nullptr, instance, nullptr);
     ::ShowWindow(window, showState);
     ::UpdateWindow(window);
     MSG message{};

@@ -47,7 +47,9 @@ void RegisterBenchAdapters() {
     }
 }
 
-void RemoveBenchAdapters() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, ClassKey); }
+void RemoveBenchAdapters() {
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, ClassKey);
+}
 
 void CreateBenchDatabase(const std::string& folder) {
     const std::string path = folder + "db";

@@ -64,7 +64,8 @@ double TimeOneStart(const std::string& exe, const std::string& folder) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: startup_bench <folder of Netvane.exe and bare_window.exe> [runs]\n");
+        std::fprintf(stderr,
+                     "usage: startup_bench <folder of Netvane.exe and bare_window.exe> [runs]\n");
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "\\";
