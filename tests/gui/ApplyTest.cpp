@@ -225,3 +225,20 @@ TEST_F(ApplyFromWindow, DhcpWithoutAnAdapterReportsTheListErrorAndChangesNothing
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags);
     EXPECT_EQ(std::nullopt, Proxy("ProxyEnable"));
 }
+
+TEST_F(ApplyFromWindow, TheRowPickedInTheGridIsTheOneApplied) {
+    StoreSettings(dir_ / "db", {{OfficeId, "Office upstairs", "10.0.9.5", "255.255.0.0", "10.0.0.1",
+                                 "", "", ""}});
+    Start();
+    ASSERT_EQ(2, ::SendMessageA(form_->DBGrid, LVM_GETITEMCOUNT, 0, 0));
+    // The user picks the second row.
+    LVITEMA pick{};
+    pick.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    pick.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageA(form_->DBGrid, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&pick));
+    FlushEvents();
+    EXPECT_EQ(1, form_->adoT.CurrentRow());
+    Command(TMainForm::acChange);
+    EXPECT_EQ(MultiSz("10.0.9.5"), Adapter(OfficeId, "IPAddress"));
+    EXPECT_EQ(MultiSz("255.255.0.0"), Adapter(OfficeId, "SubnetMask"));
+}
