@@ -72,19 +72,23 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::atoi(argv[2]) : 15;
     RegisterBenchAdapters();
     CreateBenchDatabase(folder);
-    std::vector<double> netvane, bare;
+    std::vector<double> netvane, bare, bareWithControls;
     for (int run = 0; run < runs + 1; ++run) {
         const double b = TimeOneStart(folder + "bare_window.exe", folder);
+        const double c = TimeOneStart(folder + "bare_window_cc6.exe", folder);
         const double n = TimeOneStart(folder + "Netvane.exe", folder);
         if (run > 0) { // the first start warms Wine's caches for both
             bare.push_back(b);
+            bareWithControls.push_back(c);
             netvane.push_back(n);
         }
     }
     RemoveBenchAdapters();
-    const TTimes b = Summarise(bare), n = Summarise(netvane);
+    const TTimes b = Summarise(bare), c = Summarise(bareWithControls), n = Summarise(netvane);
     std::printf("| start-up to window shown and idle | median ms | p95 ms |\n|---|---|---|\n");
     std::printf("| bare Win32 window (floor) | %.1f | %.1f |\n", b.Median, b.P95);
+    std::printf("| the same window after loading common controls 6 | %.1f | %.1f |\n", c.Median,
+                c.P95);
     std::printf("| Netvane, 10,000 settings, 20 adapters | %.1f | %.1f |\n", n.Median, n.P95);
     std::printf("| ratio of medians | %.2f | |\n", n.Median / b.Median);
     return 0;

@@ -242,7 +242,6 @@ void TMainForm::CreateGrid() {
                         0, 0, 0, 0, idGrid, WS_EX_CLIENTEDGE);
     ::SendMessageA(DBGrid, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                    LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
-    hiddenFields_.assign(TProfileTable::Fields().size(), false);
 }
 
 void TMainForm::LayOut() {
@@ -261,13 +260,13 @@ void TMainForm::LayOut() {
 
 // ---- the grid --------------------------------------------------------------------------
 
+// One column per field of the view, in field order, after the row indicator (column 0).
 void TMainForm::ShowGridColumns() {
     HWND header = reinterpret_cast<HWND>(::SendMessageA(DBGrid, LVM_GETHEADER, 0, 0));
     while (::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) > 0)
         ::SendMessageA(DBGrid, LVM_DELETECOLUMN, 0, 0);
     gridFields_.clear();
 
-    // Column 0 is the row indicator; then one column per field that is not hidden.
     LVCOLUMNA indicator{};
     indicator.mask = LVCF_WIDTH | LVCF_TEXT;
     indicator.cx = IndicatorWidth;
@@ -275,22 +274,24 @@ void TMainForm::ShowGridColumns() {
     ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&indicator));
     const auto& fields = TProfileTable::Fields();
     for (size_t f = 0; f < fields.size(); ++f) {
-        if (hiddenFields_[f])
-            continue;
         LVCOLUMNA column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
         column.cx = GridColumnWidth(fields[f]);
         column.pszText = const_cast<char*>(fields[f].Name.c_str());
-        const int position = static_cast<int>(gridFields_.size()) + 1;
-        ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, position, reinterpret_cast<LPARAM>(&column));
+        ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, static_cast<WPARAM>(f + 1),
+                       reinterpret_cast<LPARAM>(&column));
         gridFields_.push_back(static_cast<int>(f));
     }
     RefreshGrid();
 }
 
 void TMainForm::HideGridColumn(int field) {
-    hiddenFields_.at(static_cast<size_t>(field)) = true;
-    ShowGridColumns();
+    const auto found = std::find(gridFields_.begin(), gridFields_.end(), field);
+    if (found == gridFields_.end())
+        return;
+    const auto column = static_cast<WPARAM>(found - gridFields_.begin()) + 1;
+    ::SendMessageA(DBGrid, LVM_DELETECOLUMN, column, 0);
+    gridFields_.erase(found);
 }
 
 void TMainForm::RefreshGrid() {
@@ -349,7 +350,10 @@ LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYPOSTPAINT;
+        // Only the current row carries the indicator.
+        return adoT.Active() && static_cast<int>(draw.nmcd.dwItemSpec) == adoT.CurrentRow()
+                   ? CDRF_NOTIFYPOSTPAINT
+                   : CDRF_DODEFAULT;
     case CDDS_ITEMPOSTPAINT: {
         if (!adoT.Active() || static_cast<int>(draw.nmcd.dwItemSpec) != adoT.CurrentRow())
             return CDRF_DODEFAULT;

@@ -127,7 +127,6 @@ class TMainForm : public TForm {
     TEditForm* editForm_ = nullptr;
     HIMAGELIST ImageList1 = nullptr;
     std::vector<int> gridFields_; // field position of each grid column after the indicator
-    std::vector<bool> hiddenFields_;
     std::string gridText_; // storage for the text handed to the grid
     bool quitOnDestroy_ = false;
     bool syncingGrid_ = false;
