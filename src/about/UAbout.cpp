@@ -48,9 +48,7 @@ void TAboutForm::FormCreate() {
 }
 
 void TAboutForm::Label6Click() {
-    char address[512] = {};
-    ::GetWindowTextA(Label6, address, sizeof address);
-    OpenDocument(address, Handle());
+    OpenDocument(WindowText(Label6), Handle());
 }
 
 LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

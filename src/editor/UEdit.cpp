@@ -42,14 +42,6 @@ const std::string& FieldName(int row) {
     return TProfileTable::Fields().at(static_cast<size_t>(row)).Name;
 }
 
-std::string WindowText(HWND window) {
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = ::GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied));
-    return text;
-}
-
 void MoveControl(HWND control, int left, int top) {
     ::SetWindowPos(control, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -38,6 +38,14 @@ const std::string& ApplicationTitle() {
     return title;
 }
 
+std::string WindowText(HWND window) {
+    const int length = ::GetWindowTextLengthA(window);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int copied = ::GetWindowTextA(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
 void ShowMessage(const std::string& text) {
     ShowMessageBox(::GetActiveWindow(), text, ApplicationTitle(), MB_OK);
 }

@@ -33,6 +33,9 @@ void ShowErrorBox(const std::string& message);
 // program goes on.
 void RunGuarded(const std::function<void()>& handler);
 
+// The text of a window or control.
+std::string WindowText(HWND window);
+
 // ---- fonts ----------------------------------------------------------------------------
 
 // The application's font ("MS Sans Serif", 8 pt), shared by every form.

@@ -20,13 +20,8 @@ void FlushEvents() {
 }
 
 std::string TextOf(HWND window) {
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    ::GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return text;
+    return WindowText(window);
 }
-
 RECT ChildBounds(HWND child) {
     RECT bounds{};
     ::GetWindowRect(child, &bounds);
