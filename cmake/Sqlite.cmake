@@ -7,7 +7,7 @@ set(NETVANE_SQLITE_NPM_SHA256 "ab8d044a93e05bd031d7ea75547c7fa60387cdc259d27f93c
 set(NETVANE_SQLITE_TARBALL "sqlite-autoconf-3520000")
 set(NETVANE_SQLITE_TARBALL_SHA256 "f6b50b0c103392af32a8be15b2b9d25959de9a00a70c3979128aafeaa5338b3f")
 
-# Shared by both presets: build/deps beside build/native and build/win32.
+# Shared by every preset: build/deps beside build/native, build/win32 and build/win64.
 set(NETVANE_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps" CACHE PATH "Downloaded dependencies")
 set(NETVANE_SQLITE_DIR "${NETVANE_DEPS_DIR}/${NETVANE_SQLITE_TARBALL}")
 

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Runs the window benchmarks under Wine in a prefix of their own and prints their tables.
+#   bench-gui.sh win32|win64   which build to measure (the Makefile asks wine-env.sh preset)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bins="$top/build/win32/gui-bench"
-bench="$top/build/win32/bench-wine"
-cp "$top/build/win32/dist/Netvane.exe" "$bins/"
-bash "$top/tools/wine-bench.sh" start "$bench" >/dev/null
-trap 'bash "$top/tools/wine-bench.sh" stop "$bench"' EXIT
-export NETVANE_WINE_BENCH="$bench"
+source "$top/tools/wine-env.sh"
+arch=${1:?win32 or win64}
+bins="$top/build/$arch/gui-bench"
+bench="$top/build/$arch/bench-wine"
+echo "bench: the $arch build"
+cp "$top/build/$arch/dist/Netvane.exe" "$bins/"
+bash "$top/tools/wine-bench.sh" start "$arch" "$bench" >/dev/null
+trap 'bash "$top/tools/wine-bench.sh" stop "$arch" "$bench"' EXIT
+netvane_wine_env "$arch" "$bench"
 cd "$bins"
-"$top/cmake/wine-run.sh" startup_bench.exe "Z:${bins//\//\\}" "${RUNS:-15}"
+netvane_wine startup_bench.exe "Z:${bins//\//\\}" "${RUNS:-15}"
 echo
-"$top/cmake/wine-run.sh" switch_bench.exe
+netvane_wine switch_bench.exe

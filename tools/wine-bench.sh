@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # The Wine test bench: one fresh prefix, one display and one wineserver per run.
-#   wine-bench.sh start DIR   fresh prefix in DIR/prefix, Xvfb if no display, wineboot
-#   wine-bench.sh stop DIR    shut the wineserver and the virtual display down
+#   wine-bench.sh start ARCH DIR   fresh prefix in DIR/prefix, Xvfb if no display, wineboot
+#   wine-bench.sh stop ARCH DIR    shut the wineserver and the virtual display down
 #   wine-bench.sh display DIR / stop-display DIR   only the display (used by make run)
+# ARCH is win32 or win64 (see wine-env.sh).
 set -euo pipefail
-action=${1:?start or stop}
-bench=${2:?bench folder}
+source "$(dirname "$0")/wine-env.sh"
+action=${1:?start, stop, display or stop-display}
+shift
+case "$action" in
+start | stop) arch=${1:?win32 or win64}; shift ;;
+esac
+bench=${1:?bench folder}
 mkdir -p "$bench"
 bench=$(cd "$bench" && pwd)
-export WINEPREFIX="$bench/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+user_display=${DISPLAY:-}   # before the bench's own display file is read
 
-stop_bench() {
-  if [ -d "$WINEPREFIX" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-  fi
+stop_display() {
   if [ -f "$bench/xvfb.pid" ]; then
     kill "$(cat "$bench/xvfb.pid")" >/dev/null 2>&1 || true
     rm -f "$bench/xvfb.pid"
@@ -21,10 +24,17 @@ stop_bench() {
   rm -f "$bench/display"
 }
 
+stop_bench() {
+  if [ -d "$WINEPREFIX" ]; then
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+  fi
+  stop_display
+}
+
 start_display() {
   rm -f "$bench/display"
-  if [ -n "${DISPLAY:-}" ] && [ -z "${NETVANE_FORCE_XVFB:-}" ]; then
-    echo "$DISPLAY" >"$bench/display"
+  if [ -n "$user_display" ] && [ -z "${NETVANE_FORCE_XVFB:-}" ]; then
+    echo "$user_display" >"$bench/display"
     return
   fi
   local n
@@ -45,35 +55,30 @@ start_display() {
 
 case "$action" in
 start)
+  netvane_wine_env "$arch" "$bench"
   stop_bench
   rm -rf "$WINEPREFIX"
   start_display
-  export DISPLAY
-  DISPLAY=$(cat "$bench/display")
+  netvane_wine_env "$arch" "$bench"
   # A persistent server serves every test of the run; 'stop' ends it.
   mkdir -p "$WINEPREFIX"
-  setsid wineserver -p </dev/null >/dev/null 2>&1
-  wineboot --init </dev/null >"$bench/wineboot.log" 2>&1
-  # Xvfb has no window manager; for windows Wine thinks are managed it would wait two
-  # seconds at every hide for one to answer. Unmanaged windows draw their own frames.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  echo "wine-bench: prefix $WINEPREFIX on display $DISPLAY"
+  setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  netvane_wine_boot "$bench/wineboot.log"
+  netvane_wine_unmanaged_windows yes
+  echo "wine-bench: $arch prefix $WINEPREFIX on display $DISPLAY"
   ;;
 stop)
+  netvane_wine_env "$arch" "$bench"
   stop_bench
   ;;
 display)
   start_display
   ;;
 stop-display)
-  if [ -f "$bench/xvfb.pid" ]; then
-    kill "$(cat "$bench/xvfb.pid")" >/dev/null 2>&1 || true
-    rm -f "$bench/xvfb.pid"
-  fi
-  rm -f "$bench/display"
+  stop_display
   ;;
 *)
-  echo "usage: $0 start|stop DIR" >&2
+  echo "usage: $0 start|stop ARCH DIR, or display|stop-display DIR" >&2
   exit 2
   ;;
 esac

@@ -8,21 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
-
-namespace {
-constexpr const char* ClassKey =
-    "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
-
-void SetText(const std::string& key, const char* name, const std::string& value) {
-    HKEY handle = nullptr;
-    ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &handle, nullptr);
-    if (name)
-        ::RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(handle);
-}
-} // namespace
+#include <exception>
 
 std::vector<std::string> BenchAdapterIds() {
     std::vector<std::string> ids;
@@ -34,21 +20,11 @@ std::vector<std::string> BenchAdapterIds() {
     return ids;
 }
 
-void RegisterBenchAdapters() {
-    RemoveBenchAdapters();
+void RegisterBenchAdapters(TTestAdapters& adapters) {
+    adapters.RemoveAll();
     const auto ids = BenchAdapterIds();
-    for (size_t i = 0; i < ids.size(); ++i) {
-        char subkey[8];
-        std::snprintf(subkey, sizeof subkey, "%04d", static_cast<int>(i));
-        const std::string key = std::string(ClassKey) + "\\" + subkey;
-        SetText(key, "NetCfgInstanceID", ids[i]);
-        SetText(key, "DriverDesc", "Bench Ethernet " + std::to_string(i));
-        SetText(key + "\\Ndi\\Interfaces", "LowerRange", "ethernet");
-    }
-}
-
-void RemoveBenchAdapters() {
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, ClassKey);
+    for (size_t i = 0; i < ids.size(); ++i)
+        adapters.Add(ids[i], "Bench Ethernet " + std::to_string(i));
 }
 
 void CreateBenchDatabase(const std::string& folder) {
@@ -102,4 +78,13 @@ double MillisecondsSince(long long start) {
     LARGE_INTEGER frequency;
     ::QueryPerformanceFrequency(&frequency);
     return static_cast<double>(Now() - start) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+int RunBenchmark(const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "benchmark stopped: %s\n", e.what());
+        return 1;
+    }
 }

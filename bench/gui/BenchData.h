@@ -1,7 +1,11 @@
 #pragma once
 // The data both GUI benchmarks run on: 10,000 stored settings over 20 adapters, with the
-// adapters made up in the registry of the benchmark's own Wine prefix.
+// adapters made up in the registry of the benchmark's own Wine prefix (never a real
+// machine's: see TTestAdapters).
 
+#include "gui/TestAdapters.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,10 +14,9 @@ constexpr int BenchSettings = 10000;
 
 // The adapters' identifiers, in the order they are listed.
 std::vector<std::string> BenchAdapterIds();
-// Registers the adapters (HKLM adapter class key and TCP/IP interface keys).
-void RegisterBenchAdapters();
-// Removes the adapter class key again.
-void RemoveBenchAdapters();
+// Registers the adapters (HKLM adapter class key and TCP/IP interface keys); they go when
+// `adapters` goes.
+void RegisterBenchAdapters(TTestAdapters& adapters);
 // Creates folder + "db" holding the settings.
 void CreateBenchDatabase(const std::string& folder);
 
@@ -26,3 +29,7 @@ TTimes Summarise(std::vector<double> milliseconds);
 // Milliseconds from a performance-counter start.
 double MillisecondsSince(long long start);
 long long Now();
+
+// Runs a benchmark's body; an error (such as a registry that is not a test prefix's) is
+// printed and ends it with exit status 1.
+int RunBenchmark(const std::function<int()>& body);

@@ -60,9 +60,7 @@ double TimeOneStart(const std::string& exe, const std::string& folder) {
     return elapsed;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: startup_bench <folder of Netvane.exe and bare_window.exe> [runs]\n");
@@ -70,7 +68,8 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "\\";
     const int runs = argc > 2 ? std::atoi(argv[2]) : 15;
-    RegisterBenchAdapters();
+    TTestAdapters adapters;
+    RegisterBenchAdapters(adapters);
     CreateBenchDatabase(folder);
     std::vector<double> netvane, bare, bareWithControls;
     for (int run = 0; run < runs + 1; ++run) {
@@ -83,7 +82,7 @@ int main(int argc, char** argv) {
             netvane.push_back(n);
         }
     }
-    RemoveBenchAdapters();
+    adapters.RemoveAll();
     const TTimes b = Summarise(bare), c = Summarise(bareWithControls), n = Summarise(netvane);
     std::printf("| start-up to window shown and idle | median ms | p95 ms |\n|---|---|---|\n");
     std::printf("| bare Win32 window (floor) | %.1f | %.1f |\n", b.Median, b.P95);
@@ -92,4 +91,10 @@ int main(int argc, char** argv) {
     std::printf("| Netvane, 10,000 settings, 20 adapters | %.1f | %.1f |\n", n.Median, n.P95);
     std::printf("| ratio of medians | %.2f | |\n", n.Median / b.Median);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return RunBenchmark([&] { return Run(argc, argv); });
 }

@@ -15,7 +15,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     const int switches = argc > 1 ? std::atoi(argv[1]) : 400;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -24,7 +26,8 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / "netvane-switch-bench";
     std::filesystem::create_directories(folder);
     const std::string path = folder.string() + "\\";
-    RegisterBenchAdapters();
+    TTestAdapters adapters;
+    RegisterBenchAdapters(adapters);
     CreateBenchDatabase(path);
 
     std::vector<double> times;
@@ -42,11 +45,17 @@ int main(int argc, char** argv) {
             times.push_back(MillisecondsSince(start));
         }
     }
-    RemoveBenchAdapters();
+    adapters.RemoveAll();
     std::filesystem::remove_all(folder);
     const TTimes t = Summarise(times);
     std::printf("| adapter switch (500 rows each), handled and painted | %.2f ms median | %.2f "
                 "ms p95 |\n",
                 t.Median, t.P95);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return RunBenchmark([&] { return Run(argc, argv); });
 }

@@ -51,6 +51,12 @@ inline HMENU NoMenu() {
 inline void CloseMenu(HMENU h) {
     ::DestroyMenu(h);
 }
+inline HKEY NoKey() {
+    return nullptr;
+}
+inline void CloseKey(HKEY h) {
+    ::RegCloseKey(h);
+}
 } // namespace WinHandleDetail
 
 // A kernel object handle (file, process, thread ...).
@@ -61,3 +67,5 @@ using UniqueFindHandle =
     TUniqueWinHandle<HANDLE, WinHandleDetail::CloseFind, WinHandleDetail::NoHandle>;
 // A menu that is no window's menu bar (a popup menu), with all its items.
 using UniqueMenu = TUniqueWinHandle<HMENU, WinHandleDetail::CloseMenu, WinHandleDetail::NoMenu>;
+// An open registry key.
+using UniqueKey = TUniqueWinHandle<HKEY, WinHandleDetail::CloseKey, WinHandleDetail::NoKey>;

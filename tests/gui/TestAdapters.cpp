@@ -2,6 +2,7 @@
 
 #include "store/ProfileStore.h"
 #include "support/FileSystem.h"
+#include "support/WinHandles.h"
 
 #include <windows.h>
 
@@ -14,21 +15,54 @@ namespace {
 
 constexpr const char* InterfacesKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\"
                                       "Interfaces\\";
+// The value that marks an adapter class key as made by these helpers.
+constexpr const char* MadeByTestsMark = "NetvaneTestAdapters";
 
-void SetText(const std::string& key, const char* name, const std::string& value) {
+UniqueKey CreateKey(const std::string& key) {
     HKEY handle = nullptr;
     if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                           &handle, nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create HKLM\\" + key);
-    if (name)
-        ::RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(handle);
+    return UniqueKey(handle);
+}
+
+void SetText(const std::string& key, const char* name, const std::string& value) {
+    const UniqueKey handle = CreateKey(key);
+    if (name &&
+        ::RegSetValueExA(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot write " + std::string(name) + " in HKLM\\" + key);
+}
+
+// Whether the class key exists, and if so whether it carries our mark.
+enum class TClassKeyState { Missing, Ours, NotOurs };
+
+TClassKeyState ClassKeyState() {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, TestAdapterClassKey, 0, KEY_READ, &handle) !=
+        ERROR_SUCCESS)
+        return TClassKeyState::Missing;
+    const UniqueKey key(handle);
+    return ::RegQueryValueExA(key.get(), MadeByTestsMark, nullptr, nullptr, nullptr, nullptr) ==
+                   ERROR_SUCCESS
+               ? TClassKeyState::Ours
+               : TClassKeyState::NotOurs;
+}
+
+void DeleteTree(const std::string& key) {
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
 } // namespace
 
 TTestAdapters::TTestAdapters() {
+    if (ClassKeyState() == TClassKeyState::NotOurs)
+        throw std::runtime_error(
+            std::string("HKEY_LOCAL_MACHINE\\") + TestAdapterClassKey +
+            " exists and was not made by a test: it holds this machine's own network adapters. "
+            "These tests and benchmarks run only in a Wine prefix of their own (make test, make "
+            "bench); nothing was changed.");
     RemoveAll();
 }
 
@@ -37,17 +71,18 @@ TTestAdapters::~TTestAdapters() {
 }
 
 void TTestAdapters::RemoveAll() {
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, TestAdapterClassKey);
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, TestAdapterClassKey);
-    for (const std::string& key : interfaceKeys_) {
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
-    }
+    // Only a key with our mark: one made by a test earlier, or by this object.
+    if (ClassKeyState() == TClassKeyState::Ours)
+        DeleteTree(TestAdapterClassKey);
+    for (const std::string& key : interfaceKeys_)
+        DeleteTree(key);
     interfaceKeys_.clear();
     next_ = 0;
 }
 
 void TTestAdapters::Add(const std::string& id, const std::string& description) {
+    if (ClassKeyState() == TClassKeyState::Missing)
+        SetText(TestAdapterClassKey, MadeByTestsMark, "made by a test; removed when it ends");
     char subkey[8];
     wsprintfA(subkey, "%04d", next_++);
     const std::string adapterKey = std::string(TestAdapterClassKey) + "\\" + subkey;

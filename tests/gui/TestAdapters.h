@@ -1,6 +1,11 @@
 #pragma once
-// Network adapters made up for a test in the (Wine) registry of the test's own prefix,
-// and settings stored for them; everything made is removed again at the end.
+// Network adapters made up for a test or a benchmark in the (Wine) registry of its own
+// prefix, and settings stored for them; everything made is removed again at the end.
+//
+// The adapter class key under HKEY_LOCAL_MACHINE is taken over only where no adapters of a
+// real machine live: the key must be missing, or carry the mark these helpers leave on a
+// key they created. On a real Windows machine the key exists without the mark, and taking
+// it fails with a clear message before anything is changed.
 
 #include <string>
 #include <vector>
@@ -10,6 +15,8 @@ extern const char* const TestAdapterClassKey;
 
 class TTestAdapters {
   public:
+    // Throws std::runtime_error, touching nothing, when the adapter class key exists and was
+    // not made by these helpers.
     TTestAdapters();
     ~TTestAdapters();
     TTestAdapters(const TTestAdapters&) = delete;
@@ -19,7 +26,7 @@ class TTestAdapters {
     // interface key.
     void Add(const std::string& id, const std::string& description);
 
-    // Takes every adapter away again.
+    // Takes every adapter away again, and the class key with them.
     void RemoveAll();
 
   private:
