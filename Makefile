@@ -4,7 +4,7 @@
 SHELL := /bin/bash
 
 .PHONY: all deps configure build build-native build-win32 build-win64 test test-native \
-        test-win32 test-win64 run bench clean
+        test-win32 test-win64 run bench dist clean
 
 all: build
 
@@ -64,5 +64,9 @@ bench: deps
 	echo && \
 	bash tools/bench-gui.sh $$preset
 
+# The release packages: both zips and SHA256SUMS in build/release.
+dist: build-win32 build-win64
+	@bash tools/dist.sh all
+
 clean:
-	rm -rf build/native build/win32 build/win64 build/bench build/run
+	rm -rf build/native build/win32 build/win64 build/bench build/run build/release

@@ -9,7 +9,7 @@ source "$top/tools/wine-env.sh"
 
 packages=(g++ cmake make
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          wine wine64 xvfb xauth x11-utils imagemagick googletest libgtest-dev)
+          wine wine64 xvfb xauth x11-utils imagemagick googletest libgtest-dev zip unzip)
 i386_packages=()
 if netvane_kernel_runs_i386 "$top/build"; then
   i386_packages=(wine32:i386)

@@ -1,16 +1,20 @@
 // Start-up benchmark: from process start to the main window shown and idle, for
 // Netvane.exe on 10,000 stored settings over 20 adapters and for a bare Win32 window of
-// the same size (the floor), under the same Wine.
+// the same size (the floor), under the same Wine; and each one's memory at that moment.
 //   startup_bench.exe <folder of Netvane.exe and bare_window.exe> [runs]
 
 #include "BenchData.h"
 
 #include "support/FileSystem.h"
+#include "support/WinHandles.h"
 
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,32 +36,67 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
     return TRUE;
 }
 
-// Milliseconds from CreateProcess to a visible window whose thread waits for input.
-double TimeOneStart(const std::string& exe, const std::string& folder) {
+// One start of a program: the time from CreateProcess to a visible window whose thread
+// waits for input, and the process's memory at that moment.
+struct TStart {
+    double Milliseconds = 0;
+    double PeakWorkingSetMiB = 0;
+    double PrivateMiB = 0;
+};
+
+double MiB(SIZE_T bytes) {
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+TStart TimeOneStart(const std::string& exe, const std::string& folder) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::string commandLine = "\"" + exe + "\"";
     const long long start = Now();
     if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &info)) {
-        std::fprintf(stderr, "cannot start %s\n", exe.c_str());
-        std::exit(1);
-    }
+                          folder.c_str(), &startup, &info))
+        throw std::runtime_error("cannot start " + exe);
+    const UniqueHandle process(info.hProcess), thread(info.hThread);
     TFound found{info.dwProcessId, nullptr};
     while (!found.Window) {
-        ::WaitForInputIdle(info.hProcess, INFINITE);
+        ::WaitForInputIdle(process.get(), INFINITE);
         ::EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&found));
         if (!found.Window)
             ::Sleep(1);
     }
-    ::WaitForInputIdle(info.hProcess, INFINITE);
-    const double elapsed = MillisecondsSince(start);
+    ::WaitForInputIdle(process.get(), INFINITE);
+    TStart result;
+    result.Milliseconds = MillisecondsSince(start);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    if (!::GetProcessMemoryInfo(process.get(), &memory, sizeof memory))
+        throw std::runtime_error("cannot read the memory counters of " + exe);
+    result.PeakWorkingSetMiB = MiB(memory.PeakWorkingSetSize);
+    result.PrivateMiB = MiB(memory.PagefileUsage);
     ::PostMessageA(found.Window, WM_CLOSE, 0, 0);
-    ::WaitForSingleObject(info.hProcess, INFINITE);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return elapsed;
+    ::WaitForSingleObject(process.get(), INFINITE);
+    return result;
+}
+
+// The samples of one program over the measured runs.
+struct TSamples {
+    std::vector<double> Milliseconds, PeakWorkingSetMiB, PrivateMiB;
+    void Add(const TStart& s) {
+        Milliseconds.push_back(s.Milliseconds);
+        PeakWorkingSetMiB.push_back(s.PeakWorkingSetMiB);
+        PrivateMiB.push_back(s.PrivateMiB);
+    }
+};
+
+void PrintTimeRow(const char* name, const TSamples& samples) {
+    const TTimes t = Summarise(samples.Milliseconds);
+    std::printf("| %s | %.1f ms | %.1f ms |\n", name, t.Median, t.P95);
+}
+
+void PrintMemoryRow(const char* name, const TSamples& samples) {
+    std::printf("| %s | %.1f MiB | %.1f MiB |\n", name,
+                Summarise(samples.PeakWorkingSetMiB).Median, Summarise(samples.PrivateMiB).Median);
 }
 
 int Run(int argc, char** argv) {
@@ -71,25 +110,33 @@ int Run(int argc, char** argv) {
     TTestAdapters adapters;
     RegisterBenchAdapters(adapters);
     CreateBenchDatabase(folder);
-    std::vector<double> netvane, bare, bareWithControls;
+    TSamples netvane, bare, bareWithControls;
     for (int run = 0; run < runs + 1; ++run) {
-        const double b = TimeOneStart(folder + "bare_window.exe", folder);
-        const double c = TimeOneStart(folder + "bare_window_cc6.exe", folder);
-        const double n = TimeOneStart(folder + "Netvane.exe", folder);
-        if (run > 0) { // the first start warms Wine's caches for both
-            bare.push_back(b);
-            bareWithControls.push_back(c);
-            netvane.push_back(n);
+        const TStart b = TimeOneStart(folder + "bare_window.exe", folder);
+        const TStart c = TimeOneStart(folder + "bare_window_cc6.exe", folder);
+        const TStart n = TimeOneStart(folder + "Netvane.exe", folder);
+        if (run > 0) { // the first start warms Wine's caches for all three
+            bare.Add(b);
+            bareWithControls.Add(c);
+            netvane.Add(n);
         }
     }
     adapters.RemoveAll();
-    const TTimes b = Summarise(bare), c = Summarise(bareWithControls), n = Summarise(netvane);
-    std::printf("| start-up to window shown and idle | median ms | p95 ms |\n|---|---|---|\n");
-    std::printf("| bare Win32 window (floor) | %.1f | %.1f |\n", b.Median, b.P95);
-    std::printf("| the same window after loading common controls 6 | %.1f | %.1f |\n", c.Median,
-                c.P95);
-    std::printf("| Netvane, 10,000 settings, 20 adapters | %.1f | %.1f |\n", n.Median, n.P95);
-    std::printf("| ratio of medians | %.2f | |\n", n.Median / b.Median);
+    std::printf("| start-up to the window shown and idle | median | p95 |\n|---|---:|---:|\n");
+    PrintTimeRow("bare Win32 window (the floor)", bare);
+    PrintTimeRow("the same window after loading common controls 6", bareWithControls);
+    PrintTimeRow("Netvane, 10,000 settings, 20 adapters", netvane);
+    std::printf("| ratio of the medians (Netvane / floor) | %.2f | |\n",
+                Summarise(netvane.Milliseconds).Median / Summarise(bare.Milliseconds).Median);
+    std::printf("\n| memory once shown and idle (medians) | peak working set | private bytes |"
+                "\n|---|---:|---:|\n");
+    PrintMemoryRow("bare Win32 window (the floor)", bare);
+    PrintMemoryRow("the same window after loading common controls 6", bareWithControls);
+    PrintMemoryRow("Netvane, 10,000 settings, 20 adapters", netvane);
+    std::printf("| Netvane above the floor | %.1f MiB | %.1f MiB |\n",
+                Summarise(netvane.PeakWorkingSetMiB).Median -
+                    Summarise(bare.PeakWorkingSetMiB).Median,
+                Summarise(netvane.PrivateMiB).Median - Summarise(bare.PrivateMiB).Median);
     return 0;
 }
 

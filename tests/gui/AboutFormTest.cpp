@@ -33,7 +33,7 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
     } controls[] = {
         {TAboutForm::idTitle, "Netvane", 16, 13},
         {TAboutForm::idVersionLabel, "Version", 130, 24},
-        {TAboutForm::idVersion, "1.1.1.2", 168, 24},
+        {TAboutForm::idVersion, NETVANE_VERSION, 168, 24},
         {TAboutForm::idLink, MakerWebAddress, 17, 78},
         {TAboutForm::idClose, "&Close", 127, 132},
     };
