@@ -41,7 +41,7 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
 struct TStart {
     double Milliseconds = 0;
     double PeakWorkingSetMiB = 0;
-    double PrivateMiB = 0;
+    double PeakPrivateMiB = 0;
 };
 
 double MiB(SIZE_T bytes) {
@@ -73,7 +73,7 @@ TStart TimeOneStart(const std::string& exe, const std::string& folder) {
     if (!::GetProcessMemoryInfo(process.get(), &memory, sizeof memory))
         throw std::runtime_error("cannot read the memory counters of " + exe);
     result.PeakWorkingSetMiB = MiB(memory.PeakWorkingSetSize);
-    result.PrivateMiB = MiB(memory.PagefileUsage);
+    result.PeakPrivateMiB = MiB(memory.PeakPagefileUsage);
     ::PostMessageA(found.Window, WM_CLOSE, 0, 0);
     ::WaitForSingleObject(process.get(), INFINITE);
     return result;
@@ -81,11 +81,11 @@ TStart TimeOneStart(const std::string& exe, const std::string& folder) {
 
 // The samples of one program over the measured runs.
 struct TSamples {
-    std::vector<double> Milliseconds, PeakWorkingSetMiB, PrivateMiB;
+    std::vector<double> Milliseconds, PeakWorkingSetMiB, PeakPrivateMiB;
     void Add(const TStart& s) {
         Milliseconds.push_back(s.Milliseconds);
         PeakWorkingSetMiB.push_back(s.PeakWorkingSetMiB);
-        PrivateMiB.push_back(s.PrivateMiB);
+        PeakPrivateMiB.push_back(s.PeakPrivateMiB);
     }
 };
 
@@ -95,8 +95,8 @@ void PrintTimeRow(const char* name, const TSamples& samples) {
 }
 
 void PrintMemoryRow(const char* name, const TSamples& samples) {
-    std::printf("| %s | %.1f MiB | %.1f MiB |\n", name,
-                Summarise(samples.PeakWorkingSetMiB).Median, Summarise(samples.PrivateMiB).Median);
+    std::printf("| %s | %.1f MiB | %.1f MiB |\n", name, Summarise(samples.PeakWorkingSetMiB).Median,
+                Summarise(samples.PeakPrivateMiB).Median);
 }
 
 int Run(int argc, char** argv) {
@@ -128,7 +128,7 @@ int Run(int argc, char** argv) {
     PrintTimeRow("Netvane, 10,000 settings, 20 adapters", netvane);
     std::printf("| ratio of the medians (Netvane / floor) | %.2f | |\n",
                 Summarise(netvane.Milliseconds).Median / Summarise(bare.Milliseconds).Median);
-    std::printf("\n| memory once shown and idle (medians) | peak working set | private bytes |"
+    std::printf("\n| memory once shown and idle (medians) | peak working set | peak private bytes |"
                 "\n|---|---:|---:|\n");
     PrintMemoryRow("bare Win32 window (the floor)", bare);
     PrintMemoryRow("the same window after loading common controls 6", bareWithControls);
@@ -136,7 +136,7 @@ int Run(int argc, char** argv) {
     std::printf("| Netvane above the floor | %.1f MiB | %.1f MiB |\n",
                 Summarise(netvane.PeakWorkingSetMiB).Median -
                     Summarise(bare.PeakWorkingSetMiB).Median,
-                Summarise(netvane.PrivateMiB).Median - Summarise(bare.PrivateMiB).Median);
+                Summarise(netvane.PeakPrivateMiB).Median - Summarise(bare.PeakPrivateMiB).Median);
     return 0;
 }
 

@@ -28,9 +28,9 @@ UniqueKey CreateKey(const std::string& key) {
 
 void SetText(const std::string& key, const char* name, const std::string& value) {
     const UniqueKey handle = CreateKey(key);
-    if (name &&
-        ::RegSetValueExA(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+    if (name && ::RegSetValueExA(handle.get(), name, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
         throw std::runtime_error("cannot write " + std::string(name) + " in HKLM\\" + key);
 }
 

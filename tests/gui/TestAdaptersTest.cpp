@@ -41,8 +41,8 @@ class TRealMachineAdapters {
   public:
     TRealMachineAdapters() {
         HKEY handle = nullptr;
-        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, RealAdapterKey.c_str(), 0, nullptr, 0,
-                          KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, RealAdapterKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                          nullptr, &handle, nullptr);
         const UniqueKey key(handle);
         const char desc[] = "Real Ethernet";
         ::RegSetValueExA(key.get(), "DriverDesc", 0, REG_SZ, reinterpret_cast<const BYTE*>(desc),

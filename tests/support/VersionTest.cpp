@@ -45,13 +45,14 @@ TEST(FileVersion, TheShippedProgramCarriesTheProjectVersion) {
     DWORD ignored = 0;
     std::vector<char> info(::GetFileVersionInfoSizeA(exe.c_str(), &ignored));
     ASSERT_FALSE(info.empty()) << exe;
-    ASSERT_TRUE(::GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    ASSERT_TRUE(
+        ::GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
     for (const char* name : {"FileVersion", "ProductVersion"}) {
         char* text = nullptr;
         UINT length = 0;
         const std::string query = std::string("\\StringFileInfo\\040904E4\\") + name;
-        ASSERT_TRUE(::VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&text),
-                                     &length))
+        ASSERT_TRUE(
+            ::VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
             << name;
         EXPECT_EQ(NETVANE_VERSION, std::string(text)) << name;
     }
