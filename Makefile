@@ -4,7 +4,7 @@
 SHELL := /bin/bash
 
 .PHONY: all deps configure build build-native build-win32 build-win64 test test-native \
-        test-win32 test-win64 run bench dist clean
+        test-win32 test-win64 run bench dist fuzz clean
 
 all: build
 
@@ -64,9 +64,13 @@ bench: deps
 	echo && \
 	bash tools/bench-gui.sh $$preset
 
+# The fuzz targets, each for FUZZ_SECONDS (default 60); `make test` replays their corpus.
+fuzz: deps
+	@bash tools/fuzz.sh
+
 # The release packages: both zips and SHA256SUMS in build/release.
 dist: build-win32 build-win64
 	@bash tools/dist.sh all
 
 clean:
-	rm -rf build/native build/win32 build/win64 build/bench build/run build/release
+	rm -rf build/native build/win32 build/win64 build/bench build/run build/release build/fuzz
