@@ -52,8 +52,8 @@ TEST_F(DhcpNotification, GivesBackTheServicesAnswer) {
     EXPECT_EQ(0u, services_.NotifyDhcpClient(request));
 }
 
-// The real notification and message box seam; the address query, which may wait on a
-// name lookup here, plays no part.
+// The real notification and message box seam. The address query and the cursor play no
+// part here, and in this console binary each can wait seconds (a name lookup, the display).
 class TServicesWithKnownAddress : public TSystemNetServices {
   public:
     TServicesWithKnownAddress() : TSystemNetServices(nullptr) {}
@@ -61,6 +61,7 @@ class TServicesWithKnownAddress : public TSystemNetServices {
         text = "10.0.0.1";
         return true;
     }
+    void SetWaitCursor(bool) override {}
 };
 
 TEST_F(DhcpNotification, AnApplyTellsTheUserOnlyWhenTheServiceRefuses) {
