@@ -105,7 +105,7 @@ class TEditForm : public TForm {
     TPopupTracker trackPopup_;
     TGdiObject exampleFont_;
     // The row whose editor takes the focus whenever the dialog becomes active.
-    int focusOnActivate_ = 2;
+    int focusOnActivate_ = 2; // the Title row
     // Set while the editors are refilled from the record, so that nothing is written back.
     bool loading_ = false;
     // Set while the dialog writes a field, so that the change it causes reloads nothing.
