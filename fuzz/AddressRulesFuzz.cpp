@@ -34,12 +34,32 @@ void CheckRoundTrip(TFuzzInput& in) {
 }
 
 void CheckAddress(const std::string& text) {
+    if (IsSubnetMask(text))
+        FUZZ_EXPECT(IsValidIP(text), "a mask that is no address: " + text);
     if (!IsValidIP(text))
         return;
     std::size_t dots = 0;
     for (char c : text)
         dots += c == '.';
     FUZZ_EXPECT(text.size() <= 15 && dots == 3, "accepted as an address: " + text);
+}
+
+std::string DottedQuad(std::uint32_t bits) {
+    return std::to_string(bits >> 24) + "." + std::to_string(bits >> 16 & 255) + "." +
+           std::to_string(bits >> 8 & 255) + "." + std::to_string(bits & 255);
+}
+
+void CheckMasks(TFuzzInput& in) {
+    // Every prefix length gives a mask; flipping one of its bits gives a mask only when the
+    // flip just moves the border between ones and zeros.
+    const unsigned length = in.Below(33);
+    const std::uint32_t mask = length == 0 ? 0 : ~std::uint32_t{0} << (32 - length);
+    FUZZ_EXPECT(IsSubnetMask(DottedQuad(mask)), "prefix mask refused: " + DottedQuad(mask));
+    const unsigned bit = in.Below(32);
+    const std::uint32_t flipped = mask ^ (std::uint32_t{1} << bit);
+    const bool movesBorder = bit == 32 - length || bit + 1 == 32 - length;
+    FUZZ_EXPECT(IsSubnetMask(DottedQuad(flipped)) == movesBorder,
+                "mask verdict of " + DottedQuad(flipped));
 }
 
 void CheckProxyRule(const std::string& text) {
@@ -58,6 +78,7 @@ void CheckProxyRule(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TFuzzInput in(data, size);
     CheckRoundTrip(in);
+    CheckMasks(in);
     const std::string text = in.Rest();
     CheckIntegerConversion(text);
     CheckAddress(text);

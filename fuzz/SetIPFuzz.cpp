@@ -17,7 +17,7 @@ namespace {
 class TScriptedServices : public INetServices {
   public:
     explicit TScriptedServices(TFuzzInput& in) : in_(in) {}
-    bool NotifyDhcpClient(const TIP&) override { return in_.Flag(); }
+    std::uint32_t NotifyDhcpClient(const TIP&) override { return in_.Flag() ? 0 : in_.Byte(); }
     int RunAndWait(const std::string&, std::uint16_t) override { return in_.Byte() - 1; }
     bool GetLocalIP(std::string& text) override {
         if (!in_.Flag())
@@ -27,6 +27,7 @@ class TScriptedServices : public INetServices {
     }
     void SetStatusText(const std::string&) override {}
     void SetWaitCursor(bool) override {}
+    void ShowMessage(const std::string&) override {}
 
   private:
     TFuzzInput& in_;

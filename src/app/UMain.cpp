@@ -321,6 +321,24 @@ void TMainForm::RefreshGrid() {
     syncingGrid_ = false;
 }
 
+// A click on empty space or a Ctrl+click takes the highlight off every row, while the
+// current row stays current. Once the control has finished with that input, the current
+// row is selected again (a click on another row has made that row current by then).
+void TMainForm::RestoreSelectionLater() {
+    if (!restoreSelectionPosted_)
+        restoreSelectionPosted_ = ::PostMessageA(Handle(), WM_RESTORE_SELECTION, 0, 0) != 0;
+}
+
+void TMainForm::RestoreSelection() {
+    restoreSelectionPosted_ = false;
+    if (!adoT.Active() || adoT.CurrentRow() < 0)
+        return;
+    const auto selected = ::SendMessageA(DBGrid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                         MAKELPARAM(LVNI_SELECTED, 0));
+    if (selected != adoT.CurrentRow() || ::SendMessageA(DBGrid, LVM_GETSELECTEDCOUNT, 0, 0) != 1)
+        RefreshGrid();
+}
+
 TMainForm::TGridUpdate::TGridUpdate(TMainForm& form) : form_(form) {
     ++form_.gridUpdates_;
 }
@@ -453,28 +471,32 @@ bool TMainForm::ViewIsEmpty() {
 }
 
 // Shows the editor on the pending row, then stores it with the adapter picked in the
-// dialog, or discards it. A store that fails discards the row too, so the view is never
-// left holding a pending row, and the error reaches the user.
+// dialog, or discards it. A store that fails is reported and the dialog comes back with
+// everything as typed, until a store succeeds or the user cancels: nothing typed is lost,
+// and the file changes only with a successful store.
 void TMainForm::EditPendingRow() {
     if (!editForm_) {
         adoT.Cancel();
         throw TError("The network setting editor is not available");
     }
     editForm_->SetAdapterIndex(SelectedAdapter());
-    if (editForm_->ShowModal(Handle()) != mrOk) {
-        adoT.Cancel();
-        return;
+    while (editForm_->ShowModal(Handle()) == mrOk) {
+        try {
+            StorePendingRow();
+            return;
+        } catch (const std::exception& error) {
+            ShowErrorBox(error.what());
+        }
     }
-    try {
-        const int picked = editForm_->AdapterIndex();
-        if (picked < 0 || static_cast<size_t>(picked) >= AdapterList.size())
-            throw ListIndexError(picked);
-        adoT.SetFieldText("Adapter", AdapterList[static_cast<size_t>(picked)]);
-        adoT.Post();
-    } catch (...) {
-        adoT.Cancel();
-        throw;
-    }
+    adoT.Cancel();
+}
+
+void TMainForm::StorePendingRow() {
+    const int picked = editForm_->AdapterIndex();
+    if (picked < 0 || static_cast<size_t>(picked) >= AdapterList.size())
+        throw ListIndexError(picked);
+    adoT.SetFieldText("Adapter", AdapterList[static_cast<size_t>(picked)]);
+    adoT.Post();
 }
 
 void TMainForm::acAddExecute() {
@@ -607,9 +629,13 @@ LRESULT TMainForm::HandleNotify(const NMHDR& header) {
         return DrawGridItem(reinterpret_cast<NMLVCUSTOMDRAW&>(const_cast<NMHDR&>(header)));
     case LVN_ITEMCHANGED: {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        if (!syncingGrid_ && change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) &&
-            adoT.Active() && adoT.State() == TViewState::Browse)
+        if (syncingGrid_)
+            return 0;
+        if (change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) && adoT.Active() &&
+            adoT.State() == TViewState::Browse)
             adoT.MoveTo(change.iItem);
+        else if ((change.uOldState & LVIS_SELECTED) && !(change.uNewState & LVIS_SELECTED))
+            RestoreSelectionLater();
         return 0;
     }
     default:
@@ -635,6 +661,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_NOTIFY:
         return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_RESTORE_SELECTION:
+        RestoreSelection();
+        return 0;
     case WM_CLOSE:
         // Whatever saving the position costs, the window closes.
         RunGuarded([this] { FormClose(); });

@@ -90,6 +90,8 @@ class TMainForm : public TForm {
     void DBGridDblClick();
 
   protected:
+    // Posted to itself: select the current row again once the grid is done with the input.
+    static constexpr UINT WM_RESTORE_SELECTION = WM_APP + 1;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
@@ -101,9 +103,12 @@ class TMainForm : public TForm {
     void ShowGridColumns();
     void HideGridColumn(int field);
     void RefreshGrid();
+    void RestoreSelectionLater();
+    void RestoreSelection();
     void TableChanged();
     bool ViewIsEmpty();
     void EditPendingRow();
+    void StorePendingRow();
     // Refreshes the grid once at its end, however often the table changes meanwhile.
     class TGridUpdate {
       public:
@@ -127,9 +132,10 @@ class TMainForm : public TForm {
     TEditForm* editForm_ = nullptr;
     HIMAGELIST ImageList1 = nullptr;
     std::vector<int> gridFields_; // field position of each grid column after the indicator
-    std::string gridText_; // storage for the text handed to the grid
+    std::string gridText_;        // storage for the text handed to the grid
     bool quitOnDestroy_ = false;
     bool syncingGrid_ = false;
+    bool restoreSelectionPosted_ = false;
     int selectedRow_ = -1;
     int gridUpdates_ = 0;
     bool gridRefreshPending_ = false;

@@ -1,7 +1,8 @@
-// Program start: the windows in their order, then the message loop until the main window
-// closes.
+// Program start: a second start from the same folder hands over to the first one;
+// otherwise the windows in their order, then the message loop until the main window closes.
 
 #include "Program.h"
+#include "SingleInstance.h"
 
 #include "netcfg/Registry.h"
 #include "support/FileSystem.h"
@@ -36,8 +37,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
+    const std::string appPath = ExecutableFolder();
+    TSingleInstance instance(appPath);
+    if (!instance.IsFirst()) {
+        instance.ActivateFirst();
+        return 0;
+    }
     try {
-        TProgram program(ExecutableFolder(), SystemRegistry());
+        TProgram program(appPath, SystemRegistry());
+        instance.Publish(program.MainForm.Handle());
         program.MainForm.SetQuitOnDestroy(true);
         ::ShowWindow(program.MainForm.Handle(), showState);
         ::UpdateWindow(program.MainForm.Handle());

@@ -11,6 +11,10 @@ int ParseIntDef(const std::string& text, int def);
 // A dotted quad: at most 15 characters, four groups each converting to 0..255.
 bool IsValidIP(const std::string& text);
 
+// A dotted quad (IsValidIP) whose bits, read from the left, are all ones and then all
+// zeros: 255.255.255.0 is a mask, 255.0.255.0 is not; 0.0.0.0 and 255.255.255.255 are.
+bool IsSubnetMask(const std::string& text);
+
 // ParseIntDef(text, 0) > 0.
 bool IsPositiveInt(const std::string& text);
 

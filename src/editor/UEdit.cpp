@@ -11,6 +11,7 @@ constexpr const char* EditClassName = "TEditForm";
 constexpr int AdapterRow = 1;
 constexpr int TitleRow = 2;
 constexpr int FirstAddressRow = 3; // Address, Submask, Gateway, DNS1, DNS2
+constexpr int SubmaskRow = 4;
 constexpr int LastAddressRow = 7;
 constexpr int ProxyRow = 8;
 
@@ -57,11 +58,12 @@ std::string MenuCaption(const std::string& text) {
     return caption;
 }
 
-std::string NotValidIPMessage(const std::string& rowName) {
+std::string RowMessage(const std::string& rowName, const char* complaint) {
     // Appended piece by piece: GCC 12 misreads "[" + std::string&& as an overlapping copy.
     std::string message = "[";
     message += rowName;
-    message += "] is not a valid IP";
+    message += "] ";
+    message += complaint;
     return message;
 }
 
@@ -236,6 +238,7 @@ void TEditForm::EditorChange(int row) {
 // ---- handlers ---------------------------------------------------------------------------
 
 void TEditForm::FormShow() {
+    focusOnActivate_ = TitleRow;
     const std::string proxy = EditorText(ProxyRow);
     const std::string trimmed = Trim(proxy);
     if (trimmed != proxy)
@@ -243,7 +246,14 @@ void TEditForm::FormShow() {
 }
 
 void TEditForm::FormActivate() {
-    ::SetFocus(editors_[TitleRow]);
+    ::SetFocus(editors_[focusOnActivate_]);
+}
+
+void TEditForm::Complain(const std::string& message, int row) {
+    focusOnActivate_ = row;
+    ShowMessage(message);
+    // The dialog may or may not be activated again when the box closes.
+    FormActivate();
 }
 
 void TEditForm::FormPaint() {
@@ -264,18 +274,25 @@ void TEditForm::AddressChange() {
 void TEditForm::OKBtnClick() {
     // The caller stores the adapter at the selected position; without one there is none.
     if (AdapterIndex() < 0) {
-        ShowMessage(NoAdapterMessage);
+        Complain(NoAdapterMessage, TitleRow);
         return;
     }
     for (int row = FirstAddressRow; row <= LastAddressRow; ++row) {
         const std::string address = Trim(EditorText(row));
-        if (!address.empty() && !IsValidIP(address)) {
-            ShowMessage(NotValidIPMessage(WindowText(fieldLabels_[row])));
+        if (address.empty())
+            continue;
+        if (!IsValidIP(address)) {
+            Complain(RowMessage(WindowText(fieldLabels_[row]), "is not a valid IP"), TitleRow);
+            return;
+        }
+        // The one message that sends the user to its own field: the others keep the Title.
+        if (row == SubmaskRow && !IsSubnetMask(address)) {
+            Complain(RowMessage(WindowText(fieldLabels_[row]), NotAMaskComplaint), row);
             return;
         }
     }
     if (const char* complaint = ProxyComplaint(CheckProxy(EditorText(ProxyRow)))) {
-        ShowMessage(complaint);
+        Complain(complaint, TitleRow);
         return;
     }
     SetModalResult(mrOk);

@@ -59,6 +59,8 @@ class TEditForm : public TForm {
 
     // Shown when OK is pressed with no adapter selected in the dialog.
     static constexpr const char* NoAdapterMessage = "Select an adapter first";
+    // Follows "[Submask] " when the mask's ones and zeros are mixed (255.0.255.0).
+    static constexpr const char* NotAMaskComplaint = "is not a valid subnet mask";
 
     // Event handlers.
     void FormShow();
@@ -89,6 +91,8 @@ class TEditForm : public TForm {
     void SetEditorText(int row, const std::string& text);
     std::string EditorText(int row) const;
     bool Editing() const;
+    // Shows a check's message; the focus then goes to the row's editor.
+    void Complain(const std::string& message, int row);
     int TrackPopup(HMENU menu, POINT screenPoint) const;
 
     TProfileTable& adoT;
@@ -100,6 +104,8 @@ class TEditForm : public TForm {
     std::vector<TPreset> presets_;
     TPopupTracker trackPopup_;
     TGdiObject exampleFont_;
+    // The row whose editor takes the focus whenever the dialog becomes active.
+    int focusOnActivate_ = 2; // the Title row
     // Set while the editors are refilled from the record, so that nothing is written back.
     bool loading_ = false;
     // Set while the dialog writes a field, so that the change it causes reloads nothing.

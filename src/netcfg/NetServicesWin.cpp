@@ -1,6 +1,7 @@
 #include "NetServicesWin.h"
 
 #include "netcfg/LocalAddress.h"
+#include "support/Forms.h"
 #include "support/Process.h"
 
 #include <winsock2.h>
@@ -46,19 +47,24 @@ constexpr int LeaveDhcpStateAlone = 0;
 TSystemNetServices::TSystemNetServices(std::function<void(const std::string&)> statusSink)
     : statusSink_(std::move(statusSink)) {}
 
-bool TSystemNetServices::NotifyDhcpClient(const TIP& request) {
+std::uint32_t TSystemNetServices::NotifyDhcpClient(const TIP& request) {
     const TLibrary library("dhcpcsvc.dll");
-    if (!library.get() || IsWineBuiltin(library.get()))
-        return false; // no DHCP client service to tell: silently a failed notification
+    if (!library.get()) {
+        const DWORD error = ::GetLastError();
+        return error != 0 ? error : ERROR_MOD_NOT_FOUND;
+    }
+    // Wine has no DHCP client service to tell: its stub stands for a call not implemented.
+    if (IsWineBuiltin(library.get()))
+        return ERROR_CALL_NOT_IMPLEMENTED;
     const auto notify = reinterpret_cast<TDhcpNotifyConfigChange>(
         reinterpret_cast<void*>(::GetProcAddress(library.get(), "DhcpNotifyConfigChange")));
     if (!notify)
-        return false;
+        return ERROR_PROC_NOT_FOUND;
     WCHAR adapterName[AdapterNameLength] = {};
     ::MultiByteToWideChar(CP_ACP, 0, request.Adapter.c_str(), -1, adapterName, AdapterNameLength);
     adapterName[AdapterNameLength - 1] = L'\0'; // an over-long name is cut, never unterminated
     return notify(nullptr, adapterName, NewAddress, 0, ::inet_addr(request.Address.c_str()),
-                  ::inet_addr(request.Submask.c_str()), LeaveDhcpStateAlone) == 0;
+                  ::inet_addr(request.Submask.c_str()), LeaveDhcpStateAlone);
 }
 
 int TSystemNetServices::RunAndWait(const std::string& commandLine, std::uint16_t showState) {
@@ -76,4 +82,8 @@ void TSystemNetServices::SetStatusText(const std::string& text) {
 
 void TSystemNetServices::SetWaitCursor(bool waiting) {
     ::SetCursor(::LoadCursorA(nullptr, waiting ? IDC_WAIT : IDC_ARROW));
+}
+
+void TSystemNetServices::ShowMessage(const std::string& text) {
+    ::ShowMessage(text);
 }

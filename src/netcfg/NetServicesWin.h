@@ -11,11 +11,15 @@ class TSystemNetServices : public INetServices {
   public:
     explicit TSystemNetServices(std::function<void(const std::string&)> statusSink);
 
-    bool NotifyDhcpClient(const TIP& request) override;
+    // Without the library or its function, or with Wine's stub (which would end the
+    // process), nothing is called and the failure is ERROR_MOD_NOT_FOUND (126),
+    // ERROR_PROC_NOT_FOUND (127) or ERROR_CALL_NOT_IMPLEMENTED (120).
+    std::uint32_t NotifyDhcpClient(const TIP& request) override;
     int RunAndWait(const std::string& commandLine, std::uint16_t showState) override;
     bool GetLocalIP(std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void SetWaitCursor(bool waiting) override;
+    void ShowMessage(const std::string& text) override;
 
   private:
     std::function<void(const std::string&)> statusSink_;

@@ -1,5 +1,7 @@
 #include "SetIP.h"
 
+#include "editor/AddressRules.h"
+#include "support/CommandLine.h"
 #include "support/Error.h"
 #include "support/Strings.h"
 
@@ -7,8 +9,12 @@ const char* const InterfacesKey =
     "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
 const char* const InternetSettingsKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
+const char* const NetworkConnectionsKey =
+    "\\SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 const char* const ReleaseCommand = "ipconfig.exe /release ";
 const char* const RenewCommand = "ipconfig.exe /renew ";
+const char* const NoValidAddressMessage =
+    "This setting has no valid address and subnet mask; nothing was changed";
 
 namespace {
 
@@ -28,10 +34,11 @@ class TWaitCursor {
     INetServices& services_;
 };
 
-void WriteAdapterValues(TReg& reg, const TIP& request) {
+// True when the adapter's key opened and its values were written.
+bool WriteAdapterValues(TReg& reg, const TIP& request) {
     reg.SetRootKey(TRootKey::LocalMachine);
     if (!reg.OpenKey(InterfacesKey + request.Adapter, false))
-        return; // an adapter without a key, or one the user may not change: silently
+        return false; // an adapter without a key, or one the user may not change: silently
     if (request.DHCP) {
         WriteMultiSz(reg, "DefaultGateway", "");
         reg.WriteString("NameServer", "");
@@ -44,6 +51,7 @@ void WriteAdapterValues(TReg& reg, const TIP& request) {
         reg.WriteInteger("EnableDHCP", 0);
     }
     reg.CloseKey();
+    return true;
 }
 
 void WriteProxy(TReg& reg, const TIP& request) {
@@ -59,7 +67,21 @@ void WriteProxy(TReg& reg, const TIP& request) {
     reg.CloseKey();
 }
 
+// A static setting without both would leave the adapter with no usable address.
+void RequireUsableRequest(const TIP& request) {
+    // An empty identifier would name the parent key of every adapter's interface.
+    if (request.Adapter.empty())
+        throw TError("No adapter is given for this network setting; nothing was changed");
+    if (!request.DHCP && (!IsValidIP(request.Address) || !IsValidIP(request.Submask)))
+        throw TError(NoValidAddressMessage);
+}
+
 } // namespace
+
+std::string NotAppliedMessage(std::uint32_t error) {
+    return "The settings are saved, but Windows did not apply them now (error " +
+           std::to_string(error) + "). They take effect when the adapter restarts.";
+}
 
 void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field) {
     request.Adapter = Trim(field("Adapter"));
@@ -90,26 +112,61 @@ void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text) {
     reg.WriteRaw(name, RegMultiSz, text + std::string(2, '\0'));
 }
 
-bool NotifyIPChange(const TIP& request, INetServices& services) {
-    if (!request.DHCP)
-        return services.NotifyDhcpClient(request);
+std::optional<std::string> ConnectionName(TReg& reg, const std::string& adapter) {
+    reg.SetRootKey(TRootKey::LocalMachine);
+    if (!reg.OpenKey(NetworkConnectionsKey + adapter + "\\Connection", false))
+        return std::nullopt;
+    std::optional<std::string> name;
+    try {
+        name = reg.ReadString("Name");
+    } catch (const TError&) {
+        // A value of another type names nothing we could pass on.
+    }
+    reg.CloseKey();
+    if (!name || name->empty())
+        return std::nullopt;
+    return name;
+}
+
+std::string AddressToolCommand(const char* command, const std::optional<std::string>& connection) {
+    if (!connection)
+        return command;
+    std::string line = command + QuoteArgument(*connection);
+    // A line the child cannot be given would run nothing at all.
+    return line.size() <= MaxCommandLineLength ? line : command;
+}
+
+TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
+                             const std::optional<std::string>& connection) {
+    if (!request.DHCP) {
+        const std::uint32_t error = services.NotifyDhcpClient(request);
+        return {error == 0, error};
+    }
     // Exit codes are not looked at: a failed release must not stop the renew.
-    services.RunAndWait(ReleaseCommand, HiddenWindow);
-    services.RunAndWait(RenewCommand, HiddenWindow);
-    return false;
+    services.RunAndWait(AddressToolCommand(ReleaseCommand, connection), HiddenWindow);
+    services.RunAndWait(AddressToolCommand(RenewCommand, connection), HiddenWindow);
+    return {};
 }
 
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services) {
-    // An empty identifier would name the parent key of every adapter's interface.
-    if (request.Adapter.empty())
-        throw TError("No adapter is given for this network setting; nothing was changed");
-    TWaitCursor hourglass(services);
-    TReg reg(registry);
-    WriteAdapterValues(reg, request);
-    WriteProxy(reg, request);
-    const bool notified = NotifyIPChange(request, services);
-    std::string address;
-    services.GetLocalIP(address);
-    services.SetStatusText("Current IP is " + address);
-    return notified;
+    RequireUsableRequest(request);
+    TNotifyResult notified;
+    bool adapterWritten = false;
+    {
+        TWaitCursor hourglass(services);
+        TReg reg(registry);
+        adapterWritten = WriteAdapterValues(reg, request);
+        WriteProxy(reg, request);
+        const auto connection =
+            request.DHCP ? ConnectionName(reg, request.Adapter) : std::optional<std::string>();
+        notified = NotifyIPChange(request, services, connection);
+        std::string address;
+        services.GetLocalIP(address);
+        services.SetStatusText("Current IP is " + address);
+    }
+    // Only values that reached the registry wait for the adapter's restart; the cursor is
+    // back to normal while the user reads this.
+    if (adapterWritten && notified.Error != 0)
+        services.ShowMessage(NotAppliedMessage(notified.Error));
+    return notified.Applied;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,9 @@ struct TIP {
 class INetServices {
   public:
     virtual ~INetServices() = default;
-    // Tells the DHCP client service of the request's new static address; true on success.
-    virtual bool NotifyDhcpClient(const TIP& request) = 0;
+    // Tells the DHCP client service of the request's new static address; 0 on success,
+    // otherwise the error code of the failure.
+    virtual std::uint32_t NotifyDhcpClient(const TIP& request) = 0;
     // Runs a command line and waits for it; its exit code, or -1 when it cannot start.
     virtual int RunAndWait(const std::string& commandLine, std::uint16_t showState) = 0;
     // The machine's IPv4 address as text; false (text untouched) when unknown.
@@ -33,6 +35,8 @@ class INetServices {
     virtual void SetStatusText(const std::string& text) = 0;
     // The hourglass while true, the normal cursor again when false.
     virtual void SetWaitCursor(bool waiting) = 0;
+    // A plain message to the user, waited for.
+    virtual void ShowMessage(const std::string& text) = 0;
 };
 
 // Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE), and the user's proxy
@@ -40,9 +44,20 @@ class INetServices {
 extern const char* const InterfacesKey;
 extern const char* const InternetSettingsKey;
 
-// The child commands of a switch to DHCP, run in this order.
+// Where an adapter's connection name ("Ethernet 2") lives (HKEY_LOCAL_MACHINE): this key
+// + adapter identifier + "\\Connection", value Name.
+extern const char* const NetworkConnectionsKey;
+
+// The child commands of a switch to DHCP, run in this order; alone they act on every
+// adapter, so the adapter's connection name follows them whenever it is known.
 extern const char* const ReleaseCommand;
 extern const char* const RenewCommand;
+
+// The refusal of a static request without a valid address and subnet mask.
+extern const char* const NoValidAddressMessage;
+
+// What the user is told when the DHCP client service did not take a static setting.
+std::string NotAppliedMessage(std::uint32_t error);
 
 // Fills the request from a stored setting (field looks a column up by name): every value
 // trimmed, the DNS servers joined by ",", DHCP off. Title plays no part.
@@ -57,10 +72,27 @@ void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, 
 // A failure is silent.
 void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text);
 
-// Static: the DHCP client service notification, true on success. DHCP: release, then
-// renew, each waited for; always false.
-bool NotifyIPChange(const TIP& request, INetServices& services);
+// The adapter's connection name, or nothing when it cannot be read (no key, no value, an
+// empty one or one of another type).
+std::optional<std::string> ConnectionName(TReg& reg, const std::string& adapter);
+
+// The command for the named connection: command + the name quoted; the bare command when
+// the name is unknown or would make the line longer than a child's command line may be.
+std::string AddressToolCommand(const char* command, const std::optional<std::string>& connection);
+
+// What the notification came to.
+struct TNotifyResult {
+    bool Applied = false;    // a static setting's notification succeeded
+    std::uint32_t Error = 0; // a static setting's failed notification: its error code
+};
+
+// Static: the DHCP client service notification. DHCP: release, then renew (of the named
+// connection when known), each waited for; never Applied, never an Error.
+TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
+                             const std::optional<std::string>& connection = std::nullopt);
 
 // Applies the request; true only when the notification of a static setting succeeded.
-// An empty adapter is refused with an error before anything is written.
+// Refused with an error before anything is written: an empty adapter, and a static
+// request whose Address or Submask is empty or no dotted quad. When the DHCP client
+// service does not take static values that were written, the user is told so, last.
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services);

@@ -1,13 +1,12 @@
 #pragma once
 // Starting other programs (Windows only).
 
+#include "CommandLine.h"
+
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
-
-// Longest command line RunAndWait accepts.
-constexpr size_t MaxCommandLineLength = 512;
 
 // Hands target (a document path or an address) to the shell's default action.
 // The outcome is not examined and nothing is reported.

@@ -120,3 +120,22 @@ TEST(CheckProxy, TellsWhichOfTheFiveOutcomesHolds) {
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, CheckProxy(c.typed)) << "\"" << c.typed << "\"";
 }
+
+TEST(IsSubnetMask, HoldsForDottedQuadsWhoseOnesAllComeFirst) {
+    struct Case {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {"0.0.0.0", true},          {"255.255.255.255", true},
+        {"255.255.255.0", true},    {"255.255.255.252", true},
+        {"255.255.255.254", true},  {"128.0.0.0", true},
+        {"255.255.240.0", true},    {"$FF.0x80.0.0", true}, // the groups convert as in an address
+        {"255.0.255.0", false},     {"0.255.255.255", false},
+        {"255.255.255.253", false}, {"254.255.255.0", false},
+        {"0.0.0.1", false},         {"255.255.0.128", false},
+        {"255.255.255", false}, // not a dotted quad at all
+        {"256.0.0.0", false},       {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, IsSubnetMask(c.text)) << "\"" << c.text << "\"";
+}

@@ -115,6 +115,11 @@ class ApplyFromWindow : public testing::Test {
     std::optional<TRawValue> Proxy(const char* name) const {
         return ReadValue(HKEY_CURRENT_USER, ProxyKey, name);
     }
+    // Wine has no DHCP client service: its library is a stub that is never called, and
+    // the user is told that the values wait for the adapter's restart.
+    static std::vector<std::string> NotAppliedUnderWine() {
+        return {NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED)};
+    }
     void ExpectStatusRefreshed() const {
         const std::string status = form_->StatusText();
         ASSERT_EQ(0u, status.rfind("Current IP is ", 0)) << status;
@@ -135,7 +140,10 @@ TEST_F(ApplyFromWindow, TheApplyButtonWritesExactlyTheSettingsValues) {
     Start();
     form_->SetStatusText("");
     Command(TMainForm::acChange);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(NotAppliedUnderWine(), boxes.Texts());
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ(ApplicationTitle(), boxes.Boxes()[0].Caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.Boxes()[0].Flags);
 
     EXPECT_EQ(MultiSz("10.0.0.5"), Adapter(OfficeId, "IPAddress"));
     EXPECT_EQ(MultiSz("10.0.0.1"), Adapter(OfficeId, "DefaultGateway"));
@@ -157,7 +165,7 @@ TEST_F(ApplyFromWindow, DhcpSwitchesTheSelectorsAdapterAndKeepsTheLastProxy) {
     ::SendMessageA(form_->ComboBox, CB_SETCURSEL, 1, 0);
     form_->SetStatusText("");
     Command(TMainForm::acAuto);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(NotAppliedUnderWine(), boxes.Texts()); // from the static apply alone
 
     EXPECT_EQ(MultiSz(""), Adapter(LabId, "DefaultGateway"));
     EXPECT_EQ(Sz(""), Adapter(LabId, "NameServer"));
@@ -193,7 +201,8 @@ TEST_F(ApplyFromWindow, DoubleClickAsksFirstAndAppliesOnlyOnYes) {
     {
         TMessageBoxRecorder boxes({IDYES});
         DoubleClickFirstRow();
-        EXPECT_EQ(1u, boxes.Boxes().size());
+        EXPECT_EQ((std::vector<std::string>{"Netvane now?", NotAppliedUnderWine()[0]}),
+                  boxes.Texts());
         EXPECT_EQ(MultiSz("10.0.0.5"), Adapter(OfficeId, "IPAddress"));
         EXPECT_EQ(Dword(1), Proxy("ProxyEnable"));
     }
@@ -241,4 +250,39 @@ TEST_F(ApplyFromWindow, TheRowPickedInTheGridIsTheOneApplied) {
     Command(TMainForm::acChange);
     EXPECT_EQ(MultiSz("10.0.9.5"), Adapter(OfficeId, "IPAddress"));
     EXPECT_EQ(MultiSz("255.255.0.0"), Adapter(OfficeId, "SubnetMask"));
+}
+
+TEST_F(ApplyFromWindow, ASettingWithoutAValidAddressAndMaskIsRefusedAndWritesNothing) {
+    const std::string spareId = "{22222222-2222-3333-4444-555555555503}";
+    adapters_.Add(spareId, "Spare Ethernet");
+    StoreSettings(dir_ / "db",
+                  {{spareId, "Half done", "", "255.255.255.0", "10.0.0.1", "", "", "p:8080"}});
+    Start();
+    ::SendMessageA(form_->ComboBox, CB_SETCURSEL, 2, 0);
+    ::SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(form_->ComboBox));
+    FlushEvents();
+    form_->SetStatusText("");
+    TMessageBoxRecorder boxes;
+    Command(TMainForm::acChange);
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ("This setting has no valid address and subnet mask; nothing was changed.",
+              boxes.Boxes()[0].Text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags);
+    EXPECT_TRUE(ValueNames(HKEY_LOCAL_MACHINE, InterfaceKey + spareId).empty());
+    EXPECT_EQ(std::nullopt, Proxy("ProxyEnable"));
+    EXPECT_EQ("", form_->StatusText());
+}
+
+TEST_F(ApplyFromWindow, DhcpOnANamedConnectionStillRunsTheRealAddressToolToItsEnd) {
+    adapters_.SetConnectionName(LabId, "Lab \"B\" LAN 2");
+    Start();
+    ::SendMessageA(form_->ComboBox, CB_SETCURSEL, 1, 0);
+    form_->SetStatusText("");
+    TMessageBoxRecorder boxes;
+    Command(TMainForm::acAuto);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(Dword(1), Adapter(LabId, "EnableDHCP"));
+    // The status line comes only after both commands have ended.
+    ExpectStatusRefreshed();
 }

@@ -199,23 +199,60 @@ TEST_F(Commands, OnAnEmptyViewNoDialogAndNoConfirmationOnlyNoItem) {
     }
 }
 
-TEST_F(Commands, AFailedStoreIsReportedAndLeavesNothingPending) {
+TEST_F(Commands, AFailedStoreIsReportedAndTheDialogComesBackWithWhatWasTyped) {
     StoreSettings(Db(), {{FirstId, "Home", "10.0.0.5", "255.0.0.0", "", "", "", ""}});
     Start();
     const std::vector<TRow> before = RowsInFile(Db());
     // Longer than the column takes (the editor's own limit stops typing, not a paste).
     const std::string tooLong = "A title far longer than twenty characters";
-    for (int command : {TMainForm::acAdd, TMainForm::acEdit}) {
+    struct Case {
+        int command;
+        TViewState pending;
+        int secondButton; // what the user does when the dialog is back
+    } cases[] = {
+        {TMainForm::acAdd, TViewState::Insert, IDOK},
+        {TMainForm::acAdd, TViewState::Insert, IDCANCEL},
+        {TMainForm::acEdit, TViewState::Edit, IDCANCEL},
+        {TMainForm::acEdit, TViewState::Edit, IDOK}, // last: the row moves to the other adapter
+    };
+    for (const auto& c : cases) {
+        const std::string what =
+            std::to_string(c.command) + (c.secondButton == IDOK ? " corrected" : " cancelled");
+        const std::vector<TRow> start = RowsInFile(Db());
         TMessageBoxRecorder boxes;
-        TModalScript editor("TEditForm", FillIn(0, {{"Title", tooLong}}));
-        Command(command);
-        ASSERT_EQ(1u, boxes.Boxes().size()) << command;
-        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags);
-        EXPECT_NE(std::string::npos, boxes.Boxes()[0].Text.find("Title")) << boxes.Boxes()[0].Text;
-        EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State()) << command;
-        EXPECT_EQ(before, RowsInFile(Db())) << command;
-        EXPECT_EQ(1, ::SendMessageA(program_->MainForm.DBGrid, LVM_GETITEMCOUNT, 0, 0));
+        // The later script takes the second showing.
+        TModalScript second("TEditForm", [&](HWND dialog) {
+            ASSERT_EQ(1u, boxes.Boxes().size()) << what;
+            EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags);
+            EXPECT_NE(std::string::npos, boxes.Boxes()[0].Text.find("Title"))
+                << boxes.Boxes()[0].Text;
+            // Everything as typed, still pending, and the file untouched.
+            EXPECT_EQ(tooLong, EditorText("Title")) << what;
+            EXPECT_EQ("172.16.0.9", EditorText("Address")) << what;
+            EXPECT_EQ(1, program_->EditForm.AdapterIndex()) << what;
+            EXPECT_EQ(c.pending, program_->MainForm.adoT.State()) << what;
+            EXPECT_EQ(start, RowsInFile(Db())) << what;
+            FillIn(KeepAdapter, {{"Title", "Fixed"}}, c.secondButton)(dialog);
+        });
+        TModalScript first(
+            "TEditForm",
+            FillIn(1, {{"Title", tooLong}, {"Address", "172.16.0.9"}, {"Gateway", "172.16.0.1"}}));
+        Command(c.command);
+        EXPECT_TRUE(second.Ran()) << what;
+        EXPECT_EQ(1u, boxes.Boxes().size()) << what;
+        EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State()) << what;
+        const std::vector<TRow> rows = RowsInFile(Db());
+        if (c.secondButton == IDCANCEL) {
+            EXPECT_EQ(start, rows) << what;
+            continue;
+        }
+        const TRow& stored = c.command == TMainForm::acAdd ? rows.back() : rows.front();
+        EXPECT_EQ(c.command == TMainForm::acAdd ? start.size() + 1 : start.size(), rows.size());
+        EXPECT_EQ("Fixed", stored.at("Title")) << what;
+        EXPECT_EQ("172.16.0.9", stored.at("Address")) << what;
+        EXPECT_EQ(SecondId, stored.at("Adapter")) << what;
     }
+    EXPECT_NE(before, RowsInFile(Db()));
 }
 
 TEST_F(Commands, WithoutAdaptersTheDialogWillNotStoreASettingForNone) {
@@ -245,7 +282,9 @@ TEST_F(Commands, TheWholeCycleSurvivesARestart) {
     }
     TMessageBoxRecorder boxes;
     Command(TMainForm::acChange);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    // Wine's DHCP client library is a stub: the values wait for the adapter's restart.
+    EXPECT_EQ((std::vector<std::string>{NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED)}),
+              boxes.Texts());
     Restart();
     TMainForm& form = program_->MainForm;
     EXPECT_EQ(1, form.SelectedAdapter());

@@ -222,6 +222,13 @@ TEST_F(EditForm, OkChecksTheAddressesThenTheProxyAndClosesOnlyWhenAllPass) {
         {{{"Gateway", "10.1.2."}}, "[Gateway] is not a valid IP"},
         {{{"DNS1", "256.0.0.1"}}, "[DNS1] is not a valid IP"},
         {{{"DNS2", "1.2.3.4.5"}}, "[DNS2] is not a valid IP"},
+        {{{"Submask", "255.0.255.0"}}, "[Submask] is not a valid subnet mask"},
+        {{{"Submask", "255.255.255.253"}, {"Gateway", "x"}},
+         "[Submask] is not a valid subnet mask"},
+        {{{"Address", "1.2.3"}, {"Submask", "0.255.0.0"}}, "[Address] is not a valid IP"},
+        {{{"Submask", "0.0.0.0"}}, ""},
+        {{{"Submask", "255.255.255.255"}}, ""},
+        {{{"Submask", " 255.255.252.0 "}}, ""},
         {{{"Proxy", "1.2.3.4"}}, noPort},
         {{{"Proxy", ":8080"}}, "Need a proxy"},
         {{{"Proxy", "1.2.3.4:"}}, badPort},
@@ -290,17 +297,34 @@ TEST_F(EditForm, ComesUpWithTitleFocusedAndClosesByOkEnterCancelEscapeAndCloseBo
     }
 }
 
-TEST_F(EditForm, FocusReturnsToTitleWhenACheckMessageIsClosed) {
+TEST_F(EditForm, WhenACheckMessageIsClosedTheFocusIsOnTitleOrOnAMaskThatIsNoMask) {
+    struct Case {
+        std::string field, typed, focused;
+    } cases[] = {
+        {"Address", "1.2.3", "Title"},
+        {"Submask", "255.255.255", "Title"},
+        {"Submask", "255.0.255.0", "Submask"},
+    };
+    for (const auto& c : cases) {
+        adoT.Insert();
+        form->SetAdapterIndex(0);
+        ShowWith([&](HWND w) {
+            Type(Editor(c.field), c.typed);
+            ::SetFocus(Editor("DNS2"));
+            // The real message box, answered by a second script once it comes up.
+            TModalScript answer("#32770",
+                                [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
+            Click(::GetDlgItem(w, IDOK));
+            FlushEvents();
+            EXPECT_TRUE(answer.Ran()) << c.typed;
+            EXPECT_EQ(Editor(c.focused), ::GetFocus()) << c.typed;
+            Click(::GetDlgItem(w, IDCANCEL));
+        });
+        adoT.Cancel();
+    }
+    // Shown again, the dialog starts at the Title as always.
     adoT.Insert();
-    form->SetAdapterIndex(0);
     ShowWith([&](HWND w) {
-        Type(Editor("Address"), "1.2.3");
-        ::SetFocus(Editor("Address"));
-        // The real message box, answered by a second script once it comes up.
-        TModalScript answer("#32770", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
-        Click(::GetDlgItem(w, IDOK));
-        FlushEvents();
-        EXPECT_TRUE(answer.Ran());
         EXPECT_EQ(Editor("Title"), ::GetFocus());
         Click(::GetDlgItem(w, IDCANCEL));
     });

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -76,6 +77,26 @@ class MainForm : public testing::Test {
         for (int row = 0; row < GridRows(); ++row)
             titles.push_back(GridText(row, 1));
         return titles;
+    }
+    int SelectedGridRow() const {
+        return static_cast<int>(
+            ::SendMessageA(form_->DBGrid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    int SelectedGridRows() const {
+        return static_cast<int>(::SendMessageA(form_->DBGrid, LVM_GETSELECTEDCOUNT, 0, 0));
+    }
+    // A press and release of the left button at a point of the grid, with keys held.
+    void ClickGrid(POINT at, WPARAM keys) {
+        // The grid may follow the button until it is released: the release waits in the queue.
+        ::PostMessageA(form_->DBGrid, WM_LBUTTONUP, keys, MAKELPARAM(at.x, at.y));
+        ::SendMessageA(form_->DBGrid, WM_LBUTTONDOWN, keys | MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        FlushEvents();
+    }
+    POINT GridRowPoint(int row) const {
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        ::SendMessageA(form_->DBGrid, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+        return {bounds.left + 60, (bounds.top + bounds.bottom) / 2};
     }
     void PickAdapter(int index) {
         ::SendMessageA(form_->ComboBox, CB_SETCURSEL, index, 0);
@@ -287,4 +308,50 @@ TEST_F(MainForm, WithoutAdaptersEverySettingShowsAndClosingWritesMinusOne) {
     EXPECT_TRUE(boxes_.Boxes().empty());
     Close();
     EXPECT_EQ("Index=-1\r\n", GetFile(dir_ / "config.ini"));
+}
+
+TEST_F(MainForm, TheCurrentRowStaysSelectedWhateverTakesTheHighlightAway) {
+    SeedTwoAdapters();
+    Start();
+    ASSERT_EQ(2, GridRows());
+    ClickGrid(GridRowPoint(1), 0); // the user picks the second row
+    ASSERT_EQ(1, form_->adoT.CurrentRow());
+    ASSERT_EQ(1, SelectedGridRow());
+    struct Case {
+        const char* action;
+        std::function<void()> act;
+    } cases[] = {
+        {"click on empty space",
+         [&] {
+             ClickGrid({60, ClientSize(form_->DBGrid).cy - 5}, 0);
+         }},
+        {"Ctrl+click on the selected row", [&] { ClickGrid(GridRowPoint(1), MK_CONTROL); }},
+        // How the grid itself takes the highlight off a row (Windows' Ctrl+click does this).
+        {"the row's highlight switched off",
+         [&] {
+             LVITEMA off{};
+             off.stateMask = LVIS_SELECTED;
+             ::SendMessageA(form_->DBGrid, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&off));
+             FlushEvents();
+         }},
+        {"every row's highlight switched off",
+         [&] {
+             LVITEMA off{};
+             off.stateMask = LVIS_SELECTED;
+             ::SendMessageA(form_->DBGrid, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(&off));
+             FlushEvents();
+         }},
+    };
+    for (const auto& c : cases) {
+        c.act();
+        EXPECT_EQ(1, form_->adoT.CurrentRow()) << c.action;
+        EXPECT_EQ(1, SelectedGridRows()) << c.action;
+        EXPECT_EQ(1, SelectedGridRow()) << c.action;
+    }
+    // A click on the other row still moves both.
+    ClickGrid(GridRowPoint(0), 0);
+    EXPECT_EQ(0, form_->adoT.CurrentRow());
+    EXPECT_EQ(1, SelectedGridRows());
+    EXPECT_EQ(0, SelectedGridRow());
 }

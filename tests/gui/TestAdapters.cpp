@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 const char* const TestAdapterClassKey =
@@ -15,6 +16,8 @@ namespace {
 
 constexpr const char* InterfacesKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\"
                                       "Interfaces\\";
+constexpr const char* NetworkConnectionsKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 // The value that marks an adapter class key as made by these helpers.
 constexpr const char* MadeByTestsMark = "NetvaneTestAdapters";
 
@@ -77,6 +80,9 @@ void TTestAdapters::RemoveAll() {
     for (const std::string& key : interfaceKeys_)
         DeleteTree(key);
     interfaceKeys_.clear();
+    for (const std::string& key : connectionKeys_)
+        DeleteTree(key);
+    connectionKeys_.clear();
     next_ = 0;
 }
 
@@ -91,6 +97,16 @@ void TTestAdapters::Add(const std::string& id, const std::string& description) {
     SetText(adapterKey + "\\Ndi\\Interfaces", "LowerRange", "ethernet");
     interfaceKeys_.push_back(InterfacesKey + id);
     SetText(interfaceKeys_.back(), nullptr, "");
+}
+
+void TTestAdapters::SetConnectionName(const std::string& id, const std::string& name) {
+    // Only for an adapter made here: a real adapter's name is never touched.
+    if (std::find(interfaceKeys_.begin(), interfaceKeys_.end(), InterfacesKey + id) ==
+        interfaceKeys_.end())
+        throw std::runtime_error("no test adapter " + id);
+    const std::string adapterKey = std::string(NetworkConnectionsKey) + id;
+    connectionKeys_.push_back(adapterKey);
+    SetText(adapterKey + "\\Connection", "Name", name);
 }
 
 void StoreSettings(const std::string& dbPath, const std::vector<TStoredSetting>& settings) {

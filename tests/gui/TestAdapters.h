@@ -26,12 +26,16 @@ class TTestAdapters {
     // interface key.
     void Add(const std::string& id, const std::string& description);
 
+    // Gives an added adapter the connection name Windows shows for it ("Ethernet 2").
+    void SetConnectionName(const std::string& id, const std::string& name);
+
     // Takes every adapter away again, and the class key with them.
     void RemoveAll();
 
   private:
     int next_ = 0;
     std::vector<std::string> interfaceKeys_;
+    std::vector<std::string> connectionKeys_;
 };
 
 struct TStoredSetting {

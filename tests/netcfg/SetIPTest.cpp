@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -28,9 +29,9 @@ std::string Dword(std::uint32_t value) {
 // Records what SetIP asks of the system, in order.
 class TRecordingServices : public INetServices {
   public:
-    bool NotifyDhcpClient(const TIP& r) override {
+    std::uint32_t NotifyDhcpClient(const TIP& r) override {
         Events.push_back("notify " + r.Adapter + " " + r.Address + " " + r.Submask);
-        return NotifyResult;
+        return NotifyError;
     }
     int RunAndWait(const std::string& commandLine, std::uint16_t showState) override {
         Events.push_back("run [" + commandLine + "] show " + std::to_string(showState));
@@ -47,9 +48,10 @@ class TRecordingServices : public INetServices {
     void SetWaitCursor(bool waiting) override {
         Events.push_back(waiting ? "hourglass" : "default cursor");
     }
+    void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
 
     std::vector<std::string> Events;
-    bool NotifyResult = false;
+    std::uint32_t NotifyError = 0;
     std::string LocalAddress = "10.1.2.3";
 };
 
@@ -152,21 +154,34 @@ TEST_F(ApplySetting, EmptyValuesGiveEmptyMultiStringsAndNoProxy) {
 }
 
 TEST_F(ApplySetting, NotifiesThenSetsTheStatusLineLastUnderTheHourglass) {
-    services_.NotifyResult = true;
     EXPECT_TRUE(
         SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_, services_));
     const std::vector<std::string> expected = {
         "hourglass", "notify " + AdapterId + " 10.0.0.5 255.0.0.0", "local address",
         "status Current IP is 10.1.2.3", "default cursor"};
     EXPECT_EQ(expected, services_.Events);
+}
 
-    services_.NotifyResult = false;
-    EXPECT_FALSE(SetIP(FromRow({}), registry_, services_));
+TEST_F(ApplySetting, AFailedNotificationKeepsTheValuesAndSaysSoOnceAfterTheStatusLine) {
+    services_.NotifyError = 1231;
+    EXPECT_FALSE(
+        SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_, services_));
+    const std::vector<std::string> expected = {
+        "hourglass",
+        "notify " + AdapterId + " 10.0.0.5 255.0.0.0",
+        "local address",
+        "status Current IP is 10.1.2.3",
+        "default cursor",
+        "message The settings are saved, but Windows did not apply them now (error 1231). They "
+        "take effect when the adapter restarts."};
+    EXPECT_EQ(expected, services_.Events);
+    EXPECT_EQ(MultiSz("10.0.0.5"),
+              registry_.Value(TRootKey::LocalMachine, AdapterPath, "IPAddress")->Bytes);
 }
 
 TEST_F(ApplySetting, AnUnknownLocalAddressLeavesTheStatusLineBare) {
     services_.LocalAddress.clear();
-    SetIP(FromRow({}), registry_, services_);
+    SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_, services_);
     EXPECT_EQ("status Current IP is ", services_.Events[services_.Events.size() - 2]);
 }
 
@@ -183,13 +198,16 @@ TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsSkippedSilently) {
         TMemoryRegistry registry;
         c.prepare(registry);
         TRecordingServices services;
-        TIP request = FromRow({{"Address", "10.0.0.5"}, {"Proxy", "p:1"}});
+        services.NotifyError = 5; // nothing was written that could wait for a restart
+        TIP request =
+            FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}, {"Proxy", "p:1"}});
         EXPECT_NO_THROW(SetIP(request, registry, services)) << c.why;
         EXPECT_FALSE(registry.KeyExists(TRootKey::LocalMachine, AdapterPath)) << c.why;
         ASSERT_EQ(2u, registry.Journal().size()) << c.why;
         EXPECT_EQ("ProxyEnable", registry.Journal()[0].Name) << c.why;
         EXPECT_EQ("ProxyServer", registry.Journal()[1].Name) << c.why;
-        EXPECT_EQ("notify " + AdapterId + " 10.0.0.5 ", services.Events[1]) << c.why;
+        EXPECT_EQ("notify " + AdapterId + " 10.0.0.5 255.0.0.0", services.Events[1]) << c.why;
+        EXPECT_EQ("default cursor", services.Events.back()) << c.why;
     }
 }
 
@@ -204,7 +222,8 @@ TEST_F(ApplySetting, AFailedTextOrIntegerWriteEndsEverythingAfterIt) {
         registry.FailWritesOf(c.failing);
         TRecordingServices services;
         try {
-            SetIP(FromRow({{"Address", "10.0.0.5"}, {"Proxy", "p:1"}}), registry, services);
+            SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}, {"Proxy", "p:1"}}),
+                  registry, services);
             ADD_FAILURE() << c.failing << ": no error";
         } catch (const TError& error) {
             EXPECT_STREQ(("Failed to set data for '" + c.failing + "'").c_str(), error.what());
@@ -219,10 +238,37 @@ TEST_F(ApplySetting, AFailedTextOrIntegerWriteEndsEverythingAfterIt) {
 
 TEST_F(ApplySetting, AFailedMultiStringWriteIsSilent) {
     registry_.FailWritesOf("DefaultGateway");
-    EXPECT_NO_THROW(SetIP(FromRow({{"Gateway", "10.0.0.1"}}), registry_, services_));
+    EXPECT_NO_THROW(
+        SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}, {"Gateway", "10.0.0.1"}}),
+              registry_, services_));
     EXPECT_EQ(7u - 1u, registry_.Journal().size()); // all five adapter values and ProxyEnable
     EXPECT_FALSE(registry_.Journal()[1].Done);
     EXPECT_EQ("status Current IP is 10.1.2.3", services_.Events[services_.Events.size() - 2]);
+}
+
+TEST_F(ApplySetting, AStaticSettingWithoutAValidAddressAndMaskIsRefusedBeforeAnyWrite) {
+    struct Case {
+        std::string address, submask;
+    } cases[] = {
+        {"", "255.0.0.0"},           {"10.0.0.5", ""},     {"", ""}, {"10.0.0", "255.0.0.0"},
+        {"10.0.0.5", "255.0.256.0"}, {"ten", "255.0.0.0"},
+    };
+    for (const auto& c : cases) {
+        try {
+            SetIP(FromRow({{"Address", c.address}, {"Submask", c.submask}, {"Proxy", "p:1"}}),
+                  registry_, services_);
+            ADD_FAILURE() << c.address << " / " << c.submask << ": no error";
+        } catch (const TError& error) {
+            EXPECT_STREQ("This setting has no valid address and subnet mask; nothing was changed",
+                         error.what());
+        }
+        EXPECT_TRUE(registry_.Journal().empty()) << c.address << " / " << c.submask;
+        EXPECT_TRUE(services_.Events.empty()) << c.address << " / " << c.submask;
+    }
+    // Automatic addressing takes neither from the request.
+    TIP dhcp;
+    FillDhcpRequest(dhcp, {AdapterId}, 0);
+    EXPECT_NO_THROW(SetIP(dhcp, registry_, services_));
 }
 
 TEST_F(ApplySetting, AnEmptyAdapterIsRefusedBeforeAnyWrite) {
@@ -284,4 +330,46 @@ TEST_F(ApplySetting, DhcpWithoutASelectedAdapterRaisesTheListError) {
         }
     }
     EXPECT_FALSE(request.DHCP); // nothing was filled in
+}
+
+TEST_F(ApplySetting, DhcpReleasesAndRenewsOnlyTheAdaptersNamedConnection) {
+    const std::string connectionPath =
+        "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
+        AdapterId + "\\Connection";
+    struct Case {
+        const char* why;
+        std::optional<TRegValue> name; // nothing: no Connection key at all
+        std::string argument;          // what follows the bare command
+    } cases[] = {
+        {"plain", TRegValue{RegSz, Sz("Ethernet")}, "\"Ethernet\""},
+        {"blanks and quotes", TRegValue{RegSz, Sz("Lab \"B\" LAN 2")}, "\"Lab \\\"B\\\" LAN 2\""},
+        {"backslash at the end", TRegValue{RegSz, Sz("Dock\\")}, "\"Dock\\\\\""},
+        {"expandable text", TRegValue{RegExpandSz, Sz("Wi-Fi")}, "\"Wi-Fi\""},
+        {"no key", std::nullopt, ""},
+        {"no value", TRegValue{}, ""},
+        {"empty name", TRegValue{RegSz, Sz("")}, ""},
+        {"not text", TRegValue{RegDword, Dword(7)}, ""},
+        {"too long to pass whole", TRegValue{RegSz, Sz(std::string(250, '"'))}, ""},
+    };
+    for (const auto& c : cases) {
+        TMemoryRegistry registry;
+        registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
+        if (c.name) {
+            auto key = registry.OpenKey(TRootKey::LocalMachine, connectionPath, true);
+            if (c.name->Type != 0)
+                key->SetValue("Name", c.name->Type, c.name->Bytes);
+        }
+        registry.ClearJournal();
+        TRecordingServices services;
+        TIP request;
+        FillDhcpRequest(request, {AdapterId}, 0);
+        EXPECT_NO_THROW(SetIP(request, registry, services)) << c.why;
+        ASSERT_EQ(6u, services.Events.size()) << c.why;
+        EXPECT_EQ("run [ipconfig.exe /release " + c.argument + "] show 0", services.Events[1])
+            << c.why;
+        EXPECT_EQ("run [ipconfig.exe /renew " + c.argument + "] show 0", services.Events[2])
+            << c.why;
+        // Reading the name writes nothing.
+        EXPECT_EQ(4u, registry.Journal().size()) << c.why;
+    }
 }
