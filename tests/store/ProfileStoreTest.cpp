@@ -71,13 +71,6 @@ std::string ErrorOf(const std::function<void()>& action) {
     return "no error";
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 } // namespace
 
 TEST_F(ProfileStore, CreationMakesOnlyTheFileWithTheEmptyTable) {
