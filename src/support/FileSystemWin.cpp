@@ -100,6 +100,25 @@ UniqueHandle CreateTemporaryFile(const std::string& path, std::string& temp) {
     return UniqueHandle(INVALID_HANDLE_VALUE);
 }
 
+// Puts temp in path's place. While another writer's replace of the same file is under
+// way, Windows refuses this one for a moment (access denied, or a sharing violation): it
+// is tried again for up to about a second before it counts as failed.
+bool MoveIntoPlace(const std::string& temp, const std::string& path) {
+    constexpr int Attempts = 100;
+    constexpr DWORD PauseMs = 10;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExA(temp.c_str(), path.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = ::GetLastError();
+        const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!busy || attempt == Attempts)
+            return false;
+        ::Sleep(PauseMs);
+        ::SetLastError(error);
+    }
+}
+
 } // namespace
 
 void ReplaceFileContent(const std::string& path, const std::string& bytes) {
@@ -125,7 +144,6 @@ void ReplaceFileContent(const std::string& path, const std::string& bytes) {
         if (!::FlushFileBuffers(file.get()))
             failAndClean("Cannot write file");
     }
-    if (!::MoveFileExA(temp.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveIntoPlace(temp, path))
         failAndClean("Cannot replace file");
 }

@@ -147,8 +147,9 @@ TEST(Files, TwoWritersAtOnceEachReplaceTheWholeFile) {
         for (int i = 0; i < 100; ++i)
             try {
                 WriteFileText(path, content);
-            } catch (const TError&) {
-                ++failures;
+            } catch (const TError& e) {
+                if (++failures == 1)
+                    ADD_FAILURE() << e.what();
             }
     };
     std::thread first(writer, contents[0]), second(writer, contents[1]);
