@@ -72,11 +72,14 @@ std::string UpdateStatement(const std::vector<int>& fields) {
 }
 
 // Values that differ only in the case of ASCII letters are one value, as for the original
-// engine's DISTINCT; it shows in the spelling of the oldest row that holds it, and the
-// values come in the order of those rows. Empty values are left out.
+// engine's DISTINCT, shown in the spelling that sorts last byte for byte (the lower-case
+// one where there is one), and the values sorted without regard to case, which does not
+// depend on the rows' order. The plain DISTINCT inside keeps the cost that of the
+// original statement: only its few results are grouped and sorted. Empty values are
+// left out.
 std::string DistinctStatement(const std::string& column) {
-    return "SELECT " + column + ", min(ID) AS FirstID FROM IPInfo WHERE " + column +
-           " <> '' GROUP BY " + column + " COLLATE NOCASE ORDER BY FirstID";
+    return "SELECT max(Value) FROM (SELECT DISTINCT " + column + " AS Value FROM IPInfo WHERE " +
+           column + " <> '') GROUP BY Value COLLATE NOCASE ORDER BY 1 COLLATE NOCASE";
 }
 
 int FieldIndex(const std::string& name) {

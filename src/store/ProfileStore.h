@@ -156,8 +156,8 @@ class TProfileQuery {
     const std::string& DatabasePath() const { return path_; }
 
     // The distinct values of the column over all rows, whatever the view's restriction;
-    // values that differ only in the case of ASCII letters count once, in the spelling of
-    // the oldest row holding them; empty values left out. The column must be one of IPInfo's (any
+    // values that differ only in the case of ASCII letters count once, in the spelling that
+    // sorts last byte for byte; sorted without regard to case; empty values left out. The column must be one of IPInfo's (any
     // case): the statement is built from the table's own column names, never from the argument.
     std::vector<std::string> DistinctValues(const std::string& column);
 

@@ -461,12 +461,12 @@ TEST_F(ProfileStore, DistinctValuesCoverEveryAdapterOnceAndSkipEmptyOnes) {
 
 TEST_F(ProfileStore, DistinctValuesCountSpellingsThatDifferInCaseOnce) {
     TRawDatabase raw(path_);
-    for (const char* proxy : {"proxy:80", "Proxy:80", "[x]:8", "PROXY:80", "{x}:8", "other:1"})
+    for (const char* proxy : {"Proxy:80", "proxy:80", "[x]:8", "PROXY:80", "{x}:8", "other:1"})
         raw.ExecWith("INSERT INTO IPInfo(Adapter, Proxy) VALUES('a', ?)", {proxy});
     TProfileQuery query;
     query.SetDatabasePath(path_);
-    EXPECT_THAT(query.DistinctValues("Proxy"), ElementsAre("proxy:80", "[x]:8", "{x}:8", "other:1"))
-        << "the oldest row's spelling, in the order of those rows";
+    EXPECT_THAT(query.DistinctValues("Proxy"), ElementsAre("[x]:8", "other:1", "proxy:80", "{x}:8"))
+        << "the spelling that sorts last, sorted without regard to case";
 }
 
 TEST_F(ProfileStore, DistinctValuesAcceptOnlyTheTablesColumns) {
