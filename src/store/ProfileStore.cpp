@@ -61,14 +61,25 @@ const std::string& InsertStatement() {
     return sql;
 }
 
-const std::string& UpdateStatement() {
-    static const std::string sql = [] {
-        std::string s = "UPDATE IPInfo SET ";
-        for (int i = 1; i < ViewFields; ++i)
-            s += std::string(i > 1 ? ", " : "") + Columns[static_cast<size_t>(i)].Name + " = ?";
-        return s + " WHERE ID = ?";
-    }();
-    return sql;
+// Sets only the given fields, so that a change never writes back values it did not make
+// over what another program stored meanwhile.
+std::string UpdateStatement(const std::vector<int>& fields) {
+    std::string sql = "UPDATE IPInfo SET ";
+    for (size_t i = 0; i < fields.size(); ++i)
+        sql +=
+            std::string(i > 0 ? ", " : "") + Columns[static_cast<size_t>(fields[i])].Name + " = ?";
+    return sql + " WHERE ID = ?";
+}
+
+// Values that differ only in the case of ASCII letters are one value, as for the original
+// engine's DISTINCT, shown in the spelling that sorts last byte for byte (the lower-case
+// one where there is one), and the values sorted without regard to case, which does not
+// depend on the rows' order. The plain DISTINCT inside keeps the cost that of the
+// original statement: only its few results are grouped and sorted. Empty values are
+// left out.
+std::string DistinctStatement(const std::string& column) {
+    return "SELECT max(Value) FROM (SELECT DISTINCT " + column + " AS Value FROM IPInfo WHERE " +
+           column + " <> '') GROUP BY Value COLLATE NOCASE ORDER BY 1 COLLATE NOCASE";
 }
 
 int FieldIndex(const std::string& name) {
@@ -86,17 +97,29 @@ constexpr int BusyTimeoutMs = 2000;
 
 const char* const EmptyDataSet = "Cannot perform this operation on an empty dataset";
 const char* const StoreContext = "Cannot store the network setting";
+const char* const DeleteContext = "Cannot delete the network setting";
+
+// Both spellings of an empty field, NULL and "", are one value to every reader.
+std::string ValueText(const std::optional<std::string>& value) {
+    return value.value_or(std::string());
+}
+
+// ASCII letters in either case are equal, every other byte only to itself: the comparison
+// of the original engine's "=", and what SQLite's NOCASE does in the distinct query.
+bool SameAsciiText(const std::string& a, const std::string& b) {
+    const auto fold = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return fold(x) == fold(y); });
+}
 
 void CheckIsProfileDatabase(const TSqliteConnection& db, const std::string& context) {
     std::int64_t pages = 0;
-    try {
-        TSqliteStatement count(db, "PRAGMA page_count", context);
-        if (count.Step(""))
-            pages = count.Int64(0);
-    } catch (const TError& e) {
-        // SQLite's own words: "file is not a database".
-        throw TError(context + ": " + e.what());
-    }
+    // Failures carry SQLite's own words, such as "file is not a database".
+    TSqliteStatement count(db, "PRAGMA page_count", context);
+    if (count.Step(context))
+        pages = count.Int64(0);
     if (pages == 0)
         throw TError(context + ": the file is empty (0 bytes), it holds no table IPInfo");
 
@@ -125,16 +148,53 @@ void CheckIsProfileDatabase(const TSqliteConnection& db, const std::string& cont
     }
 }
 
-// Every change is stored at once, so a file that cannot take one is refused up front
-// rather than at the user's first store.
-void CheckIsWritable(const TSqliteConnection& db, const std::string& dbPath,
-                     const std::string& context) {
+// Why no change can be stored in the file, or "" when it can. Such a file is still opened,
+// read-only, so that the settings in it can be viewed and applied.
+std::string WhyNotWritable(const TSqliteConnection& db, const std::string& dbPath) {
     if (sqlite3_db_readonly(db.get(), "main") == 1)
-        throw TError(context + ": the file is read-only, and Netvane stores every change in it");
+        return "the file is read-only";
     std::string reason;
     if (!StoreFiles::FolderIsWritable(ExtractFilePath(dbPath), reason))
-        throw TError(context + ": its folder cannot be written (" + reason +
-                     "), and SQLite keeps its journal there while it stores a change");
+        return "its folder cannot be written (" + reason +
+               "), and SQLite keeps its journal there while it stores a change";
+    return {};
+}
+
+TSqliteConnection Connect(const std::string& utf8Name, int flags, const std::string& context) {
+    TSqliteConnection db(utf8Name, flags | OpenFlags, context);
+    // Before the first read: the file checks wait for another program's lock as a store does.
+    db.SetBusyTimeout(BusyTimeoutMs);
+    return db;
+}
+
+// Reads the file as it lies, without letting SQLite recover a journal or WAL file beside
+// it: a file that is not ours is refused exactly as it was found.
+void CheckUntouched(const std::string& dbPath, const std::string& context) {
+    const TSqliteConnection probe = Connect(ImmutableFileUri(AnsiToUtf8(dbPath)),
+                                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, context);
+    CheckIsProfileDatabase(probe, context);
+}
+
+// The connection of the view, on a file known to be ours: writable, or read-only with the
+// reason in readOnlyReason.
+TSqliteConnection ConnectForUse(const std::string& dbPath, const std::string& context,
+                                std::string& readOnlyReason) {
+    TSqliteConnection db = Connect(AnsiToUtf8(dbPath), SQLITE_OPEN_READWRITE, context);
+    // Again on this connection: the file may have been replaced since it was checked.
+    CheckIsProfileDatabase(db, context);
+    readOnlyReason = WhyNotWritable(db, dbPath);
+    if (!readOnlyReason.empty() && sqlite3_db_readonly(db.get(), "main") != 1) {
+        db = Connect(AnsiToUtf8(dbPath), SQLITE_OPEN_READONLY, context);
+        CheckIsProfileDatabase(db, context);
+    }
+    return db;
+}
+
+// SQLite's length() stops at a NUL, so such a value would pass the width check uncut.
+void CheckNoNul(const std::optional<std::string>& value, int field) {
+    if (value && value->find('\0') != std::string::npos)
+        throw TError(std::string(StoreContext) + ": " + Columns[static_cast<size_t>(field)].Name +
+                     " must not contain a NUL character (byte 0)");
 }
 
 } // namespace
@@ -174,7 +234,6 @@ void CreateProfileDatabase(const std::string& dbPath) {
 struct TProfileTable::TConnection {
     TSqliteConnection Db;
     TSqliteStatement Insert;
-    TSqliteStatement Update;
     TSqliteStatement Delete;
 };
 
@@ -200,22 +259,18 @@ void TProfileTable::Open(const std::string& dbPath) {
     if (!FileExists(dbPath))
         throw TError(context + ": the file does not exist");
 
+    CheckUntouched(dbPath, context);
+    std::string readOnlyReason;
     auto connection = std::make_unique<TConnection>();
-    connection->Db =
-        TSqliteConnection(AnsiToUtf8(dbPath), SQLITE_OPEN_READWRITE | OpenFlags, context);
-    TSqliteConnection& db = connection->Db;
-
-    // Only reading until the file has proved to be ours: nothing here writes to it.
-    CheckIsProfileDatabase(db, context);
-    CheckIsWritable(db, dbPath, context);
-    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    connection->Db = ConnectForUse(dbPath, context, readOnlyReason);
+    const TSqliteConnection& db = connection->Db;
     std::vector<TRecord> rows = LoadRows(db, context);
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
-    connection->Update = TSqliteStatement(db, UpdateStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
 
     connection_ = std::move(connection);
     path_ = dbPath;
+    readOnlyReason_ = std::move(readOnlyReason);
     rows_ = std::move(rows);
     state_ = TViewState::Browse;
     Rebuild();
@@ -242,6 +297,7 @@ void TProfileTable::Close() {
         return;
     connection_.reset();
     path_.clear();
+    readOnlyReason_.clear();
     rows_.clear();
     visible_.clear();
     current_ = -1;
@@ -267,7 +323,7 @@ void TProfileTable::CheckBrowseMode() {
 
 bool TProfileTable::Matches(const TRecord& record) const {
     return !record.Deleted &&
-           (!filtered_ || (record.Values[0] && *record.Values[0] == filterAdapter_));
+           (!filtered_ || (record.Values[0] && SameAsciiText(*record.Values[0], filterAdapter_)));
 }
 
 void TProfileTable::Rebuild() {
@@ -398,19 +454,31 @@ void TProfileTable::Post() {
     Changed();
 }
 
-// Binds the pending row's fields 1..8 to the parameters 1..8.
-void TProfileTable::BindPending(TSqliteStatement& statement) const {
-    for (int f = 1; f < ViewFields; ++f) {
-        const auto& value = pending_.Values[static_cast<size_t>(f - 1)];
-        statement.BindText(f, value ? std::optional(AnsiToUtf8(*value)) : std::nullopt);
+void TProfileTable::RequireWritable(const std::string& context) const {
+    if (!readOnlyReason_.empty())
+        throw TError(context + ": the profile database \"" + path_ +
+                     "\" cannot be written: " + readOnlyReason_);
+}
+
+// Binds the pending row's given fields to the parameters 1, 2, ... in that order.
+void TProfileTable::BindPending(TSqliteStatement& statement, const std::vector<int>& fields) const {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const auto& value = pending_.Values[static_cast<size_t>(fields[i] - 1)];
+        CheckNoNul(value, fields[i]);
+        statement.BindText(static_cast<int>(i + 1),
+                           value ? std::optional(AnsiToUtf8(*value)) : std::nullopt);
     }
 }
 
 void TProfileTable::PostInsert() {
+    RequireWritable(StoreContext);
+    std::vector<int> fields;
+    for (int f = 1; f < ViewFields; ++f)
+        fields.push_back(f);
     TSqliteStatement& insert = connection_->Insert;
     {
         TStatementRun run(insert);
-        BindPending(insert);
+        BindPending(insert, fields);
         insert.Step(StoreContext);
     }
     pending_.Id = sqlite3_last_insert_rowid(connection_->Db.get());
@@ -424,17 +492,29 @@ void TProfileTable::PostInsert() {
     }
 }
 
-void TProfileTable::PostEdit() {
-    TSqliteStatement& update = connection_->Update;
-    {
-        TStatementRun run(update);
-        BindPending(update);
-        update.BindInt64(ViewFields, pending_.Id);
-        update.Step(StoreContext);
+std::vector<int> TProfileTable::ChangedFields(const TRecord& stored) const {
+    std::vector<int> fields;
+    for (int f = 1; f < ViewFields; ++f) {
+        const auto slot = static_cast<size_t>(f - 1);
+        if (ValueText(stored.Values[slot]) != ValueText(pending_.Values[slot]))
+            fields.push_back(f);
     }
-    if (sqlite3_changes(connection_->Db.get()) == 0)
-        throw TError(std::string(StoreContext) + ": it is no longer in the database");
+    return fields;
+}
+
+void TProfileTable::PostEdit() {
     const size_t index = visible_[static_cast<size_t>(current_)];
+    const std::vector<int> fields = ChangedFields(rows_[index]);
+    // Nothing changed, nothing to store.
+    if (!fields.empty()) {
+        RequireWritable(StoreContext);
+        TSqliteStatement update(connection_->Db, UpdateStatement(fields).c_str(), StoreContext);
+        BindPending(update, fields);
+        update.BindInt64(static_cast<int>(fields.size()) + 1, pending_.Id);
+        update.Step(StoreContext);
+        if (sqlite3_changes(connection_->Db.get()) == 0)
+            throw TError(std::string(StoreContext) + ": it is no longer in the database");
+    }
     rows_[index] = std::move(pending_);
     if (!Matches(rows_[index])) {
         Rebuild();
@@ -461,11 +541,12 @@ void TProfileTable::DeleteCurrent() {
     const TRecord* record = Current();
     if (!record)
         throw TError(EmptyDataSet);
+    RequireWritable(DeleteContext);
     TSqliteStatement& erase = connection_->Delete;
     {
         TStatementRun run(erase);
         erase.BindInt64(1, record->Id);
-        erase.Step("Cannot delete the network setting");
+        erase.Step(DeleteContext);
     }
     // The row is gone from the file (or was gone already): it leaves the view too.
     pending_ = {};
@@ -490,16 +571,10 @@ std::vector<std::string> TProfileQuery::DistinctValues(const std::string& column
         throw TError("Cannot read the profile database: no database given");
     // A connection of this query's own, closed (statement first) on every path.
     TSqliteConnection db(AnsiToUtf8(path_), SQLITE_OPEN_READONLY | OpenFlags, context);
-    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
-    const std::string sql = std::string("select distinct ") + found->Name + " from IPInfo ";
-    TSqliteStatement query(db, sql.c_str(), context);
+    db.SetBusyTimeout(BusyTimeoutMs);
+    TSqliteStatement query(db, DistinctStatement(found->Name).c_str(), context);
     std::vector<std::string> values;
-    while (query.Step(context)) {
-        if (query.IsNull(0))
-            continue;
-        std::string value = Utf8ToAnsi(query.Text(0));
-        if (!value.empty())
-            values.push_back(std::move(value));
-    }
+    while (query.Step(context))
+        values.push_back(Utf8ToAnsi(query.Text(0)));
     return values;
 }

@@ -49,20 +49,25 @@ class TProfileTable {
     TProfileTable& operator=(const TProfileTable&) = delete;
 
     // Opens the database file and loads every row; the current row is the first row under
-    // the restriction. A file that is missing, not a database, empty, without IPInfo,
-    // with other columns, read-only or in a folder that cannot be written gives TError
-    // with a clear text, and the file is not touched. Opening again closes first.
+    // the restriction. A file that is missing, not a database, empty, without IPInfo or
+    // with other columns gives TError with a clear text, and the file is not touched, nor
+    // any journal beside it. A read-only file, or one in a folder that cannot be written,
+    // is opened read-only: it can be viewed, and Post and DeleteCurrent fail with a text
+    // that names the file. Opening again closes first.
     void Open(const std::string& dbPath);
     void Close();
     bool Active() const;
+    // Open on a file that cannot take changes.
+    bool ReadOnly() const { return !readOnlyReason_.empty(); }
     const std::string& DatabasePath() const { return path_; }
 
     // The nine fields of the view, positions 0..8.
     static const std::vector<TFieldDef>& Fields();
 
-    // Restriction to the rows whose Adapter equals adapterId byte for byte (quotes and
-    // all), or off. Kept while closed and applied at Open. While open: a pending row or
-    // change is stored first (as a scroll would), and the current row becomes the first.
+    // Restriction to the rows whose Adapter equals adapterId, ASCII letters in either case
+    // alike and every other byte exactly (quotes and all), or off. Kept while closed and applied at
+    // Open. While open: a pending row or change is stored first (as a scroll would), and the
+    // current row becomes the first.
     void SetAdapterFilter(const std::string& adapterId);
     void ClearFilter();
     bool Filtered() const { return filtered_; }
@@ -90,7 +95,9 @@ class TProfileTable {
     // Only during Insert and Edit; ID cannot be set. The text is kept as it is: a value
     // too long for its column is refused by Post, never cut.
     void SetFieldText(const std::string& name, const std::string& text);
-    // Stores the pending row or change in the file at once. The stored new row becomes
+    // Stores the pending row or change in the file at once; a change writes only the fields
+    // whose values differ from the row's, so it never undoes what another program stored in
+    // the others. A value holding a NUL is refused. The stored new row becomes
     // current when it matches the restriction. On failure TError, and the pending row or
     // change is kept for the caller to decide.
     void Post();
@@ -122,12 +129,15 @@ class TProfileTable {
     void Rebuild();
     void Changed();
     const TRecord* Current() const;
-    void BindPending(TSqliteStatement& statement) const;
+    void RequireWritable(const std::string& context) const;
+    void BindPending(TSqliteStatement& statement, const std::vector<int>& fields) const;
+    std::vector<int> ChangedFields(const TRecord& stored) const;
     void PostInsert();
     void PostEdit();
 
     std::unique_ptr<TConnection> connection_;
     std::string path_;
+    std::string readOnlyReason_;  // why changes cannot be stored; "" when they can
     std::vector<TRecord> rows_;   // every row of the file at Open, plus our own changes
     std::vector<size_t> visible_; // indexes into rows_ under the restriction
     bool filtered_ = false;
@@ -145,9 +155,10 @@ class TProfileQuery {
     void SetDatabasePath(const std::string& dbPath) { path_ = dbPath; }
     const std::string& DatabasePath() const { return path_; }
 
-    // "select distinct <column> from IPInfo" over all rows, whatever the view's
-    // restriction; empty values left out. The column must be one of IPInfo's (any case):
-    // the statement is built from the table's own column names, never from the argument.
+    // The distinct values of the column over all rows, whatever the view's restriction;
+    // values that differ only in the case of ASCII letters count once, in the spelling that
+    // sorts last byte for byte; sorted without regard to case; empty values left out. The column must be one of IPInfo's (any
+    // case): the statement is built from the table's own column names, never from the argument.
     std::vector<std::string> DistinctValues(const std::string& column);
 
   private:

@@ -61,6 +61,10 @@ TSqliteConnection& TSqliteConnection::operator=(TSqliteConnection&& other) noexc
     return *this;
 }
 
+void TSqliteConnection::SetBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(db_, milliseconds);
+}
+
 void TSqliteConnection::Execute(const char* sql, const std::string& context) {
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         throw TError(context + ": " + ErrorText());
@@ -88,6 +92,25 @@ std::string TSqliteConnection::ErrorText() const {
             text += " (" + reason + ")";
     }
     return text;
+}
+
+std::string ImmutableFileUri(const std::string& utf8Path) {
+    std::string uri = "file:";
+    for (size_t i = 0; i < utf8Path.size(); ++i) {
+        const char c = utf8Path[i];
+        // What a URI would read as query, fragment or escape, and a leading "//" that it
+        // would read as an authority, are escaped; everything else is the path as it is.
+        const bool escape =
+            c == '%' || c == '?' || c == '#' || (i == 0 && utf8Path.compare(0, 2, "//") == 0);
+        if (escape) {
+            static const char hex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(c);
+            uri += {'%', hex[byte >> 4], hex[byte & 0xF]};
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
 }
 
 TSqliteStatement::TSqliteStatement(const TSqliteConnection& db, const char* sql,

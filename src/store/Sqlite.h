@@ -24,6 +24,8 @@ class TSqliteConnection {
     sqlite3* get() const { return db_; }
     explicit operator bool() const { return db_ != nullptr; }
 
+    // How long a statement waits for another program's lock on the file before failing.
+    void SetBusyTimeout(int milliseconds);
     // Runs statements without parameters or results (DDL, BEGIN, COMMIT).
     void Execute(const char* sql, const std::string& context);
     // Closes now and reports whether SQLite released the file (every statement must be
@@ -36,6 +38,10 @@ class TSqliteConnection {
   private:
     sqlite3* db_ = nullptr;
 };
+
+// A URI (open with SQLITE_OPEN_URI) that reads the file as it lies: no locks, and no hot
+// journal or WAL file beside it is rolled back or merged, so reading it changes nothing.
+std::string ImmutableFileUri(const std::string& utf8Path);
 
 class TSqliteStatement {
   public:

@@ -62,14 +62,14 @@ template <typename Lines> auto FindLine(Lines& lines, const std::string& name) {
 }
 
 // Replaces the name's line in place (now spelt as the caller spells it), or appends one;
-// the empty text removes the line.
+// the empty text removes every line of the name, so that no later one comes back in its
+// place.
 void SetEntry(TLines& lines, const std::string& name, const std::string& text) {
-    const auto found = FindLine(lines, name);
     if (text.empty()) {
-        if (found != lines.end())
-            lines.erase(found);
+        std::erase_if(lines, [&](const std::string& line) { return LineBelongsTo(line, name); });
         return;
     }
+    const auto found = FindLine(lines, name);
     const std::string line = name + "=" + text;
     if (found != lines.end())
         *found = line;
@@ -85,15 +85,28 @@ void CheckName(const std::string& name) {
                      "\": a setting name must not contain \"=\", line breaks or byte 0");
 }
 
-// The marker as a plain value would read back as the side file's content, and a byte 0
-// would end the file there and lose every line after it.
-void CheckStoredText(const std::string& name, const std::string& text) {
-    if (text == SideFileMarker)
+// The marker as a plain value would read back as the side file's content, a byte 0
+// would end the file there and lose every line after it, and the token's text would read
+// back as a line break.
+void CheckOneLineValue(const std::string& name, const std::string& value) {
+    if (value == SideFileMarker)
         throw TError("Cannot store the setting \"" + name + "\": the value " + SideFileMarker +
                      " is reserved by the settings file");
-    if (text.find('\0') != std::string::npos)
+    if (value.find('\0') != std::string::npos)
         throw TError("Cannot store the setting \"" + name +
                      "\": a value on one line must not contain byte 0");
+    if (value.find(LineBreakToken) != std::string::npos)
+        throw TError("Cannot store the setting \"" + name +
+                     "\": a value on one line must not contain " + LineBreakToken +
+                     ", which stands for a line break in the settings file");
+}
+
+// Reading a side file stops at a byte 26, as text files end there: the rest would be lost.
+void CheckSideFileValue(const std::string& name, const std::string& value) {
+    if (value.find(TextEndOfFile) != std::string::npos)
+        throw TError(
+            "Cannot store the setting \"" + name +
+            "\": a value with line breaks must not contain byte 26, which ends its side file");
 }
 
 } // namespace
@@ -125,14 +138,14 @@ void TConfig::WriteValue(const std::string& name, const std::string& value) {
     // Changes go to a copy that becomes the store only once the file holds it.
     TLines updated = Lines;
     if (SideFiles && HasLineBreak(value)) {
+        CheckSideFileValue(name, value);
         SetEntry(updated, name, SideFileMarker);
         // The side file first: should it fail, the settings file still holds the old value
         // instead of a marker pointing at nothing.
         WriteFileText(SideFileName(name), value);
     } else {
-        const std::string stored = EscapeLineBreaks(value);
-        CheckStoredText(name, stored);
-        SetEntry(updated, name, stored);
+        CheckOneLineValue(name, value);
+        SetEntry(updated, name, EscapeLineBreaks(value));
     }
     SaveLines(updated);
     Lines = std::move(updated);

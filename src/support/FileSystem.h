@@ -16,16 +16,24 @@ void ForceDirectories(const std::string& folder);
 // Folder part of a path: everything up to and including the last "\", "/" or ":".
 std::string ExtractFilePath(const std::string& path);
 
-// Size of the first directory entry matching path (wildcards allowed), or nothing.
+// Size of the entry at path, or nothing. On Windows the first entry matching path counts
+// (wildcards allowed); elsewhere the path names the entry exactly, since "[", "]" and "\"
+// are ordinary characters of a file name there.
 std::optional<std::uint64_t> FindEntrySize(const std::string& path);
 
 // The whole file as bytes.
 std::string ReadAllBytes(const std::string& path);
 
 // Replaces the file's content atomically: the bytes go to a temporary file in the same
-// folder, are flushed to disk, and only then take the old file's place. On any failure
-// the old file is left exactly as it was and the temporary file is removed.
+// folder, are flushed to disk, and only then take the old file's place. Every write has a
+// temporary file of its own, so writers in several threads or processes never mix their
+// bytes. On any failure the old file is left exactly as it was and the temporary file is
+// removed.
 void ReplaceFileContent(const std::string& path, const std::string& bytes);
+
+// A name for ReplaceFileContent's next temporary file beside path: path + ".~" + the
+// process's id + "." + a number never given out before in this process + ".tmp".
+std::string TemporaryFileName(const std::string& path, unsigned long processId);
 
 // Text of the last system error, for messages.
 std::string LastSystemErrorText();

@@ -1,6 +1,14 @@
 #include "FileSystem.h"
 
+#include <atomic>
+
 std::string ExtractFilePath(const std::string& path) {
     const size_t last = path.find_last_of("\\/:");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string TemporaryFileName(const std::string& path, unsigned long processId) {
+    // A serial of the whole process, so that two threads never try the same name either.
+    static std::atomic<unsigned long> serial{0};
+    return path + ".~" + std::to_string(processId) + "." + std::to_string(++serial) + ".tmp";
 }

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -68,14 +67,11 @@ void ForceDirectories(const std::string& folder) {
 }
 
 std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
-    glob_t found{};
-    const int rc = ::glob(path.c_str(), GLOB_NOSORT, nullptr, &found);
-    std::optional<std::uint64_t> size;
     struct stat st {};
-    if (rc == 0 && found.gl_pathc > 0 && ::stat(found.gl_pathv[0], &st) == 0)
-        size = static_cast<std::uint64_t>(st.st_size);
-    ::globfree(&found);
-    return size;
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    // A folder's entry has no size of its own, as on Windows.
+    return S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
 }
 
 std::string ReadAllBytes(const std::string& path) {
@@ -95,34 +91,48 @@ std::string ReadAllBytes(const std::string& path) {
     return bytes;
 }
 
+namespace {
+
+// Creates a temporary file beside path that no other write uses: a name that exists
+// already, a leftover or another writer's, is never opened, the next one is tried instead.
+int CreateTemporaryFile(const std::string& path, std::string& temp) {
+    constexpr int Attempts = 100;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        temp = TemporaryFileName(path, static_cast<unsigned long>(::getpid()));
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Removes the temporary file and raises the error of the step that failed.
+[[noreturn]] void FailAndRemove(const std::string& what, const std::string& path,
+                                const std::string& temp) {
+    const int saved = errno;
+    ::unlink(temp.c_str());
+    errno = saved;
+    Fail(what, path);
+}
+
+} // namespace
+
 void ReplaceFileContent(const std::string& path, const std::string& bytes) {
-    const std::string temp = path + ".~tmp";
+    std::string temp;
     {
-        UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
+        UniqueFd fd(CreateTemporaryFile(path, temp));
         if (fd.get() < 0)
             Fail("Cannot create file", path);
         size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-            if (n < 0) {
-                const int saved = errno;
-                ::unlink(temp.c_str());
-                errno = saved;
-                Fail("Cannot write file", path);
-            }
+            if (n < 0)
+                FailAndRemove("Cannot write file", path, temp);
             done += static_cast<size_t>(n);
         }
-        if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0) {
-            const int saved = errno;
-            ::unlink(temp.c_str());
-            errno = saved;
-            Fail("Cannot write file", path);
-        }
+        if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0)
+            FailAndRemove("Cannot write file", path, temp);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        errno = saved;
-        Fail("Cannot replace file", path);
-    }
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        FailAndRemove("Cannot replace file", path, temp);
 }

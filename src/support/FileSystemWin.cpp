@@ -65,8 +65,9 @@ std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
 }
 
 std::string ReadAllBytes(const std::string& path) {
-    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         Fail("Cannot open file", path);
     std::string bytes;
@@ -82,8 +83,46 @@ std::string ReadAllBytes(const std::string& path) {
     return bytes;
 }
 
+namespace {
+
+// Creates a temporary file beside path that no other write uses: a name that exists
+// already, a leftover or another writer's, is never opened, the next one is tried instead.
+UniqueHandle CreateTemporaryFile(const std::string& path, std::string& temp) {
+    constexpr int Attempts = 100;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        temp = TemporaryFileName(path, ::GetCurrentProcessId());
+        UniqueHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD error = ::GetLastError();
+        if (file || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS))
+            return file;
+    }
+    return UniqueHandle(INVALID_HANDLE_VALUE);
+}
+
+// Puts temp in path's place. While another writer's replace of the same file is under
+// way, Windows refuses this one for a moment (access denied, or a sharing violation): it
+// is tried again for up to about a second before it counts as failed.
+bool MoveIntoPlace(const std::string& temp, const std::string& path) {
+    constexpr int Attempts = 100;
+    constexpr DWORD PauseMs = 10;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExA(temp.c_str(), path.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = ::GetLastError();
+        const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!busy || attempt == Attempts)
+            return false;
+        ::Sleep(PauseMs);
+        ::SetLastError(error);
+    }
+}
+
+} // namespace
+
 void ReplaceFileContent(const std::string& path, const std::string& bytes) {
-    const std::string temp = path + ".~tmp";
+    std::string temp;
     auto failAndClean = [&](const std::string& what) {
         const DWORD saved = ::GetLastError();
         ::DeleteFileA(temp.c_str());
@@ -91,8 +130,7 @@ void ReplaceFileContent(const std::string& path, const std::string& bytes) {
         Fail(what, path);
     };
     {
-        UniqueHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle file = CreateTemporaryFile(path, temp);
         if (!file)
             Fail("Cannot create file", path);
         size_t done = 0;
@@ -106,7 +144,6 @@ void ReplaceFileContent(const std::string& path, const std::string& bytes) {
         if (!::FlushFileBuffers(file.get()))
             failAndClean("Cannot write file");
     }
-    if (!::MoveFileExA(temp.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveIntoPlace(temp, path))
         failAndClean("Cannot replace file");
 }

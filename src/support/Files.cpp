@@ -5,10 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace {
-constexpr char TextEndOfFile = 26;
-}
-
 int FileSizeOf(const std::string& path) {
     const auto size = FindEntrySize(path);
     return size ? static_cast<int>(static_cast<std::uint32_t>(*size)) : 0;

@@ -3,9 +3,12 @@
 
 #include <string>
 
-// Size in bytes of the first entry matching path (wildcards allowed), as a signed
-// 32-bit number from its low 32 bits; 0 when nothing matches.
+// Size in bytes of the entry at path (on Windows the first one matching it, wildcards
+// allowed), as a signed 32-bit number from its low 32 bits; 0 when nothing is found.
 int FileSizeOf(const std::string& path);
+
+// The byte at which a text file read by ReadFileText ends.
+inline constexpr char TextEndOfFile = 26;
 
 // The file's content up to its end or up to the first byte 26 (text-mode end of file),
 // line ends unchanged; empty when no file exists at path.

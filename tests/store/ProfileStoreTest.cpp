@@ -7,7 +7,9 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,6 +18,7 @@
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::UnorderedElementsAre;
+using namespace std::string_literals;
 
 namespace {
 
@@ -66,13 +69,6 @@ std::string ErrorOf(const std::function<void()>& action) {
         return e.what();
     }
     return "no error";
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
 }
 
 } // namespace
@@ -154,26 +150,45 @@ TEST_F(ProfileStore, TheRestrictionShowsOneAdaptersRowsAndMovesToTheFirst) {
     EXPECT_EQ(0, table.CurrentRow());
 }
 
-TEST_F(ProfileStore, TheRestrictionMatchesTheIdentifierExactlyQuotesIncluded) {
+TEST_F(ProfileStore, TheRestrictionIgnoresTheCaseOfAsciiLettersAndMatchesAllElseExactly) {
     Seed({{"it's", "quote", ""},
           {"it''s", "doubled", ""},
           {"IT'S", "upper", ""},
           {"it's ", "blank", ""},
-          {"' OR ''='", "injection", ""}});
+          {"' OR ''='", "injection", ""},
+          {"[x]", "bracket", ""},
+          {"{x}", "brace", ""},
+          {"{a0000000-0000-0000-0000-00000000000f}", "guid", ""}});
     TProfileTable table;
     table.Open(path_);
     struct Case {
         std::string adapter;
         std::vector<std::string> titles;
     } cases[] = {
-        {"it's", {"quote"}}, {"it''s", {"doubled"}},
-        {"IT'S", {"upper"}}, {"' OR ''='", {"injection"}},
+        {"it's", {"quote", "upper"}},
+        {"IT'S", {"quote", "upper"}},
+        {"iT'S", {"quote", "upper"}},
+        {"it''s", {"doubled"}},
+        {"' OR ''='", {"injection"}},
         {"'", {}},
+        // "[" and "{" differ by the same bit as "X" and "x", but are no letters.
+        {"[X]", {"bracket"}},
+        {"{X}", {"brace"}},
+        {"{A0000000-0000-0000-0000-00000000000F}", {"guid"}},
     };
     for (const auto& c : cases) {
         table.SetAdapterFilter(c.adapter);
         EXPECT_EQ(c.titles, VisibleTitles(table)) << c.adapter;
     }
+}
+
+TEST_F(ProfileStore, ANewRowWhoseAdapterDiffersOnlyInCaseStaysInTheView) {
+    TProfileTable table;
+    table.Open(path_);
+    table.SetAdapterFilter("{abc}");
+    AddRow(table, "{ABC}", "upper");
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("upper"));
+    EXPECT_EQ(0, table.CurrentRow());
 }
 
 TEST_F(ProfileStore, TheRestrictionIsKeptWhileClosedAndAppliedAtOpen) {
@@ -444,6 +459,16 @@ TEST_F(ProfileStore, DistinctValuesCoverEveryAdapterOnceAndSkipEmptyOnes) {
         << "the view's new row is in the file for the query's own connection";
 }
 
+TEST_F(ProfileStore, DistinctValuesCountSpellingsThatDifferInCaseOnce) {
+    TRawDatabase raw(path_);
+    for (const char* proxy : {"Proxy:80", "proxy:80", "[x]:8", "PROXY:80", "{x}:8", "other:1"})
+        raw.ExecWith("INSERT INTO IPInfo(Adapter, Proxy) VALUES('a', ?)", {proxy});
+    TProfileQuery query;
+    query.SetDatabasePath(path_);
+    EXPECT_THAT(query.DistinctValues("Proxy"), ElementsAre("[x]:8", "other:1", "proxy:80", "{x}:8"))
+        << "the spelling that sorts last, sorted without regard to case";
+}
+
 TEST_F(ProfileStore, DistinctValuesAcceptOnlyTheTablesColumns) {
     TProfileQuery query;
     query.SetDatabasePath(path_);
@@ -525,6 +550,7 @@ TEST(ProfileStoreBadInput, AFileThatIsNotOurDatabaseIsRefusedAndLeftAsItWas) {
         EXPECT_THAT(error, HasSubstr("Cannot open the profile database \"" + dir / "db" + "\": "))
             << c.name;
         EXPECT_THAT(error, HasSubstr(c.error)) << c.name;
+        EXPECT_EQ(error.find("Cannot open"), error.rfind("Cannot open")) << "said once: " << error;
         EXPECT_FALSE(table.Active()) << c.name;
         EXPECT_EQ(c.bytes, GetFile(dir / "db")) << c.name;
         EXPECT_THAT(FolderEntries(dir.Path()), ElementsAre("db")) << c.name;
@@ -538,42 +564,212 @@ TEST(ProfileStoreBadInput, AMissingFileIsNotCreatedByOpen) {
     EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 }
 
-TEST_F(ProfileStore, AReadOnlyDatabaseIsRefusedAtOpen) {
-    Seed({{AdapterA, "a1", ""}});
-    const std::string before = GetFile(path_);
-    SetReadOnly(path_, true);
-    const auto outcome = RunWithoutWriteRights([&] { return !CanWriteFile(path_); },
-                                               [&] {
-                                                   TProfileTable table;
-                                                   return ErrorOf([&] { table.Open(path_); });
-                                               });
-    SetReadOnly(path_, false);
-    if (!outcome)
-        GTEST_SKIP() << "permission bits do not stop this user's writes";
-    EXPECT_THAT(*outcome, HasSubstr("the file is read-only"));
-    EXPECT_EQ(before, GetFile(path_));
+// What a view does on a file it cannot write, told as text: the unprivileged child of
+// RunWithoutWriteRights can hand back nothing else.
+std::string UseWithoutWriteRights(const std::string& path) {
+    TProfileTable table;
+    const std::string openError = ErrorOf([&] { table.Open(path); });
+    if (openError != "no error")
+        return "open: " + openError;
+    const auto titles = [&] {
+        std::string list;
+        for (int row = 0; row < table.RowCount(); ++row)
+            list += table.Text(row, 2) + ";";
+        return list;
+    };
+    TProfileQuery query;
+    query.SetDatabasePath(path);
+    std::string outcome = "read-only: " + std::to_string(table.ReadOnly()) + "\n";
+    outcome += "titles: " + titles() + "\n";
+    outcome += "pick list: " + query.DistinctValues("DNS1").at(0) + "\n";
+    table.Insert();
+    table.SetFieldText("Title", "new");
+    outcome += "store: " + ErrorOf([&] { table.Post(); }) + "\n";
+    outcome += "kept: " + table.FieldText("Title") + "\n";
+    table.Cancel();
+    table.Edit();
+    table.SetFieldText("Title", "changed");
+    outcome += "change: " + ErrorOf([&] { table.Post(); }) + "\n";
+    table.Cancel();
+    outcome += "delete: " + ErrorOf([&] { table.DeleteCurrent(); }) + "\n";
+    outcome += "titles after: " + titles() + "\n";
+    return outcome;
 }
 
-TEST_F(ProfileStore, ADatabaseInAFolderThatCannotBeWrittenIsRefusedAtOpen) {
-    Seed({{AdapterA, "a1", ""}});
+TEST_F(ProfileStore, AFileThatCannotBeWrittenIsViewedReadOnlyAndRefusesChanges) {
+    Seed({{AdapterA, "a1", "8.8.8.8"}, {AdapterA, "a2", ""}});
     const std::string before = GetFile(path_);
-    // The file itself stays writable for anyone: only the folder is closed.
+    // The file itself stays writable for anyone in the folder case: only the folder is closed.
     std::filesystem::permissions(
-        path_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                   std::filesystem::perms::group_read | std::filesystem::perms::group_write |
-                   std::filesystem::perms::others_read | std::filesystem::perms::others_write);
-    SetReadOnly(dir_.Path(), true);
-    const auto outcome = RunWithoutWriteRights([&] { return !CanCreateFileIn(dir_.Path()); },
-                                               [&] {
-                                                   TProfileTable table;
-                                                   return ErrorOf([&] { table.Open(path_); });
-                                               });
-    SetReadOnly(dir_.Path(), false);
-    if (!outcome)
-        GTEST_SKIP() << "permission bits do not stop this user's writes";
-    EXPECT_THAT(*outcome, HasSubstr("its folder cannot be written"));
-    EXPECT_EQ(before, GetFile(path_));
-    EXPECT_THAT(FolderEntries(dir_.Path()), ElementsAre("db"));
+        path_, std::filesystem::perms::all & ~std::filesystem::perms::owner_exec &
+                   ~std::filesystem::perms::group_exec & ~std::filesystem::perms::others_exec);
+    struct Case {
+        const char* name;
+        std::string protect;
+        std::function<bool()> writesStopped;
+        std::string reason;
+    } cases[] = {
+        {"read-only file", path_, [&] { return !CanWriteFile(path_); }, "the file is read-only"},
+        {"folder that cannot be written", dir_.Path(),
+         [&] { return !CanCreateFileIn(dir_.Path()); }, "its folder cannot be written ("},
+    };
+    for (const auto& c : cases) {
+        SetReadOnly(c.protect, true);
+        const auto outcome =
+            RunWithoutWriteRights(c.writesStopped, [&] { return UseWithoutWriteRights(path_); });
+        SetReadOnly(c.protect, false);
+        if (!outcome)
+            GTEST_SKIP() << "permission bits do not stop this user's writes";
+        const std::string cannot = "the profile database \"" + path_ + "\" cannot be written: ";
+        for (const std::string& line : {
+                 "read-only: 1\n"s,
+                 "titles: a1;a2;\n"s,
+                 "pick list: 8.8.8.8\n"s,
+                 "store: Cannot store the network setting: " + cannot + c.reason,
+                 "kept: new\n"s,
+                 "change: Cannot store the network setting: " + cannot + c.reason,
+                 "delete: Cannot delete the network setting: " + cannot + c.reason,
+                 "titles after: a1;a2;\n"s,
+             })
+            EXPECT_THAT(*outcome, HasSubstr(line)) << c.name;
+        EXPECT_EQ(before, GetFile(path_)) << c.name;
+        EXPECT_THAT(FolderEntries(dir_.Path()), ElementsAre("db")) << c.name;
+    }
+}
+
+TEST_F(ProfileStore, AChangeWritesOnlyTheFieldsItChanged) {
+    Seed({{AdapterA, "a1", "1.1.1.1"}});
+    // Two windows on one file, both opened before either stores.
+    TProfileTable first, second;
+    first.Open(path_);
+    second.Open(path_);
+    first.Edit();
+    first.SetFieldText("Address", "10.0.0.1");
+    first.SetFieldText("Title", "a1"); // the same value again
+    first.Post();
+    second.Edit();
+    second.SetFieldText("Gateway", "10.0.0.254");
+    second.SetFieldText("Address", ""); // an empty editor over a field it saw empty
+    second.Post();
+    EXPECT_THAT(FileRows("Title, Address, Gateway, DNS1"),
+                ElementsAre(ElementsAre("a1", "10.0.0.1", "10.0.0.254", "1.1.1.1")));
+
+    second.Edit();
+    second.SetFieldText("Address", "10.0.0.2");
+    second.Post();
+    EXPECT_THAT(FileRows("Address"), ElementsAre(ElementsAre("10.0.0.2")))
+        << "a field changed in both: the later store wins";
+}
+
+TEST_F(ProfileStore, AValueHoldingANulIsRefusedAndKeptPending) {
+    Seed({{AdapterA, "a1", ""}});
+    struct Case {
+        const char* field;
+        std::string value;
+    } cases[] = {
+        {"Title", "ab\0"s + std::string(5000, 'x')},
+        {"Proxy", "proxy\0:80"s},
+        {"Adapter", "\0"s},
+    };
+    TProfileTable table;
+    table.Open(path_);
+    for (const auto& c : cases) {
+        for (const bool insert : {true, false}) {
+            insert ? table.Insert() : table.Edit();
+            table.SetFieldText(c.field, c.value);
+            EXPECT_EQ("Cannot store the network setting: " + std::string(c.field) +
+                          " must not contain a NUL character (byte 0)",
+                      ErrorOf([&] { table.Post(); }))
+                << c.field;
+            EXPECT_EQ(c.value, table.FieldText(c.field)) << c.field;
+            table.Cancel();
+        }
+    }
+    EXPECT_THAT(FileRows(), ElementsAre(ElementsAre("1", AdapterA, "a1")));
+}
+
+TEST_F(ProfileStore, OpenWaitsForAnotherProgramsWriteLock) {
+    Seed({{AdapterA, "a1", ""}});
+    TRawDatabase other(path_);
+    other.Exec("BEGIN EXCLUSIVE");
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.Exec("COMMIT");
+    });
+    TProfileTable table;
+    const std::string error = ErrorOf([&] { table.Open(path_); });
+    release.join();
+    EXPECT_EQ("no error", error);
+    EXPECT_THAT(VisibleTitles(table), ElementsAre("a1"));
+}
+
+TEST_F(ProfileStore, OpenOnAFileLockedForLongSaysSoOnce) {
+    TRawDatabase other(path_);
+    other.Exec("BEGIN EXCLUSIVE");
+    TProfileTable table;
+    const std::string error = ErrorOf([&] { table.Open(path_); });
+    other.Exec("COMMIT");
+    EXPECT_EQ("Cannot open the profile database \"" + path_ + "\": database is locked", error);
+    EXPECT_FALSE(table.Active());
+}
+
+namespace {
+
+// Leaves at path, and path + "-journal" or "-wal" beside it, the files of a program that
+// stopped in the middle of a transaction: a journal SQLite would roll back, or a WAL file
+// it would merge, at the next read.
+void PutInterruptedFile(const std::string& path, bool ours, bool wal) {
+    TTempFolder scratch;
+    const std::string file = scratch / "f";
+    if (ours)
+        CreateProfileDatabase(file);
+    TRawDatabase raw(file, !ours);
+    raw.Exec(ours ? "INSERT INTO IPInfo(Title) VALUES('before')"
+                  : "CREATE TABLE Other(x); INSERT INTO Other VALUES('before')");
+    const std::string table = ours ? "IPInfo(Title)" : "Other(x)";
+    const std::string rows = "INSERT INTO " + table +
+                             " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < 400) SELECT substr(hex(randomblob(10)), 1, 20) FROM n";
+    const std::string side = wal ? "-wal" : "-journal";
+    if (wal)
+        raw.Exec("PRAGMA journal_mode = WAL; " + rows);
+    else // a cache too small for the transaction makes SQLite write the file before COMMIT
+        raw.Exec("PRAGMA cache_size = 2; BEGIN; " + rows);
+    PutFile(path, GetFile(file));
+    PutFile(path + side, GetFile(file + side));
+    if (!wal)
+        raw.Exec("ROLLBACK");
+}
+
+} // namespace
+
+TEST(ProfileStoreBadInput, AForeignFileWithAJournalBesideItIsRefusedUntouched) {
+    for (const bool wal : {false, true}) {
+        TTempFolder dir;
+        PutInterruptedFile(dir / "db", false, wal);
+        const auto entries = FolderEntries(dir.Path());
+        const std::string side = dir / (wal ? "db-wal" : "db-journal");
+        const std::string bytes = GetFile(dir / "db"), sideBytes = GetFile(side);
+        TProfileTable table;
+        EXPECT_THAT(ErrorOf([&] { table.Open(dir / "db"); }), HasSubstr("holds no table IPInfo"))
+            << wal;
+        EXPECT_EQ(bytes, GetFile(dir / "db")) << wal;
+        EXPECT_EQ(sideBytes, GetFile(side)) << wal;
+        EXPECT_EQ(entries, FolderEntries(dir.Path())) << wal;
+    }
+}
+
+TEST(ProfileStoreBadInput, OurOwnInterruptedFileIsRecoveredAtOpen) {
+    for (const bool wal : {false, true}) {
+        TTempFolder dir;
+        PutInterruptedFile(dir / "db", true, wal);
+        TProfileTable table;
+        table.Open(dir / "db");
+        // A rolled-back journal leaves the row before the transaction; a WAL file holds
+        // committed rows.
+        EXPECT_EQ(wal ? 401 : 1, table.RowCount()) << wal;
+        EXPECT_EQ("before", table.Text(0, 2)) << wal;
+    }
 }
 
 TEST(ProfileStoreBadInput, CreationInAFolderThatCannotBeWrittenLeavesNothing) {

@@ -2,11 +2,11 @@
 #include "support/Error.h"
 #include "support/FileSystem.h"
 #include "support/TempFolder.h"
+#include "store/WithoutWriteRights.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 using namespace std::string_literals;
@@ -79,6 +79,8 @@ TEST(Config, WriteValueRewritesTheWholeFileByteExact) {
         {"line ends become CR LF", "A=1\nB=2\rC=3", "D", "4", "A=1\r\nB=2\r\nC=3\r\nD=4\r\n"},
         {"content after byte 0 dropped", "A=1\r\nB\0junk"s, "C", "3", "A=1\r\nB\r\nC=3\r\n"},
         {"value holding =", "", "Url", "a=b", "Url=a=b\r\n"},
+        {"every line of the name removed", "Index=1\r\nA=2\r\nINDEX=5\r\nindex=\r\n", "Index", "",
+         "A=2\r\n"},
     };
     for (const auto& c : cases) {
         TConfigFixture f;
@@ -152,6 +154,12 @@ TEST(Config, RefusesWritesThatWouldNotReadBackAndChangesNothing) {
         {"value equal to the marker", "Notes", Marker, true},
         {"marker without side files", "Notes", Marker, false},
         {"value with byte 0", "Notes", "a\0b"s, true},
+        {"one-line value holding the token", "Notes", "a" + Token + "b", true},
+        {"token text beside line breaks", "Notes", "a\r\n" + Token, false},
+        {"side-file value with byte 26", "Notes",
+         "a\r\nb\x1a"
+         "c",
+         true},
     };
     const std::string before = "Index=1\r\nNotes=old\r\n";
     for (const auto& c : cases) {
@@ -163,6 +171,31 @@ TEST(Config, RefusesWritesThatWouldNotReadBackAndChangesNothing) {
         EXPECT_EQ(before, GetFile(f.path)) << c.what;
         EXPECT_EQ("1", config.ReadValue("Index")) << c.what;
         EXPECT_EQ("old", config.ReadValue("Notes")) << c.what;
+        EXPECT_FALSE(FileExists(f.path + ".Notes.cfg")) << c.what;
+    }
+}
+
+TEST(Config, ValuesHoldingTheSpecialTextsInAllowedPlacesReadBack) {
+    struct Case {
+        const char* what;
+        std::string value;
+        bool sideFiles;
+    } cases[] = {
+        {"token text in a side file", "a\r\n" + Token, true},
+        {"byte 26 on one line",
+         "a\x1a"
+         "b",
+         true},
+        {"byte 26 among tokens", "a\r\n\x1a", false},
+    };
+    for (const auto& c : cases) {
+        TConfigFixture f;
+        TConfig config(f.path);
+        config.SideFiles = c.sideFiles;
+        config.WriteValue("Notes", c.value);
+        const std::string expected =
+            c.sideFiles && TConfig::HasLineBreak(c.value) ? c.value + "\r\n" : c.value;
+        EXPECT_EQ(expected, TConfig(f.path).ReadValue("Notes")) << c.what;
     }
 }
 
@@ -190,20 +223,38 @@ TEST(Config, APathWithoutAFolderIsAnError) {
 TEST(Config, AFailedWriteLeavesFileAndStoreAsTheyWere) {
     TConfigFixture f;
     PutFile(f.path, "Index=1\nA=2");
-    TConfig config(f.path);
-    // A folder in the temporary file's place makes the new content unwritable.
-    const std::string blocker = f.path + ".~tmp";
-    std::filesystem::create_directory(blocker);
-    try {
-        config.WriteValue("Index", "5");
-        FAIL() << "no error";
-    } catch (const TError& e) {
-        EXPECT_NE(std::string::npos, std::string(e.what()).find(f.path)) << e.what();
-    }
+    SetReadOnly(f.dir.Path(), true);
+    // The store is made and used by the identity whose writes are stopped.
+    const auto outcome = RunWithoutWriteRights([&] { return !CanCreateFileIn(f.dir.Path()); },
+                                               [&] {
+                                                   TConfig config(f.path);
+                                                   std::string error = "no error";
+                                                   try {
+                                                       config.WriteValue("Index", "5");
+                                                   } catch (const TError& e) {
+                                                       error = e.what();
+                                                   }
+                                                   return error + "|" + config.ReadValue("Index");
+                                               });
+    SetReadOnly(f.dir.Path(), false);
+    if (!outcome)
+        GTEST_SKIP() << "permission bits do not stop this user's writes";
+    EXPECT_EQ("Cannot create file \"" + f.path + "\"", outcome->substr(0, f.path.size() + 21));
+    EXPECT_EQ("|1", outcome->substr(outcome->size() - 2)) << *outcome;
     EXPECT_EQ("Index=1\nA=2", GetFile(f.path));
-    EXPECT_EQ("1", config.ReadValue("Index"));
+    EXPECT_EQ(std::vector<std::string>{"config.ini"}, FolderEntries(f.dir.Path()));
+}
 
-    std::filesystem::remove(blocker);
+TEST(Config, AFailedStoreKeepsTheLinesForTheNextWrite) {
+    TConfigFixture f;
+    PutFile(f.path, "Index=1\nA=2");
+    TConfig config(f.path);
+    // A folder in the settings file's place: the new content cannot take it.
+    std::filesystem::remove(f.path);
+    std::filesystem::create_directory(f.path);
+    EXPECT_THROW(config.WriteValue("Index", "5"), TError);
+    EXPECT_EQ("1", config.ReadValue("Index"));
+    std::filesystem::remove(f.path);
     config.WriteValue("B", "3");
     EXPECT_EQ("Index=1\r\nA=2\r\nB=3\r\n", GetFile(f.path));
 }
@@ -212,27 +263,12 @@ TEST(Config, AFailedSideFileWriteKeepsTheOldValue) {
     TConfigFixture f;
     PutFile(f.path, "Notes=old\r\n");
     TConfig config(f.path);
-    std::filesystem::create_directory(f.path + ".Notes.cfg.~tmp");
+    // A folder in the side file's place: the side file cannot be written.
+    std::filesystem::create_directory(f.path + ".Notes.cfg");
     EXPECT_THROW(config.WriteValue("Notes", "new\r\nvalue"), TError);
     EXPECT_EQ("Notes=old\r\n", GetFile(f.path));
     EXPECT_EQ("old", config.ReadValue("Notes"));
     EXPECT_EQ("old", TConfig(f.path).ReadValue("Notes"));
-}
-
-TEST(Config, AReadOnlyFolderGivesAnErrorAndLosesNothing) {
-    TConfigFixture f;
-    PutFile(f.path, "Index=1\r\n");
-    TConfig config(f.path);
-    SetReadOnly(f.dir.Path(), true);
-    const std::string probe = f.dir / "probe";
-    if (std::ofstream(probe)) {
-        std::filesystem::remove(probe);
-        SetReadOnly(f.dir.Path(), false);
-        // Root, and the read-only attribute of a Windows folder, still let files be created.
-        GTEST_SKIP() << "files can still be created in the read-only folder";
-    }
-    EXPECT_THROW(config.WriteValue("Index", "2"), TError);
-    SetReadOnly(f.dir.Path(), false);
-    EXPECT_EQ("Index=1\r\n", GetFile(f.path));
-    EXPECT_EQ("1", config.ReadValue("Index"));
+    EXPECT_EQ((std::vector<std::string>{"config.ini", "config.ini.Notes.cfg"}),
+              FolderEntries(f.dir.Path()));
 }

@@ -2,10 +2,14 @@
 #include "support/FileSystem.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
+#include "store/WithoutWriteRights.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 TEST(Files, FileSizeOfMeasuresTheFirstMatchingEntry) {
     TTempFolder dir;
@@ -14,7 +18,28 @@ TEST(Files, FileSizeOfMeasuresTheFirstMatchingEntry) {
     EXPECT_EQ(5, FileSizeOf(dir / "five.txt"));
     EXPECT_EQ(0, FileSizeOf(dir / "empty.txt"));
     EXPECT_EQ(0, FileSizeOf(dir / "missing.txt"));
+#ifdef _WIN32
     EXPECT_EQ(5, FileSizeOf(dir / "fi*.txt"));
+#endif
+}
+
+TEST(Files, NamesHoldingPatternCharactersAreReadAsTheyAreSpelt) {
+    TTempFolder dir;
+    std::filesystem::create_directory(dir / "Netvane [x86]");
+    PutFile(dir / "a.txt", "the file a pattern [ab] would find");
+    std::vector<std::string> names = {"Netvane [x86]/config.ini.Notes.cfg", "[ab].txt",
+                                      "{a,b}.txt"};
+#ifndef _WIN32
+    // Characters no Windows file name can hold.
+    for (const char* name : {"a\\b.txt", "[!a].txt", "star*.txt", "what?.txt"})
+        names.push_back(name);
+#endif
+    for (const std::string& name : names) {
+        const std::string content = "content of " + name;
+        PutFile(dir / name, content);
+        EXPECT_EQ(static_cast<int>(content.size()), FileSizeOf(dir / name)) << name;
+        EXPECT_EQ(content, ReadFileText(dir / name)) << name;
+    }
 }
 
 TEST(Files, ReadFileTextReturnsTheBytesUpToTheEndOfText) {
@@ -67,14 +92,74 @@ TEST(Files, WriteFileTextCreatesMissingFolders) {
     EXPECT_EQ("x\r\n", GetFile(path));
 }
 
-TEST(Files, AFailedWriteLeavesThePreviousFileWhole) {
+TEST(Files, AFailedWriteLeavesThePreviousFileWholeAndNoTemporaryFile) {
     TTempFolder dir;
     const std::string path = dir / "keep.txt";
     PutFile(path, "previous content\r\n");
-    // The temporary file's place is taken by a folder, so the new content cannot be written.
-    std::filesystem::create_directory(path + ".~tmp");
-    EXPECT_THROW(WriteFileText(path, "new"), TError);
+    SetReadOnly(dir.Path(), true);
+    const auto outcome = RunWithoutWriteRights([&] { return !CanCreateFileIn(dir.Path()); },
+                                               [&] {
+                                                   try {
+                                                       WriteFileText(path, "new");
+                                                       return std::string("no error");
+                                                   } catch (const TError& e) {
+                                                       return std::string(e.what());
+                                                   }
+                                               });
+    SetReadOnly(dir.Path(), false);
+    if (!outcome)
+        GTEST_SKIP() << "permission bits do not stop this user's writes";
+    EXPECT_NE(std::string::npos, outcome->find("Cannot create file \"" + path + "\"")) << *outcome;
     EXPECT_EQ("previous content\r\n", GetFile(path));
+    EXPECT_EQ(std::vector<std::string>{"keep.txt"}, FolderEntries(dir.Path()));
+}
+
+TEST(Files, AFailedReplaceRemovesItsTemporaryFile) {
+    TTempFolder dir;
+    // A folder in the file's place cannot be replaced by a file.
+    std::filesystem::create_directory(dir / "taken");
+    try {
+        WriteFileText(dir / "taken", "new");
+        FAIL() << "no error";
+    } catch (const TError& e) {
+        EXPECT_NE(std::string::npos, std::string(e.what()).find(dir / "taken")) << e.what();
+    }
+    EXPECT_EQ(std::vector<std::string>{"taken"}, FolderEntries(dir.Path()));
+}
+
+TEST(Files, ALeftoverTemporaryFileOfAnotherWriteIsLeftAlone) {
+    TTempFolder dir;
+    const std::string path = dir / "file.txt";
+    // What a writer that used one fixed temporary name would have left, or be writing now.
+    std::filesystem::create_directory(path + ".~tmp");
+    PutFile(path + ".~1.1.tmp", "another writer's bytes");
+    WriteFileText(path, "new");
+    EXPECT_EQ("new\r\n", GetFile(path));
+    EXPECT_EQ("another writer's bytes", GetFile(path + ".~1.1.tmp"));
+}
+
+TEST(Files, TwoWritersAtOnceEachReplaceTheWholeFile) {
+    TTempFolder dir;
+    const std::string path = dir / "shared.txt";
+    const std::string contents[] = {std::string(3000, 'a'), std::string(10, 'b')};
+    std::atomic<int> failures{0};
+    const auto writer = [&](const std::string& content) {
+        for (int i = 0; i < 100; ++i)
+            try {
+                WriteFileText(path, content);
+            } catch (const TError& e) {
+                if (++failures == 1)
+                    ADD_FAILURE() << e.what();
+            }
+    };
+    std::thread first(writer, contents[0]), second(writer, contents[1]);
+    first.join();
+    second.join();
+    EXPECT_EQ(0, failures.load());
+    const std::string last = GetFile(path);
+    EXPECT_TRUE(last == contents[0] + "\r\n" || last == contents[1] + "\r\n")
+        << last.size() << " bytes";
+    EXPECT_EQ(std::vector<std::string>{"shared.txt"}, FolderEntries(dir.Path()));
 }
 
 TEST(Files, ExtractFilePathKeepsTheTrailingSeparator) {

@@ -1,5 +1,6 @@
 #include "TempFolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -50,4 +51,12 @@ std::string GetFile(const std::string& path) {
 void SetReadOnly(const std::string& path, bool readOnly) {
     const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::permissions(path, write, readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -2,6 +2,7 @@
 // A fresh folder for one test, removed with everything in it when the test ends.
 
 #include <string>
+#include <vector>
 
 class TTempFolder {
   public:
@@ -25,3 +26,5 @@ void PutFile(const std::string& path, const std::string& bytes);
 std::string GetFile(const std::string& path);
 // Makes a file or folder read-only, or writable again.
 void SetReadOnly(const std::string& path, bool readOnly);
+// The names in a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
