@@ -29,6 +29,16 @@ class TFuzzInput {
         return text;
     }
 
+    // A text of up to 65,535 bytes: a two-byte length (low byte first), then the bytes.
+    std::string LongText() {
+        const std::size_t low = Byte();
+        const std::size_t length =
+            std::min(low | std::size_t{Byte()} << 8, size_ - std::min(position_, size_));
+        std::string text(reinterpret_cast<const char*>(data_ + position_), length);
+        position_ += length;
+        return text;
+    }
+
     // Everything not read yet.
     std::string Rest() {
         std::string rest = Empty() ? std::string()

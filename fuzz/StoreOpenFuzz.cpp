@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string db = folder.File("db");
     const std::string side[] = {db + "-journal", db + "-wal"};
     const std::size_t sideFile = in.Below(3); // none, a journal or a log
-    const std::string sideBytes = sideFile ? in.Text(255) : std::string();
+    const std::string sideBytes = sideFile ? in.LongText() : std::string();
     Put(db, in.Rest());
     if (sideFile)
         Put(side[sideFile - 1], sideBytes);
@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         table.Open(db);
     } catch (const TError&) {
         FUZZ_EXPECT(Contents(db) == dbBefore, "a refused file was changed");
-        FUZZ_EXPECT(Contents(side[0]) == journalBefore, "the journal of a refused file was changed");
+        FUZZ_EXPECT(Contents(side[0]) == journalBefore,
+                    "the journal of a refused file was changed");
         FUZZ_EXPECT(Contents(side[1]) == logBefore, "the log of a refused file was changed");
     }
     return 0;
