@@ -56,12 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_EXPECT(list.size() <= writtenIds.size(), "more adapters listed than written");
     for (const std::string& entry : list) {
-        const std::size_t equals = entry.find('=');
-        FUZZ_EXPECT(equals != std::string::npos && equals > 0,
-                    "entry without identifier: " + entry);
+        // The identifier as read: up to its first NUL, never empty.
         bool written = false;
-        for (const std::string& id : writtenIds)
-            written = written || id.compare(0, equals, entry, 0, equals) == 0;
+        for (const std::string& id : writtenIds) {
+            const std::string readId = id.substr(0, id.find('\0'));
+            written = written || (!readId.empty() && entry.rfind(readId + "=", 0) == 0);
+        }
         FUZZ_EXPECT(written, "entry for an adapter never written: " + entry);
     }
     return 0;

@@ -1,13 +1,24 @@
 #include "Program.h"
 
 TProgram::TProgram(const std::string& appPath, IRegistryBackend& registry)
-    : MainForm(appPath, registry),
-      EditForm(MainForm.adoT, MainForm.adoQ, MainForm.AdapterDescriptions(), MainForm.Handle()),
-      AboutForm(MainForm.Handle()) {
-    MainForm.AttachForms(&EditForm, &AboutForm);
+    : MainForm(appPath, registry) {
+    MainForm.AttachDialogs(this);
 }
 
 TProgram::~TProgram() {
     // The dialogs go first: the main window must not reach them meanwhile.
-    MainForm.AttachForms(nullptr, nullptr);
+    MainForm.AttachDialogs(nullptr);
+}
+
+TEditForm& TProgram::Editor() {
+    if (!editForm_)
+        editForm_ = std::make_unique<TEditForm>(MainForm.adoT, MainForm.adoQ,
+                                                MainForm.AdapterDescriptions(), MainForm.Handle());
+    return *editForm_;
+}
+
+TAboutForm& TProgram::About() {
+    if (!aboutForm_)
+        aboutForm_ = std::make_unique<TAboutForm>(MainForm.Handle());
+    return *aboutForm_;
 }

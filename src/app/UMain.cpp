@@ -128,11 +128,6 @@ TMainForm::~TMainForm() {
         ::ImageList_Destroy(ImageList1);
 }
 
-void TMainForm::AttachForms(TEditForm* editForm, TAboutForm* aboutForm) {
-    editForm_ = editForm;
-    aboutForm_ = aboutForm;
-}
-
 std::vector<std::string> TMainForm::AdapterDescriptions() const {
     std::vector<std::string> descriptions;
     const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));
@@ -150,8 +145,9 @@ std::vector<std::string> TMainForm::AdapterDescriptions() const {
 // The grid and the editor's fields follow the table.
 void TMainForm::TableChanged() {
     RefreshGrid();
-    if (editForm_)
-        editForm_->DataChanged();
+    // An editor not made yet loads the current row when it is made.
+    if (TEditForm* editor = dialogs_ ? dialogs_->EditorIfMade() : nullptr)
+        editor->DataChanged();
 }
 
 // ---- building the window ---------------------------------------------------------------
@@ -457,8 +453,8 @@ void TMainForm::ToolButton6Click() {
 }
 
 void TMainForm::ToolButton9Click() {
-    if (aboutForm_)
-        aboutForm_->ShowModal(Handle());
+    if (dialogs_)
+        dialogs_->About().ShowModal(Handle());
 }
 
 // ---- adding, editing, deleting --------------------------------------------------------
@@ -475,14 +471,11 @@ bool TMainForm::ViewIsEmpty() {
 // everything as typed, until a store succeeds or the user cancels: nothing typed is lost,
 // and the file changes only with a successful store.
 void TMainForm::EditPendingRow() {
-    if (!editForm_) {
-        adoT.Cancel();
-        throw TError("The network setting editor is not available");
-    }
-    editForm_->SetAdapterIndex(SelectedAdapter());
-    while (editForm_->ShowModal(Handle()) == mrOk) {
+    TEditForm& editor = PendingRowEditor();
+    editor.SetAdapterIndex(SelectedAdapter());
+    while (editor.ShowModal(Handle()) == mrOk) {
         try {
-            StorePendingRow();
+            StorePendingRow(editor);
             return;
         } catch (const std::exception& error) {
             ShowErrorBox(error.what());
@@ -491,8 +484,20 @@ void TMainForm::EditPendingRow() {
     adoT.Cancel();
 }
 
-void TMainForm::StorePendingRow() {
-    const int picked = editForm_->AdapterIndex();
+// The editor for the pending row; when there is none, the row is discarded first.
+TEditForm& TMainForm::PendingRowEditor() {
+    try {
+        if (!dialogs_)
+            throw TError("The network setting editor is not available");
+        return dialogs_->Editor();
+    } catch (...) {
+        adoT.Cancel();
+        throw;
+    }
+}
+
+void TMainForm::StorePendingRow(const TEditForm& editor) {
+    const int picked = editor.AdapterIndex();
     if (picked < 0 || static_cast<size_t>(picked) >= AdapterList.size())
         throw ListIndexError(picked);
     adoT.SetFieldText("Adapter", AdapterList[static_cast<size_t>(picked)]);

@@ -18,6 +18,19 @@
 class TAboutForm;
 class TEditForm;
 
+// The dialogs the main window's commands open. The program makes each one the first time
+// it is needed, which keeps them out of the start-up.
+class IMainFormDialogs {
+  public:
+    virtual ~IMainFormDialogs() = default;
+    // The editor, made now if it has not been yet.
+    virtual TEditForm& Editor() = 0;
+    // The editor if it has been made, else nullptr.
+    virtual TEditForm* EditorIfMade() = 0;
+    // The about box, made now if it has not been yet.
+    virtual TAboutForm& About() = 0;
+};
+
 class TMainForm : public TForm {
   public:
     // Command and control ids.
@@ -44,8 +57,8 @@ class TMainForm : public TForm {
     TMainForm(std::string appPath, IRegistryBackend& registry);
     ~TMainForm() override;
 
-    // The forms created after this one, which the commands show.
-    void AttachForms(TEditForm* editForm, TAboutForm* aboutForm);
+    // Where the commands find the dialogs they show; nullptr: none (the commands refuse).
+    void AttachDialogs(IMainFormDialogs* dialogs) { dialogs_ = dialogs; }
     // The adapter selector's entries, position for position with AdapterList.
     std::vector<std::string> AdapterDescriptions() const;
     // Closing the window ends the message loop (the program's main window does this).
@@ -108,7 +121,8 @@ class TMainForm : public TForm {
     void TableChanged();
     bool ViewIsEmpty();
     void EditPendingRow();
-    void StorePendingRow();
+    TEditForm& PendingRowEditor();
+    void StorePendingRow(const TEditForm& editor);
     // Refreshes the grid once at its end, however often the table changes meanwhile.
     class TGridUpdate {
       public:
@@ -128,8 +142,7 @@ class TMainForm : public TForm {
 
     IRegistryBackend& registry_;
     std::unique_ptr<INetServices> netServices_;
-    TAboutForm* aboutForm_ = nullptr;
-    TEditForm* editForm_ = nullptr;
+    IMainFormDialogs* dialogs_ = nullptr;
     HIMAGELIST ImageList1 = nullptr;
     std::vector<int> gridFields_; // field position of each grid column after the indicator
     std::string gridText_;        // storage for the text handed to the grid

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -80,7 +81,7 @@ class Commands : public testing::Test {
     // What a user does in the editor: pick the adapter, type into the fields, press a button.
     std::function<void(HWND)> FillIn(int adapter, TRow values, int button = IDOK) {
         return [this, adapter, values, button](HWND dialog) {
-            TEditForm& edit = program_->EditForm;
+            TEditForm& edit = program_->EditForm();
             if (adapter >= -1) {
                 HWND combo = ::GetDlgItem(dialog, TEditForm::idComboBox);
                 ::SendMessageA(combo, CB_SETCURSEL, adapter, 0);
@@ -95,7 +96,7 @@ class Commands : public testing::Test {
     }
     std::string Db() const { return dir_ / "db"; }
     std::string EditorText(const char* field) const {
-        return TextOf(program_->EditForm.EditorOfField(field));
+        return TextOf(program_->EditForm().EditorOfField(field));
     }
 
     TTempFolder dir_;
@@ -143,7 +144,7 @@ TEST_F(Commands, EditChangesTheStoredRowAndCancelChangesNothing) {
         TModalScript editor("TEditForm", [this](HWND dialog) {
             // The dialog shows the row and the main window's adapter.
             EXPECT_EQ("Lab", EditorText("Title"));
-            EXPECT_EQ(1, program_->EditForm.AdapterIndex());
+            EXPECT_EQ(1, program_->EditForm().AdapterIndex());
             FillIn(KeepAdapter, {{"Title", "Lab 2"}, {"Gateway", "192.168.7.254"}})(dialog);
         });
         Command(TMainForm::acEdit);
@@ -229,7 +230,7 @@ TEST_F(Commands, AFailedStoreIsReportedAndTheDialogComesBackWithWhatWasTyped) {
             // Everything as typed, still pending, and the file untouched.
             EXPECT_EQ(tooLong, EditorText("Title")) << what;
             EXPECT_EQ("172.16.0.9", EditorText("Address")) << what;
-            EXPECT_EQ(1, program_->EditForm.AdapterIndex()) << what;
+            EXPECT_EQ(1, program_->EditForm().AdapterIndex()) << what;
             EXPECT_EQ(c.pending, program_->MainForm.adoT.State()) << what;
             EXPECT_EQ(start, RowsInFile(Db())) << what;
             FillIn(KeepAdapter, {{"Title", "Fixed"}}, c.secondButton)(dialog);
@@ -306,4 +307,57 @@ TEST_F(Commands, ToolbarAcceleratorsRunTheirCommands) {
     FlushEvents();
     EXPECT_TRUE(editor.Ran());
     EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State());
+}
+
+// The dialogs are made when first shown, not at start; what the editor takes from the main
+// window then (the adapters in their positions, the current row, the stored values of its
+// pick lists, the focus) is what it would have held had it been made at start.
+TEST_F(Commands, TheDialogsAreMadeWhenFirstShownHoldingWhatTheyWouldHaveTakenAtStart) {
+    StoreSettings(Db(), {{SecondId, "Lab", "192.168.7.20", "255.255.255.0", "", "9.9.9.9", "", ""},
+                         {SecondId, "Lab 2", "192.168.8.20", "255.255.255.0", "", "", "", ""}});
+    Start();
+    EXPECT_FALSE(program_->EditFormMade());
+    EXPECT_FALSE(program_->AboutFormMade());
+    EXPECT_EQ(nullptr, ::FindWindowA("TEditForm", nullptr));
+
+    PickMainAdapter(1);
+    ListView_SetItemState(program_->MainForm.DBGrid, 1, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    FlushEvents();
+    std::vector<std::string> dnsPicks;
+    {
+        TModalScript editor("TEditForm", [&](HWND dialog) {
+            TEditForm& edit = program_->EditForm();
+            HWND combo = ::GetDlgItem(dialog, TEditForm::idComboBox);
+            EXPECT_EQ(program_->MainForm.AdapterDescriptions(),
+                      std::vector<std::string>({"First Ethernet", "Second Ethernet"}));
+            ASSERT_EQ(2, ::SendMessageA(combo, CB_GETCOUNT, 0, 0));
+            EXPECT_EQ("Second Ethernet", TextOf(combo));
+            EXPECT_EQ(1, edit.AdapterIndex());
+            EXPECT_EQ("Lab 2", EditorText("Title"));
+            EXPECT_EQ("192.168.8.20", EditorText("Address"));
+            EXPECT_EQ(edit.EditorOfField("Title"), ::GetFocus());
+            edit.SetPopupTracker([&](HMENU menu, POINT) {
+                for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+                    char text[64] = {};
+                    ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                    dnsPicks.push_back(text);
+                }
+                return 0;
+            });
+            Click(::GetDlgItem(dialog, TEditForm::idPickButton + edit.RowOfField("DNS1")));
+            Click(::GetDlgItem(dialog, IDCANCEL));
+        });
+        Command(TMainForm::acEdit);
+        EXPECT_TRUE(editor.Ran());
+    }
+    EXPECT_TRUE(program_->EditFormMade());
+    EXPECT_NE(dnsPicks.end(), std::find(dnsPicks.begin(), dnsPicks.end(), "9.9.9.9"));
+
+    {
+        TModalScript about("TAboutForm", [](HWND dialog) { Click(::GetDlgItem(dialog, IDOK)); });
+        Command(TMainForm::idAboutButton);
+        EXPECT_TRUE(about.Ran());
+    }
+    EXPECT_TRUE(program_->AboutFormMade());
 }
