@@ -15,4 +15,6 @@ netvane_wine_env "$arch" "$bench"
 cd "$bins"
 netvane_wine startup_bench.exe "Z:${bins//\//\\}" "${RUNS:-15}"
 echo
+netvane_wine startup_steps.exe
+echo
 netvane_wine switch_bench.exe

@@ -1,0 +1,118 @@
+// Where a start goes: the steps of the start-up sequence timed one by one in this process,
+// on 10,000 stored settings over 20 adapters, each the median of many runs after a warm-up.
+// The parts of the main window's creation (database, adapters, address, icons) are also
+// timed on their own; the dialogs are timed as they are made on first use.
+//   startup_steps.exe [runs]
+
+#include "BenchData.h"
+
+#include "about/UAbout.h"
+#include "app/Icons.h"
+#include "app/UMain.h"
+#include "editor/UEdit.h"
+#include "netcfg/Adapters.h"
+#include "netcfg/LocalAddress.h"
+#include "netcfg/Registry.h"
+#include "store/ProfileStore.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+void PumpUntilIdle() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+class TSteps {
+  public:
+    // Runs step and records its time under name.
+    void Time(const std::string& name, const std::function<void()>& step) {
+        if (times_.find(name) == times_.end())
+            order_.push_back(name);
+        const long long start = Now();
+        step();
+        times_[name].push_back(MillisecondsSince(start));
+    }
+    void Print() const {
+        std::printf("| start-up step (in one process, warm) | median | p95 |\n|---|---:|---:|\n");
+        for (const std::string& name : order_) {
+            const TTimes t = Summarise(times_.at(name));
+            std::printf("| %s | %.2f ms | %.2f ms |\n", name.c_str(), t.Median, t.P95);
+        }
+    }
+
+  private:
+    std::vector<std::string> order_;
+    std::map<std::string, std::vector<double>> times_;
+};
+
+void TimeOneStart(TSteps& steps, const std::string& folder) {
+    steps.Time("  of which: open the database and load its rows", [&] {
+        TProfileTable table;
+        table.Open(folder + "db");
+    });
+    steps.Time("  of which: list the adapters", [] {
+        std::vector<std::string> list;
+        GetAdapters(SystemRegistry(), list);
+    });
+    steps.Time("  of which: the local address", [] {
+        std::string address;
+        GetLocalIP(address);
+    });
+    steps.Time("  of which: draw the command icons",
+               [] { ::ImageList_Destroy(CreateCommandImages()); });
+    std::unique_ptr<TMainForm> form;
+    steps.Time("create the main window (its start-up included)",
+               [&] { form = std::make_unique<TMainForm>(folder, SystemRegistry()); });
+    steps.Time("show it", [&] { ::ShowWindow(form->Handle(), SW_SHOWNORMAL); });
+    steps.Time("paint it", [&] { ::UpdateWindow(form->Handle()); });
+    steps.Time("handle what is left in the queue", PumpUntilIdle);
+    steps.Time("the editor dialog, made on first use", [&] {
+        TEditForm edit(form->adoT, form->adoQ, form->AdapterDescriptions(), form->Handle());
+    });
+    steps.Time("the about box, made on first use", [&] { TAboutForm about(form->Handle()); });
+    form.reset();
+    PumpUntilIdle();
+}
+
+int Run(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 30;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
+                                                       ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "netvane-startup-steps";
+    std::filesystem::create_directories(folder);
+    const std::string path = folder.string() + "\\";
+    TTestAdapters adapters;
+    RegisterBenchAdapters(adapters);
+    CreateBenchDatabase(path);
+    TSteps warmUp, steps;
+    TimeOneStart(warmUp, path);
+    for (int run = 0; run < runs; ++run)
+        TimeOneStart(steps, path);
+    adapters.RemoveAll();
+    std::filesystem::remove_all(folder);
+    steps.Print();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return RunBenchmark([&] { return Run(argc, argv); });
+}
