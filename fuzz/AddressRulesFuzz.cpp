@@ -4,6 +4,7 @@
 #include "FuzzInput.h"
 
 #include "editor/AddressRules.h"
+#include "support/IntegerText.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "about/UAbout.h"
 #include "editor/UEdit.h"
-#include "editor/AddressRules.h"
+#include "support/IntegerText.h"
 #include "netcfg/Adapters.h"
 #include "netcfg/LocalAddress.h"
 #include "netcfg/NetServicesWin.h"

@@ -1,12 +1,8 @@
 #pragma once
-// The rules by which addresses, ports and proxy entries are accepted, and the program's
-// one text-to-integer conversion. Pure functions: no state, no messages.
+// The rules by which addresses, masks, ports and proxy entries are accepted. Pure
+// functions: no state, no messages.
 
 #include <string>
-
-// Decimal or hexadecimal ("$", "x", "0x" prefixes) signed 32-bit integer, with leading
-// blanks and one sign allowed; anything else, or an overflow, gives def.
-int ParseIntDef(const std::string& text, int def);
 
 // A dotted quad: at most 15 characters, four groups each converting to 0..255.
 bool IsValidIP(const std::string& text);

@@ -1,30 +1,15 @@
 #include "Sqlite.h"
 
 #include "support/Error.h"
+#include "support/FileSystem.h"
 
-#include <cstring>
 #include <utility>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 
+// SQLite's system error number is the platform's own: a Windows error code or errno.
 std::string SystemReason(int code) {
-    if (code == 0)
-        return {};
-#ifdef _WIN32
-    char text[512] = {};
-    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                               static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-    while (n > 0 &&
-           (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
-        text[--n] = '\0';
-    return n > 0 ? std::string(text, n) : "system error " + std::to_string(code);
-#else
-    return std::strerror(code);
-#endif
+    return code == 0 ? std::string() : SystemErrorText(code);
 }
 
 } // namespace

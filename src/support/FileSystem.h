@@ -35,5 +35,7 @@ void ReplaceFileContent(const std::string& path, const std::string& bytes);
 // process's id + "." + a number never given out before in this process + ".tmp".
 std::string TemporaryFileName(const std::string& path, unsigned long processId);
 
+// Text of a system error code (a Windows error code, or errno elsewhere), for messages.
+std::string SystemErrorText(int code);
 // Text of the last system error, for messages.
 std::string LastSystemErrorText();

@@ -39,8 +39,12 @@ std::string StripTrailingSeparators(std::string folder) {
 
 } // namespace
 
+std::string SystemErrorText(int code) {
+    return std::strerror(code);
+}
+
 std::string LastSystemErrorText() {
-    return std::strerror(errno);
+    return SystemErrorText(errno);
 }
 
 bool FileExists(const std::string& path) {

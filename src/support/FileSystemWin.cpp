@@ -22,15 +22,19 @@ DWORD Attributes(const std::string& path) {
 
 } // namespace
 
-std::string LastSystemErrorText() {
-    const DWORD code = ::GetLastError();
+std::string SystemErrorText(int code) {
     char text[512] = {};
     DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                               code, 0, text, sizeof text, nullptr);
+                               static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+    // The system's text ends in ".\r\n"; ours goes on after it.
     while (n > 0 &&
            (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
         text[--n] = '\0';
     return n > 0 ? std::string(text, n) : "system error " + std::to_string(code);
+}
+
+std::string LastSystemErrorText() {
+    return SystemErrorText(static_cast<int>(::GetLastError()));
 }
 
 bool FileExists(const std::string& path) {

@@ -1,34 +1,13 @@
 #include "Strings.h"
 
-#include <algorithm>
+#include "StringsPlatform.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <algorithm>
 
 namespace {
 
-bool IsLeadByte(char c) {
-#ifdef _WIN32
-    return IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(c)) != 0;
-#else
-    (void)c;
-    return false;
-#endif
-}
-
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= 32;
-}
-
-char LowerAnsi(char c) {
-#ifdef _WIN32
-    // The system locale decides what the lower case of an ANSI letter is.
-    return static_cast<char>(reinterpret_cast<UINT_PTR>(
-        CharLowerA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(c))))));
-#else
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-#endif
 }
 
 } // namespace

@@ -53,10 +53,21 @@ TAdapterKey Ethernet(const std::string& name, const std::string& id, const std::
 
 } // namespace
 
-TEST(AdapterClassKey, IsSpeltAsTheSystemSpellsIt) {
-    EXPECT_STREQ(
-        "\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\",
-        AdapterClassKey);
+// An adapter written where the system keeps it, spelt as the system spells the path (with
+// its own letter case), is found: discovery looks in the right key.
+TEST_P(AdapterDiscovery, FindsAnAdapterWhereTheSystemKeepsIt) {
+    const std::string classKey =
+        "\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
+    TReg reg(Backend());
+    reg.SetRootKey(TRootKey::LocalMachine);
+    ASSERT_TRUE(reg.OpenKey(classKey + "\\0007", true));
+    reg.WriteString("NetCfgInstanceID", "{SYS}");
+    reg.WriteString("DriverDesc", "System Ethernet");
+    ASSERT_TRUE(reg.OpenKey(classKey + "\\0007\\Ndi\\Interfaces", true));
+    reg.WriteString("LowerRange", "ethernet");
+    std::vector<std::string> list;
+    GetAdapters(Backend(), list);
+    EXPECT_THAT(list, ElementsAre("{SYS}=System Ethernet"));
 }
 
 TEST_P(AdapterDiscovery, ListsTheEthernetAdaptersInEnumerationOrder) {

@@ -1,0 +1,8 @@
+#pragma once
+// The program's one text-to-integer conversion.
+
+#include <string>
+
+// Decimal or hexadecimal ("$", "x", "0x" prefixes) signed 32-bit integer, with leading
+// blanks and one sign allowed; anything else, or an overflow, gives def.
+int ParseIntDef(const std::string& text, int def);
