@@ -281,6 +281,11 @@ void TProfileTable::Open(const std::string& dbPath) {
 std::vector<TProfileTable::TRecord> TProfileTable::LoadRows(const TSqliteConnection& db,
                                                             const std::string& context) {
     std::vector<TRecord> rows;
+    // Room for every row at once: growing the snapshot row by row would, at its last step,
+    // hold it twice over, and that peak is what the process's memory is measured by.
+    TSqliteStatement count(db, "SELECT count(*) FROM IPInfo", context);
+    if (count.Step(context))
+        rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
     TSqliteStatement select(db, SelectStatement().c_str(), context);
     while (select.Step(context)) {
         TRecord& record = rows.emplace_back();

@@ -7,7 +7,14 @@
 #include <array>
 
 void OpenDocument(const std::string& target, HWND owner) {
-    ::ShellExecuteA(owner, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell's library is large and this is its only use: it is loaded when a document
+    // is first opened, not with the program.
+    static const UniqueLibrary shell(::LoadLibraryA("shell32.dll"));
+    using TShellExecute = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    const auto execute = reinterpret_cast<TShellExecute>(
+        reinterpret_cast<void*>(::GetProcAddress(shell.get(), "ShellExecuteA")));
+    if (execute)
+        execute(owner, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 int RunAndWait(const std::string& commandLine, std::uint16_t showState) {

@@ -51,6 +51,12 @@ inline HMENU NoMenu() {
 inline void CloseMenu(HMENU h) {
     ::DestroyMenu(h);
 }
+inline HMODULE NoModule() {
+    return nullptr;
+}
+inline void UnloadModule(HMODULE h) {
+    ::FreeLibrary(h);
+}
 inline HKEY NoKey() {
     return nullptr;
 }
@@ -67,5 +73,8 @@ using UniqueFindHandle =
     TUniqueWinHandle<HANDLE, WinHandleDetail::CloseFind, WinHandleDetail::NoHandle>;
 // A menu that is no window's menu bar (a popup menu), with all its items.
 using UniqueMenu = TUniqueWinHandle<HMENU, WinHandleDetail::CloseMenu, WinHandleDetail::NoMenu>;
+// A library loaded with LoadLibrary.
+using UniqueLibrary =
+    TUniqueWinHandle<HMODULE, WinHandleDetail::UnloadModule, WinHandleDetail::NoModule>;
 // An open registry key.
 using UniqueKey = TUniqueWinHandle<HKEY, WinHandleDetail::CloseKey, WinHandleDetail::NoKey>;
