@@ -5,6 +5,7 @@
 
 #include <winsock2.h>
 #include <windows.h>
+#include <wininet.h>
 
 #include <cstring>
 
@@ -76,4 +77,10 @@ void TSystemNetServices::SetStatusText(const std::string& text) {
 
 void TSystemNetServices::SetWaitCursor(bool waiting) {
     ::SetCursor(::LoadCursorA(nullptr, waiting ? IDC_WAIT : IDC_ARROW));
+}
+
+bool TSystemNetServices::NotifyProxyChanged() {
+    // The change first, then the refresh that makes running programs read it again.
+    return ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0) &&
+           ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
 }

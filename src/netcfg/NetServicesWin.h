@@ -16,6 +16,7 @@ class TSystemNetServices : public INetServices {
     bool GetLocalIP(std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void SetWaitCursor(bool waiting) override;
+    bool NotifyProxyChanged() override;
 
   private:
     std::function<void(const std::string&)> statusSink_;

@@ -46,10 +46,11 @@ void WriteAdapterValues(TReg& reg, const TIP& request) {
     reg.CloseKey();
 }
 
-void WriteProxy(TReg& reg, const TIP& request) {
+// True when the values were written; a failed write raises.
+bool WriteProxy(TReg& reg, const TIP& request) {
     reg.SetRootKey(TRootKey::CurrentUser);
     if (!reg.OpenKey(InternetSettingsKey, true))
-        return;
+        return false;
     if (request.Proxy.empty()) {
         reg.WriteInteger("ProxyEnable", 0);
     } else {
@@ -57,6 +58,7 @@ void WriteProxy(TReg& reg, const TIP& request) {
         reg.WriteString("ProxyServer", request.Proxy);
     }
     reg.CloseKey();
+    return true;
 }
 
 } // namespace
@@ -106,7 +108,8 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
     TWaitCursor hourglass(services);
     TReg reg(registry);
     WriteAdapterValues(reg, request);
-    WriteProxy(reg, request);
+    if (WriteProxy(reg, request))
+        services.NotifyProxyChanged(); // silent when it fails, as the DHCP notification is
     const bool notified = NotifyIPChange(request, services);
     std::string address;
     services.GetLocalIP(address);

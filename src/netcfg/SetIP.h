@@ -33,6 +33,10 @@ class INetServices {
     virtual void SetStatusText(const std::string& text) = 0;
     // The hourglass while true, the normal cursor again when false.
     virtual void SetWaitCursor(bool waiting) = 0;
+    // Tells running programs, browsers included, that the user's proxy values changed, so
+    // that they take them at once instead of at their next start; true when the system
+    // took both the change and the refresh.
+    virtual bool NotifyProxyChanged() = 0;
 };
 
 // Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE), and the user's proxy
@@ -62,5 +66,7 @@ void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text);
 bool NotifyIPChange(const TIP& request, INetServices& services);
 
 // Applies the request; true only when the notification of a static setting succeeded.
+// Running programs are told of the proxy right after its values are written (never when
+// a write failed, nor when the proxy key could not be opened).
 // An empty adapter is refused with an error before anything is written.
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services);

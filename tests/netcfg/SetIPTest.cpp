@@ -47,6 +47,8 @@ class TRecordingServices : public INetServices {
     void SetWaitCursor(bool waiting) override {
         Events.push_back(waiting ? "hourglass" : "default cursor");
     }
+    // Its order among the registry writes is checked in ProxyRefreshTest.cpp.
+    bool NotifyProxyChanged() override { return true; }
 
     std::vector<std::string> Events;
     bool NotifyResult = false;
