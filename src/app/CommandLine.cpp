@@ -129,17 +129,15 @@ void SwitchToDhcp(const TAdapter& adapter, IRegistryBackend& registry, INetServi
     SetIP(request, registry, services);
 }
 
-void List(const std::vector<TAdapter>& adapters, std::optional<size_t> only,
-          const std::string& appPath, ICommandOutput& output) {
+void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
+          ICommandOutput& output) {
     TProfileTable table;
     const bool stored = OpenStore(table, appPath);
-    for (size_t i = 0; i < adapters.size(); ++i) {
-        if (only && *only != i)
-            continue;
-        output.Print(adapters[i].Description + "  " + adapters[i].Id);
+    for (const TAdapter& adapter : adapters) {
+        output.Print(adapter.Description + "  " + adapter.Id);
         if (!stored)
             continue;
-        table.SetAdapterFilter(adapters[i].Id);
+        table.SetAdapterFilter(adapter.Id);
         for (int row = 0; row < table.RowCount(); ++row)
             output.Print("    " + table.Text(row, 2));
     }
@@ -149,10 +147,10 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         INetServices& services, ICommandOutput& output) {
     const std::vector<TAdapter> adapters = Adapters(registry);
     if (command.Action == TCommandAction::List) {
-        const std::optional<size_t> only =
-            command.Adapter ? std::optional(ChosenAdapter(adapters, command, appPath))
-                            : std::nullopt;
-        List(adapters, only, appPath, output);
+        if (command.Adapter)
+            List({adapters[ChosenAdapter(adapters, command, appPath)]}, appPath, output);
+        else
+            List(adapters, appPath, output);
         return ExitDone;
     }
     const TAdapter& adapter = adapters[ChosenAdapter(adapters, command, appPath)];

@@ -1,12 +1,15 @@
 // Program start: the windows in their order, then the message loop until the main window
 // closes.
 
+#include "CommandLineWin.h"
 #include "Program.h"
 
 #include "netcfg/Registry.h"
 #include "support/FileSystem.h"
 
 #include <commctrl.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -33,6 +36,9 @@ int RunMessageLoop(TMainForm& mainForm) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
+    // Switches do their work without the window.
+    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutableFolder()))
+        return *exitCode;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);

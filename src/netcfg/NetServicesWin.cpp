@@ -79,8 +79,16 @@ void TSystemNetServices::SetWaitCursor(bool waiting) {
     ::SetCursor(::LoadCursorA(nullptr, waiting ? IDC_WAIT : IDC_ARROW));
 }
 
-bool TSystemNetServices::NotifyProxyChanged() {
+TProxyNotification NotifySystemOfProxyChange() {
     // The change first, then the refresh that makes running programs read it again.
-    return ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0) &&
-           ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    TProxyNotification answer;
+    answer.SettingsChanged =
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    answer.Refreshed = ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    return answer;
+}
+
+bool TSystemNetServices::NotifyProxyChanged() {
+    const TProxyNotification answer = NotifySystemOfProxyChange();
+    return answer.SettingsChanged && answer.Refreshed;
 }

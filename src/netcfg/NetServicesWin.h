@@ -7,6 +7,14 @@
 #include <functional>
 #include <string>
 
+// What the system answered to the two calls that tell running programs of a new proxy.
+struct TProxyNotification {
+    bool SettingsChanged = false; // INTERNET_OPTION_SETTINGS_CHANGED
+    bool Refreshed = false;       // INTERNET_OPTION_REFRESH
+};
+// Both calls, in that order, the second also when the first failed.
+TProxyNotification NotifySystemOfProxyChange();
+
 class TSystemNetServices : public INetServices {
   public:
     explicit TSystemNetServices(std::function<void(const std::string&)> statusSink);

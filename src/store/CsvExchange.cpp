@@ -47,10 +47,15 @@ std::string Quoted(const std::string& value) {
 }
 
 template <typename Values> std::string CsvLine(const Values& values) {
+    // Appended piece by piece: GCC 12 misreads "," + std::string&& as an overlapping copy.
     std::string line;
-    for (size_t i = 0; i < values.size(); ++i)
-        line += (i ? "," : "") + Quoted(values[i]);
-    return line + "\r\n";
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        line += Quoted(values[i]);
+    }
+    line += "\r\n";
+    return line;
 }
 
 // ---- checking the bytes -----------------------------------------------------------------

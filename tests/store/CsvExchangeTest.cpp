@@ -112,8 +112,11 @@ TEST(CsvExchange, RefusesABadFileNamingTheLineAndTheReason) {
 
 TEST(CsvExchange, TakesAtMostTenThousandSettings) {
     std::string bytes = Header;
-    for (int i = 0; i < 10000; ++i)
-        bytes += "S" + std::to_string(i) + ",10.0.0.1,,,,,\r\n";
+    for (int i = 0; i < 10000; ++i) {
+        bytes += 'S';
+        bytes += std::to_string(i);
+        bytes += ",10.0.0.1,,,,,\r\n";
+    }
     EXPECT_EQ(10000u, ReadSettingsCsv(bytes).size());
     EXPECT_EQ("The file brings more than 10,000 settings; import at most that many at a time",
               ErrorOf(bytes + "One too many,,,,,,\r\n"));
