@@ -141,11 +141,10 @@ class TCsvParser {
         return true;
     }
     bool AtLineEnd() const { return AtEnd() || text_[pos_] == '\r' || text_[pos_] == '\n'; }
+    // CR LF, a lone CR or a lone LF.
     void EndLine() {
-        if (TakeIf('\r'))
-            TakeIf('\n');
-        else
-            TakeIf('\n');
+        TakeIf('\r');
+        TakeIf('\n');
         ++line_;
     }
 
@@ -313,7 +312,7 @@ std::vector<TCsvSetting> ReadSettingsFile(const std::string& path) {
         throw TError("Cannot import \"" + path + "\": the file does not exist");
     if (*size > MaxImportFileBytes)
         throw TError("Cannot import \"" + path + "\": the file is larger than " +
-                     std::to_string(MaxImportFileBytes / (1024 * 1024)) +
+                     std::to_string(MaxImportFileBytes / MegaByte) +
                      " MB, far more than any settings file");
     return ReadSettingsCsv(ReadAllBytes(path));
 }

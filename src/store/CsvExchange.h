@@ -18,7 +18,8 @@ using TCsvSetting = std::array<std::string, CsvColumnCount>;
 // The most settings one file may bring.
 constexpr size_t MaxImportSettings = 10000;
 // Larger files are refused before they are read.
-constexpr std::uint64_t MaxImportFileBytes = 16 * 1024 * 1024;
+constexpr std::uint64_t MegaByte = std::uint64_t{1024} * 1024;
+constexpr std::uint64_t MaxImportFileBytes = 16 * MegaByte;
 
 // The file's bytes: the header line, then one line per setting.
 std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings);
