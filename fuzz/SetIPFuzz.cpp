@@ -28,6 +28,7 @@ class TScriptedServices : public INetServices {
     void SetStatusText(const std::string&) override {}
     void SetWaitCursor(bool) override {}
     void ShowMessage(const std::string&) override {}
+    bool NotifyProxyChanged() override { return in_.Flag(); }
 
   private:
     TFuzzInput& in_;

@@ -238,6 +238,7 @@ void TMainForm::CreateGrid() {
                         0, 0, 0, 0, idGrid, WS_EX_CLIENTEDGE);
     ::SendMessageA(DBGrid, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                    LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    InstallGridKeys();
 }
 
 void TMainForm::LayOut() {
@@ -599,6 +600,7 @@ void TMainForm::ExecuteCommand(int id) {
         acAutoExecute();
         break;
     default:
+        ExecuteGridCommand(id);
         break;
     }
 }

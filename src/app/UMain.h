@@ -11,8 +11,11 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TAboutForm;
@@ -50,6 +53,13 @@ class TMainForm : public TForm {
         idGrid,
         idStatusBar,
     };
+    // The grid's context menu: the commands above and these, which have no button.
+    enum : int {
+        idApplyItem = 211, // the double click's path: confirm, then apply
+        acAddCurrent,
+        acExport,
+        acImport,
+    };
 
     // appPath: the folder (with trailing separator) holding the database and the settings
     // file, normally the executable's; registry: where the adapters are found.
@@ -66,6 +76,17 @@ class TMainForm : public TForm {
 
     // Handles the toolbar's keyboard accelerators (Alt + the underlined letter).
     bool TranslateAccelerator(const MSG& message);
+
+    // How the grid's context menu is shown: returns the chosen item's command, 0 for none.
+    // Production tracks the menu at the point; a test reads the items and chooses.
+    using TPopupTracker = std::function<int(HMENU menu, POINT screenPoint)>;
+    void SetPopupTracker(TPopupTracker tracker) { trackPopup_ = std::move(tracker); }
+    // How a file is picked for export (save) and import (open): its path, or nothing when
+    // the user cancels. Production shows the system's file dialogs; a test names a file.
+    enum class TFileDialogKind { Save, Open };
+    using TFileChooser =
+        std::function<std::optional<std::string>(TFileDialogKind kind, const std::string& name)>;
+    void SetFileChooser(TFileChooser chooser) { chooseFile_ = std::move(chooser); }
 
     // ---- what other parts of the program use ----
     void SetStatusText(const std::string& text);
@@ -101,6 +122,14 @@ class TMainForm : public TForm {
     void acChangeExecute();
     void acAutoExecute();
     void DBGridDblClick();
+    // The grid's context menu and keys.
+    void DBGridContextMenu(LPARAM screenPoint); // -1 for the keyboard's menu
+    bool DBGridKeyDown(WPARAM key);
+    // Set when Shift+F10 opened the menu; gives the previous state.
+    bool SwallowF10Release(bool swallow) { return std::exchange(swallowF10Release_, swallow); }
+    void acAddCurrentExecute();
+    void acExportExecute();
+    void acImportExecute();
 
   protected:
     // Posted to itself: select the current row again once the grid is done with the input.
@@ -139,6 +168,11 @@ class TMainForm : public TForm {
     LRESULT DrawGridItem(NMLVCUSTOMDRAW& draw);
     void GridTextRequest(NMLVDISPINFOA& info);
     const char* HintOf(int commandId) const;
+    // The grid's keys and context menu (GridCommands.cpp).
+    void InstallGridKeys();
+    bool ExecuteGridCommand(int id);
+    size_t SelectedAdapterPosition() const; // the list error when none is selected
+    std::optional<std::string> ChooseFile(TFileDialogKind kind, const std::string& name);
 
     IRegistryBackend& registry_;
     std::unique_ptr<INetServices> netServices_;
@@ -152,4 +186,7 @@ class TMainForm : public TForm {
     int selectedRow_ = -1;
     int gridUpdates_ = 0;
     bool gridRefreshPending_ = false;
+    TPopupTracker trackPopup_;
+    TFileChooser chooseFile_;
+    bool swallowF10Release_ = false;
 };

@@ -1,6 +1,7 @@
 // Program start: a second start from the same folder hands over to the first one;
 // otherwise the windows in their order, then the message loop until the main window closes.
 
+#include "CommandLineWin.h"
 #include "Program.h"
 #include "SingleInstance.h"
 
@@ -8,6 +9,8 @@
 #include "support/FileSystem.h"
 
 #include <commctrl.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -34,6 +37,9 @@ int RunMessageLoop(TMainForm& mainForm) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
+    // Switches do their work without the window.
+    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutableFolder()))
+        return *exitCode;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);

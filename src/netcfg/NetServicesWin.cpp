@@ -6,6 +6,7 @@
 
 #include <winsock2.h>
 #include <windows.h>
+#include <wininet.h>
 
 #include <cstring>
 
@@ -44,8 +45,9 @@ constexpr int LeaveDhcpStateAlone = 0;
 
 } // namespace
 
-TSystemNetServices::TSystemNetServices(std::function<void(const std::string&)> statusSink)
-    : statusSink_(std::move(statusSink)) {}
+TSystemNetServices::TSystemNetServices(std::function<void(const std::string&)> statusSink,
+                                       std::function<void(const std::string&)> messageSink)
+    : statusSink_(std::move(statusSink)), messageSink_(std::move(messageSink)) {}
 
 std::uint32_t TSystemNetServices::NotifyDhcpClient(const TIP& request) {
     const TLibrary library("dhcpcsvc.dll");
@@ -85,5 +87,22 @@ void TSystemNetServices::SetWaitCursor(bool waiting) {
 }
 
 void TSystemNetServices::ShowMessage(const std::string& text) {
-    ::ShowMessage(text);
+    if (messageSink_)
+        messageSink_(text);
+    else
+        ::ShowMessage(text);
+}
+
+TProxyNotification NotifySystemOfProxyChange() {
+    // The change first, then the refresh that makes running programs read it again.
+    TProxyNotification answer;
+    answer.SettingsChanged =
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    answer.Refreshed = ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    return answer;
+}
+
+bool TSystemNetServices::NotifyProxyChanged() {
+    const TProxyNotification answer = NotifySystemOfProxyChange();
+    return answer.SettingsChanged && answer.Refreshed;
 }

@@ -7,9 +7,20 @@
 #include <functional>
 #include <string>
 
+// What the system answered to the two calls that tell running programs of a new proxy.
+struct TProxyNotification {
+    bool SettingsChanged = false; // INTERNET_OPTION_SETTINGS_CHANGED
+    bool Refreshed = false;       // INTERNET_OPTION_REFRESH
+};
+// Both calls, in that order, the second also when the first failed.
+TProxyNotification NotifySystemOfProxyChange();
+
 class TSystemNetServices : public INetServices {
   public:
-    explicit TSystemNetServices(std::function<void(const std::string&)> statusSink);
+    // The status text goes to statusSink; a message for the user to messageSink, or to a
+    // message box when there is none (a run from the command line prints it instead).
+    explicit TSystemNetServices(std::function<void(const std::string&)> statusSink,
+                                std::function<void(const std::string&)> messageSink = nullptr);
 
     // Without the library or its function, or with Wine's stub (which would end the
     // process), nothing is called and the failure is ERROR_MOD_NOT_FOUND (126),
@@ -20,7 +31,9 @@ class TSystemNetServices : public INetServices {
     void SetStatusText(const std::string& text) override;
     void SetWaitCursor(bool waiting) override;
     void ShowMessage(const std::string& text) override;
+    bool NotifyProxyChanged() override;
 
   private:
     std::function<void(const std::string&)> statusSink_;
+    std::function<void(const std::string&)> messageSink_;
 };

@@ -54,10 +54,11 @@ bool WriteAdapterValues(TReg& reg, const TIP& request) {
     return true;
 }
 
-void WriteProxy(TReg& reg, const TIP& request) {
+// True when the values were written; a failed write raises.
+bool WriteProxy(TReg& reg, const TIP& request) {
     reg.SetRootKey(TRootKey::CurrentUser);
     if (!reg.OpenKey(InternetSettingsKey, true))
-        return;
+        return false;
     if (request.Proxy.empty()) {
         reg.WriteInteger("ProxyEnable", 0);
     } else {
@@ -65,6 +66,7 @@ void WriteProxy(TReg& reg, const TIP& request) {
         reg.WriteString("ProxyServer", request.Proxy);
     }
     reg.CloseKey();
+    return true;
 }
 
 // A static setting without both would leave the adapter with no usable address.
@@ -156,7 +158,8 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
         TWaitCursor hourglass(services);
         TReg reg(registry);
         adapterWritten = WriteAdapterValues(reg, request);
-        WriteProxy(reg, request);
+        if (WriteProxy(reg, request))
+            services.NotifyProxyChanged(); // silent when it fails, as the DHCP notification is
         const auto connection =
             request.DHCP ? ConnectionName(reg, request.Adapter) : std::optional<std::string>();
         notified = NotifyIPChange(request, services, connection);

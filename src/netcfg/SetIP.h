@@ -37,6 +37,10 @@ class INetServices {
     virtual void SetWaitCursor(bool waiting) = 0;
     // A plain message to the user, waited for.
     virtual void ShowMessage(const std::string& text) = 0;
+    // Tells running programs, browsers included, that the user's proxy values changed, so
+    // that they take them at once instead of at their next start; true when the system
+    // took both the change and the refresh.
+    virtual bool NotifyProxyChanged() = 0;
 };
 
 // Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE), and the user's proxy
@@ -93,6 +97,8 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
 
 // Applies the request; true only when the notification of a static setting succeeded.
 // Refused with an error before anything is written: an empty adapter, and a static
-// request whose Address or Submask is empty or no dotted quad. When the DHCP client
-// service does not take static values that were written, the user is told so, last.
+// request whose Address or Submask is empty or no dotted quad. Running programs are told of
+// the proxy right after its values are written (never when a write failed, nor when the
+// proxy key could not be opened). When the DHCP client service does not take static values
+// that were written, the user is told so, last.
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services);

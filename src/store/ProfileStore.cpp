@@ -7,6 +7,7 @@
 #include "support/Strings.h"
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -104,14 +105,21 @@ std::string ValueText(const std::optional<std::string>& value) {
     return value.value_or(std::string());
 }
 
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // ASCII letters in either case are equal, every other byte only to itself: the comparison
 // of the original engine's "=", and what SQLite's NOCASE does in the distinct query.
 bool SameAsciiText(const std::string& a, const std::string& b) {
-    const auto fold = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return fold(x) == fold(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldAscii(x) == FoldAscii(y);
+           });
+}
+
+std::string FoldedAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), FoldAscii);
+    return text;
 }
 
 void CheckIsProfileDatabase(const TSqliteConnection& db, const std::string& context) {
@@ -564,6 +572,62 @@ void TProfileTable::DeleteCurrent() {
 
 void TProfileTable::SetOnChange(std::function<void()> handler) {
     onChange_ = std::move(handler);
+}
+
+// Empty text and no value count as the same, as everywhere in the view.
+TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
+    TRowValues values;
+    for (size_t f = 0; f < values.size(); ++f)
+        values[f] = record.Values[f].value_or(std::string());
+    return values;
+}
+
+int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows) {
+    RequireActive();
+    if (state_ != TViewState::Browse)
+        throw TError("Cannot add settings while one is being edited");
+    RequireWritable(StoreContext);
+    TSqliteConnection& db = connection_->Db;
+    TSqliteStatement& insert = connection_->Insert;
+    // The adapter compares in either letter case, as the restriction to it does.
+    const auto key = [](TRowValues values) {
+        values[0] = FoldedAscii(values[0]);
+        return values;
+    };
+    std::set<TRowValues> stored;
+    for (const TRecord& record : rows_)
+        if (!record.Deleted)
+            stored.insert(key(ValuesOf(record)));
+    std::vector<TRecord> added;
+    db.Execute("BEGIN IMMEDIATE", StoreContext);
+    try {
+        for (const TRowValues& values : rows) {
+            if (!stored.insert(key(values)).second)
+                continue;
+            TRecord& record = added.emplace_back();
+            {
+                TStatementRun run(insert);
+                for (size_t f = 0; f < values.size(); ++f) {
+                    record.Values[f] = values[f];
+                    insert.BindText(static_cast<int>(f) + 1, AnsiToUtf8(values[f]));
+                }
+                insert.Step(StoreContext);
+            }
+            record.Id = sqlite3_last_insert_rowid(db.get());
+        }
+        db.Execute("COMMIT", StoreContext);
+    } catch (...) {
+        // Nothing of the list reaches the file; the view has not been touched yet.
+        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    for (TRecord& record : added)
+        rows_.push_back(std::move(record));
+    Rebuild();
+    if (current_ < 0 && !visible_.empty())
+        current_ = 0;
+    Changed();
+    return static_cast<int>(added.size());
 }
 
 std::vector<std::string> TProfileQuery::DistinctValues(const std::string& column) {

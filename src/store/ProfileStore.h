@@ -112,6 +112,13 @@ class TProfileTable {
     // Called after anything visible changes: rows, current row, state, a field value.
     void SetOnChange(std::function<void()> handler);
 
+    // The fields Adapter .. Proxy (positions 1..8) of one row, as texts.
+    using TRowValues = std::array<std::string, 8>;
+    // Stores the rows in one transaction, all or none, while browsing. A row equal in every
+    // field to one stored already (or to one earlier in the list) is skipped. Returns how
+    // many rows were stored; on failure TError, and neither the file nor the view changed.
+    int AppendDistinctRows(const std::vector<TRowValues>& rows);
+
   private:
     struct TRecord {
         std::int64_t Id = 0;
@@ -134,6 +141,7 @@ class TProfileTable {
     std::vector<int> ChangedFields(const TRecord& stored) const;
     void PostInsert();
     void PostEdit();
+    static TRowValues ValuesOf(const TRecord& record);
 
     std::unique_ptr<TConnection> connection_;
     std::string path_;

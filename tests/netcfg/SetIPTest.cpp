@@ -49,6 +49,8 @@ class TRecordingServices : public INetServices {
         Events.push_back(waiting ? "hourglass" : "default cursor");
     }
     void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
+    // Its order among the registry writes is checked in ProxyRefreshTest.cpp.
+    bool NotifyProxyChanged() override { return true; }
 
     std::vector<std::string> Events;
     std::uint32_t NotifyError = 0;

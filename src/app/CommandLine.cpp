@@ -1,0 +1,207 @@
+#include "CommandLine.h"
+
+#include "support/IntegerText.h"
+#include "netcfg/Adapters.h"
+#include "store/ProfileStore.h"
+#include "support/Config.h"
+#include "support/FileSystem.h"
+#include "support/Strings.h"
+
+#include <algorithm>
+
+const char* const CommandLineUsage =
+    "Usage: Netvane.exe /apply \"Title\" [/adapter \"Description or {id}\"] [/quiet]\r\n"
+    "       Netvane.exe /dhcp [/adapter \"Description or {id}\"] [/quiet]\r\n"
+    "       Netvane.exe /list [/adapter \"Description or {id}\"]\r\n"
+    "  /apply    applies the stored setting of that title to the adapter\r\n"
+    "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
+    "  /list     lists the adapters and the titles of their settings\r\n"
+    "  /adapter  the adapter; without it, the one selected when Netvane was last closed\r\n"
+    "  /quiet    no error box when there is no console to write to\r\n"
+    "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
+    "5 more than one adapter or setting matches.";
+
+namespace {
+
+// A failure with the exit code it ends the program with.
+struct TCommandFailure {
+    int ExitCode;
+    std::string Message;
+};
+
+struct TAdapter {
+    std::string Id;
+    std::string Description;
+};
+
+void SetAction(TCommandLine& command, TCommandAction action, const std::string& name) {
+    if (command.Action != TCommandAction::None)
+        throw TUsageError("Only one of /apply, /dhcp and /list may be given (" + name +
+                          " follows another)");
+    command.Action = action;
+}
+
+std::string ValueOf(const std::vector<std::string>& arguments, size_t& i, const char* what) {
+    if (i + 1 >= arguments.size())
+        throw TUsageError(arguments[i] + " needs " + what + " after it");
+    return arguments[++i];
+}
+
+std::vector<TAdapter> Adapters(IRegistryBackend& registry) {
+    std::vector<std::string> lines;
+    GetAdapters(registry, lines);
+    std::vector<TAdapter> adapters;
+    for (const std::string& line : lines) {
+        const TSplit entry = SplitNameValue(line);
+        adapters.push_back({entry.Left, entry.Right});
+    }
+    return adapters;
+}
+
+// The adapter /adapter names (its {id} or its description, in any case), or else the one
+// the window had selected when it was last closed.
+size_t ChosenAdapter(const std::vector<TAdapter>& adapters, const TCommandLine& command,
+                     const std::string& appPath) {
+    if (command.Adapter) {
+        const std::string& wanted = *command.Adapter;
+        std::vector<size_t> matches;
+        for (size_t i = 0; i < adapters.size(); ++i)
+            if (SameText(adapters[i].Id, wanted) || SameText(adapters[i].Description, wanted))
+                matches.push_back(i);
+        if (matches.empty())
+            throw TCommandFailure{ExitNoAdapter, "No network adapter is named \"" + wanted + "\""};
+        if (matches.size() > 1)
+            throw TCommandFailure{ExitAmbiguous, "Several network adapters are named \"" + wanted +
+                                                     "\"; name one by its {id} (see /list)"};
+        return matches[0];
+    }
+    const TConfig config(appPath + "config.ini");
+    const int index = std::max(ParseIntDef(config.ReadValue("Index"), 0), 0);
+    if (static_cast<size_t>(index) >= adapters.size())
+        throw TCommandFailure{ExitNoAdapter, adapters.empty()
+                                                 ? "No network adapter was found"
+                                                 : "The adapter selected last is no longer there; "
+                                                   "name one with /adapter (see /list)"};
+    return static_cast<size_t>(index);
+}
+
+// The database when there is one; nothing otherwise (the window makes it, not a command).
+bool OpenStore(TProfileTable& table, const std::string& appPath) {
+    if (!FileExists(appPath + "db"))
+        return false;
+    table.Open(appPath + "db");
+    return true;
+}
+
+// The rows of the adapter's view whose title is the one given (trimmed, any case).
+std::vector<int> RowsTitled(const TProfileTable& table, const std::string& title) {
+    std::vector<int> rows;
+    for (int row = 0; row < table.RowCount(); ++row)
+        if (SameText(Trim(table.Text(row, 2)), Trim(title)))
+            rows.push_back(row);
+    return rows;
+}
+
+void Apply(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
+           IRegistryBackend& registry, INetServices& services) {
+    TProfileTable table;
+    std::vector<int> rows;
+    if (OpenStore(table, appPath)) {
+        table.SetAdapterFilter(adapter.Id);
+        rows = RowsTitled(table, command.Title);
+    }
+    const std::string what = "\"" + command.Title + "\" for " + adapter.Description;
+    if (rows.empty())
+        throw TCommandFailure{ExitNoSetting, "No setting is stored as " + what};
+    if (rows.size() > 1)
+        throw TCommandFailure{ExitAmbiguous, std::to_string(rows.size()) +
+                                                 " settings are stored as " + what +
+                                                 "; give them titles of their own"};
+    table.MoveTo(rows[0]);
+    TIP request;
+    FillStaticRequest(request, [&table](const std::string& name) { return table.FieldText(name); });
+    SetIP(request, registry, services);
+}
+
+void SwitchToDhcp(const TAdapter& adapter, IRegistryBackend& registry, INetServices& services) {
+    TIP request;
+    FillDhcpRequest(request, {adapter.Id}, 0);
+    SetIP(request, registry, services);
+}
+
+void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
+          ICommandOutput& output) {
+    TProfileTable table;
+    const bool stored = OpenStore(table, appPath);
+    for (const TAdapter& adapter : adapters) {
+        output.Print(adapter.Description + "  " + adapter.Id);
+        if (!stored)
+            continue;
+        table.SetAdapterFilter(adapter.Id);
+        for (int row = 0; row < table.RowCount(); ++row)
+            output.Print("    " + table.Text(row, 2));
+    }
+}
+
+int Run(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
+        INetServices& services, ICommandOutput& output) {
+    const std::vector<TAdapter> adapters = Adapters(registry);
+    if (command.Action == TCommandAction::List) {
+        if (command.Adapter)
+            List({adapters[ChosenAdapter(adapters, command, appPath)]}, appPath, output);
+        else
+            List(adapters, appPath, output);
+        return ExitDone;
+    }
+    const TAdapter& adapter = adapters[ChosenAdapter(adapters, command, appPath)];
+    if (command.Action == TCommandAction::Apply)
+        Apply(command, adapter, appPath, registry, services);
+    else
+        SwitchToDhcp(adapter, registry, services);
+    return ExitDone;
+}
+
+} // namespace
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    TCommandLine command;
+    bool adapterGiven = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (SameText(argument, "/apply")) {
+            SetAction(command, TCommandAction::Apply, argument);
+            command.Title = ValueOf(arguments, i, "the title of a stored setting");
+        } else if (SameText(argument, "/dhcp")) {
+            SetAction(command, TCommandAction::Dhcp, argument);
+        } else if (SameText(argument, "/list")) {
+            SetAction(command, TCommandAction::List, argument);
+        } else if (SameText(argument, "/adapter")) {
+            if (adapterGiven)
+                throw TUsageError("/adapter is given twice");
+            adapterGiven = true;
+            command.Adapter = ValueOf(arguments, i, "an adapter's description or {id}");
+        } else if (SameText(argument, "/quiet")) {
+            command.Quiet = true;
+        } else if (!argument.empty() && (argument[0] == '/' || argument[0] == '-')) {
+            throw TUsageError("Unknown switch " + argument);
+        } else {
+            throw TUsageError("\"" + argument + "\" belongs to no switch");
+        }
+    }
+    if (command.Action == TCommandAction::None && !arguments.empty())
+        throw TUsageError("Say what to do: /apply, /dhcp or /list");
+    return command;
+}
+
+int RunCommandLine(const TCommandLine& command, const std::string& appPath,
+                   IRegistryBackend& registry, INetServices& services, ICommandOutput& output) {
+    try {
+        return Run(command, appPath, registry, services, output);
+    } catch (const TCommandFailure& failure) {
+        output.Error(failure.Message);
+        return failure.ExitCode;
+    } catch (const std::exception& error) {
+        output.Error(error.what());
+        return ExitFailed;
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The program's command line, for shortcuts and scheduled tasks: apply a stored setting,
+// switch to DHCP or list what is stored, all without the main window. Parsing and running
+// need no window, so both are part of the portable core.
+
+#include "netcfg/Registry.h"
+#include "netcfg/SetIP.h"
+#include "support/Error.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class TCommandAction { None, Apply, Dhcp, List };
+
+struct TCommandLine {
+    TCommandAction Action = TCommandAction::None; // None: start the window as usual
+    std::string Title;                            // of /apply
+    std::optional<std::string> Adapter;           // of /adapter: a description or {id}
+    bool Quiet = false;                           // no error box without a console
+};
+
+// A command line the program does not understand.
+class TUsageError : public TError {
+  public:
+    using TError::TError;
+};
+
+// The exit codes, as scripts see them.
+enum : int {
+    ExitDone = 0,
+    ExitFailed = 1,    // a store or registry error
+    ExitUsage = 2,     // a switch not understood
+    ExitNoAdapter = 3, // no adapter matches
+    ExitNoSetting = 4, // no stored setting matches
+    ExitAmbiguous = 5, // several adapters or settings match
+};
+
+extern const char* const CommandLineUsage;
+
+// The arguments after the program's name; switches in any case. No arguments give the
+// action None. TUsageError for anything else it does not understand.
+TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// Where a command's lines go.
+class ICommandOutput {
+  public:
+    virtual ~ICommandOutput() = default;
+    virtual void Print(const std::string& line) = 0;
+    virtual void Error(const std::string& message) = 0;
+};
+
+// Runs an action other than None against the adapters in the registry and the database in
+// appPath (beside it config.ini, whose Index names the adapter when /adapter does not).
+// Returns the exit code; every failure is reported through output.Error first.
+int RunCommandLine(const TCommandLine& command, const std::string& appPath,
+                   IRegistryBackend& registry, INetServices& services, ICommandOutput& output);

@@ -1,0 +1,98 @@
+#include "CommandLineWin.h"
+
+#include "CommandLine.h"
+
+#include "netcfg/NetServicesWin.h"
+#include "support/Forms.h"
+#include "support/Strings.h"
+#include "support/WinHandles.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+HANDLE UsableStdHandle(DWORD which) {
+    HANDLE handle = ::GetStdHandle(which);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+// Output to the handles the program was given (a pipe or file when redirected), else to
+// the console of the program that started it. Errors without either go to the general
+// error box, unless /quiet says no.
+class TConsoleOutput : public ICommandOutput {
+  public:
+    TConsoleOutput()
+        : out_(UsableStdHandle(STD_OUTPUT_HANDLE)), err_(UsableStdHandle(STD_ERROR_HANDLE)) {
+        if ((out_ && err_) || !::AttachConsole(ATTACH_PARENT_PROCESS))
+            return;
+        console_.reset(::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+        if (!console_)
+            return;
+        out_ = out_ ? out_ : console_.get();
+        err_ = err_ ? err_ : console_.get();
+    }
+
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
+
+    void Print(const std::string& line) override {
+        if (out_)
+            Write(out_, line + "\r\n");
+    }
+
+    void Error(const std::string& message) override {
+        if (err_)
+            Write(err_, message + "\r\n");
+        else if (!quiet_)
+            ShowErrorBox(message);
+    }
+
+  private:
+    // A console shows wide characters; a pipe or file gets the program's ANSI bytes.
+    static void Write(HANDLE handle, const std::string& text) {
+        DWORD mode = 0;
+        DWORD written = 0;
+        if (::GetConsoleMode(handle, &mode)) {
+            std::wstring wide(text.size(), L'\0');
+            const int length =
+                ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      wide.data(), static_cast<int>(wide.size()));
+            ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(length), &written, nullptr);
+        } else {
+            ::WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        }
+    }
+
+    HANDLE out_;
+    HANDLE err_;
+    UniqueHandle console_;
+    bool quiet_ = false;
+};
+
+} // namespace
+
+std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& appPath) {
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    if (arguments.empty())
+        return std::nullopt;
+    TConsoleOutput output;
+    TCommandLine command;
+    try {
+        command = ParseCommandLine(arguments);
+    } catch (const TUsageError& error) {
+        output.SetQuiet(std::any_of(arguments.begin(), arguments.end(),
+                                    [](const std::string& a) { return SameText(a, "/quiet"); }));
+        output.Error(std::string(error.what()) + "\r\n" + CommandLineUsage);
+        return ExitUsage;
+    }
+    output.SetQuiet(command.Quiet);
+    // A setting Windows did not take at once is reported as an error would be: on the
+    // console, or in the box unless /quiet.
+    TSystemNetServices services([&output](const std::string& status) { output.Print(status); },
+                                [&output](const std::string& message) { output.Error(message); });
+    return RunCommandLine(command, appPath, SystemRegistry(), services, output);
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The command line on Windows: the arguments the program was started with, its output to
+// the console it was started from (or to the general error box when there is none).
+
+#include <optional>
+#include <string>
+
+// Runs the switches of the command line and gives the exit code; nothing when there are
+// no switches and the window is to start. appPath: the executable's folder.
+std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& appPath);

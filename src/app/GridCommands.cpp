@@ -1,0 +1,277 @@
+// The main window's grid beyond its clicks: a context menu, keys for the commands, a new
+// setting from the adapter's current values, and export and import of settings.
+
+#include "UMain.h"
+
+#include "editor/UEdit.h"
+#include "netcfg/CurrentSettings.h"
+#include "store/CsvExchange.h"
+#include "support/Error.h"
+#include "support/WinHandles.h"
+
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <array>
+
+namespace {
+
+constexpr UINT_PTR GridSubclassId = 1;
+
+struct TMenuItemDef {
+    int Command; // 0 for a separator
+    const char* Caption;
+    bool NeedsRow;
+};
+
+constexpr std::array<TMenuItemDef, 9> GridMenu = {{
+    {TMainForm::idApplyItem, "&Apply", true},
+    {TMainForm::acEdit, "&Edit...", true},
+    {TMainForm::acDelete, "&Delete", true},
+    {0, nullptr, false},
+    {TMainForm::acAdd, "&Add...", false},
+    {TMainForm::acAddCurrent, "Add from &current settings...", false},
+    {0, nullptr, false},
+    {TMainForm::acExport, "E&xport settings...", true},
+    {TMainForm::acImport, "&Import settings...", false},
+}};
+
+// The grid keeps its own behaviour; these keys and the context menu come to the form.
+LRESULT CALLBACK GridSubclass(HWND grid, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR form) {
+    auto& mainForm = *reinterpret_cast<TMainForm*>(form);
+    bool handled = false;
+    switch (message) {
+    case WM_GETDLGCODE: {
+        // Enter belongs to the grid (it applies the row); the dialog keys would eat it.
+        const auto* pending = reinterpret_cast<const MSG*>(lParam);
+        if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN)
+            return DLGC_WANTMESSAGE | ::DefSubclassProc(grid, message, wParam, lParam);
+        break;
+    }
+    case WM_KEYDOWN:
+        RunGuarded([&] { handled = mainForm.DBGridKeyDown(wParam); });
+        break;
+    case WM_KEYUP:
+        // The menu key opens the menu when it is released, as Windows has it.
+        if (wParam == VK_APPS) {
+            RunGuarded([&] { mainForm.DBGridContextMenu(-1); });
+            handled = true;
+        }
+        break;
+    case WM_SYSKEYDOWN:
+        // Shift+F10 opens the menu here: left to the system, the release of F10 would go
+        // on to open the window's system menu.
+        if (wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0) {
+            RunGuarded([&] { mainForm.DBGridContextMenu(-1); });
+            mainForm.SwallowF10Release(true);
+            handled = true;
+        }
+        break;
+    case WM_SYSKEYUP:
+        handled = wParam == VK_F10 && mainForm.SwallowF10Release(false);
+        break;
+    case WM_CONTEXTMENU:
+        // A right click, from the grid's own handling of the mouse.
+        RunGuarded([&] { mainForm.DBGridContextMenu(lParam); });
+        handled = true;
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(grid, GridSubclass, GridSubclassId);
+        break;
+    default:
+        break;
+    }
+    return handled ? 0 : ::DefSubclassProc(grid, message, wParam, lParam);
+}
+
+// Below the current row's text, or the grid's top left corner when no row is current.
+POINT KeyboardMenuPoint(HWND grid) {
+    POINT point{8, 8};
+    const int row = static_cast<int>(::SendMessageA(grid, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+    RECT bounds{};
+    bounds.left = LVIR_LABEL;
+    if (row >= 0 && ::SendMessageA(grid, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds)))
+        point = {bounds.left + 8, bounds.bottom};
+    ::ClientToScreen(grid, &point);
+    return point;
+}
+
+// A file name from an adapter's description, without the characters names may not hold.
+std::string ExportFileName(const std::string& description) {
+    std::string name = "Netvane " + description;
+    for (char& c : name)
+        if (std::string("\\/:*?\"<>|").find(c) != std::string::npos ||
+            static_cast<unsigned char>(c) < 32)
+            c = '_';
+    return name + ".csv";
+}
+
+std::optional<std::string> SystemFileDialog(HWND owner, TMainForm::TFileDialogKind kind,
+                                            const std::string& name) {
+    char path[MAX_PATH] = {};
+    name.copy(path, MAX_PATH - 1);
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = "Settings (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrDefExt = "csv";
+    // The help document is opened from the current folder: the dialog must not move it.
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    const bool save = kind == TMainForm::TFileDialogKind::Save;
+    dialog.lpstrTitle = save ? "Export settings" : "Import settings";
+    dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+    const BOOL picked = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
+    if (!picked)
+        return std::nullopt;
+    return std::string(path);
+}
+
+std::string SettingsCount(size_t n) {
+    return std::to_string(n) + (n == 1 ? " setting" : " settings");
+}
+
+} // namespace
+
+void TMainForm::InstallGridKeys() {
+    ::SetWindowSubclass(DBGrid, GridSubclass, GridSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+bool TMainForm::ExecuteGridCommand(int id) {
+    switch (id) {
+    case idApplyItem:
+        DBGridDblClick();
+        return true;
+    case acAddCurrent:
+        acAddCurrentExecute();
+        return true;
+    case acExport:
+        acExportExecute();
+        return true;
+    case acImport:
+        acImportExecute();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TMainForm::DBGridKeyDown(WPARAM key) {
+    switch (key) {
+    case VK_RETURN:
+        DBGridDblClick();
+        return true;
+    case VK_DELETE:
+        acDeleteExecute();
+        return true;
+    case VK_INSERT:
+        acAddExecute();
+        return true;
+    case VK_F2:
+        acEditExecute();
+        return true;
+    case VK_APPS:
+        return true; // the menu comes when the key is released
+    default:
+        return false;
+    }
+}
+
+void TMainForm::DBGridContextMenu(LPARAM screenPoint) {
+    POINT point{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (screenPoint == -1)
+        point = KeyboardMenuPoint(DBGrid);
+    const bool noRow = !adoT.Active() || adoT.RowCount() == 0;
+    UniqueMenu menu(::CreatePopupMenu());
+    for (const TMenuItemDef& item : GridMenu) {
+        if (item.Command == 0)
+            ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+        else
+            ::AppendMenuA(menu.get(), MF_STRING | (item.NeedsRow && noRow ? MF_GRAYED : 0),
+                          static_cast<UINT_PTR>(item.Command), item.Caption);
+    }
+    const int command =
+        trackPopup_
+            ? trackPopup_(menu.get(), point)
+            : static_cast<int>(::TrackPopupMenu(menu.get(),
+                                                TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN |
+                                                    TPM_TOPALIGN | TPM_RIGHTBUTTON,
+                                                point.x, point.y, 0, Handle(), nullptr));
+    if (command != 0)
+        ExecuteCommand(command);
+}
+
+size_t TMainForm::SelectedAdapterPosition() const {
+    const int index = SelectedAdapter();
+    if (index < 0 || static_cast<size_t>(index) >= AdapterList.size())
+        throw ListIndexError(index);
+    return static_cast<size_t>(index);
+}
+
+std::optional<std::string> TMainForm::ChooseFile(TFileDialogKind kind, const std::string& name) {
+    return chooseFile_ ? chooseFile_(kind, name) : SystemFileDialog(Handle(), kind, name);
+}
+
+// The editor opens on a new row holding what the selected adapter has now.
+void TMainForm::acAddCurrentExecute() {
+    const TCurrentSettings current =
+        ReadCurrentSettings(registry_, AdapterList[SelectedAdapterPosition()]);
+    {
+        const TGridUpdate gridUpdate(*this);
+        adoT.Insert();
+        const std::pair<const char*, const std::string*> fields[] = {
+            {"Address", &current.Address}, {"Submask", &current.Submask},
+            {"Gateway", &current.Gateway}, {"DNS1", &current.DNS1},
+            {"DNS2", &current.DNS2},       {"Proxy", &current.Proxy}};
+        for (const auto& [name, value] : fields)
+            adoT.SetFieldText(name, *value);
+    }
+    EditPendingRow();
+}
+
+void TMainForm::acExportExecute() {
+    const size_t adapter = SelectedAdapterPosition();
+    if (ViewIsEmpty())
+        return;
+    const std::vector<std::string> descriptions = AdapterDescriptions();
+    const auto path = ChooseFile(TFileDialogKind::Save, ExportFileName(descriptions.at(adapter)));
+    if (!path)
+        return;
+    std::vector<TCsvSetting> settings;
+    for (int row = 0; row < adoT.RowCount(); ++row) {
+        TCsvSetting& setting = settings.emplace_back();
+        for (size_t column = 0; column < setting.size(); ++column)
+            setting[column] = adoT.Text(row, static_cast<int>(column) + 2); // Title onwards
+    }
+    WriteSettingsFile(*path, settings);
+    ShowMessage(SettingsCount(settings.size()) + " exported");
+}
+
+// All or nothing: the file is read and checked whole before one row is stored.
+void TMainForm::acImportExecute() {
+    const std::string adapter = AdapterList[SelectedAdapterPosition()];
+    const auto path = ChooseFile(TFileDialogKind::Open, "");
+    if (!path)
+        return;
+    std::vector<TProfileTable::TRowValues> rows;
+    try {
+        for (const TCsvSetting& setting : ReadSettingsFile(*path)) {
+            TProfileTable::TRowValues& row = rows.emplace_back();
+            row[0] = adapter;
+            std::copy(setting.begin(), setting.end(), row.begin() + 1);
+        }
+    } catch (const TError& error) {
+        throw TError(std::string(error.what()) + "; nothing was imported");
+    }
+    const TGridUpdate gridUpdate(*this);
+    const size_t stored = static_cast<size_t>(adoT.AppendDistinctRows(rows));
+    std::string report = SettingsCount(stored) + " imported";
+    if (stored < rows.size()) {
+        report += "; ";
+        report += SettingsCount(rows.size() - stored);
+        report += " already stored for this adapter skipped";
+    }
+    ShowMessage(report);
+}

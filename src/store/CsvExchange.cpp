@@ -1,0 +1,327 @@
+#include "CsvExchange.h"
+
+#include "editor/AddressRules.h"
+#include "store/ProfileStore.h"
+#include "store/StorePlatform.h"
+#include "support/Error.h"
+#include "support/FileSystem.h"
+#include "support/Strings.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr std::array<const char*, CsvColumnCount> Columns = {
+    "Title", "Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy"};
+constexpr size_t FirstAddressColumn = 1; // Address .. DNS2 are dotted quads
+constexpr size_t LastAddressColumn = 5;
+constexpr size_t SubmaskColumn = 2;
+constexpr size_t ProxyColumn = 6;
+
+const std::string Utf8Bom = "\xEF\xBB\xBF";
+
+// 10000 as 10,000.
+std::string Thousands(size_t n) {
+    std::string digits = std::to_string(n);
+    for (size_t i = digits.size(); i > 3; i -= 3)
+        digits.insert(i - 3, ",");
+    return digits;
+}
+
+TError LineError(int line, const std::string& reason) {
+    return TError("Line " + std::to_string(line) + ": " + reason);
+}
+
+// ---- writing ----------------------------------------------------------------------------
+
+std::string Quoted(const std::string& value) {
+    if (value.find_first_of(",\"\r\n") == std::string::npos)
+        return value;
+    std::string quoted = "\"";
+    for (const char c : value) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+template <typename Values> std::string CsvLine(const Values& values) {
+    // Appended piece by piece: GCC 12 misreads "," + std::string&& as an overlapping copy.
+    std::string line;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        line += Quoted(values[i]);
+    }
+    line += "\r\n";
+    return line;
+}
+
+// ---- checking the bytes -----------------------------------------------------------------
+
+int LineOf(const std::string& bytes, size_t offset) {
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + offset, '\n'));
+}
+
+// Length of the UTF-8 sequence at i, or 0 when it is not one (overlong forms, surrogates
+// and code points above U+10FFFF included).
+size_t Utf8SequenceLength(const std::string& s, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80)
+        return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size() || byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (size_t k = 2; k < length; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
+void CheckIsUtf8Text(const std::string& bytes) {
+    if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0)
+        throw TError("The file is UTF-16 text; save it as UTF-8 and import it again");
+    const size_t nul = bytes.find('\0');
+    if (nul != std::string::npos)
+        throw LineError(LineOf(bytes, nul), "the file holds a NUL byte, so it is no settings "
+                                            "file (a settings file is UTF-8 text)");
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t length = Utf8SequenceLength(bytes, i);
+        if (length == 0)
+            throw LineError(LineOf(bytes, i), "the file is not UTF-8 text; save it as UTF-8 "
+                                              "and import it again");
+        i += length;
+    }
+}
+
+// ---- parsing (RFC 4180; CR LF, LF or CR end a line) ---------------------------------------
+
+struct TRecord {
+    int Line = 0; // where the record starts
+    std::vector<std::string> Values;
+};
+
+class TCsvParser {
+  public:
+    explicit TCsvParser(const std::string& text) : text_(text) {}
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+
+    TRecord NextRecord() {
+        TRecord record;
+        record.Line = line_;
+        do
+            record.Values.push_back(NextValue(record.Line));
+        while (TakeIf(','));
+        EndLine();
+        return record;
+    }
+
+  private:
+    bool TakeIf(char c) {
+        if (AtEnd() || text_[pos_] != c)
+            return false;
+        ++pos_;
+        return true;
+    }
+    bool AtLineEnd() const { return AtEnd() || text_[pos_] == '\r' || text_[pos_] == '\n'; }
+    // CR LF, a lone CR or a lone LF.
+    void EndLine() {
+        TakeIf('\r');
+        TakeIf('\n');
+        ++line_;
+    }
+
+    std::string NextValue(int recordLine) {
+        if (TakeIf('"'))
+            return QuotedValue();
+        std::string value;
+        while (!AtLineEnd() && text_[pos_] != ',') {
+            if (text_[pos_] == '"')
+                throw LineError(recordLine, "a quote inside a value that does not start with "
+                                            "one (quote the whole value and double the quote)");
+            value += text_[pos_++];
+        }
+        return value;
+    }
+
+    std::string QuotedValue() {
+        const int startLine = line_;
+        std::string value;
+        for (;;) {
+            if (AtEnd())
+                throw LineError(startLine, "a quoted value is not closed");
+            const char c = text_[pos_++];
+            if (c == '"') {
+                if (!TakeIf('"'))
+                    break;
+            } else if (c == '\n' || (c == '\r' && (AtEnd() || text_[pos_] != '\n'))) {
+                ++line_;
+            }
+            value += c;
+        }
+        if (!AtLineEnd() && text_[pos_] != ',')
+            throw LineError(line_, "text after the closing quote of a value");
+        return value;
+    }
+
+    const std::string& text_;
+    size_t pos_ = 0;
+    int line_ = 1;
+};
+
+bool IsBlank(const TRecord& record) {
+    return record.Values.size() == 1 && record.Values[0].empty();
+}
+
+// For each column of the file, its position in Columns.
+std::vector<size_t> ReadHeader(const TRecord& header) {
+    std::string known;
+    for (const char* name : Columns)
+        known += std::string(known.empty() ? "" : ", ") + name;
+    std::vector<size_t> order;
+    for (const std::string& value : header.Values) {
+        const std::string name = Trim(value);
+        const auto found = std::find_if(Columns.begin(), Columns.end(),
+                                        [&](const char* c) { return SameText(name, c); });
+        if (found == Columns.end())
+            throw LineError(header.Line,
+                            "unknown column \"" + name + "\"; the columns are " + known);
+        const size_t column = static_cast<size_t>(found - Columns.begin());
+        if (std::find(order.begin(), order.end(), column) != order.end())
+            throw LineError(header.Line, std::string("the column ") + *found + " appears twice");
+        order.push_back(column);
+    }
+    return order;
+}
+
+// ---- checking a setting -------------------------------------------------------------------
+
+size_t WidthOf(const char* column) {
+    for (const TColumnDef& def : ProfileColumns())
+        if (SameText(def.Name, column))
+            return static_cast<size_t>(def.Width);
+    return 0;
+}
+
+std::optional<std::string> ProxyFault(const std::string& proxy) {
+    switch (CheckProxy(proxy)) {
+    case TProxyCheck::NoPort:
+        return "Proxy needs a port, such as 202.111.123.11:8080";
+    case TProxyCheck::NoHost:
+        return "Proxy needs a host before the colon";
+    case TProxyCheck::BadPort:
+        return "Proxy port must be a number above 0";
+    case TProxyCheck::Empty:
+    case TProxyCheck::Accepted:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The setting in ANSI, or the first fault: what the editor would refuse or could not hold.
+TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& order) {
+    TCsvSetting setting;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const std::string& utf8 = record.Values[i];
+        const char* name = Columns[order[i]];
+        if (std::any_of(utf8.begin(), utf8.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 32; }))
+            throw LineError(record.Line,
+                            std::string(name) + " holds a line break or another control character");
+        const std::string ansi = Utf8ToAnsi(utf8);
+        if (AnsiToUtf8(ansi) != utf8)
+            throw LineError(record.Line,
+                            std::string(name) + " holds characters this system's code page lacks");
+        if (ansi.size() > WidthOf(name))
+            throw LineError(record.Line, std::string(name) + " is longer than " +
+                                             std::to_string(WidthOf(name)) + " characters");
+        setting[order[i]] = ansi;
+    }
+    for (size_t column = FirstAddressColumn; column <= LastAddressColumn; ++column) {
+        const std::string address = Trim(setting[column]);
+        if (!address.empty() && !IsValidIP(address))
+            throw LineError(record.Line, std::string(Columns[column]) + " is not a valid address");
+    }
+    // The editor's rule too: a mask whose bits are not contiguous is no mask.
+    const std::string mask = Trim(setting[SubmaskColumn]);
+    if (!mask.empty() && !IsSubnetMask(mask))
+        throw LineError(record.Line, "Submask is not a valid subnet mask");
+    if (const auto fault = ProxyFault(setting[ProxyColumn]))
+        throw LineError(record.Line, *fault);
+    return setting;
+}
+
+} // namespace
+
+const std::array<const char*, CsvColumnCount>& CsvColumns() {
+    return Columns;
+}
+
+std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
+    std::string bytes = CsvLine(Columns);
+    for (const TCsvSetting& setting : settings) {
+        TCsvSetting utf8;
+        std::transform(setting.begin(), setting.end(), utf8.begin(), AnsiToUtf8);
+        bytes += CsvLine(utf8);
+    }
+    return bytes;
+}
+
+std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes) {
+    CheckIsUtf8Text(bytes);
+    const std::string text = bytes.rfind(Utf8Bom, 0) == 0 ? bytes.substr(Utf8Bom.size()) : bytes;
+    TCsvParser parser(text);
+    if (parser.AtEnd())
+        throw TError(std::string("The file is empty; a settings file begins with the line ") +
+                     CsvLine(Columns).substr(0, CsvLine(Columns).size() - 2));
+    const TRecord header = parser.NextRecord();
+    const std::vector<size_t> order = ReadHeader(header);
+    std::vector<TCsvSetting> settings;
+    while (!parser.AtEnd()) {
+        const TRecord record = parser.NextRecord();
+        if (IsBlank(record))
+            continue;
+        if (settings.size() == MaxImportSettings)
+            throw TError("The file brings more than " + Thousands(MaxImportSettings) +
+                         " settings; import at most that many at a time");
+        if (record.Values.size() != order.size())
+            throw LineError(record.Line, std::to_string(record.Values.size()) +
+                                             " values where the header names " +
+                                             std::to_string(order.size()) + " columns");
+        settings.push_back(CheckedSetting(record, order));
+    }
+    return settings;
+}
+
+std::vector<TCsvSetting> ReadSettingsFile(const std::string& path) {
+    const auto size = FindEntrySize(path);
+    if (!size)
+        throw TError("Cannot import \"" + path + "\": the file does not exist");
+    if (*size > MaxImportFileBytes)
+        throw TError("Cannot import \"" + path + "\": the file is larger than " +
+                     std::to_string(MaxImportFileBytes / MegaByte) +
+                     " MB, far more than any settings file");
+    return ReadSettingsCsv(ReadAllBytes(path));
+}
+
+void WriteSettingsFile(const std::string& path, const std::vector<TCsvSetting>& settings) {
+    ReplaceFileContent(path, WriteSettingsCsv(settings));
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Network settings exchanged as a CSV file: UTF-8, a header line naming the columns,
+// values quoted as RFC 4180 quotes them, CR LF line ends. The program's texts are ANSI;
+// they are converted at this boundary, as the store converts them.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Title, Address, Submask, Gateway, DNS1, DNS2, Proxy: the order export writes.
+constexpr size_t CsvColumnCount = 7;
+const std::array<const char*, CsvColumnCount>& CsvColumns();
+
+// One setting's values in the order of CsvColumns(), ANSI.
+using TCsvSetting = std::array<std::string, CsvColumnCount>;
+
+// The most settings one file may bring.
+constexpr size_t MaxImportSettings = 10000;
+// Larger files are refused before they are read.
+constexpr std::uint64_t MegaByte = std::uint64_t{1024} * 1024;
+constexpr std::uint64_t MaxImportFileBytes = 16 * MegaByte;
+
+// The file's bytes: the header line, then one line per setting.
+std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings);
+
+// Reads a file's bytes (UTF-8, with or without a byte order mark; the header's columns in
+// any order and any case, a missing column read as empty) and checks every setting with
+// the editor's rules and the store's column widths. The first fault raises TError naming
+// it, "Line 4: DNS1 is not a valid address" for one; so does a file that is not UTF-8,
+// holds a NUL byte or brings more than MaxImportSettings settings.
+std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes);
+
+// The file at path, size checked before it is read, then as ReadSettingsCsv.
+std::vector<TCsvSetting> ReadSettingsFile(const std::string& path);
+
+// Writes the file atomically: a failure leaves any earlier file whole.
+void WriteSettingsFile(const std::string& path, const std::vector<TCsvSetting>& settings);

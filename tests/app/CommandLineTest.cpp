@@ -1,0 +1,229 @@
+#include "app/CommandLine.h"
+
+#include "netcfg/Adapters.h"
+#include "netcfg/MemoryRegistry.h"
+#include "store/ProfileStore.h"
+#include "support/Config.h"
+#include "support/FileSystem.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+const std::string OfficeId = "{D0000000-0000-0000-0000-000000000001}";
+const std::string LabId = "{D0000000-0000-0000-0000-000000000002}";
+const std::string InterfacesPath =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+
+TEST(CommandLineParsing, UnderstandsEachActionWithItsOptions) {
+    struct Case {
+        std::vector<std::string> arguments;
+        TCommandAction action;
+        std::string title;
+        std::optional<std::string> adapter;
+        bool quiet;
+    } cases[] = {
+        {{}, TCommandAction::None, "", std::nullopt, false},
+        {{"/apply", "Office"}, TCommandAction::Apply, "Office", std::nullopt, false},
+        {{"/APPLY", "/dhcp"}, TCommandAction::Apply, "/dhcp", std::nullopt, false},
+        {{"/adapter", "Lab Ethernet", "/Apply", "Home, 2nd floor", "/quiet"},
+         TCommandAction::Apply,
+         "Home, 2nd floor",
+         "Lab Ethernet",
+         true},
+        {{"/dhcp", "/adapter", LabId}, TCommandAction::Dhcp, "", LabId, false},
+        {{"/quiet", "/Dhcp"}, TCommandAction::Dhcp, "", std::nullopt, true},
+        {{"/list"}, TCommandAction::List, "", std::nullopt, false},
+        {{"/list", "/adapter", ""}, TCommandAction::List, "", "", false},
+    };
+    for (const Case& c : cases) {
+        const TCommandLine command = ParseCommandLine(c.arguments);
+        const std::string args = testing::PrintToString(c.arguments);
+        EXPECT_EQ(c.action, command.Action) << args;
+        EXPECT_EQ(c.title, command.Title) << args;
+        EXPECT_EQ(c.adapter, command.Adapter) << args;
+        EXPECT_EQ(c.quiet, command.Quiet) << args;
+    }
+}
+
+TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    } cases[] = {
+        {{"/apply"}, "/apply needs the title of a stored setting after it"},
+        {{"/list", "/adapter"}, "/adapter needs an adapter's description or {id} after it"},
+        {{"/apply", "a", "/dhcp"},
+         "Only one of /apply, /dhcp and /list may be given (/dhcp follows another)"},
+        {{"/list", "/list"},
+         "Only one of /apply, /dhcp and /list may be given (/list follows "
+         "another)"},
+        {{"/dhcp", "/adapter", "a", "/adapter", "b"}, "/adapter is given twice"},
+        {{"/renew"}, "Unknown switch /renew"},
+        {{"-apply", "Office"}, "Unknown switch -apply"},
+        {{"Office"}, "\"Office\" belongs to no switch"},
+        {{"/quiet"}, "Say what to do: /apply, /dhcp or /list"},
+        {{"/adapter", "Lab"}, "Say what to do: /apply, /dhcp or /list"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ParseCommandLine(c.arguments);
+            ADD_FAILURE() << testing::PrintToString(c.arguments) << " was accepted";
+        } catch (const TUsageError& error) {
+            EXPECT_EQ(c.message, error.what()) << testing::PrintToString(c.arguments);
+        }
+    }
+}
+
+// Everything a command would tell the user or the system.
+class TRecorder : public ICommandOutput, public INetServices {
+  public:
+    void Print(const std::string& line) override { Lines.push_back(line); }
+    void Error(const std::string& message) override { Errors.push_back(message); }
+    std::uint32_t NotifyDhcpClient(const TIP&) override { return 0; }
+    int RunAndWait(const std::string& commandLine, std::uint16_t) override {
+        Lines.push_back("run " + commandLine);
+        return 0;
+    }
+    bool GetLocalIP(std::string&) override { return false; }
+    void SetStatusText(const std::string&) override {}
+    void SetWaitCursor(bool) override {}
+    void ShowMessage(const std::string& text) override { Errors.push_back(text); }
+    bool NotifyProxyChanged() override { return true; }
+
+    std::vector<std::string> Lines;
+    std::vector<std::string> Errors;
+};
+
+class CommandLineRun : public testing::Test {
+  protected:
+    void SetUp() override {
+        AddAdapter("0000", OfficeId, "Office Ethernet");
+        AddAdapter("0001", LabId, "Lab Ethernet");
+        registry_.OpenKey(TRootKey::LocalMachine, InterfacesPath + OfficeId, true);
+        registry_.OpenKey(TRootKey::LocalMachine, InterfacesPath + LabId, true);
+        Store({{OfficeId, "Office", "10.0.0.5"},
+               {LabId, "Lab", "192.168.1.5"},
+               {LabId, "Twice", "192.168.1.6"},
+               {LabId, "twice ", "192.168.1.7"}});
+        registry_.ClearJournal();
+    }
+
+    void AddAdapter(const std::string& subkey, const std::string& id, const std::string& desc) {
+        const std::string key = std::string(AdapterClassKey).substr(1) + subkey;
+        registry_.OpenKey(TRootKey::LocalMachine, key, true)
+            ->SetValue("NetCfgInstanceID", RegSz, id + '\0');
+        registry_.OpenKey(TRootKey::LocalMachine, key, true)
+            ->SetValue("DriverDesc", RegSz, desc + '\0');
+        registry_.OpenKey(TRootKey::LocalMachine, key + "\\Ndi\\Interfaces", true)
+            ->SetValue("LowerRange", RegSz, std::string("ethernet") + '\0');
+    }
+
+    void Store(const std::vector<std::array<std::string, 3>>& rows) {
+        CreateProfileDatabase(dir_ / "db");
+        TProfileTable table;
+        table.Open(dir_ / "db");
+        for (const auto& [adapter, title, address] : rows) {
+            table.Insert();
+            table.SetFieldText("Adapter", adapter);
+            table.SetFieldText("Title", title);
+            table.SetFieldText("Address", address);
+            table.SetFieldText("Submask", "255.255.255.0");
+            table.Post();
+        }
+    }
+
+    int Run(const std::vector<std::string>& arguments) {
+        recorder_ = {};
+        return RunCommandLine(ParseCommandLine(arguments), dir_.Path(), registry_, recorder_,
+                              recorder_);
+    }
+
+    std::string Written(const std::string& id, const char* name) {
+        const auto value = registry_.Value(TRootKey::LocalMachine, InterfacesPath + id, name);
+        return value ? value->Bytes.substr(0, value->Bytes.find('\0')) : "(none)";
+    }
+
+    TTempFolder dir_;
+    TMemoryRegistry registry_;
+    TRecorder recorder_;
+};
+
+} // namespace
+
+TEST_F(CommandLineRun, AppliesTheTitledSettingToTheNamedOrTheLastSelectedAdapter) {
+    EXPECT_EQ(ExitDone, Run({"/apply", "office"})); // no config.ini: the first adapter
+    EXPECT_EQ("10.0.0.5", Written(OfficeId, "IPAddress"));
+    EXPECT_TRUE(recorder_.Errors.empty());
+
+    EXPECT_EQ(ExitDone, Run({"/apply", "Lab", "/adapter", "lab ethernet"}));
+    EXPECT_EQ("192.168.1.5", Written(LabId, "IPAddress"));
+    EXPECT_EQ(ExitDone, Run({"/apply", "Lab", "/adapter", LabId}));
+
+    TConfig(dir_ / "config.ini").WriteValue("Index", "1");
+    registry_.ClearJournal();
+    EXPECT_EQ(ExitDone, Run({"/dhcp"}));
+    EXPECT_EQ(std::string("\x01\0\0\0", 4),
+              registry_.Value(TRootKey::LocalMachine, InterfacesPath + LabId, "EnableDHCP")->Bytes);
+    EXPECT_EQ(
+        std::string("\0\0\0\0", 4),
+        registry_.Value(TRootKey::LocalMachine, InterfacesPath + OfficeId, "EnableDHCP")->Bytes);
+    EXPECT_EQ((std::vector<std::string>{std::string("run ") + ReleaseCommand,
+                                        std::string("run ") + RenewCommand}),
+              recorder_.Lines);
+}
+
+TEST_F(CommandLineRun, EndsWithItsOwnExitCodeAndWritesNothingWhenNothingMatches) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string error;
+    } cases[] = {
+        {{"/apply", "Home"}, ExitNoSetting, "No setting is stored as \"Home\" for Office Ethernet"},
+        {{"/apply", "Lab"}, ExitNoSetting, "No setting is stored as \"Lab\" for Office Ethernet"},
+        {{"/apply", "Twice", "/adapter", LabId},
+         ExitAmbiguous,
+         "2 settings are stored as \"Twice\" for Lab Ethernet; give them titles of their own"},
+        {{"/dhcp", "/adapter", "Wifi"}, ExitNoAdapter, "No network adapter is named \"Wifi\""},
+        {{"/list", "/adapter", "{nope}"}, ExitNoAdapter, "No network adapter is named \"{nope}\""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.exitCode, Run(c.arguments)) << c.error;
+        EXPECT_EQ(std::vector<std::string>{c.error}, recorder_.Errors);
+        EXPECT_TRUE(registry_.Journal().empty()) << c.error;
+    }
+
+    TConfig(dir_ / "config.ini").WriteValue("Index", "7");
+    EXPECT_EQ(ExitNoAdapter, Run({"/dhcp"}));
+    AddAdapter("0002", "{D0000000-0000-0000-0000-000000000003}", "Lab Ethernet");
+    registry_.ClearJournal();
+    EXPECT_EQ(ExitAmbiguous, Run({"/dhcp", "/adapter", "Lab Ethernet"}));
+    EXPECT_TRUE(registry_.Journal().empty());
+}
+
+TEST_F(CommandLineRun, AFailedWriteEndsWithExitCodeOne) {
+    registry_.FailWritesOf("EnableDHCP");
+    EXPECT_EQ(ExitFailed, Run({"/apply", "Office"}));
+    EXPECT_EQ(std::vector<std::string>{"Failed to set data for 'EnableDHCP'"}, recorder_.Errors);
+}
+
+TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
+    EXPECT_EQ(ExitDone, Run({"/list"}));
+    EXPECT_EQ(
+        (std::vector<std::string>{"Office Ethernet  " + OfficeId, "    Office",
+                                  "Lab Ethernet  " + LabId, "    Lab", "    Twice", "    twice "}),
+        recorder_.Lines);
+    EXPECT_EQ(ExitDone, Run({"/list", "/adapter", "Office Ethernet"}));
+    EXPECT_EQ((std::vector<std::string>{"Office Ethernet  " + OfficeId, "    Office"}),
+              recorder_.Lines);
+
+    // Without a database there is nothing stored to list, and a command makes none.
+    std::remove((dir_ / "db").c_str());
+    EXPECT_EQ(ExitDone, Run({"/list"}));
+    EXPECT_EQ(2u, recorder_.Lines.size());
+    EXPECT_EQ(ExitNoSetting, Run({"/apply", "Office"}));
+    EXPECT_FALSE(FileExists(dir_ / "db"));
+}

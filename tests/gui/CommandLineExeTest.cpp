@@ -1,0 +1,151 @@
+// The shipped program started with switches, as a shortcut or a scheduled task starts it:
+// its exit code, what it prints, and what it left in the registry.
+
+#include "GuiTesting.h"
+#include "netcfg/SetIP.h"
+#include "TestAdapters.h"
+#include "support/TempFolder.h"
+
+#include "support/WinHandles.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+const std::string FirstId = "{55555555-2222-3333-4444-555555555501}";
+const std::string SecondId = "{55555555-2222-3333-4444-555555555502}";
+const std::string InterfaceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+
+struct TRun {
+    DWORD ExitCode = 0;
+    std::string Out;
+    std::string Err;
+};
+
+std::string ReadAll(HANDLE pipe) {
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    return text;
+}
+
+std::string RegText(const std::string& id, const char* name) {
+    char data[256] = {};
+    DWORD size = sizeof data - 1;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, (InterfaceKey + id).c_str(), name, RRF_RT_ANY, nullptr,
+                       data, &size) != ERROR_SUCCESS)
+        return "(none)";
+    return data;
+}
+
+class CommandLineExe : public testing::Test {
+  protected:
+    void SetUp() override {
+        adapters_.Add(FirstId, "First Ethernet");
+        adapters_.Add(SecondId, "Second Ethernet");
+        ASSERT_TRUE(::CopyFileA(NETVANE_DIST_EXE, Exe().c_str(), FALSE)) << NETVANE_DIST_EXE;
+        StoreSettings(dir_ / "db",
+                      {{FirstId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "", "", ""},
+                       {SecondId, "Lab", "192.168.1.5", "255.255.255.0", "", "", "", ""},
+                       {SecondId, "Twice", "192.168.1.6", "255.255.255.0", "", "", "", ""},
+                       {SecondId, "Twice", "192.168.1.7", "255.255.255.0", "", "", "", ""}});
+    }
+
+    std::string Exe() const { return dir_ / "Netvane.exe"; }
+
+    // Starts the program with its output going to pipes, and waits for it to end.
+    TRun Run(const std::string& arguments) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+        EXPECT_TRUE(::CreatePipe(&outRead, &outWrite, &inherit, 1 << 16));
+        EXPECT_TRUE(::CreatePipe(&errRead, &errWrite, &inherit, 1 << 16));
+        UniqueHandle out(outRead), outEnd(outWrite), err(errRead), errEnd(errWrite);
+        ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = outWrite;
+        startup.hStdError = errWrite;
+        PROCESS_INFORMATION process{};
+        const std::string exe = Exe();
+        std::string commandLine = "\"" + exe + "\" " + arguments;
+        TRun run;
+        if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                              dir_.Path().c_str(), &startup, &process)) {
+            ADD_FAILURE() << "cannot start " << commandLine;
+            return run;
+        }
+        UniqueHandle processHandle(process.hProcess), thread(process.hThread);
+        outEnd.reset();
+        errEnd.reset();
+        run.Out = ReadAll(outRead);
+        run.Err = ReadAll(errRead);
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process.hProcess, 60000)) << commandLine;
+        ::GetExitCodeProcess(process.hProcess, &run.ExitCode);
+        return run;
+    }
+
+    TTempFolder dir_;
+    TTestAdapters adapters_;
+};
+
+} // namespace
+
+TEST_F(CommandLineExe, AppliesAndSwitchesToDhcpWithoutTheWindow) {
+    const TRun apply = Run("/apply \"Lab\" /adapter \"Second Ethernet\"");
+    EXPECT_EQ(0u, apply.ExitCode) << apply.Err;
+    // Wine has no DHCP client service to take the values at once, and the run says so.
+    EXPECT_EQ(NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED) + "\r\n", apply.Err);
+    EXPECT_EQ(0u, apply.Out.rfind("Current IP is ", 0)) << apply.Out;
+    EXPECT_EQ("192.168.1.5", RegText(SecondId, "IPAddress"));
+    EXPECT_EQ("(none)", RegText(FirstId, "IPAddress"));
+
+    // No /adapter: the first adapter, as no config.ini names another.
+    EXPECT_EQ(0u, Run("/apply office").ExitCode);
+    EXPECT_EQ("10.0.0.5", RegText(FirstId, "IPAddress"));
+
+    const TRun dhcp = Run("/DHCP /adapter " + SecondId);
+    EXPECT_EQ(0u, dhcp.ExitCode) << dhcp.Err;
+    DWORD enabled = 0, size = sizeof enabled;
+    ::RegGetValueA(HKEY_LOCAL_MACHINE, (InterfaceKey + SecondId).c_str(), "EnableDHCP",
+                   RRF_RT_REG_DWORD, nullptr, &enabled, &size);
+    EXPECT_EQ(1u, enabled);
+}
+
+TEST_F(CommandLineExe, FailsWithItsExitCodeAndSaysWhyOnTheConsole) {
+    struct Case {
+        std::string arguments;
+        DWORD exitCode;
+        std::string error; // the first line of standard error
+    } cases[] = {
+        {"/apply Twice /adapter \"second ethernet\"", 5,
+         "2 settings are stored as \"Twice\" for Second Ethernet; give them titles of their own"},
+        {"/apply Office /adapter \"Wireless\"", 3, "No network adapter is named \"Wireless\""},
+        {"/apply Home", 4, "No setting is stored as \"Home\" for First Ethernet"},
+        {"/renew", 2, "Unknown switch /renew"},
+    };
+    for (const Case& c : cases) {
+        const TRun run = Run(c.arguments);
+        EXPECT_EQ(c.exitCode, run.ExitCode) << c.arguments;
+        EXPECT_EQ(c.error, run.Err.substr(0, run.Err.find("\r\n"))) << c.arguments;
+        EXPECT_EQ("", run.Out) << c.arguments;
+    }
+    EXPECT_NE(std::string::npos, Run("/renew").Err.find("Usage: Netvane.exe /apply"));
+    EXPECT_EQ("(none)", RegText(FirstId, "IPAddress"));
+    EXPECT_EQ("(none)", RegText(SecondId, "IPAddress"));
+}
+
+TEST_F(CommandLineExe, ListsAdaptersAndTitles) {
+    const TRun list = Run("/list");
+    EXPECT_EQ(0u, list.ExitCode) << list.Err;
+    EXPECT_EQ("First Ethernet  " + FirstId + "\r\n    Office\r\nSecond Ethernet  " + SecondId +
+                  "\r\n    Lab\r\n    Twice\r\n    Twice\r\n",
+              list.Out);
+    EXPECT_EQ("", list.Err);
+}

@@ -1,0 +1,388 @@
+// The grid's context menu and keys, a new setting from the adapter's current values, and
+// export and import, driven through the real windows; results read back from the registry
+// and from the database file.
+
+#include "app/Program.h"
+
+#include "GuiTesting.h"
+#include "netcfg/SetIP.h"
+#include "TestAdapters.h"
+#include "support/TempFolder.h"
+
+#include "netcfg/Registry.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+const std::string FirstId = "{44444444-2222-3333-4444-555555555501}";
+const std::string SecondId = "{44444444-2222-3333-4444-555555555502}";
+const std::string InterfaceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+const char* const ProxyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+using TRow = std::vector<std::string>; // Adapter, Title .. Proxy
+
+std::vector<TRow> RowsInFile(const std::string& dbPath) {
+    std::vector<TRow> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT Adapter, Title, Address, Submask, Gateway, DNS1, DNS2, Proxy "
+                           "FROM IPInfo ORDER BY ID",
+                           -1, &query, nullptr);
+        while (sqlite3_step(query) == SQLITE_ROW) {
+            TRow& row = rows.emplace_back();
+            for (int c = 0; c < 8; ++c) {
+                const auto* text = sqlite3_column_text(query, c);
+                row.push_back(text ? reinterpret_cast<const char*>(text) : "");
+            }
+        }
+        sqlite3_finalize(query);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+std::string RegText(HKEY root, const std::string& key, const char* name) {
+    char data[256] = {};
+    DWORD size = sizeof data - 1;
+    if (::RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, nullptr, data, &size) != ERROR_SUCCESS)
+        return "(none)";
+    return data;
+}
+
+void SetValues(HKEY root, const std::string& key,
+               const std::vector<std::pair<const char*, std::string>>& texts, DWORD type,
+               const std::map<std::string, DWORD>& numbers = {}) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                               nullptr, &handle, nullptr));
+    for (const auto& [name, text] : texts) {
+        const std::string bytes = text + std::string(type == REG_MULTI_SZ ? 2 : 1, '\0');
+        ::RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                         static_cast<DWORD>(bytes.size()));
+    }
+    for (const auto& [name, number] : numbers)
+        ::RegSetValueExA(handle, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                         sizeof number);
+    ::RegCloseKey(handle);
+}
+
+struct TMenuItem {
+    std::string Caption; // "-" for a separator
+    bool Grey;
+    bool operator==(const TMenuItem&) const = default;
+};
+
+void PrintTo(const TMenuItem& item, std::ostream* out) {
+    *out << item.Caption << (item.Grey ? " (grey)" : "");
+}
+
+class GridCommands : public testing::Test {
+  protected:
+    void SetUp() override {
+        adapters_.Add(FirstId, "First Ethernet");
+        adapters_.Add(SecondId, "Second Ethernet");
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, "ProxyServer");
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, "ProxyEnable");
+    }
+
+    TMainForm& Start() {
+        program_ = std::make_unique<TProgram>(dir_.Path(), SystemRegistry());
+        TMainForm& form = program_->MainForm;
+        form.SetPopupTracker([this](HMENU menu, POINT) { return Track(menu); });
+        form.SetFileChooser([this](TMainForm::TFileDialogKind kind, const std::string& name) {
+            chooserCalls_.push_back(kind == TMainForm::TFileDialogKind::Save ? "save " + name
+                                                                             : "open");
+            return file_;
+        });
+        FlushEvents();
+        return form;
+    }
+    void Seed() {
+        StoreSettings(Db(),
+                      {{FirstId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "10.0.0.2", "",
+                        "proxy.lan:8080"},
+                       {FirstId, "Lab, \"B\"", "192.168.1.5", "255.255.255.0", "", "", "", ""}});
+    }
+    void PickAdapter(int index) {
+        TMainForm& form = program_->MainForm;
+        ::SendMessageA(form.ComboBox, CB_SETCURSEL, index, 0);
+        ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(form.ComboBox));
+        FlushEvents();
+    }
+    // Records the menu and chooses the item whose caption is choice_ (none when empty).
+    int Track(HMENU menu) {
+        std::vector<TMenuItem>& items = menus_.emplace_back();
+        int chosen = 0;
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            char caption[128] = {};
+            ::GetMenuStringA(menu, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION);
+            const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            const bool separator = (state & MF_SEPARATOR) != 0;
+            items.push_back({separator ? "-" : caption, !separator && (state & MF_GRAYED)});
+            if (!choice_.empty() && choice_ == caption)
+                chosen = static_cast<int>(::GetMenuItemID(menu, i));
+        }
+        return chosen;
+    }
+    void Choose(const std::string& caption) {
+        choice_ = caption;
+        SendKey(WM_KEYDOWN, VK_APPS);
+        SendKey(WM_KEYUP, VK_APPS);
+        choice_.clear();
+    }
+    void SendKey(UINT message, WPARAM key) {
+        ::SendMessageA(program_->MainForm.DBGrid, message, key, 0);
+        FlushEvents();
+    }
+    void PressEnter() {
+        // Through the dialog keys, as the message loop hands a key to the grid.
+        ::SetFocus(program_->MainForm.DBGrid);
+        MSG enter{program_->MainForm.DBGrid, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+        if (!::IsDialogMessageA(program_->MainForm.Handle(), &enter))
+            ::DispatchMessageA(&enter);
+        FlushEvents();
+    }
+    std::string Db() const { return dir_ / "db"; }
+    std::string Adapter(const std::string& id, const char* name) const {
+        return RegText(HKEY_LOCAL_MACHINE, InterfaceKey + id, name);
+    }
+
+    TTempFolder dir_;
+    TTestAdapters adapters_;
+    TMessageBoxRecorder unanswered_;
+    std::unique_ptr<TProgram> program_;
+    std::vector<std::vector<TMenuItem>> menus_;
+    std::string choice_;
+    std::optional<std::string> file_;
+    std::vector<std::string> chooserCalls_;
+};
+
+const std::vector<TMenuItem> FullMenu = {
+    {"&Apply", false},
+    {"&Edit...", false},
+    {"&Delete", false},
+    {"-", false},
+    {"&Add...", false},
+    {"Add from &current settings...", false},
+    {"-", false},
+    {"E&xport settings...", false},
+    {"&Import settings...", false},
+};
+
+} // namespace
+
+TEST_F(GridCommands, RightClickShiftF10AndTheMenuKeyEachOpenTheMenuOnce) {
+    Seed();
+    TMainForm& form = Start();
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    ::SendMessageA(form.DBGrid, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    const LPARAM onSecondRow = MAKELPARAM(row.left + 40, (row.top + row.bottom) / 2);
+    struct Case {
+        const char* what;
+        std::function<void()> press;
+    } cases[] = {
+        {"right click",
+         [&] {
+             // The grid waits for the button's release once it is pressed: it is queued first.
+             ::PostMessageA(form.DBGrid, WM_RBUTTONUP, 0, onSecondRow);
+             ::SendMessageA(form.DBGrid, WM_RBUTTONDOWN, MK_RBUTTON, onSecondRow);
+         }},
+        {"Shift+F10",
+         [&] {
+             BYTE keys[256] = {};
+             ::GetKeyboardState(keys);
+             keys[VK_SHIFT] = 0x80;
+             ::SetKeyboardState(keys);
+             ::SendMessageA(form.DBGrid, WM_SYSKEYDOWN, VK_F10, 0);
+             ::SendMessageA(form.DBGrid, WM_SYSKEYUP, VK_F10, 0);
+             keys[VK_SHIFT] = 0;
+             ::SetKeyboardState(keys);
+         }},
+        {"menu key",
+         [&] {
+             ::SendMessageA(form.DBGrid, WM_KEYDOWN, VK_APPS, 0);
+             ::SendMessageA(form.DBGrid, WM_KEYUP, VK_APPS, 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        menus_.clear();
+        c.press();
+        FlushEvents();
+        ASSERT_EQ(1u, menus_.size()) << c.what;
+        EXPECT_EQ(FullMenu, menus_[0]) << c.what;
+    }
+    EXPECT_EQ(1, form.adoT.CurrentRow()); // the right click picked the row under it
+    EXPECT_TRUE(unanswered_.Boxes().empty());
+}
+
+TEST_F(GridCommands, ItemsThatNeedARowAreGreyOnAnEmptyView) {
+    Start();
+    Choose("");
+    ASSERT_EQ(1u, menus_.size());
+    std::vector<TMenuItem> expected = FullMenu;
+    for (size_t needsRow : {0u, 1u, 2u, 7u})
+        expected[needsRow].Grey = true;
+    EXPECT_EQ(expected, menus_[0]);
+}
+
+TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
+    Seed();
+    TMainForm& form = Start();
+    {
+        TMessageBoxRecorder boxes({IDNO, IDYES});
+        Choose("&Apply"); // No: nothing applied
+        EXPECT_EQ("(none)", Adapter(FirstId, "IPAddress"));
+        PressEnter(); // Yes
+        // Wine has no DHCP client service to take the values at once, and the user is told.
+        EXPECT_EQ((std::vector<std::string>{"Netvane now?", "Netvane now?",
+                                            NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED)}),
+                  boxes.Texts());
+        EXPECT_EQ("10.0.0.5", Adapter(FirstId, "IPAddress"));
+        EXPECT_EQ("proxy.lan:8080", RegText(HKEY_CURRENT_USER, ProxyKey, "ProxyServer"));
+    }
+    {
+        // F2 and "Edit..." open the editor on the current row; Cancel keeps it.
+        int shown = 0;
+        for (const auto& open : std::vector<std::function<void()>>{
+                 [&] { SendKey(WM_KEYDOWN, VK_F2); }, [&] { Choose("&Edit..."); }}) {
+            TModalScript editor("TEditForm", [&](HWND dialog) {
+                EXPECT_EQ("Office", TextOf(program_->EditForm().EditorOfField("Title")));
+                ++shown;
+                Click(::GetDlgItem(dialog, IDCANCEL));
+            });
+            open();
+        }
+        EXPECT_EQ(2, shown);
+    }
+    {
+        // Insert and "Add..." open it on a new row.
+        TModalScript editor("TEditForm", [&](HWND dialog) {
+            ::SendMessageA(program_->EditForm().EditorOfField("Title"), WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>("Inserted"));
+            Click(::GetDlgItem(dialog, IDOK));
+        });
+        SendKey(WM_KEYDOWN, VK_INSERT);
+        EXPECT_TRUE(editor.Ran());
+    }
+    ASSERT_EQ(3u, RowsInFile(Db()).size());
+    EXPECT_EQ("Inserted", RowsInFile(Db())[2][1]);
+    {
+        TMessageBoxRecorder boxes({IDYES, IDYES});
+        SendKey(WM_KEYDOWN, VK_DELETE); // the inserted row is current
+        Choose("&Delete");
+        EXPECT_EQ((std::vector<std::string>{"Delete now?", "Delete now?"}), boxes.Texts());
+    }
+    ASSERT_EQ(1u, RowsInFile(Db()).size());
+    EXPECT_EQ("Office", RowsInFile(Db())[0][1]);
+    EXPECT_EQ(1, form.adoT.RowCount());
+}
+
+TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow) {
+    SetValues(
+        HKEY_LOCAL_MACHINE, InterfaceKey + FirstId,
+        {{"IPAddress", "10.9.8.7"}, {"SubnetMask", "255.255.0.0"}, {"DefaultGateway", "10.9.0.1"}},
+        REG_MULTI_SZ, {{"EnableDHCP", 0}});
+    SetValues(HKEY_LOCAL_MACHINE, InterfaceKey + FirstId, {{"NameServer", "10.9.0.2 10.9.0.3"}},
+              REG_SZ);
+    SetValues(HKEY_LOCAL_MACHINE, InterfaceKey + SecondId,
+              {{"IPAddress", "0.0.0.0"},
+               {"DhcpIPAddress", "172.16.4.20"},
+               {"DhcpSubnetMask", "255.255.240.0"},
+               {"DhcpNameServer", "172.16.0.53"}},
+              REG_SZ, {{"EnableDHCP", 1}});
+    SetValues(HKEY_LOCAL_MACHINE, InterfaceKey + SecondId, {{"DhcpDefaultGateway", "172.16.0.1"}},
+              REG_MULTI_SZ);
+    SetValues(HKEY_CURRENT_USER, ProxyKey, {{"ProxyServer", "cache.lan:3128"}}, REG_SZ,
+              {{"ProxyEnable", 1}});
+    Start();
+    struct Case {
+        int adapter;
+        std::string title;
+        TRow editor; // Address .. Proxy as the editor shows them
+    } cases[] = {
+        {0,
+         "Static now",
+         {"10.9.8.7", "255.255.0.0", "10.9.0.1", "10.9.0.2", "10.9.0.3", "cache.lan:3128"}},
+        {1,
+         "DHCP now",
+         {"172.16.4.20", "255.255.240.0", "172.16.0.1", "172.16.0.53", "", "cache.lan:3128"}},
+    };
+    const char* const fields[] = {"Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy"};
+    for (const Case& c : cases) {
+        PickAdapter(c.adapter);
+        TRow shown;
+        TModalScript editor("TEditForm", [&](HWND dialog) {
+            for (const char* field : fields)
+                shown.push_back(TextOf(program_->EditForm().EditorOfField(field)));
+            EXPECT_EQ(c.adapter, program_->EditForm().AdapterIndex());
+            ::SendMessageA(program_->EditForm().EditorOfField("Title"), WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>(c.title.c_str()));
+            Click(::GetDlgItem(dialog, IDOK));
+        });
+        TMessageBoxRecorder boxes;
+        Choose("Add from &current settings...");
+        EXPECT_TRUE(boxes.Boxes().empty()) << c.title;
+        EXPECT_EQ(c.editor, shown) << c.title;
+        TRow stored = {c.adapter == 0 ? FirstId : SecondId, c.title};
+        stored.insert(stored.end(), c.editor.begin(), c.editor.end());
+        ASSERT_FALSE(RowsInFile(Db()).empty());
+        EXPECT_EQ(stored, RowsInFile(Db()).back()) << c.title;
+    }
+}
+
+TEST_F(GridCommands, ExportThenImportCopiesTheSettingsToAnotherAdapter) {
+    Seed();
+    Start();
+    file_ = dir_ / "first.csv";
+    TMessageBoxRecorder boxes;
+    Choose("E&xport settings...");
+    EXPECT_EQ(std::vector<std::string>{"save Netvane First Ethernet.csv"}, chooserCalls_);
+    EXPECT_EQ("Title,Address,Submask,Gateway,DNS1,DNS2,Proxy\r\n"
+              "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080\r\n"
+              "\"Lab, \"\"B\"\"\",192.168.1.5,255.255.255.0,,,,\r\n",
+              GetFile(*file_));
+
+    PickAdapter(1);
+    Choose("&Import settings...");
+    Choose("&Import settings..."); // again: everything is there already
+    EXPECT_EQ((std::vector<std::string>{"2 settings exported", "2 settings imported",
+                                        "0 settings imported; 2 settings already stored for this "
+                                        "adapter skipped"}),
+              boxes.Texts());
+    const std::vector<TRow> rows = RowsInFile(Db());
+    ASSERT_EQ(4u, rows.size());
+    for (size_t i = 0; i < 2; ++i) {
+        TRow copy = rows[i];
+        copy[0] = SecondId;
+        EXPECT_EQ(copy, rows[i + 2]);
+    }
+    EXPECT_EQ(2, program_->MainForm.adoT.RowCount()); // the grid shows them at once
+}
+
+TEST_F(GridCommands, AnImportWithABadLineStoresNothingAndNamesTheLine) {
+    Seed();
+    Start();
+    file_ = dir_ / "bad.csv";
+    PutFile(*file_, "Title,DNS1,Address\r\nOne,10.0.0.2,10.0.0.5\r\nTwo,,\r\n"
+                    "Three,10.0.0.256,10.0.0.7\r\n");
+    TMessageBoxRecorder boxes;
+    Choose("&Import settings...");
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ("Line 4: DNS1 is not a valid address; nothing was imported.", boxes.Texts()[0]);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags);
+    EXPECT_EQ(2u, RowsInFile(Db()).size());
+
+    file_.reset(); // the user cancels the dialog
+    Choose("&Import settings...");
+    EXPECT_EQ(1u, boxes.Boxes().size());
+}

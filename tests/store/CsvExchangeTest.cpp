@@ -1,0 +1,138 @@
+#include "store/CsvExchange.h"
+
+#include "support/Error.h"
+#include "support/TempFolder.h"
+
+#include <gmock/gmock.h>
+
+using testing::HasSubstr;
+
+namespace {
+
+const std::string Header = "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy\r\n";
+
+TCsvSetting Office() {
+    return {"Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "10.0.0.2", "", "proxy.lan:8080"};
+}
+
+std::string ErrorOf(const std::string& bytes) {
+    try {
+        ReadSettingsCsv(bytes);
+    } catch (const TError& error) {
+        return error.what();
+    }
+    return "(accepted)";
+}
+
+} // namespace
+
+TEST(CsvExchange, WritesAHeaderAndQuotesOnlyWhatNeedsIt) {
+    TCsvSetting quoted = Office();
+    quoted[0] = "2nd \"floor\", east";
+    quoted[6] = "";
+    EXPECT_EQ(Header + "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080\r\n" +
+                  "\"2nd \"\"floor\"\", east\",10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,\r\n",
+              WriteSettingsCsv({Office(), quoted}));
+    EXPECT_EQ(Header, WriteSettingsCsv({}));
+}
+
+TEST(CsvExchange, WhatIsWrittenReadsBackTheSame) {
+    TCsvSetting tricky = {"Caf\xC3\xA9, \"Nord\"", " 10.0.0.9 ", "", "", "", "1.1.1.1", ""};
+#ifdef _WIN32
+    tricky[0] = "Caf\xE9, \"Nord\""; // the same title in the ANSI code page (1252)
+#endif
+    const std::vector<TCsvSetting> settings = {Office(), tricky, TCsvSetting{}};
+    EXPECT_EQ(settings, ReadSettingsCsv(WriteSettingsCsv(settings)));
+}
+
+TEST(CsvExchange, ReadsWithOrWithoutBomAnyLineEndAndAnyColumnOrder) {
+    const TCsvSetting lab = {"Lab", "192.168.1.5", "255.255.255.0", "", "", "", ""};
+    struct Case {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"as written", Header + "Lab,192.168.1.5,255.255.255.0,,,,\r\n"},
+        {"with a BOM", "\xEF\xBB\xBF" + Header + "Lab,192.168.1.5,255.255.255.0,,,,\r\n"},
+        {"LF line ends", "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy\nLab,192.168.1.5,"
+                         "255.255.255.0,,,,\n"},
+        {"no line end at the end", Header + "Lab,192.168.1.5,255.255.255.0,,,,"},
+        {"blank lines", Header + "\r\nLab,192.168.1.5,255.255.255.0,,,,\r\n\r\n"},
+        {"another order, any case, columns left out",
+         "submask, TITLE ,Address\r\n255.255.255.0,Lab,192.168.1.5\r\n"},
+        {"every value quoted", "\"Title\",\"Address\",\"Submask\"\r\n\"Lab\",\"192.168.1.5\","
+                               "\"255.255.255.0\"\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(std::vector<TCsvSetting>{lab}, ReadSettingsCsv(c.bytes)) << c.what;
+    EXPECT_TRUE(ReadSettingsCsv(Header).empty());
+}
+
+TEST(CsvExchange, RefusesABadFileNamingTheLineAndTheReason) {
+    const std::string good = "Lab,192.168.1.5,255.255.255.0,,,,\r\n";
+    struct Case {
+        std::string bytes, message;
+    } cases[] = {
+        {"", "The file is empty; a settings file begins with the line "
+             "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy"},
+        {"Title,Address,Port\r\n", "Line 1: unknown column \"Port\"; the columns are Title, "
+                                   "Address, Submask, Gateway, DNS1, DNS2, Proxy"},
+        {"Title,DNS1,title\r\n", "Line 1: the column Title appears twice"},
+        {Header + good + good + "Lab,1.2.3.4,,,10.0.0.256,,\r\n",
+         "Line 4: DNS1 is not a valid address"},
+        {Header + "Lab,1.2.3,,,,,\r\n", "Line 2: Address is not a valid address"},
+        {Header + "Lab,,,10.1.2.,,,\r\n", "Line 2: Gateway is not a valid address"},
+        {Header + "Lab,,,,,,proxy.lan\r\n",
+         "Line 2: Proxy needs a port, such as 202.111.123.11:8080"},
+        {Header + "Lab,,,,,,:8080\r\n", "Line 2: Proxy needs a host before the colon"},
+        {Header + "Lab,,,,,,proxy.lan:0\r\n", "Line 2: Proxy port must be a number above 0"},
+        {Header + std::string(21, 'T') + ",,,,,,\r\n",
+         "Line 2: Title is longer than 20 characters"},
+        {Header + "Lab,010.001.000.0001,,,,,\r\n", "Line 2: Address is longer than 15 characters"},
+        {Header + ",,,,,," + std::string(101, 'p') + "\r\n",
+         "Line 2: Proxy is longer than 100 characters"},
+        {Header + "\"Two\r\nlines\",,,,,,\r\n",
+         "Line 2: Title holds a line break or another control character"},
+        {Header + "Lab,1.2.3.4\r\n", "Line 2: 2 values where the header names 7 columns"},
+        {Header + good + "\"Lab,,,,,,\r\n", "Line 3: a quoted value is not closed"},
+        {Header + "La\"b\",,,,,,\r\n", "Line 2: a quote inside a value that does not start with "
+                                       "one (quote the whole value and double the quote)"},
+        {Header + "\"Lab\"x,,,,,,\r\n", "Line 2: text after the closing quote of a value"},
+        {Header + good + "Caf\xE9,,,,,,\r\n",
+         "Line 3: the file is not UTF-8 text; save it as UTF-8 and import it again"},
+        {Header + "\xC0\xAF,,,,,,\r\n", // an overlong "/"
+         "Line 2: the file is not UTF-8 text; save it as UTF-8 and import it again"},
+        {Header + good + std::string("Lab\0,,,,,,\r\n", 12),
+         "Line 3: the file holds a NUL byte, so it is no settings file (a settings file is "
+         "UTF-8 text)"},
+        {"\xFF\xFET\0i\0", "The file is UTF-16 text; save it as UTF-8 and import it again"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.message, ErrorOf(c.bytes)) << c.bytes;
+}
+
+TEST(CsvExchange, TakesAtMostTenThousandSettings) {
+    std::string bytes = Header;
+    for (int i = 0; i < 10000; ++i) {
+        bytes += 'S';
+        bytes += std::to_string(i);
+        bytes += ",10.0.0.1,,,,,\r\n";
+    }
+    EXPECT_EQ(10000u, ReadSettingsCsv(bytes).size());
+    EXPECT_EQ("The file brings more than 10,000 settings; import at most that many at a time",
+              ErrorOf(bytes + "One too many,,,,,,\r\n"));
+    EXPECT_EQ(10000u, ReadSettingsCsv(bytes + "\r\n\r\n").size()); // blank lines do not count
+}
+
+TEST(CsvExchange, FilesAreWrittenWholeAndCheckedBeforeReading) {
+    TTempFolder dir;
+    const std::string path = dir / "settings.csv";
+    WriteSettingsFile(path, {Office()});
+    EXPECT_EQ(std::vector<TCsvSetting>{Office()}, ReadSettingsFile(path));
+    EXPECT_EQ(WriteSettingsCsv({Office()}), GetFile(path));
+
+    EXPECT_THAT([&] { ReadSettingsFile(dir / "missing.csv"); },
+                testing::ThrowsMessage<TError>(HasSubstr("the file does not exist")));
+    PutFile(path, std::string(MaxImportFileBytes + 1, ' '));
+    EXPECT_THAT([&] { ReadSettingsFile(path); },
+                testing::ThrowsMessage<TError>(HasSubstr("the file is larger than 16 MB")));
+}
