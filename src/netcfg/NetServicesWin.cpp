@@ -3,6 +3,7 @@
 #include "netcfg/LocalAddress.h"
 #include "support/Forms.h"
 #include "support/Process.h"
+#include "support/WinHandles.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -15,21 +16,6 @@ namespace {
 using TDhcpNotifyConfigChange = DWORD(WINAPI*)(LPWSTR serverName, LPWSTR adapterName,
                                                BOOL isNewIpAddress, DWORD ipIndex, DWORD ipAddress,
                                                DWORD subnetMask, int dhcpAction);
-
-class TLibrary {
-  public:
-    explicit TLibrary(const char* name) : module_(::LoadLibraryA(name)) {}
-    ~TLibrary() {
-        if (module_)
-            ::FreeLibrary(module_);
-    }
-    TLibrary(const TLibrary&) = delete;
-    TLibrary& operator=(const TLibrary&) = delete;
-    HMODULE get() const { return module_; }
-
-  private:
-    HMODULE module_;
-};
 
 // Wine's own dhcpcsvc.dll exports the call as a stub that ends the process when called;
 // its builtin DLLs say so at offset 0x40 of the loaded image.
@@ -50,7 +36,7 @@ TSystemNetServices::TSystemNetServices(std::function<void(const std::string&)> s
     : statusSink_(std::move(statusSink)), messageSink_(std::move(messageSink)) {}
 
 std::uint32_t TSystemNetServices::NotifyDhcpClient(const TIP& request) {
-    const TLibrary library("dhcpcsvc.dll");
+    const UniqueLibrary library(::LoadLibraryA("dhcpcsvc.dll"));
     if (!library.get()) {
         const DWORD error = ::GetLastError();
         return error != 0 ? error : ERROR_MOD_NOT_FOUND;

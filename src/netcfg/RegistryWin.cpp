@@ -1,5 +1,6 @@
 // The machine's registry through advapi32 (A forms): the backend of TReg in Netvane.exe.
 #include "netcfg/Registry.h"
+#include "support/WinHandles.h"
 
 #include <windows.h>
 
@@ -19,21 +20,18 @@ HKEY RootHandle(TRootKey root) {
     return HKEY_CURRENT_USER;
 }
 
-// Owns one open HKEY.
+// One open HKEY, closed with the object.
 class TWinKey : public IRegistryKey {
   public:
     explicit TWinKey(HKEY key) : key_(key) {}
-    ~TWinKey() override { ::RegCloseKey(key_); }
-    TWinKey(const TWinKey&) = delete;
-    TWinKey& operator=(const TWinKey&) = delete;
 
     std::vector<std::string> SubkeyNames() override {
         std::vector<std::string> names;
         std::string buffer(256, '\0'); // a key name has at most 255 characters
         for (DWORD index = 0;; ++index) {
             DWORD length = static_cast<DWORD>(buffer.size());
-            const LONG rc = ::RegEnumKeyExA(key_, index, buffer.data(), &length, nullptr, nullptr,
-                                            nullptr, nullptr);
+            const LONG rc = ::RegEnumKeyExA(key_.get(), index, buffer.data(), &length, nullptr,
+                                            nullptr, nullptr, nullptr);
             if (rc == ERROR_MORE_DATA) {
                 buffer.resize(buffer.size() * 2);
                 --index;
@@ -49,13 +47,14 @@ class TWinKey : public IRegistryKey {
     std::optional<TRegValue> QueryValue(const std::string& name) override {
         DWORD type = 0;
         DWORD size = 0;
-        if (::RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS)
             return std::nullopt;
         // The value may grow between the calls: ask again, a few times, until it fits.
         for (int attempt = 0; attempt < 8; ++attempt) {
             std::string bytes(size, '\0');
             DWORD got = size;
-            const LONG rc = ::RegQueryValueExA(key_, name.c_str(), nullptr, &type,
+            const LONG rc = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
                                                reinterpret_cast<BYTE*>(bytes.data()), &got);
             if (rc == ERROR_SUCCESS) {
                 bytes.resize(got);
@@ -69,13 +68,13 @@ class TWinKey : public IRegistryKey {
     }
 
     bool SetValue(const std::string& name, unsigned type, const std::string& bytes) override {
-        return ::RegSetValueExA(key_, name.c_str(), 0, type,
+        return ::RegSetValueExA(key_.get(), name.c_str(), 0, type,
                                 reinterpret_cast<const BYTE*>(bytes.data()),
                                 static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
     }
 
   private:
-    HKEY key_;
+    UniqueKey key_;
 };
 
 class TWinRegistry : public IRegistryBackend {

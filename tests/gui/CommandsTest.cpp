@@ -8,7 +8,7 @@
 #include "netcfg/Registry.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "store/RawDatabase.h"
 
 #include <algorithm>
 #include <map>
@@ -24,28 +24,14 @@ using TRow = std::map<std::string, std::string>;
 // Every stored setting as the file holds it, in key order: read with a connection of the
 // test's own, never through the window.
 std::vector<TRow> RowsInFile(const std::string& dbPath) {
+    static const char* const Columns[] = {"Adapter", "Title", "Address", "Submask",
+                                          "Gateway", "DNS1",  "DNS2",    "Proxy"};
     std::vector<TRow> rows;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        ADD_FAILURE() << "cannot open " << dbPath;
-        return rows;
+    for (const std::vector<std::string>& values : StoredSettings(dbPath)) {
+        TRow& row = rows.emplace_back();
+        for (size_t c = 0; c < values.size(); ++c)
+            row[Columns[c]] = values[c];
     }
-    sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT Adapter, Title, Address, Submask, Gateway, DNS1, DNS2, Proxy "
-                       "FROM IPInfo ORDER BY ID",
-                       -1, &query, nullptr);
-    while (sqlite3_step(query) == SQLITE_ROW) {
-        TRow row;
-        for (int c = 0; c < sqlite3_column_count(query); ++c) {
-            const auto* text = sqlite3_column_text(query, c);
-            row[sqlite3_column_name(query, c)] = text ? reinterpret_cast<const char*>(text) : "";
-        }
-        rows.push_back(row);
-    }
-    sqlite3_finalize(query);
-    sqlite3_close(db);
     return rows;
 }
 
@@ -101,8 +87,6 @@ class Commands : public testing::Test {
 
     TTempFolder dir_;
     TTestAdapters adapters_;
-    // A message box no test answers is recorded, never left waiting for a user.
-    TMessageBoxRecorder unanswered_;
     std::unique_ptr<TProgram> program_;
 };
 

@@ -305,6 +305,7 @@ TEST_F(EditForm, WhenACheckMessageIsClosedTheFocusIsOnTitleOrOnAMaskThatIsNoMask
         {"Submask", "255.255.255", "Title"},
         {"Submask", "255.0.255.0", "Submask"},
     };
+    const TRealMessageBoxes realBoxes; // what a real box leaves the focus on is the point
     for (const auto& c : cases) {
         adoT.Insert();
         form->SetAdapterIndex(0);

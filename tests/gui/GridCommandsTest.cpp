@@ -12,7 +12,7 @@
 #include "netcfg/Registry.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "store/RawDatabase.h"
 
 #include <map>
 #include <memory>
@@ -28,25 +28,7 @@ const char* const ProxyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Inte
 using TRow = std::vector<std::string>; // Adapter, Title .. Proxy
 
 std::vector<TRow> RowsInFile(const std::string& dbPath) {
-    std::vector<TRow> rows;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* query = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT Adapter, Title, Address, Submask, Gateway, DNS1, DNS2, Proxy "
-                           "FROM IPInfo ORDER BY ID",
-                           -1, &query, nullptr);
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            TRow& row = rows.emplace_back();
-            for (int c = 0; c < 8; ++c) {
-                const auto* text = sqlite3_column_text(query, c);
-                row.push_back(text ? reinterpret_cast<const char*>(text) : "");
-            }
-        }
-        sqlite3_finalize(query);
-    }
-    sqlite3_close(db);
-    return rows;
+    return StoredSettings(dbPath);
 }
 
 std::string RegText(HKEY root, const std::string& key, const char* name) {
@@ -158,7 +140,6 @@ class GridCommands : public testing::Test {
 
     TTempFolder dir_;
     TTestAdapters adapters_;
-    TMessageBoxRecorder unanswered_;
     std::unique_ptr<TProgram> program_;
     std::vector<std::vector<TMenuItem>> menus_;
     std::string choice_;
@@ -222,7 +203,6 @@ TEST_F(GridCommands, RightClickShiftF10AndTheMenuKeyEachOpenTheMenuOnce) {
         EXPECT_EQ(FullMenu, menus_[0]) << c.what;
     }
     EXPECT_EQ(1, form.adoT.CurrentRow()); // the right click picked the row under it
-    EXPECT_TRUE(unanswered_.Boxes().empty());
 }
 
 TEST_F(GridCommands, ItemsThatNeedARowAreGreyOnAnEmptyView) {

@@ -94,6 +94,12 @@ std::string ClassOf(HWND window) {
 }
 } // namespace
 
+TRealMessageBoxes::TRealMessageBoxes() : previous_(SetMessageBoxHandler({})) {}
+
+TRealMessageBoxes::~TRealMessageBoxes() {
+    SetMessageBoxHandler(previous_);
+}
+
 TModalScript::TModalScript(std::string windowClass, std::function<void(HWND)> script,
                            unsigned timeoutMs)
     : windowClass_(std::move(windowClass)), script_(std::move(script)) {

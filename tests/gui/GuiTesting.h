@@ -24,6 +24,19 @@ void Click(HWND button);
 // Runs action from the message loop that is running then (a modal form's, say), once.
 void RunLater(std::function<void()> action);
 
+// Real message boxes (MessageBoxA) while it lives, for a test about what a real box does to
+// the focus; a script answers them. Restores the previous handler when it ends.
+class TRealMessageBoxes {
+  public:
+    TRealMessageBoxes();
+    ~TRealMessageBoxes();
+    TRealMessageBoxes(const TRealMessageBoxes&) = delete;
+    TRealMessageBoxes& operator=(const TRealMessageBoxes&) = delete;
+
+  private:
+    TMessageBoxHandler previous_;
+};
+
 // Records every message box and answers it; restores the previous handler when it ends.
 class TMessageBoxRecorder {
   public:

@@ -1,5 +1,6 @@
 #include "RawDatabase.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 TRawDatabase::TRawDatabase(const std::string& path, bool create) {
@@ -66,4 +67,13 @@ std::vector<std::string> TRawDatabase::Column(const std::string& sql) {
     for (auto& row : Rows(sql))
         column.push_back(row.at(0));
     return column;
+}
+
+std::vector<std::vector<std::string>> StoredSettings(const std::string& dbPath) {
+    if (!std::filesystem::exists(dbPath))
+        return {};
+    return TRawDatabase(dbPath).Rows(
+        "SELECT IFNULL(Adapter, ''), IFNULL(Title, ''), IFNULL(Address, ''), "
+        "IFNULL(Submask, ''), IFNULL(Gateway, ''), IFNULL(DNS1, ''), IFNULL(DNS2, ''), "
+        "IFNULL(Proxy, '') FROM IPInfo ORDER BY ID");
 }

@@ -26,3 +26,7 @@ class TRawDatabase {
   private:
     sqlite3* db_ = nullptr;
 };
+
+// Adapter, Title .. Proxy of every stored setting in key order, NULL read as empty: what the
+// file holds, for tests that check it after driving the program. No file: no rows.
+std::vector<std::vector<std::string>> StoredSettings(const std::string& dbPath);
