@@ -123,8 +123,13 @@ std::optional<std::string> SystemFileDialog(HWND owner, TMainForm::TFileDialogKi
     const bool save = kind == TMainForm::TFileDialogKind::Save;
     dialog.lpstrTitle = save ? "Export settings" : "Import settings";
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
-    const BOOL picked = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
-    if (!picked)
+    // The common dialogs' library (and what it pulls in) is loaded when first needed.
+    static const UniqueLibrary dialogs(::LoadLibraryA("comdlg32.dll"));
+    const auto show = LibraryFunction<decltype(&::GetSaveFileNameA)>(
+        dialogs, save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    if (!show)
+        throw TError("Cannot show the file dialog: comdlg32.dll is missing");
+    if (!show(&dialog))
         return std::nullopt;
     return std::string(path);
 }

@@ -80,11 +80,16 @@ void TSystemNetServices::ShowMessage(const std::string& text) {
 }
 
 TProxyNotification NotifySystemOfProxyChange() {
-    // The change first, then the refresh that makes running programs read it again.
+    // The Internet library is loaded at the first proxy change, not with the program.
+    static const UniqueLibrary internet(::LoadLibraryA("wininet.dll"));
+    const auto setOption =
+        LibraryFunction<decltype(&::InternetSetOptionA)>(internet, "InternetSetOptionA");
     TProxyNotification answer;
-    answer.SettingsChanged =
-        ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-    answer.Refreshed = ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    if (!setOption)
+        return answer;
+    // The change first, then the refresh that makes running programs read it again.
+    answer.SettingsChanged = setOption(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    answer.Refreshed = setOption(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
     return answer;
 }
 

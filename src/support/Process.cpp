@@ -10,10 +10,7 @@ void OpenDocument(const std::string& target, HWND owner) {
     // The shell's library is large and this is its only use: it is loaded when a document
     // is first opened, not with the program.
     static const UniqueLibrary shell(::LoadLibraryA("shell32.dll"));
-    using TShellExecute = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-    const auto execute = reinterpret_cast<TShellExecute>(
-        reinterpret_cast<void*>(::GetProcAddress(shell.get(), "ShellExecuteA")));
-    if (execute)
+    if (const auto execute = LibraryFunction<decltype(&::ShellExecuteA)>(shell, "ShellExecuteA"))
         execute(owner, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

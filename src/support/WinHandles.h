@@ -78,3 +78,14 @@ using UniqueLibrary =
     TUniqueWinHandle<HMODULE, WinHandleDetail::UnloadModule, WinHandleDetail::NoModule>;
 // An open registry key.
 using UniqueKey = TUniqueWinHandle<HKEY, WinHandleDetail::CloseKey, WinHandleDetail::NoKey>;
+
+// A function of a library loaded with LoadLibrary; nullptr when the library or the function
+// is missing. Libraries that only a command needs are loaded at its first use this way, not
+// with the program, so that they cost the start nothing.
+template <typename Function>
+Function LibraryFunction(const UniqueLibrary& library, const char* name) {
+    if (!library)
+        return nullptr;
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(library.get(), name)));
+}
