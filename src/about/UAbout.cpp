@@ -35,13 +35,13 @@ TAboutForm::TAboutForm(HWND owner) {
 
 void TAboutForm::FormCreate() {
     versionText_ = FileVersionText(OwnExecutablePath());
-    titleFont_ = DeriveFont(ApplicationFont(), [](LOGFONTA& f) { f.lfHeight = -20; });
-    linkFont_ = DeriveFont(ApplicationFont(), [](LOGFONTA& f) { f.lfUnderline = TRUE; });
+    const int titleFont = AddFont([](LOGFONTA& f) { f.lfHeight = -20; });
+    const int linkFont = AddFont([](LOGFONTA& f) { f.lfUnderline = TRUE; });
 
-    AddLabel("Netvane", 16, 13, titleFont_.font(), 0, idTitle);
-    AddLabel("Version", 130, 24, nullptr, 0, idVersionLabel);
-    AddLabel(versionText_, 168, 24, nullptr, 0, idVersion);
-    Label6 = AddLabel(MakerWebAddress, 17, 78, linkFont_.font(), SS_NOTIFY, idLink);
+    AddLabel("Netvane", 16, 13, titleFont, 0, idTitle);
+    AddLabel("Version", 130, 24, 0, 0, idVersionLabel);
+    AddLabel(versionText_, 168, 24, 0, 0, idVersion);
+    Label6 = AddLabel(MakerWebAddress, 17, 78, linkFont, SS_NOTIFY, idLink);
     AddControl("BUTTON", "&Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 127, 132, 75, 25,
                idClose);
     SetDefaultButton(idClose);

@@ -26,7 +26,5 @@ class TAboutForm : public TForm {
     void Label6Click();
 
     std::string versionText_;
-    TGdiObject titleFont_;
-    TGdiObject linkFont_;
     HWND Label6 = nullptr;
 };
