@@ -102,7 +102,7 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
 
 // The designed client size: the designed outer size less the frame at 96 DPI.
 SIZE ClientSizeFor(int outerWidth, int outerHeight) {
-    const SIZE frame = WindowSizeForClient({0, 0}, MainStyle, 0, DesignDpi);
+    const SIZE frame = DesignedFrameSize(MainStyle, 0);
     return {outerWidth - frame.cx, outerHeight - frame.cy};
 }
 

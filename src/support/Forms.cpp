@@ -126,9 +126,21 @@ int WindowDpi(HWND window) {
 
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi) {
     RECT bounds{0, 0, client.cx, client.cy};
+    // Without a DPI per monitor, every frame is drawn at the system's DPI.
     const TDpiFunctions& functions = DpiFunctions();
     if (functions.PerMonitorV2)
         functions.AdjustWindowRectExForDpi(&bounds, style, FALSE, exStyle, static_cast<UINT>(dpi));
+    else
+        ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+SIZE DesignedFrameSize(DWORD style, DWORD exStyle) {
+    RECT bounds{0, 0, 0, 0};
+    // Measurable at 96 DPI from Windows 10 1607; before, the system's frame is the nearest.
+    const TDpiFunctions& functions = DpiFunctions();
+    if (functions.AdjustWindowRectExForDpi)
+        functions.AdjustWindowRectExForDpi(&bounds, style, FALSE, exStyle, DesignDpi);
     else
         ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};

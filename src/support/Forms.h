@@ -57,6 +57,9 @@ int WindowDpi(HWND window);
 int SystemDpi();
 // The outer size of a window with this client size, style and DPI.
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi);
+// The frame (width and height it adds) of a window of this style at 96 DPI, for a form
+// designed by its outer size.
+SIZE DesignedFrameSize(DWORD style, DWORD exStyle);
 
 // ---- fonts ----------------------------------------------------------------------------
 

@@ -23,8 +23,8 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
     TAboutForm form;
     EXPECT_EQ("Dialog", TextOf(form.Handle()));
     const SIZE client = ClientSize(form.Handle());
-    EXPECT_EQ(240, client.cx);
-    EXPECT_EQ(168, client.cy);
+    EXPECT_TRUE(IsScaled(240, client.cx));
+    EXPECT_TRUE(IsScaled(168, client.cy));
 
     struct Expected {
         int id;
@@ -42,12 +42,12 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
         ASSERT_NE(nullptr, control) << c.text;
         EXPECT_EQ(c.text, TextOf(control));
         const RECT bounds = ChildBounds(control);
-        EXPECT_EQ(c.left, bounds.left) << c.text;
-        EXPECT_EQ(c.top, bounds.top) << c.text;
+        EXPECT_TRUE(IsScaled(c.left, bounds.left)) << c.text;
+        EXPECT_TRUE(IsScaled(c.top, bounds.top)) << c.text;
     }
     const RECT close = ChildBounds(Item(form, TAboutForm::idClose));
-    EXPECT_EQ(75, close.right - close.left);
-    EXPECT_EQ(25, close.bottom - close.top);
+    EXPECT_TRUE(IsScaledRect({127, 132, 202, 157}, close));
+    EXPECT_TRUE(ChildrenInsideClientAreas(form.Handle()));
 }
 
 TEST(AboutForm, VersionTextIsTheRunningBinarysVersionResource) {
@@ -65,7 +65,7 @@ TEST(AboutForm, TitleIsTwentyPixelsHighAndTheLinkUnderlined) {
     ::GetObjectA(
         reinterpret_cast<HFONT>(::SendMessageA(Item(form, TAboutForm::idLink), WM_GETFONT, 0, 0)),
         sizeof link, &link);
-    EXPECT_EQ(20, std::abs(title.lfHeight));
+    EXPECT_TRUE(IsScaled(20, std::abs(title.lfHeight)));
     EXPECT_TRUE(link.lfUnderline);
 }
 
