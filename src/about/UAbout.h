@@ -20,9 +20,11 @@ class TAboutForm : public TForm {
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi) override;
 
   private:
     void FormCreate();
+    void PlaceVersion();
     void Label6Click();
 
     std::string versionText_;

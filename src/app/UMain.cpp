@@ -238,6 +238,15 @@ void TMainForm::SizeToolBar() {
     band.cyMinChild = static_cast<UINT>(height);
     band.cx = static_cast<UINT>(Scale(OuterWidth));
     ::SendMessageA(CoolBar1, RB_SETBANDINFOA, 0, reinterpret_cast<LPARAM>(&band));
+    // The band's borders do not grow with the scale: the band takes up what is left of the
+    // bar's height, which would otherwise stay unpainted.
+    const int rest =
+        Scale(CoolBarHeight) - static_cast<int>(::SendMessageA(CoolBar1, RB_GETBARHEIGHT, 0, 0));
+    if (rest > 0) {
+        band.fMask = RBBIM_CHILDSIZE;
+        band.cyMinChild += static_cast<UINT>(rest);
+        ::SendMessageA(CoolBar1, RB_SETBANDINFOA, 0, reinterpret_cast<LPARAM>(&band));
+    }
 }
 
 // After a change of DPI, the parts the toolkit does not place: the toolbar, the program's

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::string OwnPath() {
@@ -33,7 +35,6 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
     } controls[] = {
         {TAboutForm::idTitle, "Netvane", 16, 13},
         {TAboutForm::idVersionLabel, "Version", 130, 24},
-        {TAboutForm::idVersion, NETVANE_VERSION, 168, 24},
         {TAboutForm::idLink, MakerWebAddress, 17, 78},
         {TAboutForm::idClose, "&Close", 127, 132},
     };
@@ -44,6 +45,16 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
         const RECT bounds = ChildBounds(control);
         EXPECT_TRUE(IsScaled(c.left, bounds.left)) << c.text;
         EXPECT_TRUE(IsScaled(c.top, bounds.top)) << c.text;
+    }
+    // The version number: at its designed place, or after its caption if the font makes
+    // that wider than designed; never over it.
+    HWND version = Item(form, TAboutForm::idVersion);
+    EXPECT_EQ(NETVANE_VERSION, TextOf(version));
+    EXPECT_TRUE(IsScaled(24, ChildBounds(version).top));
+    const LONG captionEnd = ChildBounds(Item(form, TAboutForm::idVersionLabel)).right;
+    EXPECT_GE(ChildBounds(version).left, std::max<LONG>(ScaleToDpi(168, TestDpi()), captionEnd));
+    if (captionEnd < ScaleToDpi(165, TestDpi())) {
+        EXPECT_TRUE(IsScaled(168, ChildBounds(version).left));
     }
     const RECT close = ChildBounds(Item(form, TAboutForm::idClose));
     EXPECT_TRUE(IsScaledRect({127, 132, 202, 157}, close));
