@@ -238,7 +238,7 @@ int TForm::AddFont(TFontChange change) {
 }
 
 HFONT TForm::FontOf(int font) const {
-    // Font 0, the application's, is made with the first one asked for.
+    // The fonts are made with the window, for its DPI; there are none before.
     if (fonts_.empty())
         return nullptr;
     return fonts_.at(static_cast<size_t>(font)).font();
@@ -296,7 +296,7 @@ void TForm::PlaceControl(HWND control, int left, int top, int width, int height)
 void TForm::PutControl(const TPlacedControl& placed) const {
     HFONT font = FontOf(placed.Font);
     ::SendMessageA(placed.Control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    SIZE size{Scale(placed.Design.right), Scale(placed.Design.bottom)};
+    SIZE size{Scale(placed.Design.Width), Scale(placed.Design.Height)};
     if (placed.FitsText) {
         const std::string text = WindowText(placed.Control);
         const TWindowDC dc(placed.Control);
@@ -304,7 +304,7 @@ void TForm::PutControl(const TPlacedControl& placed) const {
         ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
         ::SelectObject(dc.get(), previous);
     }
-    ::SetWindowPos(placed.Control, nullptr, Scale(placed.Design.left), Scale(placed.Design.top),
+    ::SetWindowPos(placed.Control, nullptr, Scale(placed.Design.Left), Scale(placed.Design.Top),
                    size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -190,9 +190,12 @@ class TForm {
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void ShowDefaultButtonFor(HWND focus);
 
+    struct TDesignedPlace {
+        int Left, Top, Width, Height;
+    };
     struct TPlacedControl {
         HWND Control;
-        RECT Design; // left, top, width, height as designed
+        TDesignedPlace Design;
         int Font;
         bool FitsText;
     };
