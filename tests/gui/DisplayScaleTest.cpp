@@ -162,3 +162,27 @@ TEST_F(DisplayScale, AnotherDpiLaysEachFormOutAgainAndBack) {
     EXPECT_EQ(ScaleToDpi(99, other), ChildBounds(main.DBGrid).top);
     main.ApplyDpi(TestDpi());
 }
+
+// Where Windows keeps a DPI per monitor, the window takes the rectangle Windows suggests
+// and lays itself out for the new DPI; below Windows 10 1703 (and under Wine 8.0, which
+// refuses per-monitor version 2) it stays laid out for the system's DPI.
+TEST_F(DisplayScale, AChangeOfMonitorDpiIsFollowedOnlyWithPerMonitorAwareness) {
+    TMainForm& form = Main();
+    RECT before{};
+    ::GetWindowRect(form.Handle(), &before);
+    const int other = TestDpi() * 2;
+    RECT suggested{before.left, before.top, before.left + 2 * (before.right - before.left),
+                   before.top + 2 * (before.bottom - before.top)};
+    ::SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(other, other),
+                   reinterpret_cast<LPARAM>(&suggested));
+    FlushEvents();
+    RECT after{};
+    ::GetWindowRect(form.Handle(), &after);
+    if (PerMonitorDpiAvailable()) {
+        EXPECT_EQ(other, form.Dpi());
+        EXPECT_TRUE(::EqualRect(&suggested, &after));
+    } else {
+        EXPECT_EQ(SystemDpi(), form.Dpi());
+        EXPECT_TRUE(::EqualRect(&before, &after));
+    }
+}
