@@ -1,5 +1,5 @@
-// Writes the program's icon, Netvane.ico: a green disc with a white tick, 32 x 32 and
-// 16 x 16, 32-bit with alpha, drawn here with anti-aliased edges so that the picture has
+// Writes the program's icon, Netvane.ico: a green disc with a white tick, from 16 x 16 to
+// 64 x 64, 32-bit with alpha, drawn here with anti-aliased edges so that the picture has
 // its source in the repository. Built and run on the build machine by CMake.
 //   IconGen <output.ico>
 
@@ -89,7 +89,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: IconGen <output.ico>\n");
         return 2;
     }
-    const int sizes[] = {32, 16};
+    // The first is the default; the others are what the window asks for at 100 % to 200 %
+    // display scale (small and large), each drawn at its own size.
+    const int sizes[] = {32, 16, 20, 24, 28, 40, 48, 56, 64};
     std::vector<std::vector<std::uint8_t>> images;
     for (int size : sizes)
         images.push_back(Image(size));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Wine test bench: one fresh prefix, one display and one wineserver per run.
-#   wine-bench.sh start ARCH DIR   fresh prefix in DIR/prefix, Xvfb if no display, wineboot
+#   wine-bench.sh start ARCH DIR [DPI]   fresh prefix in DIR/prefix, Xvfb if no display,
+#                                  wineboot; DPI (default 96) is the display scale of the prefix
 #   wine-bench.sh stop ARCH DIR    shut the wineserver and the virtual display down
 #   wine-bench.sh display DIR / stop-display DIR   only the display (used by make run)
 # ARCH is win32 or win64 (see wine-env.sh).
@@ -12,6 +13,7 @@ case "$action" in
 start | stop) arch=${1:?win32 or win64}; shift ;;
 esac
 bench=${1:?bench folder}
+dpi=${2:-96}
 mkdir -p "$bench"
 bench=$(cd "$bench" && pwd)
 user_display=${DISPLAY:-}   # before the bench's own display file is read
@@ -38,9 +40,10 @@ start_display() {
     return
   fi
   local n
+  # Large enough for the main window at twice the design scale.
   for n in $(seq 90 140); do
     [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-    setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$bench/xvfb.log" 2>&1 &
+    setsid Xvfb ":$n" -screen 0 2560x1600x24 -nolisten tcp </dev/null >"$bench/xvfb.log" 2>&1 &
     echo $! >"$bench/xvfb.pid"
     local i
     for i in $(seq 1 50); do
@@ -65,7 +68,8 @@ start)
   setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1
   netvane_wine_boot "$bench/wineboot.log"
   netvane_wine_unmanaged_windows yes
-  echo "wine-bench: $arch prefix $WINEPREFIX on display $DISPLAY"
+  [ "$dpi" = 96 ] || netvane_wine_dpi "$dpi"
+  echo "wine-bench: $arch prefix $WINEPREFIX on display $DISPLAY at $dpi DPI"
   ;;
 stop)
   netvane_wine_env "$arch" "$bench"

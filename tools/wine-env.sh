@@ -102,6 +102,14 @@ netvane_wine_unmanaged_windows() {
     fi
 }
 
+# The prefix's display scale ($1 DPI: 96 is 100 %, 144 is 150 %), as winecfg sets it; the
+# programs started afterwards read it.
+netvane_wine_dpi() {
+    local dpi=${1:?DPI}
+    netvane_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+        >/dev/null 2>&1
+}
+
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     set -euo pipefail
     case "${1:-}" in

@@ -3,10 +3,14 @@
 #include "support/Process.h"
 #include "support/Version.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
 constexpr const char* AboutClassName = "TAboutForm";
+constexpr int VersionLeft = 168;
+constexpr int VersionTop = 24;
+constexpr int SpaceWidth = 3;
 
 // The system's hot-light colour, unless a theme makes it all but vanish on the dialog's
 // face (as one of Wine's does): then the usual link blue.
@@ -35,16 +39,33 @@ TAboutForm::TAboutForm(HWND owner) {
 
 void TAboutForm::FormCreate() {
     versionText_ = FileVersionText(OwnExecutablePath());
-    titleFont_ = DeriveFont(ApplicationFont(), [](LOGFONTA& f) { f.lfHeight = -20; });
-    linkFont_ = DeriveFont(ApplicationFont(), [](LOGFONTA& f) { f.lfUnderline = TRUE; });
+    const int titleFont = AddFont([](LOGFONTA& f) { f.lfHeight = -20; });
+    const int linkFont = AddFont([](LOGFONTA& f) { f.lfUnderline = TRUE; });
 
-    AddLabel("Netvane", 16, 13, titleFont_.font(), 0, idTitle);
-    AddLabel("Version", 130, 24, nullptr, 0, idVersionLabel);
-    AddLabel(versionText_, 168, 24, nullptr, 0, idVersion);
-    Label6 = AddLabel(MakerWebAddress, 17, 78, linkFont_.font(), SS_NOTIFY, idLink);
+    AddLabel("Netvane", 16, 13, titleFont, 0, idTitle);
+    AddLabel("Version", 130, 24, 0, 0, idVersionLabel);
+    AddLabel(versionText_, VersionLeft, VersionTop, 0, 0, idVersion);
+    PlaceVersion();
+    Label6 = AddLabel(MakerWebAddress, 17, 78, linkFont, SS_NOTIFY, idLink);
     AddControl("BUTTON", "&Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 127, 132, 75, 25,
                idClose);
     SetDefaultButton(idClose);
+}
+
+// At its designed place, or a space after its caption where the font draws the caption
+// wider than designed (Wine's stand-in for MS Sans Serif does): the two never overlap.
+void TAboutForm::PlaceVersion() {
+    RECT caption{};
+    ::GetWindowRect(::GetDlgItem(Handle(), idVersionLabel), &caption);
+    ::MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&caption), 2);
+    // Back in designed units, rounded up.
+    const int captionEnd = (caption.right * DesignDpi + Dpi() - 1) / Dpi();
+    PlaceControl(::GetDlgItem(Handle(), idVersion), std::max(VersionLeft, captionEnd + SpaceWidth),
+                 VersionTop, 0, 0);
+}
+
+void TAboutForm::DpiChanged(int) {
+    PlaceVersion();
 }
 
 void TAboutForm::Label6Click() {

@@ -20,13 +20,13 @@ class TAboutForm : public TForm {
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi) override;
 
   private:
     void FormCreate();
+    void PlaceVersion();
     void Label6Click();
 
     std::string versionText_;
-    TGdiObject titleFont_;
-    TGdiObject linkFont_;
     HWND Label6 = nullptr;
 };

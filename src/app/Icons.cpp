@@ -7,6 +7,8 @@
 
 namespace {
 
+// The pictures are designed on this square and drawn through a mapping onto the size asked
+// for, so that every line and curve is drawn at the final resolution.
 constexpr int Size = 32;
 // Drawn on this colour, which the image list then makes transparent.
 constexpr COLORREF Transparent = RGB(255, 0, 255);
@@ -111,22 +113,31 @@ void DrawAbout(HDC dc) {
 
 void DrawNothing(HDC) {}
 
+// Maps the designed square onto size x size pixels; pens and fonts scale with it.
+void MapDesignOnto(HDC dc, int size) {
+    ::SetMapMode(dc, MM_ANISOTROPIC);
+    ::SetWindowExtEx(dc, Size, Size, nullptr);
+    ::SetViewportExtEx(dc, size, size, nullptr);
+}
+
 } // namespace
 
-HIMAGELIST CreateCommandImages() {
+HIMAGELIST CreateCommandImages(int size) {
     using TDraw = void (*)(HDC);
     const std::array<TDraw, iconCount> pictures = {DrawDelete, DrawApply,   DrawNothing,
                                                    DrawAdd,    DrawDhcp,    DrawEdit,
                                                    DrawHelp,   DrawNothing, DrawAbout};
-    HIMAGELIST images = ::ImageList_Create(Size, Size, ILC_COLOR24 | ILC_MASK, iconCount, 0);
+    HIMAGELIST images = ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, iconCount, 0);
     const TWindowDC screen(nullptr);
     const TMemoryDC canvas(screen.get());
     HDC dc = canvas.get();
     for (TDraw draw : pictures) {
-        TGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), Size, Size));
+        TGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), size, size));
         HGDIOBJ old = ::SelectObject(dc, bitmap.get());
+        MapDesignOnto(dc, size);
         Fill(dc, Transparent, [dc] { ::Rectangle(dc, 0, 0, Size, Size); });
         draw(dc);
+        ::SetMapMode(dc, MM_TEXT);
         ::SelectObject(dc, old);
         ::ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), Transparent);
     }

@@ -1,5 +1,6 @@
 #pragma once
-// The 32 x 32 command icons, drawn in code so that every picture has its source here.
+// The command icons, drawn in code so that every picture has its source here, at whatever
+// size the display scale asks for (32 x 32 at 96 DPI).
 
 #include <windows.h>
 
@@ -17,5 +18,6 @@ enum TIconIndex : int {
     iconCount = 9
 };
 
-// A new image list holding the nine icons (positions 2 and 7 are empty). Owned by the caller.
-HIMAGELIST CreateCommandImages();
+// A new image list holding the nine icons (positions 2 and 7 are empty), size x size pixels
+// each. Owned by the caller.
+HIMAGELIST CreateCommandImages(int size);

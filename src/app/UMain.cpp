@@ -30,6 +30,8 @@ constexpr int ButtonWidth = 71;
 constexpr int ButtonHeight = 52;
 constexpr int SeparatorWidth = 8;
 constexpr int IndicatorWidth = 14;
+constexpr int IconSize = 32;
+constexpr int SmallIconSize = 16;
 
 constexpr DWORD MainStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
@@ -98,10 +100,16 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+// The designed client size: the designed outer size less the frame at 96 DPI.
 SIZE ClientSizeFor(int outerWidth, int outerHeight) {
-    RECT frame{0, 0, 0, 0};
-    ::AdjustWindowRectEx(&frame, MainStyle, FALSE, 0);
-    return {outerWidth - (frame.right - frame.left), outerHeight - (frame.bottom - frame.top)};
+    const SIZE frame = DesignedFrameSize(MainStyle, 0);
+    return {outerWidth - frame.cx, outerHeight - frame.cy};
+}
+
+// The program's icon (resource 1) drawn for a size, not stretched from another.
+UniqueIcon LoadProgramIcon(int size) {
+    return UniqueIcon(static_cast<HICON>(::LoadImageA(
+        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconId), IMAGE_ICON, size, size, 0)));
 }
 
 } // namespace
@@ -117,6 +125,7 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     const SIZE client = ClientSizeFor(OuterWidth, OuterHeight);
     CreateForm(MainClassName, "Netvane", MainStyle, 0, client.cx, client.cy, nullptr);
     CreateComponents();
+    ShowProgramIcons();
     adoT.SetOnChange([this] { TableChanged(); });
     FormCreate();
 }
@@ -124,8 +133,6 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
 TMainForm::~TMainForm() {
     if (Handle())
         ::DestroyWindow(Handle());
-    if (ImageList1)
-        ::ImageList_Destroy(ImageList1);
 }
 
 std::vector<std::string> TMainForm::AdapterDescriptions() const {
@@ -153,7 +160,6 @@ void TMainForm::TableChanged() {
 // ---- building the window ---------------------------------------------------------------
 
 void TMainForm::CreateComponents() {
-    ImageList1 = CreateCommandImages();
     CreateToolBar();
     CreatePanel();
     CreateGrid();
@@ -178,14 +184,11 @@ void TMainForm::CreateToolBar() {
     // Commands and hints come straight to this window, not to the band container.
     ::SendMessageA(ToolBar1, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
     ::SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ::SendMessageA(ToolBar1, WM_SETFONT, reinterpret_cast<WPARAM>(ApplicationFont()), FALSE);
-    ::SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
-    ::SendMessageA(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(32, 32));
 
     for (const TButtonDef& def : Buttons) {
         TBBUTTON button{};
         if (def.Command == 0) {
-            button.iBitmap = SeparatorWidth;
+            button.iBitmap = Scale(SeparatorWidth);
             button.fsStyle = BTNS_SEP;
         } else {
             const TActionDef* action = FindAction(def.Command);
@@ -197,38 +200,92 @@ void TMainForm::CreateToolBar() {
         }
         ::SendMessageA(ToolBar1, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
     }
-    ::SendMessageA(ToolBar1, TB_SETBUTTONWIDTH, 0, MAKELPARAM(ButtonWidth, ButtonWidth));
-    ::SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(ButtonWidth, ButtonHeight));
+    REBARBANDINFOA band{};
+    band.cbSize = sizeof band;
+    band.fMask = RBBIM_CHILD | RBBIM_STYLE;
+    band.fStyle = RBBS_NOGRIPPER | RBBS_CHILDEDGE;
+    band.hwndChild = ToolBar1;
+    ::SendMessageA(CoolBar1, RB_INSERTBANDA, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(&band));
+    SizeToolBar();
+}
+
+// The toolbar's icons, font, buttons and band at the window's DPI: the icons are drawn
+// again at the scaled size.
+void TMainForm::SizeToolBar() {
+    UniqueImageList images(CreateCommandImages(Scale(IconSize)));
+    ::SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    ImageList1 = std::move(images);
+    ::SendMessageA(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(Scale(IconSize), Scale(IconSize)));
+    ::SendMessageA(ToolBar1, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    for (size_t i = 0; i < Buttons.size(); ++i) {
+        if (Buttons[i].Command != 0)
+            continue;
+        TBBUTTONINFOA separator{};
+        separator.cbSize = sizeof separator;
+        separator.dwMask = TBIF_SIZE | TBIF_BYINDEX;
+        separator.cx = static_cast<WORD>(Scale(SeparatorWidth));
+        ::SendMessageA(ToolBar1, TB_SETBUTTONINFOA, i, reinterpret_cast<LPARAM>(&separator));
+    }
+    const int width = Scale(ButtonWidth), height = Scale(ButtonHeight);
+    ::SendMessageA(ToolBar1, TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
+    ::SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
 
     REBARBANDINFOA band{};
     band.cbSize = sizeof band;
-    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
-    band.fStyle = RBBS_NOGRIPPER | RBBS_CHILDEDGE;
-    band.hwndChild = ToolBar1;
+    band.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
     band.cxMinChild = 0;
-    band.cyMinChild = ButtonHeight;
-    band.cx = OuterWidth;
-    ::SendMessageA(CoolBar1, RB_INSERTBANDA, static_cast<WPARAM>(-1),
-                   reinterpret_cast<LPARAM>(&band));
+    band.cyMinChild = static_cast<UINT>(height);
+    band.cx = static_cast<UINT>(Scale(OuterWidth));
+    ::SendMessageA(CoolBar1, RB_SETBANDINFOA, 0, reinterpret_cast<LPARAM>(&band));
+    // The band's borders do not grow with the scale: the band takes up what is left of the
+    // bar's height, which would otherwise stay unpainted.
+    const int rest =
+        Scale(CoolBarHeight) - static_cast<int>(::SendMessageA(CoolBar1, RB_GETBARHEIGHT, 0, 0));
+    if (rest > 0) {
+        band.fMask = RBBIM_CHILDSIZE;
+        band.cyMinChild += static_cast<UINT>(rest);
+        ::SendMessageA(CoolBar1, RB_SETBANDINFOA, 0, reinterpret_cast<LPARAM>(&band));
+    }
+}
+
+// After a change of DPI, the parts the toolkit does not place: the toolbar, the program's
+// icon, the grid's columns (kept in proportion, as the user may have widened them) and
+// the layout.
+void TMainForm::DpiChanged(int oldDpi) {
+    if (!ToolBar1)
+        return; // still being made: each part is made at the right DPI
+    SizeToolBar();
+    ShowProgramIcons();
+    HWND header = reinterpret_cast<HWND>(::SendMessageA(DBGrid, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int column = 0; column < columns; ++column) {
+        const int width = static_cast<int>(::SendMessageA(DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
+        ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, column, ::MulDiv(width, Dpi(), oldDpi));
+    }
+    LayOut();
+}
+
+void TMainForm::ShowProgramIcons() {
+    UniqueIcon big = LoadProgramIcon(Scale(IconSize));
+    UniqueIcon small = LoadProgramIcon(Scale(SmallIconSize));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    // The window uses the new ones now: the old ones may go.
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
 }
 
 void TMainForm::CreatePanel() {
-    Panel1 = ::CreateWindowExA(0, PanelClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                               CoolBarHeight, 0, PanelHeight, Handle(),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(idPanel)),
-                               ::GetModuleHandleA(nullptr), nullptr);
-    auto child = [this](const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
-                        int id) {
-        HWND control = ::CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                         Panel1, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                         ::GetModuleHandleA(nullptr), nullptr);
-        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(ApplicationFont()), FALSE);
-        return control;
-    };
-    Label1 = child("STATIC", "Adapter", SS_LEFT | SS_NOPREFIX, 16, 12, 50, 14, idAdapterLabel);
+    // Its width follows the window (LayOut).
+    Panel1 = AddControl(PanelClassName, "", WS_VISIBLE | WS_CLIPCHILDREN, 0, CoolBarHeight, 0,
+                        PanelHeight, idPanel);
+    Label1 = AddControl("STATIC", "Adapter", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 16, 12, 50, 14,
+                        idAdapterLabel, 0, Panel1);
     // Editable and unsorted: entry i stays entry i of AdapterList.
-    ComboBox = child("COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 72,
-                     12, 385, 200, idComboBox);
+    ComboBox = AddControl("COMBOBOX", "",
+                          WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 72,
+                          12, 385, 200, idComboBox, 0, Panel1);
 }
 
 void TMainForm::CreateGrid() {
@@ -245,12 +302,12 @@ void TMainForm::LayOut() {
     RECT client{};
     ::GetClientRect(Handle(), &client);
     const int width = client.right;
-    ::MoveWindow(CoolBar1, 0, 0, width, CoolBarHeight, TRUE);
-    ::MoveWindow(Panel1, 0, CoolBarHeight, width, PanelHeight, TRUE);
+    ::MoveWindow(CoolBar1, 0, 0, width, Scale(CoolBarHeight), TRUE);
+    ::MoveWindow(Panel1, 0, Scale(CoolBarHeight), width, Scale(PanelHeight), TRUE);
     ::SendMessageA(StatusBar1, WM_SIZE, 0, 0);
     RECT status{};
     ::GetWindowRect(StatusBar1, &status);
-    const int gridTop = CoolBarHeight + PanelHeight;
+    const int gridTop = Scale(CoolBarHeight) + Scale(PanelHeight);
     const int gridHeight = client.bottom - gridTop - (status.bottom - status.top);
     ::MoveWindow(DBGrid, 0, gridTop, width, std::max(gridHeight, 0), TRUE);
 }
@@ -266,14 +323,14 @@ void TMainForm::ShowGridColumns() {
 
     LVCOLUMNA indicator{};
     indicator.mask = LVCF_WIDTH | LVCF_TEXT;
-    indicator.cx = IndicatorWidth;
+    indicator.cx = Scale(IndicatorWidth);
     indicator.pszText = const_cast<char*>("");
     ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&indicator));
     const auto& fields = TProfileTable::Fields();
     for (size_t f = 0; f < fields.size(); ++f) {
         LVCOLUMNA column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = GridColumnWidth(fields[f]);
+        column.cx = Scale(GridColumnWidth(fields[f]));
         column.pszText = const_cast<char*>(fields[f].Name.c_str());
         ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, static_cast<WPARAM>(f + 1),
                        reinterpret_cast<LPARAM>(&column));
@@ -377,8 +434,10 @@ LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
         ::SendMessageA(DBGrid, LVM_GETITEMRECT, draw.nmcd.dwItemSpec,
                        reinterpret_cast<LPARAM>(&row));
         const int middle = (row.top + row.bottom) / 2;
-        const POINT triangle[] = {
-            {row.left + 4, middle - 4}, {row.left + 4, middle + 4}, {row.left + 8, middle}};
+        const int four = Scale(4);
+        const POINT triangle[] = {{row.left + four, middle - four},
+                                  {row.left + four, middle + four},
+                                  {row.left + 2 * four, middle}};
         TGdiObject brush(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
         HGDIOBJ oldBrush = ::SelectObject(draw.nmcd.hdc, brush.get());
         HGDIOBJ oldPen = ::SelectObject(draw.nmcd.hdc, ::GetStockObject(NULL_PEN));

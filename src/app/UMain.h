@@ -4,6 +4,7 @@
 
 #include "support/Config.h"
 #include "support/Forms.h"
+#include "support/WinHandles.h"
 
 #include "netcfg/Registry.h"
 #include "netcfg/SetIP.h"
@@ -135,10 +136,13 @@ class TMainForm : public TForm {
     // Posted to itself: select the current row again once the grid is done with the input.
     static constexpr UINT WM_RESTORE_SELECTION = WM_APP + 1;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi) override;
 
   private:
     void CreateComponents();
     void CreateToolBar();
+    void SizeToolBar();
+    void ShowProgramIcons();
     void CreatePanel();
     void CreateGrid();
     void LayOut();
@@ -177,7 +181,9 @@ class TMainForm : public TForm {
     IRegistryBackend& registry_;
     std::unique_ptr<INetServices> netServices_;
     IMainFormDialogs* dialogs_ = nullptr;
-    HIMAGELIST ImageList1 = nullptr;
+    UniqueImageList ImageList1;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
     std::vector<int> gridFields_; // field position of each grid column after the indicator
     std::string gridText_;        // storage for the text handed to the grid
     bool quitOnDestroy_ = false;

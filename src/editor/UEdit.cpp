@@ -43,10 +43,6 @@ const std::string& FieldName(int row) {
     return TProfileTable::Fields().at(static_cast<size_t>(row)).Name;
 }
 
-void MoveControl(HWND control, int left, int top) {
-    ::SetWindowPos(control, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // Menus treat "&" as the mark of an accelerator key; doubled, it shows as itself.
 std::string MenuCaption(const std::string& text) {
     std::string caption;
@@ -119,7 +115,7 @@ TEditForm::TEditForm(TProfileTable& adoT, TProfileQuery& adoQ,
 }
 
 void TEditForm::FormCreate(const std::vector<std::string>& adapterDescriptions) {
-    exampleFont_ = DeriveFont(ApplicationFont(), [](LOGFONTA& f) { f.lfUnderline = TRUE; });
+    exampleFont_ = AddFont([](LOGFONTA& f) { f.lfUnderline = TRUE; });
 
     // Creation order is tab order: OK, Cancel, the adapter selector, then row by row.
     HWND bevel = AddControl("STATIC", "", WS_VISIBLE | WS_CLIPSIBLINGS | SS_ETCHEDFRAME, 8, 8, 433,
@@ -137,8 +133,8 @@ void TEditForm::FormCreate(const std::vector<std::string>& adapterDescriptions) 
     for (int row = 1; row <= RowCount; ++row)
         CreateRow(row);
 
-    MoveControl(fieldLabels_[AdapterRow], LabelLeft, AdapterRowTop);
-    MoveControl(editors_[AdapterRow], EditorLeft, AdapterRowTop);
+    PlaceControl(fieldLabels_[AdapterRow], LabelLeft, AdapterRowTop, 0, 0);
+    PlaceControl(editors_[AdapterRow], EditorLeft, AdapterRowTop, EditorWidth, EditorHeight);
     PlaceComboBox(adapterDescriptions);
 }
 
@@ -146,7 +142,7 @@ void TEditForm::CreateRow(int row) {
     const TFieldDef& field = TProfileTable::Fields().at(static_cast<size_t>(row));
     const int top = EditorTop(row);
     fieldLabels_[row] =
-        AddLabel(field.Name, LabelLeft, FieldLabelTop(row), nullptr, 0, idFieldLabel + row);
+        AddLabel(field.Name, LabelLeft, FieldLabelTop(row), 0, 0, idFieldLabel + row);
 
     // The adapter's editor only holds the record's Adapter text: the adapter selector
     // covers it, so it is neither shown nor reachable with Tab.
@@ -160,18 +156,12 @@ void TEditForm::CreateRow(int row) {
                    EditorLeft + EditorWidth, top + 2, PickButtonSize, PickButtonSize,
                    idPickButton + row);
 
-    AddLabel(ExampleHints[row], ExampleLeft, top + 3, exampleFont_.font(), 0, idExampleLabel + row);
+    AddLabel(ExampleHints[row], ExampleLeft, top + 3, exampleFont_, 0, idExampleLabel + row);
 }
 
 void TEditForm::PlaceComboBox(const std::vector<std::string>& adapterDescriptions) {
-    const RECT editor = [this] {
-        RECT bounds{};
-        ::GetWindowRect(editors_[AdapterRow], &bounds);
-        ::MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&bounds), 2);
-        return bounds;
-    }();
-    ::SetWindowPos(ComboBox, nullptr, editor.left, editor.top, ComboBoxWidth,
-                   ComboBoxDropDownHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Over the adapter's editor, which it stands in for.
+    PlaceControl(ComboBox, EditorLeft, AdapterRowTop, ComboBoxWidth, ComboBoxDropDownHeight);
     for (const std::string& description : adapterDescriptions)
         ::SendMessageA(ComboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(description.c_str()));
 }

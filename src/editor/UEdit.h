@@ -103,7 +103,7 @@ class TEditForm : public TForm {
     UniqueMenu Pop;
     std::vector<TPreset> presets_;
     TPopupTracker trackPopup_;
-    TGdiObject exampleFont_;
+    int exampleFont_ = 0;
     // The row whose editor takes the focus whenever the dialog becomes active.
     int focusOnActivate_ = 2; // the Title row
     // Set while the editors are refilled from the record, so that nothing is written back.

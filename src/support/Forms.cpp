@@ -69,23 +69,107 @@ void RunGuarded(const std::function<void()>& handler) {
     }
 }
 
-HFONT ApplicationFont() {
-    static const TGdiObject font(::CreateFontA(
-        -11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
-    return font.font();
+// ---- display scale --------------------------------------------------------------------
+
+namespace {
+
+// The per-monitor functions of user32 (Windows 10 1607 and 1703), found at run time.
+struct TDpiFunctions {
+    UINT(WINAPI* GetDpiForWindow)(HWND) = nullptr;
+    BOOL(WINAPI* AdjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+    bool PerMonitorV2 = false;
+};
+
+template <typename TFunction> void FindFunction(HMODULE module, const char* name, TFunction& into) {
+    // Cast through a generic function pointer: GetProcAddress knows no signatures.
+    into =
+        reinterpret_cast<TFunction>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
 
-TGdiObject DeriveFont(HFONT font, const std::function<void(LOGFONTA&)>& change) {
+const TDpiFunctions& DpiFunctions() {
+    static const TDpiFunctions functions = [] {
+        TDpiFunctions found;
+        HMODULE user32 = ::GetModuleHandleA("user32.dll");
+        BOOL(WINAPI * isValidContext)(HANDLE) = nullptr;
+        FindFunction(user32, "GetDpiForWindow", found.GetDpiForWindow);
+        FindFunction(user32, "AdjustWindowRectExForDpi", found.AdjustWindowRectExForDpi);
+        FindFunction(user32, "IsValidDpiAwarenessContext", isValidContext);
+        // Per-monitor awareness version 2 arrived with 1703; before it the layout keeps the
+        // system's DPI.
+        const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+        found.PerMonitorV2 = found.GetDpiForWindow && found.AdjustWindowRectExForDpi &&
+                             isValidContext && isValidContext(perMonitorV2);
+        return found;
+    }();
+    return functions;
+}
+
+} // namespace
+
+bool PerMonitorDpiAvailable() {
+    return DpiFunctions().PerMonitorV2;
+}
+
+int SystemDpi() {
+    const TWindowDC screen(nullptr);
+    const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    return dpi > 0 ? dpi : DesignDpi;
+}
+
+int WindowDpi(HWND window) {
+    const TDpiFunctions& functions = DpiFunctions();
+    if (window && functions.PerMonitorV2)
+        if (const UINT dpi = functions.GetDpiForWindow(window))
+            return static_cast<int>(dpi);
+    return SystemDpi();
+}
+
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi) {
+    RECT bounds{0, 0, client.cx, client.cy};
+    // Without a DPI per monitor, every frame is drawn at the system's DPI.
+    const TDpiFunctions& functions = DpiFunctions();
+    if (functions.PerMonitorV2)
+        functions.AdjustWindowRectExForDpi(&bounds, style, FALSE, exStyle, static_cast<UINT>(dpi));
+    else
+        ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+SIZE DesignedFrameSize(DWORD style, DWORD exStyle) {
+    RECT bounds{0, 0, 0, 0};
+    // Measurable at 96 DPI from Windows 10 1607; before, the system's frame is the nearest.
+    const TDpiFunctions& functions = DpiFunctions();
+    if (functions.AdjustWindowRectExForDpi)
+        functions.AdjustWindowRectExForDpi(&bounds, style, FALSE, exStyle, DesignDpi);
+    else
+        ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+// ---- fonts ----------------------------------------------------------------------------
+
+TGdiObject CreateApplicationFont(int dpi, const TFontChange& change) {
     LOGFONTA attributes{};
-    ::GetObjectA(font, sizeof attributes, &attributes);
-    change(attributes);
+    attributes.lfHeight = -11;
+    attributes.lfWeight = FW_NORMAL;
+    attributes.lfCharSet = DEFAULT_CHARSET;
+    attributes.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    lstrcpynA(attributes.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    if (change)
+        change(attributes);
+    attributes.lfHeight = ScaleToDpi(attributes.lfHeight, dpi);
     return TGdiObject(::CreateFontIndirectA(&attributes));
 }
 
-void CenterOnScreen(HWND window) {
+void CenterOnScreen(HWND window, HWND onMonitorOf) {
     RECT work{};
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (onMonitorOf &&
+        ::GetMonitorInfoA(::MonitorFromWindow(onMonitorOf, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        work = monitor.rcWork;
+    else
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     RECT bounds{};
     ::GetWindowRect(window, &bounds);
     const int width = bounds.right - bounds.left;
@@ -127,44 +211,129 @@ void TForm::RegisterFormClass(const char* className, HICON icon) {
 
 void TForm::CreateForm(const char* className, const std::string& caption, DWORD style,
                        DWORD exStyle, int clientWidth, int clientHeight, HWND owner) {
-    RECT bounds{0, 0, clientWidth, clientHeight};
-    ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    designClient_ = {clientWidth, clientHeight};
+    // A first guess at the DPI; the window's own, once it exists, decides.
+    dpi_ = WindowDpi(owner);
+    const SIZE guess = ScaledWindowSize();
     ::CreateWindowExA(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                      bounds.right - bounds.left, bounds.bottom - bounds.top, owner, nullptr,
-                      ::GetModuleHandleA(nullptr), this);
+                      guess.cx, guess.cy, owner, nullptr, ::GetModuleHandleA(nullptr), this);
     if (!handle_)
         throw TError("Cannot create the window \"" + caption + "\": " + LastSystemErrorText());
-    CenterOnScreen(handle_);
+    ApplyDpi(owner ? WindowDpi(owner) : WindowDpi(handle_));
+    CenterOnScreen(handle_, owner);
+}
+
+SIZE TForm::ScaledWindowSize() const {
+    const SIZE client{Scale(designClient_.cx), Scale(designClient_.cy)};
+    if (!handle_)
+        return WindowSizeForClient(client, WS_OVERLAPPEDWINDOW, 0, dpi_);
+    return WindowSizeForClient(client, static_cast<DWORD>(::GetWindowLongA(handle_, GWL_STYLE)),
+                               static_cast<DWORD>(::GetWindowLongA(handle_, GWL_EXSTYLE)), dpi_);
+}
+
+int TForm::AddFont(TFontChange change) {
+    fonts_.push_back(CreateApplicationFont(dpi_, change));
+    fontChanges_.push_back(std::move(change));
+    return static_cast<int>(fonts_.size()) - 1;
+}
+
+HFONT TForm::FontOf(int font) const {
+    // The fonts are made with the window, for its DPI; there are none before.
+    if (fonts_.empty())
+        return nullptr;
+    return fonts_.at(static_cast<size_t>(font)).font();
+}
+
+void TForm::ApplyDpi(int dpi) {
+    const int oldDpi = dpi_;
+    dpi_ = dpi;
+    std::vector<TGdiObject> fonts;
+    fonts.push_back(CreateApplicationFont(dpi_));
+    for (const TFontChange& change : fontChanges_)
+        fonts.push_back(CreateApplicationFont(dpi_, change));
+    // The old fonts live on until every control has let go of them.
+    std::swap(fonts, fonts_);
+    const SIZE outer = ScaledWindowSize();
+    ::SetWindowPos(handle_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const TPlacedControl& placed : controls_)
+        PutControl(placed);
+    DpiChanged(oldDpi);
 }
 
 HWND TForm::AddControl(const char* className, const std::string& text, DWORD style, int left,
-                       int top, int width, int height, int id, DWORD exStyle) {
+                       int top, int width, int height, int id, DWORD exStyle, HWND parent,
+                       int font) {
     HWND control = ::CreateWindowExA(
-        exStyle, className, text.c_str(), WS_CHILD | style, left, top, width, height, handle_,
+        exStyle, className, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, parent ? parent : handle_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
     if (!control)
         throw TError(std::string("Cannot create a control of class ") + className);
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(ApplicationFont()), FALSE);
+    controls_.push_back({control, {left, top, width, height}, font, false});
+    PutControl(controls_.back());
     return control;
 }
 
-HWND TForm::AddLabel(const std::string& text, int left, int top, HFONT font, DWORD extraStyle,
+HWND TForm::AddLabel(const std::string& text, int left, int top, int font, DWORD extraStyle,
                      int id) {
-    if (!font)
-        font = ApplicationFont();
-    SIZE extent{};
-    const TWindowDC dc(handle_);
-    HGDIOBJ previous = ::SelectObject(dc.get(), font);
-    ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
-    ::SelectObject(dc.get(), previous);
     HWND label = AddControl("STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | extraStyle, left,
-                            top, extent.cx, extent.cy, id);
-    ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                            top, 0, 0, id, 0, nullptr, font);
+    controls_.back().FitsText = true;
+    PutControl(controls_.back());
     return label;
+}
+
+void TForm::PlaceControl(HWND control, int left, int top, int width, int height) {
+    for (TPlacedControl& placed : controls_)
+        if (placed.Control == control) {
+            placed.Design = {left, top, width, height};
+            PutControl(placed);
+        }
+}
+
+// Scales a control's designed place into the window, with its font; a label is measured
+// in that font, which is already made for the DPI.
+void TForm::PutControl(const TPlacedControl& placed) const {
+    HFONT font = FontOf(placed.Font);
+    ::SendMessageA(placed.Control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SIZE size{Scale(placed.Design.Width), Scale(placed.Design.Height)};
+    if (placed.FitsText) {
+        const std::string text = WindowText(placed.Control);
+        const TWindowDC dc(placed.Control);
+        HGDIOBJ previous = ::SelectObject(dc.get(), font);
+        ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        ::SelectObject(dc.get(), previous);
+    }
+    ::SetWindowPos(placed.Control, nullptr, Scale(placed.Design.Left), Scale(placed.Design.Top),
+                   size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A dialog made on one monitor and shown over an owner on another takes the owner's DPI
+// and monitor.
+void TForm::FollowOwnerDpi(HWND owner) {
+    const int ownerDpi = WindowDpi(owner);
+    const bool sameMonitor = ::MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY) ==
+                             ::MonitorFromWindow(handle_, MONITOR_DEFAULTTOPRIMARY);
+    if (ownerDpi == dpi_ && sameMonitor)
+        return;
+    ApplyDpi(ownerDpi);
+    CenterOnScreen(handle_, owner);
+}
+
+// The window moved to a monitor of another DPI, or the monitor's scale changed: Windows
+// suggests the new place, and the contents follow.
+void TForm::HandleDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi != dpi_)
+        ApplyDpi(dpi);
+    ::SetWindowPos(handle_, nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TForm::ShowModal(HWND owner) {
     modalResult_ = mrNone;
+    if (owner && !::IsWindowVisible(handle_))
+        FollowOwnerDpi(owner);
     const bool disableOwner = owner && ::IsWindowEnabled(owner);
     if (disableOwner)
         ::EnableWindow(owner, FALSE);
@@ -234,6 +403,12 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case DM_GETDEFID:
         return defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
+    case WM_DPICHANGED:
+        // Below Windows 10 1703 the layout stays at the system's DPI.
+        if (!PerMonitorDpiAvailable())
+            break;
+        HandleDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_CLOSE:
         if (inModalLoop_) {
             modalResult_ = mrCancel;

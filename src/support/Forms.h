@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // ---- message boxes -------------------------------------------------------------------
 
@@ -36,10 +37,34 @@ void RunGuarded(const std::function<void()>& handler);
 // The text of a window or control.
 std::string WindowText(HWND window);
 
+// ---- display scale --------------------------------------------------------------------
+
+// Every coordinate and size of the forms is designed at this DPI and scaled on its way into
+// a window.
+constexpr int DesignDpi = 96;
+
+// A designed value at dpi.
+inline int ScaleToDpi(int designed, int dpi) {
+    return ::MulDiv(designed, dpi, DesignDpi);
+}
+// True where Windows keeps a DPI per monitor (10 1703 and later): the functions for it are
+// looked up at run time, so that the program still starts where they are missing.
+bool PerMonitorDpiAvailable();
+// The DPI window is shown at: its monitor's where Windows keeps one per monitor, else the
+// system's (the program then behaves as system-DPI aware).
+int WindowDpi(HWND window);
+// The system's DPI, the one every monitor has below Windows 10 1703.
+int SystemDpi();
+// The outer size of a window with this client size, style and DPI.
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi);
+// The frame (width and height it adds) of a window of this style at 96 DPI, for a form
+// designed by its outer size.
+SIZE DesignedFrameSize(DWORD style, DWORD exStyle);
+
 // ---- fonts ----------------------------------------------------------------------------
 
-// The application's font ("MS Sans Serif", 8 pt), shared by every form.
-HFONT ApplicationFont();
+// A change to the application's font; sizes in it are designed at 96 DPI.
+using TFontChange = std::function<void(LOGFONTA&)>;
 
 // An owned GDI object (font, brush, bitmap ...).
 class TGdiObject {
@@ -91,8 +116,8 @@ class TMemoryDC {
     HDC dc_;
 };
 
-// A copy of font with some of its attributes changed.
-TGdiObject DeriveFont(HFONT font, const std::function<void(LOGFONTA&)>& change);
+// The application's font ("MS Sans Serif", 8 pt), changed by change, made for dpi.
+TGdiObject CreateApplicationFont(int dpi, const TFontChange& change = {});
 
 // ---- windows --------------------------------------------------------------------------
 
@@ -111,6 +136,11 @@ class TForm {
     TForm& operator=(const TForm&) = delete;
 
     HWND Handle() const { return handle_; }
+    // The DPI the form is laid out for, and a designed value at it.
+    int Dpi() const { return dpi_; }
+    int Scale(int designed) const { return ScaleToDpi(designed, dpi_); }
+    // The application's font at the form's DPI.
+    HFONT Font() const { return FontOf(0); }
 
     // Shows the form modally over owner (disabled meanwhile) and returns its modal result
     // once something sets one: a button, Enter, Esc or closing the window.
@@ -120,19 +150,36 @@ class TForm {
     bool InModalLoop() const { return inModalLoop_; }
 
   protected:
-    // Creates the window with an exact client size, centred on the screen.
+    // Creates the window with an exact client size (designed), centred on the owner's
+    // monitor or, without an owner, the primary one.
     void CreateForm(const char* className, const std::string& caption, DWORD style, DWORD exStyle,
                     int clientWidth, int clientHeight, HWND owner);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Child controls, positioned in client pixels, with the application's font.
+    // A font of the form: the application's with change applied (sizes designed), made
+    // again whenever the DPI changes. Returns its number for FontOf and the controls.
+    int AddFont(TFontChange change);
+    HFONT FontOf(int font) const;
+
+    // Child controls (of the form, or of parent), at a designed position and size, with
+    // one of the form's fonts (0: the application's). Both follow a change of DPI.
     HWND AddControl(const char* className, const std::string& text, DWORD style, int left, int top,
-                    int width, int height, int id, DWORD exStyle = 0);
+                    int width, int height, int id, DWORD exStyle = 0, HWND parent = nullptr,
+                    int font = 0);
 
     // A label that sizes itself to its text, like a caption on a form.
-    HWND AddLabel(const std::string& text, int left, int top, HFONT font = nullptr,
-                  DWORD extraStyle = 0, int id = -1);
+    HWND AddLabel(const std::string& text, int left, int top, int font = 0, DWORD extraStyle = 0,
+                  int id = -1);
+    // Moves a control made by AddControl or AddLabel to another designed place (a label
+    // keeps fitting its text).
+    void PlaceControl(HWND control, int left, int top, int width, int height);
+
+    // Lays the form out again for dpi: its size, fonts and controls, then what the form
+    // places itself (DpiChanged). The window's position is the caller's.
+    void ApplyDpi(int dpi);
+    // The form's own parts that did not come from AddControl, after a change from oldDpi.
+    virtual void DpiChanged(int oldDpi) { (void)oldDpi; }
 
     // The button Enter presses (0: none).
     void SetDefaultButton(int id) { defaultButton_ = id; }
@@ -143,7 +190,26 @@ class TForm {
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void ShowDefaultButtonFor(HWND focus);
 
+    struct TDesignedPlace {
+        int Left, Top, Width, Height;
+    };
+    struct TPlacedControl {
+        HWND Control;
+        TDesignedPlace Design;
+        int Font;
+        bool FitsText;
+    };
+    void PutControl(const TPlacedControl& placed) const;
+    SIZE ScaledWindowSize() const;
+    void FollowOwnerDpi(HWND owner);
+    void HandleDpiChanged(int dpi, const RECT& suggested);
+
     HWND handle_ = nullptr;
+    int dpi_ = DesignDpi;
+    SIZE designClient_{};
+    std::vector<TFontChange> fontChanges_;
+    std::vector<TGdiObject> fonts_;
+    std::vector<TPlacedControl> controls_;
     int modalResult_ = mrNone;
     bool inModalLoop_ = false;
     int defaultButton_ = 0;
@@ -154,5 +220,6 @@ class TForm {
 // face as background, the arrow cursor, double clicks reported.
 void RegisterWindowClass(const char* className, WNDPROC procedure, HICON icon = nullptr);
 
-// Puts a top-level window in the middle of the primary screen's work area.
-void CenterOnScreen(HWND window);
+// Puts a top-level window in the middle of the work area of the monitor of onMonitorOf (the
+// primary monitor for none).
+void CenterOnScreen(HWND window, HWND onMonitorOf = nullptr);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
 template <typename Handle, auto Close, auto Invalid> class TUniqueWinHandle {
@@ -63,6 +65,18 @@ inline HKEY NoKey() {
 inline void CloseKey(HKEY h) {
     ::RegCloseKey(h);
 }
+inline HICON NoIcon() {
+    return nullptr;
+}
+inline void DestroyIconHandle(HICON h) {
+    ::DestroyIcon(h);
+}
+inline HIMAGELIST NoImageList() {
+    return nullptr;
+}
+inline void DestroyImageList(HIMAGELIST h) {
+    ::ImageList_Destroy(h);
+}
 } // namespace WinHandleDetail
 
 // A kernel object handle (file, process, thread ...).
@@ -78,6 +92,12 @@ using UniqueLibrary =
     TUniqueWinHandle<HMODULE, WinHandleDetail::UnloadModule, WinHandleDetail::NoModule>;
 // An open registry key.
 using UniqueKey = TUniqueWinHandle<HKEY, WinHandleDetail::CloseKey, WinHandleDetail::NoKey>;
+// An icon loaded at a size of our choosing (LoadImage without LR_SHARED).
+using UniqueIcon =
+    TUniqueWinHandle<HICON, WinHandleDetail::DestroyIconHandle, WinHandleDetail::NoIcon>;
+// An image list made with ImageList_Create.
+using UniqueImageList =
+    TUniqueWinHandle<HIMAGELIST, WinHandleDetail::DestroyImageList, WinHandleDetail::NoImageList>;
 
 // A function of a library loaded with LoadLibrary; nullptr when the library or the function
 // is missing. Libraries that only a command needs are loaded at its first use this way, not

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::string OwnPath() {
@@ -23,8 +25,8 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
     TAboutForm form;
     EXPECT_EQ("Dialog", TextOf(form.Handle()));
     const SIZE client = ClientSize(form.Handle());
-    EXPECT_EQ(240, client.cx);
-    EXPECT_EQ(168, client.cy);
+    EXPECT_TRUE(IsScaled(240, client.cx));
+    EXPECT_TRUE(IsScaled(168, client.cy));
 
     struct Expected {
         int id;
@@ -33,7 +35,6 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
     } controls[] = {
         {TAboutForm::idTitle, "Netvane", 16, 13},
         {TAboutForm::idVersionLabel, "Version", 130, 24},
-        {TAboutForm::idVersion, NETVANE_VERSION, 168, 24},
         {TAboutForm::idLink, MakerWebAddress, 17, 78},
         {TAboutForm::idClose, "&Close", 127, 132},
     };
@@ -42,12 +43,22 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
         ASSERT_NE(nullptr, control) << c.text;
         EXPECT_EQ(c.text, TextOf(control));
         const RECT bounds = ChildBounds(control);
-        EXPECT_EQ(c.left, bounds.left) << c.text;
-        EXPECT_EQ(c.top, bounds.top) << c.text;
+        EXPECT_TRUE(IsScaled(c.left, bounds.left)) << c.text;
+        EXPECT_TRUE(IsScaled(c.top, bounds.top)) << c.text;
+    }
+    // The version number: at its designed place, or after its caption if the font makes
+    // that wider than designed; never over it.
+    HWND version = Item(form, TAboutForm::idVersion);
+    EXPECT_EQ(NETVANE_VERSION, TextOf(version));
+    EXPECT_TRUE(IsScaled(24, ChildBounds(version).top));
+    const LONG captionEnd = ChildBounds(Item(form, TAboutForm::idVersionLabel)).right;
+    EXPECT_GE(ChildBounds(version).left, std::max<LONG>(ScaleToDpi(168, TestDpi()), captionEnd));
+    if (captionEnd < ScaleToDpi(165, TestDpi())) {
+        EXPECT_TRUE(IsScaled(168, ChildBounds(version).left));
     }
     const RECT close = ChildBounds(Item(form, TAboutForm::idClose));
-    EXPECT_EQ(75, close.right - close.left);
-    EXPECT_EQ(25, close.bottom - close.top);
+    EXPECT_TRUE(IsScaledRect({127, 132, 202, 157}, close));
+    EXPECT_TRUE(ChildrenInsideClientAreas(form.Handle()));
 }
 
 TEST(AboutForm, VersionTextIsTheRunningBinarysVersionResource) {
@@ -65,7 +76,7 @@ TEST(AboutForm, TitleIsTwentyPixelsHighAndTheLinkUnderlined) {
     ::GetObjectA(
         reinterpret_cast<HFONT>(::SendMessageA(Item(form, TAboutForm::idLink), WM_GETFONT, 0, 0)),
         sizeof link, &link);
-    EXPECT_EQ(20, std::abs(title.lfHeight));
+    EXPECT_TRUE(IsScaled(20, std::abs(title.lfHeight)));
     EXPECT_TRUE(link.lfUnderline);
 }
 

@@ -87,8 +87,8 @@ class EditForm : public testing::Test {
 
 TEST_F(EditForm, LaysOutItsRowsAsDesigned) {
     EXPECT_EQ("Network Setting", TextOf(form->Handle()));
-    EXPECT_EQ(455, ClientSize(form->Handle()).cx);
-    EXPECT_EQ(282, ClientSize(form->Handle()).cy);
+    EXPECT_TRUE(IsScaled(455, ClientSize(form->Handle()).cx));
+    EXPECT_TRUE(IsScaled(282, ClientSize(form->Handle()).cy));
     EXPECT_FALSE(::GetWindowLongA(form->Handle(), GWL_STYLE) & WS_THICKFRAME);
 
     struct Fixed {
@@ -103,12 +103,12 @@ TEST_F(EditForm, LaysOutItsRowsAsDesigned) {
     for (const auto& f : fixed) {
         const RECT bounds = ChildBounds(Control(f.id));
         EXPECT_EQ(f.text, TextOf(Control(f.id)));
-        EXPECT_TRUE(::EqualRect(&f.bounds, &bounds)) << f.text;
+        EXPECT_TRUE(IsScaledRect(f.bounds, bounds)) << f.text;
     }
     const RECT combo = ChildBounds(Control(TEditForm::idComboBox));
-    EXPECT_EQ(80, combo.left);
-    EXPECT_EQ(27, combo.top);
-    EXPECT_EQ(300, combo.right - combo.left);
+    EXPECT_TRUE(IsScaled(80, combo.left));
+    EXPECT_TRUE(IsScaled(27, combo.top));
+    EXPECT_TRUE(IsScaled(300, combo.right - combo.left));
 
     struct Row {
         std::string name;
@@ -131,34 +131,33 @@ TEST_F(EditForm, LaysOutItsRowsAsDesigned) {
         HWND label = form->FieldLabels()[static_cast<size_t>(r)];
         EXPECT_EQ(row.name, TextOf(label));
         EXPECT_EQ(r, form->RowOfField(row.name));
-        EXPECT_EQ(r == 1 ? 27 : top + 2, ChildBounds(label).top) << row.name;
-        EXPECT_EQ(20, ChildBounds(label).left) << row.name;
+        EXPECT_TRUE(IsScaled(r == 1 ? 27 : top + 2, ChildBounds(label).top)) << row.name;
+        EXPECT_TRUE(IsScaled(20, ChildBounds(label).left)) << row.name;
 
         HWND editor = form->Editors()[static_cast<size_t>(r)];
         const RECT edit = ChildBounds(editor);
-        EXPECT_EQ(80, edit.left) << row.name;
-        EXPECT_EQ(r == 1 ? 27 : top, edit.top) << row.name;
-        EXPECT_EQ(200, edit.right - edit.left) << row.name;
+        EXPECT_TRUE(IsScaledRect({80, r == 1 ? 27 : top, 280, (r == 1 ? 27 : top) + 21}, edit))
+            << row.name;
         EXPECT_EQ(row.maxLength, ::SendMessageA(editor, EM_GETLIMITTEXT, 0, 0)) << row.name;
 
         HWND pick = Control(TEditForm::idPickButton + r);
         ASSERT_EQ(row.pick, pick != nullptr) << row.name;
         if (pick) {
+            // A square two pixels (designed) shorter than the editor, at its right end.
             const RECT button = ChildBounds(pick);
-            const int side = edit.bottom - edit.top - 2;
-            const RECT square{280, top + 2, 280 + side, top + 2 + side};
-            EXPECT_TRUE(::EqualRect(&square, &button)) << row.name;
+            EXPECT_TRUE(IsScaledRect({280, top + 2, 299, top + 21}, button)) << row.name;
             EXPECT_EQ("..", TextOf(pick));
         }
         HWND example = Control(TEditForm::idExampleLabel + r);
         EXPECT_EQ(row.example, TextOf(example));
-        EXPECT_EQ(310, ChildBounds(example).left) << row.name;
-        EXPECT_EQ(top + 3, ChildBounds(example).top) << row.name;
+        EXPECT_TRUE(IsScaled(310, ChildBounds(example).left)) << row.name;
+        EXPECT_TRUE(IsScaled(top + 3, ChildBounds(example).top)) << row.name;
         LOGFONTA font{};
         ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(example, WM_GETFONT, 0, 0)),
                      sizeof font, &font);
         EXPECT_TRUE(font.lfUnderline) << row.name;
     }
+    EXPECT_TRUE(ChildrenInsideClientAreas(form->Handle()));
     EXPECT_EQ(form->Editors()[5], form->EditorOfField("GateWay"));
     EXPECT_EQ(nullptr, form->EditorOfField("Field1"));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 void FlushEvents() {
@@ -33,6 +34,55 @@ SIZE ClientSize(HWND window) {
     RECT client{};
     ::GetClientRect(window, &client);
     return {client.right - client.left, client.bottom - client.top};
+}
+
+int TestDpi() {
+    return SystemDpi();
+}
+
+testing::AssertionResult IsScaled(int designed, int actual) {
+    const int expected = ScaleToDpi(designed, TestDpi());
+    const int slack = TestDpi() == DesignDpi ? 0 : 1;
+    if (std::abs(actual - expected) <= slack)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << actual << " is not " << designed << " at " << TestDpi()
+                                       << " DPI (" << expected << ")";
+}
+
+testing::AssertionResult IsScaledRect(const RECT& designed, const RECT& actual) {
+    const int pairs[][2] = {{designed.left, actual.left},
+                            {designed.top, actual.top},
+                            {designed.right, actual.right},
+                            {designed.bottom, actual.bottom}};
+    for (const auto& pair : pairs)
+        if (testing::AssertionResult scaled = IsScaled(pair[0], pair[1]); !scaled)
+            return scaled << " in {" << actual.left << ", " << actual.top << ", " << actual.right
+                          << ", " << actual.bottom << "}";
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult ChildrenInsideClientAreas(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    for (HWND child = ::GetWindow(window, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!(::GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE))
+            continue;
+        const RECT bounds = ChildBounds(child);
+        if (::IsRectEmpty(&bounds))
+            continue; // shows nothing, wherever it is
+        RECT inside{};
+        ::IntersectRect(&inside, &bounds, &client);
+        if (!::EqualRect(&inside, &bounds))
+            return testing::AssertionFailure()
+                   << "control " << ::GetDlgCtrlID(child) << " \"" << TextOf(child) << "\" at {"
+                   << bounds.left << ", " << bounds.top << ", " << bounds.right << ", "
+                   << bounds.bottom << "} leaves {0, 0, " << client.right << ", " << client.bottom
+                   << "}";
+        if (testing::AssertionResult nested = ChildrenInsideClientAreas(child); !nested)
+            return nested;
+    }
+    return testing::AssertionSuccess();
 }
 
 void Click(HWND button) {

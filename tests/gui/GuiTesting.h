@@ -4,6 +4,8 @@
 
 #include "support/Forms.h"
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -18,6 +20,18 @@ std::string TextOf(HWND window);
 RECT ChildBounds(HWND child);
 // Client size of a window.
 SIZE ClientSize(HWND window);
+// The DPI the tests' windows are laid out at: the prefix's display scale. Where the
+// environment names one (NETVANE_TEST_DPI), a test that measures checks it is this.
+int TestDpi();
+// Whether actual is the 96-DPI design at the tests' DPI: exact at 96, within a pixel of
+// rounding anywhere else.
+testing::AssertionResult IsScaled(int designed, int actual);
+// The same for a rectangle, designed as left, top, right, bottom.
+testing::AssertionResult IsScaledRect(const RECT& designed, const RECT& actual);
+// Every visible child of window, at any depth, lies inside the client area of the window
+// it sits on; the first that does not is named.
+testing::AssertionResult ChildrenInsideClientAreas(HWND window);
+
 // Clicks a button as a user would.
 void Click(HWND button);
 

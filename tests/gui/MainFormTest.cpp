@@ -218,24 +218,40 @@ TEST_F(MainForm, AGarbageDatabaseIsReportedAndLeftAsItWas) {
 
 TEST_F(MainForm, WindowLayout) {
     TMainForm& form = Start();
-    RECT outer{};
-    ::GetWindowRect(form.Handle(), &outer);
-    EXPECT_EQ(676, outer.right - outer.left);
-    EXPECT_EQ(480, outer.bottom - outer.top);
-    EXPECT_EQ("Netvane", TextOf(form.Handle()));
     const LONG style = ::GetWindowLongA(form.Handle(), GWL_STYLE);
+    // Designed as 676 x 480 with the frame at 96 DPI; the inside is what scales.
+    const SIZE frame = DesignedFrameSize(static_cast<DWORD>(style), 0);
+    EXPECT_TRUE(IsScaled(676 - frame.cx, ClientSize(form.Handle()).cx));
+    EXPECT_TRUE(IsScaled(480 - frame.cy, ClientSize(form.Handle()).cy));
+    if (TestDpi() == DesignDpi) {
+        RECT outer{};
+        ::GetWindowRect(form.Handle(), &outer);
+        EXPECT_EQ(676, outer.right - outer.left);
+        EXPECT_EQ(480, outer.bottom - outer.top);
+    }
+    EXPECT_EQ("Netvane", TextOf(form.Handle()));
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_TRUE(style & WS_THICKFRAME);
 
-    EXPECT_EQ(58, ChildBounds(form.CoolBar1).bottom - ChildBounds(form.CoolBar1).top);
+    EXPECT_TRUE(IsScaled(58, ChildBounds(form.CoolBar1).bottom - ChildBounds(form.CoolBar1).top));
+    EXPECT_TRUE(IsScaledRect(
+        {0, 58, 0, 99}, {0, ChildBounds(form.Panel1).top, 0, ChildBounds(form.Panel1).bottom}));
+    EXPECT_TRUE(IsScaled(99, ChildBounds(form.DBGrid).top));
     EXPECT_EQ("Adapter", TextOf(form.Label1));
-    EXPECT_EQ(16, ChildBounds(form.Label1).left);
-    EXPECT_EQ(12, ChildBounds(form.Label1).top);
+    EXPECT_TRUE(IsScaledRect({16, 12, 66, 26}, ChildBounds(form.Label1)));
     const RECT combo = ChildBounds(form.ComboBox);
-    EXPECT_EQ(72, combo.left);
-    EXPECT_EQ(12, combo.top);
-    EXPECT_EQ(385, combo.right - combo.left);
+    EXPECT_TRUE(IsScaled(72, combo.left));
+    EXPECT_TRUE(IsScaled(12, combo.top));
+    EXPECT_TRUE(IsScaled(385, combo.right - combo.left));
+    // The grid's columns after the row indicator: a title, five addresses, the proxy.
+    const int columnWidths[] = {14, 96, 88, 88, 88, 88, 88, 100};
+    for (int column = 0; column < 8; ++column)
+        EXPECT_TRUE(
+            IsScaled(columnWidths[column],
+                     static_cast<int>(::SendMessageA(form.DBGrid, LVM_GETCOLUMNWIDTH, column, 0))))
+            << column;
+    EXPECT_TRUE(ChildrenInsideClientAreas(form.Handle()));
     EXPECT_FALSE(::GetWindowLongA(form.ComboBox, GWL_STYLE) & CBS_SORT);
     const LONG gridStyle = ::GetWindowLongA(form.DBGrid, GWL_STYLE);
     EXPECT_TRUE(gridStyle & LVS_OWNERDATA);
@@ -275,8 +291,8 @@ TEST_F(MainForm, ToolbarButtonsCarryTheirCaptionsHintsAndSize) {
         const int index =
             static_cast<int>(::SendMessageA(form.ToolBar1, TB_COMMANDTOINDEX, c.command, 0));
         ::SendMessageA(form.ToolBar1, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button));
-        EXPECT_EQ(71, button.right - button.left) << c.caption;
-        EXPECT_EQ(52, button.bottom - button.top) << c.caption;
+        EXPECT_TRUE(IsScaled(71, button.right - button.left)) << c.caption;
+        EXPECT_TRUE(IsScaled(52, button.bottom - button.top)) << c.caption;
     }
     // Left to right: three commands, a separator, help and about, a separator, DHCP, apply.
     const int order[] = {TMainForm::acAdd,
