@@ -74,7 +74,7 @@ void TimeOneStart(TSteps& steps, const std::string& folder) {
         GetLocalIP(address);
     });
     steps.Time("  of which: draw the command icons",
-               [] { ::ImageList_Destroy(CreateCommandImages(32)); });
+               [] { CreateCommandImages(32); });
     std::unique_ptr<TMainForm> form;
     steps.Time("create the main window (its start-up included)",
                [&] { form = std::make_unique<TMainForm>(folder, SystemRegistry()); });

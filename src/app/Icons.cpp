@@ -1,7 +1,5 @@
 #include "Icons.h"
 
-#include "support/Forms.h"
-
 #include <array>
 #include <functional>
 
@@ -21,32 +19,29 @@ constexpr COLORREF Dark = RGB(50, 50, 50);
 constexpr COLORREF Yellow = RGB(240, 190, 40);
 
 void Fill(HDC dc, COLORREF colour, const std::function<void()>& shape) {
-    TGdiObject brush(::CreateSolidBrush(colour));
-    TGdiObject pen(::CreatePen(PS_SOLID, 1, colour));
-    HGDIOBJ oldBrush = ::SelectObject(dc, brush.get());
-    HGDIOBJ oldPen = ::SelectObject(dc, pen.get());
+    const UniqueGdiObject brush(::CreateSolidBrush(colour));
+    const UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, colour));
+    const TSelectedObject brushSelected(dc, brush.get());
+    const TSelectedObject penSelected(dc, pen.get());
     shape();
-    ::SelectObject(dc, oldBrush);
-    ::SelectObject(dc, oldPen);
 }
 
 void Stroke(HDC dc, COLORREF colour, int width, std::initializer_list<POINT> points) {
-    TGdiObject pen(::CreatePen(PS_SOLID, width, colour));
-    HGDIOBJ old = ::SelectObject(dc, pen.get());
+    const UniqueGdiObject pen(::CreatePen(PS_SOLID, width, colour));
+    const TSelectedObject selected(dc, pen.get());
     ::Polyline(dc, points.begin(), static_cast<int>(points.size()));
-    ::SelectObject(dc, old);
 }
 
 void Glyph(HDC dc, const char* text, COLORREF colour) {
-    TGdiObject font(::CreateFontA(-24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                                  DEFAULT_PITCH | FF_SWISS, "Arial"));
-    HGDIOBJ old = ::SelectObject(dc, font.get());
+    const UniqueGdiObject font(::CreateFontA(-24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                             ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                             CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                                             DEFAULT_PITCH | FF_SWISS, "Arial"));
+    const TSelectedObject selected(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, colour);
     RECT box{0, 0, Size, Size};
     ::DrawTextA(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    ::SelectObject(dc, old);
 }
 
 void Disc(HDC dc, COLORREF colour) {
@@ -75,11 +70,12 @@ void DrawAdd(HDC dc) {
 
 // Two blue arrows chasing each other: ask the network for an address again.
 void DrawDhcp(HDC dc) {
-    TGdiObject pen(::CreatePen(PS_SOLID, 4, Blue));
-    HGDIOBJ old = ::SelectObject(dc, pen.get());
-    ::Arc(dc, 5, 5, 27, 27, 27, 12, 5, 16);
-    ::Arc(dc, 5, 5, 27, 27, 5, 20, 27, 16);
-    ::SelectObject(dc, old);
+    {
+        const UniqueGdiObject pen(::CreatePen(PS_SOLID, 4, Blue));
+        const TSelectedObject selected(dc, pen.get());
+        ::Arc(dc, 5, 5, 27, 27, 27, 12, 5, 16);
+        ::Arc(dc, 5, 5, 27, 27, 5, 20, 27, 16);
+    }
     Fill(dc, Blue, [dc] {
         const POINT top[] = {{22, 2}, {30, 12}, {19, 13}};
         const POINT bottom[] = {{10, 30}, {2, 20}, {13, 19}};
@@ -122,24 +118,26 @@ void MapDesignOnto(HDC dc, int size) {
 
 } // namespace
 
-HIMAGELIST CreateCommandImages(int size) {
+UniqueImageList CreateCommandImages(int size) {
     using TDraw = void (*)(HDC);
     const std::array<TDraw, iconCount> pictures = {DrawDelete, DrawApply,   DrawNothing,
                                                    DrawAdd,    DrawDhcp,    DrawEdit,
                                                    DrawHelp,   DrawNothing, DrawAbout};
-    HIMAGELIST images = ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, iconCount, 0);
+    UniqueImageList images(
+        ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, iconCount, 0));
     const TWindowDC screen(nullptr);
-    const TMemoryDC canvas(screen.get());
+    const UniqueMemoryDC canvas(::CreateCompatibleDC(screen.get()));
     HDC dc = canvas.get();
     for (TDraw draw : pictures) {
-        TGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), size, size));
-        HGDIOBJ old = ::SelectObject(dc, bitmap.get());
-        MapDesignOnto(dc, size);
-        Fill(dc, Transparent, [dc] { ::Rectangle(dc, 0, 0, Size, Size); });
-        draw(dc);
-        ::SetMapMode(dc, MM_TEXT);
-        ::SelectObject(dc, old);
-        ::ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), Transparent);
+        const UniqueGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), size, size));
+        {
+            const TSelectedObject selected(dc, bitmap.get());
+            MapDesignOnto(dc, size);
+            Fill(dc, Transparent, [dc] { ::Rectangle(dc, 0, 0, Size, Size); });
+            draw(dc);
+            ::SetMapMode(dc, MM_TEXT);
+        }
+        ::ImageList_AddMasked(images.get(), static_cast<HBITMAP>(bitmap.get()), Transparent);
     }
     return images;
 }

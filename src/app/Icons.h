@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
+#include "support/WinHandles.h"
 
 // Positions in the image list, as the commands and buttons refer to them.
 enum TIconIndex : int {
@@ -19,5 +19,5 @@ enum TIconIndex : int {
 };
 
 // A new image list holding the nine icons (positions 2 and 7 are empty), size x size pixels
-// each. Owned by the caller.
-HIMAGELIST CreateCommandImages(int size);
+// each.
+UniqueImageList CreateCommandImages(int size);

@@ -213,7 +213,7 @@ void TMainForm::CreateToolBar() {
 // The toolbar's icons, font, buttons and band at the window's DPI: the icons are drawn
 // again at the scaled size.
 void TMainForm::SizeToolBar() {
-    UniqueImageList images(CreateCommandImages(Scale(IconSize)));
+    UniqueImageList images = CreateCommandImages(Scale(IconSize));
     ::SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
     ImageList1 = std::move(images);
     ::SendMessageA(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(Scale(IconSize), Scale(IconSize)));
@@ -438,12 +438,10 @@ LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
         const POINT triangle[] = {{row.left + four, middle - four},
                                   {row.left + four, middle + four},
                                   {row.left + 2 * four, middle}};
-        TGdiObject brush(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
-        HGDIOBJ oldBrush = ::SelectObject(draw.nmcd.hdc, brush.get());
-        HGDIOBJ oldPen = ::SelectObject(draw.nmcd.hdc, ::GetStockObject(NULL_PEN));
+        // The system's own brush: shared, never deleted.
+        const TSelectedObject brush(draw.nmcd.hdc, ::GetSysColorBrush(COLOR_WINDOWTEXT));
+        const TSelectedObject pen(draw.nmcd.hdc, ::GetStockObject(NULL_PEN));
         ::Polygon(draw.nmcd.hdc, triangle, 3);
-        ::SelectObject(draw.nmcd.hdc, oldPen);
-        ::SelectObject(draw.nmcd.hdc, oldBrush);
         return CDRF_DODEFAULT;
     }
     default:

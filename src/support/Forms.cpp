@@ -148,7 +148,7 @@ SIZE DesignedFrameSize(DWORD style, DWORD exStyle) {
 
 // ---- fonts ----------------------------------------------------------------------------
 
-TGdiObject CreateApplicationFont(int dpi, const TFontChange& change) {
+UniqueGdiObject CreateApplicationFont(int dpi, const TFontChange& change) {
     LOGFONTA attributes{};
     attributes.lfHeight = -11;
     attributes.lfWeight = FW_NORMAL;
@@ -158,7 +158,7 @@ TGdiObject CreateApplicationFont(int dpi, const TFontChange& change) {
     if (change)
         change(attributes);
     attributes.lfHeight = ScaleToDpi(attributes.lfHeight, dpi);
-    return TGdiObject(::CreateFontIndirectA(&attributes));
+    return UniqueGdiObject(::CreateFontIndirectA(&attributes));
 }
 
 void CenterOnScreen(HWND window, HWND onMonitorOf) {
@@ -241,13 +241,13 @@ HFONT TForm::FontOf(int font) const {
     // The fonts are made with the window, for its DPI; there are none before.
     if (fonts_.empty())
         return nullptr;
-    return fonts_.at(static_cast<size_t>(font)).font();
+    return static_cast<HFONT>(fonts_.at(static_cast<size_t>(font)).get());
 }
 
 void TForm::ApplyDpi(int dpi) {
     const int oldDpi = dpi_;
     dpi_ = dpi;
-    std::vector<TGdiObject> fonts;
+    std::vector<UniqueGdiObject> fonts;
     fonts.push_back(CreateApplicationFont(dpi_));
     for (const TFontChange& change : fontChanges_)
         fonts.push_back(CreateApplicationFont(dpi_, change));
@@ -300,9 +300,8 @@ void TForm::PutControl(const TPlacedControl& placed) const {
     if (placed.FitsText) {
         const std::string text = WindowText(placed.Control);
         const TWindowDC dc(placed.Control);
-        HGDIOBJ previous = ::SelectObject(dc.get(), font);
+        const TSelectedObject selected(dc.get(), font);
         ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-        ::SelectObject(dc.get(), previous);
     }
     ::SetWindowPos(placed.Control, nullptr, Scale(placed.Design.Left), Scale(placed.Design.Top),
                    size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "support/WinHandles.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -66,58 +68,8 @@ SIZE DesignedFrameSize(DWORD style, DWORD exStyle);
 // A change to the application's font; sizes in it are designed at 96 DPI.
 using TFontChange = std::function<void(LOGFONTA&)>;
 
-// An owned GDI object (font, brush, bitmap ...).
-class TGdiObject {
-  public:
-    TGdiObject() = default;
-    explicit TGdiObject(HGDIOBJ object) : object_(object) {}
-    ~TGdiObject() {
-        if (object_)
-            ::DeleteObject(object_);
-    }
-    TGdiObject(const TGdiObject&) = delete;
-    TGdiObject& operator=(const TGdiObject&) = delete;
-    TGdiObject(TGdiObject&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
-    TGdiObject& operator=(TGdiObject&& other) noexcept {
-        std::swap(object_, other.object_);
-        return *this;
-    }
-    HGDIOBJ get() const { return object_; }
-    HFONT font() const { return static_cast<HFONT>(object_); }
-
-  private:
-    HGDIOBJ object_ = nullptr;
-};
-
-// A window's device context for as long as it lives (the screen's for no window).
-class TWindowDC {
-  public:
-    explicit TWindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    ~TWindowDC() { ::ReleaseDC(window_, dc_); }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HWND window_;
-    HDC dc_;
-};
-
-// A memory device context compatible with another.
-class TMemoryDC {
-  public:
-    explicit TMemoryDC(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {}
-    ~TMemoryDC() { ::DeleteDC(dc_); }
-    TMemoryDC(const TMemoryDC&) = delete;
-    TMemoryDC& operator=(const TMemoryDC&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
-
 // The application's font ("MS Sans Serif", 8 pt), changed by change, made for dpi.
-TGdiObject CreateApplicationFont(int dpi, const TFontChange& change = {});
+UniqueGdiObject CreateApplicationFont(int dpi, const TFontChange& change = {});
 
 // ---- windows --------------------------------------------------------------------------
 
@@ -208,7 +160,7 @@ class TForm {
     int dpi_ = DesignDpi;
     SIZE designClient_{};
     std::vector<TFontChange> fontChanges_;
-    std::vector<TGdiObject> fonts_;
+    std::vector<UniqueGdiObject> fonts_;
     std::vector<TPlacedControl> controls_;
     int modalResult_ = mrNone;
     bool inModalLoop_ = false;

@@ -77,6 +77,18 @@ inline HIMAGELIST NoImageList() {
 inline void DestroyImageList(HIMAGELIST h) {
     ::ImageList_Destroy(h);
 }
+inline HGDIOBJ NoGdiObject() {
+    return nullptr;
+}
+inline void DeleteGdiObject(HGDIOBJ h) {
+    ::DeleteObject(h);
+}
+inline HDC NoDC() {
+    return nullptr;
+}
+inline void DeleteMemoryDC(HDC h) {
+    ::DeleteDC(h);
+}
 } // namespace WinHandleDetail
 
 // A kernel object handle (file, process, thread ...).
@@ -98,6 +110,49 @@ using UniqueIcon =
 // An image list made with ImageList_Create.
 using UniqueImageList =
     TUniqueWinHandle<HIMAGELIST, WinHandleDetail::DestroyImageList, WinHandleDetail::NoImageList>;
+
+// A GDI object we created (font, brush, pen, bitmap ...). It must not be selected into a
+// device context when it goes: select it through TSelectedObject.
+using UniqueGdiObject =
+    TUniqueWinHandle<HGDIOBJ, WinHandleDetail::DeleteGdiObject, WinHandleDetail::NoGdiObject>;
+// A memory device context made with CreateCompatibleDC.
+using UniqueMemoryDC =
+    TUniqueWinHandle<HDC, WinHandleDetail::DeleteMemoryDC, WinHandleDetail::NoDC>;
+
+// A window's device context for as long as it lives (the screen's for no window). Released
+// rather than closed, and with the window it came from, so it has an owner of its own.
+class TWindowDC {
+  public:
+    explicit TWindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~TWindowDC() {
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a device context for as long as it lives, then selects back what
+// was there before, so that the object can be deleted and the context is left as found.
+class TSelectedObject {
+  public:
+    TSelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~TSelectedObject() {
+        if (previous_ && previous_ != HGDI_ERROR)
+            ::SelectObject(dc_, previous_);
+    }
+    TSelectedObject(const TSelectedObject&) = delete;
+    TSelectedObject& operator=(const TSelectedObject&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 // A function of a library loaded with LoadLibrary; nullptr when the library or the function
 // is missing. Libraries that only a command needs are loaded at its first use this way, not
