@@ -3,7 +3,7 @@
 
 #include "FuzzInput.h"
 
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 #include "support/IntegerText.h"
 
 #include <cstdint>

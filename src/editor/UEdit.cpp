@@ -1,6 +1,6 @@
 #include "UEdit.h"
 
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 #include "support/Strings.h"
 
 #include <utility>

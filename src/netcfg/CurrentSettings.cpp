@@ -1,6 +1,6 @@
 #include "CurrentSettings.h"
 
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 #include "netcfg/SetIP.h"
 #include "store/ProfileStore.h"
 #include "support/Strings.h"

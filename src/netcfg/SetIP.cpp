@@ -1,6 +1,6 @@
 #include "SetIP.h"
 
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 #include "support/CommandLine.h"
 #include "support/Error.h"
 #include "support/Strings.h"

@@ -1,6 +1,6 @@
 #include "CsvExchange.h"
 
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 #include "store/ProfileStore.h"
 #include "store/StorePlatform.h"
 #include "support/Error.h"

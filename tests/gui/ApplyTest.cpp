@@ -4,7 +4,7 @@
 #include "TestAdapters.h"
 #include "support/TempFolder.h"
 
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 #include "netcfg/Registry.h"
 
 #include <gtest/gtest.h>

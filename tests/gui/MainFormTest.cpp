@@ -5,7 +5,7 @@
 #include "support/TempFolder.h"
 #include "support/FileSystem.h"
 
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 #include "netcfg/Registry.h"
 #include "store/ProfileStore.h"
 

@@ -1,4 +1,4 @@
-#include "editor/AddressRules.h"
+#include "support/AddressRules.h"
 
 #include <gtest/gtest.h>
 
