@@ -34,14 +34,6 @@ class TScriptedServices : public INetServices {
     TFuzzInput& in_;
 };
 
-std::string WithoutOuterSeparators(std::string path) {
-    while (!path.empty() && path.front() == '\\')
-        path.erase(0, 1);
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    return path;
-}
-
 TIP RequestFrom(TFuzzInput& in) {
     TIP request;
     request.Adapter = in.Flag() ? "{AD0A0000-0000-0000-0000-000000000001}" : in.Text(50);

@@ -2,6 +2,7 @@
 // its exit code, what it prints, and what it left in the registry.
 
 #include "GuiTesting.h"
+#include "ReadBack.h"
 #include "netcfg/SetIP.h"
 #include "TestAdapters.h"
 #include "support/TempFolder.h"
@@ -16,8 +17,6 @@ namespace {
 
 const std::string FirstId = "{55555555-2222-3333-4444-555555555501}";
 const std::string SecondId = "{55555555-2222-3333-4444-555555555502}";
-const std::string InterfaceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
 
 struct TRun {
     DWORD ExitCode = 0;
@@ -34,13 +33,9 @@ std::string ReadAll(HANDLE pipe) {
     return text;
 }
 
-std::string RegText(const std::string& id, const char* name) {
-    char data[256] = {};
-    DWORD size = sizeof data - 1;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, (InterfaceKey + id).c_str(), name, RRF_RT_ANY, nullptr,
-                       data, &size) != ERROR_SUCCESS)
-        return "(none)";
-    return data;
+// The first address of the adapter's IPAddress value; "(none)" when it has none.
+std::string AddressOf(const std::string& id) {
+    return RegText(HKEY_LOCAL_MACHINE, AdapterKey(id), "IPAddress");
 }
 
 class CommandLineExe : public testing::Test {
@@ -103,19 +98,16 @@ TEST_F(CommandLineExe, AppliesAndSwitchesToDhcpWithoutTheWindow) {
     // Wine has no DHCP client service to take the values at once, and the run says so.
     EXPECT_EQ(NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED) + "\r\n", apply.Err);
     EXPECT_EQ(0u, apply.Out.rfind("Current IP is ", 0)) << apply.Out;
-    EXPECT_EQ("192.168.1.5", RegText(SecondId, "IPAddress"));
-    EXPECT_EQ("(none)", RegText(FirstId, "IPAddress"));
+    EXPECT_EQ("192.168.1.5", AddressOf(SecondId));
+    EXPECT_EQ("(none)", AddressOf(FirstId));
 
     // No /adapter: the first adapter, as no config.ini names another.
     EXPECT_EQ(0u, Run("/apply office").ExitCode);
-    EXPECT_EQ("10.0.0.5", RegText(FirstId, "IPAddress"));
+    EXPECT_EQ("10.0.0.5", AddressOf(FirstId));
 
     const TRun dhcp = Run("/DHCP /adapter " + SecondId);
     EXPECT_EQ(0u, dhcp.ExitCode) << dhcp.Err;
-    DWORD enabled = 0, size = sizeof enabled;
-    ::RegGetValueA(HKEY_LOCAL_MACHINE, (InterfaceKey + SecondId).c_str(), "EnableDHCP",
-                   RRF_RT_REG_DWORD, nullptr, &enabled, &size);
-    EXPECT_EQ(1u, enabled);
+    EXPECT_EQ(Dword(1), ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(SecondId), "EnableDHCP"));
 }
 
 TEST_F(CommandLineExe, FailsWithItsExitCodeAndSaysWhyOnTheConsole) {
@@ -137,8 +129,8 @@ TEST_F(CommandLineExe, FailsWithItsExitCodeAndSaysWhyOnTheConsole) {
         EXPECT_EQ("", run.Out) << c.arguments;
     }
     EXPECT_NE(std::string::npos, Run("/renew").Err.find("Usage: Netvane.exe /apply"));
-    EXPECT_EQ("(none)", RegText(FirstId, "IPAddress"));
-    EXPECT_EQ("(none)", RegText(SecondId, "IPAddress"));
+    EXPECT_EQ("(none)", AddressOf(FirstId));
+    EXPECT_EQ("(none)", AddressOf(SecondId));
 }
 
 TEST_F(CommandLineExe, ListsAdaptersAndTitles) {

@@ -1,71 +1,25 @@
-#include "app/Program.h"
+#include "MainWindowFixture.h"
+#include "ReadBack.h"
 
-#include "GuiTesting.h"
-#include "TestAdapters.h"
 #include "support/FileSystem.h"
-#include "support/TempFolder.h"
-
-#include "netcfg/Registry.h"
 
 #include <gtest/gtest.h>
-#include "store/RawDatabase.h"
 
 #include <algorithm>
 #include <map>
-#include <memory>
 
 namespace {
 
 const std::string FirstId = "{33333333-2222-3333-4444-555555555501}";
 const std::string SecondId = "{33333333-2222-3333-4444-555555555502}";
 
-using TRow = std::map<std::string, std::string>;
-
-// Every stored setting as the file holds it, in key order: read with a connection of the
-// test's own, never through the window.
-std::vector<TRow> RowsInFile(const std::string& dbPath) {
-    static const char* const Columns[] = {"Adapter", "Title", "Address", "Submask",
-                                          "Gateway", "DNS1",  "DNS2",    "Proxy"};
-    std::vector<TRow> rows;
-    for (const std::vector<std::string>& values : StoredSettings(dbPath)) {
-        TRow& row = rows.emplace_back();
-        for (size_t c = 0; c < values.size(); ++c)
-            row[Columns[c]] = values[c];
-    }
-    return rows;
-}
-
-class Commands : public testing::Test {
+class Commands : public TMainWindowTest {
   protected:
-    void SetUp() override {
-        adapters_.Add(FirstId, "First Ethernet");
-        adapters_.Add(SecondId, "Second Ethernet");
-    }
+    Commands() : TMainWindowTest({{FirstId, "First Ethernet"}, {SecondId, "Second Ethernet"}}) {}
 
-    TProgram& Start() {
-        program_ = std::make_unique<TProgram>(dir_.Path(), SystemRegistry());
-        FlushEvents();
-        return *program_;
-    }
-    void Restart() {
-        ::SendMessageA(program_->MainForm.Handle(), WM_CLOSE, 0, 0);
-        program_.reset();
-        Start();
-    }
-    void Command(int id) {
-        ::SendMessageA(program_->MainForm.Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(program_->MainForm.ToolBar1));
-        FlushEvents();
-    }
-    void PickMainAdapter(int index) {
-        TMainForm& form = program_->MainForm;
-        ::SendMessageA(form.ComboBox, CB_SETCURSEL, index, 0);
-        ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(form.ComboBox));
-        FlushEvents();
-    }
     // What a user does in the editor: pick the adapter, type into the fields, press a button.
-    std::function<void(HWND)> FillIn(int adapter, TRow values, int button = IDOK) {
+    std::function<void(HWND)> FillIn(int adapter, std::map<std::string, std::string> values,
+                                     int button = IDOK) {
         return [this, adapter, values, button](HWND dialog) {
             TEditForm& edit = program_->EditForm();
             if (adapter >= -1) {
@@ -80,14 +34,9 @@ class Commands : public testing::Test {
             Click(::GetDlgItem(dialog, button));
         };
     }
-    std::string Db() const { return dir_ / "db"; }
     std::string EditorText(const char* field) const {
         return TextOf(program_->EditForm().EditorOfField(field));
     }
-
-    TTempFolder dir_;
-    TTestAdapters adapters_;
-    std::unique_ptr<TProgram> program_;
 };
 
 constexpr int KeepAdapter = -2;
@@ -108,22 +57,22 @@ TEST_F(Commands, AddStoresTheSettingForTheAdapterPickedInTheDialog) {
         EXPECT_TRUE(editor.Ran());
     }
     EXPECT_TRUE(boxes.Boxes().empty());
-    const std::vector<TRow> rows = RowsInFile(Db());
+    const std::vector<TStoredSetting> rows = RowsInFile(Db());
     ASSERT_EQ(1u, rows.size());
-    EXPECT_EQ(SecondId, rows[0].at("Adapter"));
-    EXPECT_EQ("Lab", rows[0].at("Title"));
-    EXPECT_EQ("192.168.7.20", rows[0].at("Address"));
-    EXPECT_EQ("192.168.7.1", rows[0].at("Gateway"));
-    EXPECT_EQ("lab-proxy:3128", rows[0].at("Proxy"));
+    EXPECT_EQ(SecondId, rows[0].Adapter);
+    EXPECT_EQ("Lab", rows[0].Title);
+    EXPECT_EQ("192.168.7.20", rows[0].Address);
+    EXPECT_EQ("192.168.7.1", rows[0].Gateway);
+    EXPECT_EQ("lab-proxy:3128", rows[0].Proxy);
     // The grid still shows the first adapter's settings: none.
-    EXPECT_EQ(0, ::SendMessageA(program_->MainForm.DBGrid, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(0, GridRows());
 }
 
 TEST_F(Commands, EditChangesTheStoredRowAndCancelChangesNothing) {
     StoreSettings(Db(),
                   {{SecondId, "Lab", "192.168.7.20", "255.255.255.0", "192.168.7.1", "", "", ""}});
     Start();
-    PickMainAdapter(1);
+    PickAdapter(1);
     {
         TModalScript editor("TEditForm", [this](HWND dialog) {
             // The dialog shows the row and the main window's adapter.
@@ -133,11 +82,11 @@ TEST_F(Commands, EditChangesTheStoredRowAndCancelChangesNothing) {
         });
         Command(TMainForm::acEdit);
     }
-    std::vector<TRow> rows = RowsInFile(Db());
+    std::vector<TStoredSetting> rows = RowsInFile(Db());
     ASSERT_EQ(1u, rows.size());
-    EXPECT_EQ("Lab 2", rows[0].at("Title"));
-    EXPECT_EQ("192.168.7.254", rows[0].at("Gateway"));
-    EXPECT_EQ(SecondId, rows[0].at("Adapter"));
+    EXPECT_EQ("Lab 2", rows[0].Title);
+    EXPECT_EQ("192.168.7.254", rows[0].Gateway);
+    EXPECT_EQ(SecondId, rows[0].Adapter);
 
     for (int command : {TMainForm::acEdit, TMainForm::acAdd}) {
         TModalScript editor("TEditForm", FillIn(0, {{"Title", "Discarded"}}, IDCANCEL));
@@ -145,7 +94,7 @@ TEST_F(Commands, EditChangesTheStoredRowAndCancelChangesNothing) {
         EXPECT_TRUE(editor.Ran());
     }
     EXPECT_EQ(rows, RowsInFile(Db()));
-    EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State());
+    EXPECT_EQ(TViewState::Browse, Form().adoT.State());
 }
 
 TEST_F(Commands, DeleteAsksAndRemovesTheRowFromTheFileOnlyOnYes) {
@@ -163,9 +112,9 @@ TEST_F(Commands, DeleteAsksAndRemovesTheRowFromTheFileOnlyOnYes) {
     {
         TMessageBoxRecorder boxes({IDYES});
         Command(TMainForm::acDelete);
-        const std::vector<TRow> rows = RowsInFile(Db());
+        const std::vector<TStoredSetting> rows = RowsInFile(Db());
         ASSERT_EQ(1u, rows.size());
-        EXPECT_EQ("Office", rows[0].at("Title"));
+        EXPECT_EQ("Office", rows[0].Title);
     }
 }
 
@@ -187,7 +136,7 @@ TEST_F(Commands, OnAnEmptyViewNoDialogAndNoConfirmationOnlyNoItem) {
 TEST_F(Commands, AFailedStoreIsReportedAndTheDialogComesBackWithWhatWasTyped) {
     StoreSettings(Db(), {{FirstId, "Home", "10.0.0.5", "255.0.0.0", "", "", "", ""}});
     Start();
-    const std::vector<TRow> before = RowsInFile(Db());
+    const std::vector<TStoredSetting> before = RowsInFile(Db());
     // Longer than the column takes (the editor's own limit stops typing, not a paste).
     const std::string tooLong = "A title far longer than twenty characters";
     struct Case {
@@ -203,7 +152,7 @@ TEST_F(Commands, AFailedStoreIsReportedAndTheDialogComesBackWithWhatWasTyped) {
     for (const auto& c : cases) {
         const std::string what =
             std::to_string(c.command) + (c.secondButton == IDOK ? " corrected" : " cancelled");
-        const std::vector<TRow> start = RowsInFile(Db());
+        const std::vector<TStoredSetting> start = RowsInFile(Db());
         TMessageBoxRecorder boxes;
         // The later script takes the second showing.
         TModalScript second("TEditForm", [&](HWND dialog) {
@@ -215,7 +164,7 @@ TEST_F(Commands, AFailedStoreIsReportedAndTheDialogComesBackWithWhatWasTyped) {
             EXPECT_EQ(tooLong, EditorText("Title")) << what;
             EXPECT_EQ("172.16.0.9", EditorText("Address")) << what;
             EXPECT_EQ(1, program_->EditForm().AdapterIndex()) << what;
-            EXPECT_EQ(c.pending, program_->MainForm.adoT.State()) << what;
+            EXPECT_EQ(c.pending, Form().adoT.State()) << what;
             EXPECT_EQ(start, RowsInFile(Db())) << what;
             FillIn(KeepAdapter, {{"Title", "Fixed"}}, c.secondButton)(dialog);
         });
@@ -225,17 +174,17 @@ TEST_F(Commands, AFailedStoreIsReportedAndTheDialogComesBackWithWhatWasTyped) {
         Command(c.command);
         EXPECT_TRUE(second.Ran()) << what;
         EXPECT_EQ(1u, boxes.Boxes().size()) << what;
-        EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State()) << what;
-        const std::vector<TRow> rows = RowsInFile(Db());
+        EXPECT_EQ(TViewState::Browse, Form().adoT.State()) << what;
+        const std::vector<TStoredSetting> rows = RowsInFile(Db());
         if (c.secondButton == IDCANCEL) {
             EXPECT_EQ(start, rows) << what;
             continue;
         }
-        const TRow& stored = c.command == TMainForm::acAdd ? rows.back() : rows.front();
+        const TStoredSetting& stored = c.command == TMainForm::acAdd ? rows.back() : rows.front();
         EXPECT_EQ(c.command == TMainForm::acAdd ? start.size() + 1 : start.size(), rows.size());
-        EXPECT_EQ("Fixed", stored.at("Title")) << what;
-        EXPECT_EQ("172.16.0.9", stored.at("Address")) << what;
-        EXPECT_EQ(SecondId, stored.at("Adapter")) << what;
+        EXPECT_EQ("Fixed", stored.Title) << what;
+        EXPECT_EQ("172.16.0.9", stored.Address) << what;
+        EXPECT_EQ(SecondId, stored.Adapter) << what;
     }
     EXPECT_NE(before, RowsInFile(Db()));
 }
@@ -257,7 +206,7 @@ TEST_F(Commands, WithoutAdaptersTheDialogWillNotStoreASettingForNone) {
 
 TEST_F(Commands, TheWholeCycleSurvivesARestart) {
     Start();
-    PickMainAdapter(1);
+    PickAdapter(1);
     {
         TModalScript editor("TEditForm", FillIn(KeepAdapter, {{"Title", "Customer"},
                                                               {"Address", "172.16.4.9"},
@@ -270,27 +219,25 @@ TEST_F(Commands, TheWholeCycleSurvivesARestart) {
     // Wine's DHCP client library is a stub: the values wait for the adapter's restart.
     EXPECT_EQ((std::vector<std::string>{NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED)}),
               boxes.Texts());
-    Restart();
-    TMainForm& form = program_->MainForm;
-    EXPECT_EQ(1, form.SelectedAdapter());
-    EXPECT_EQ(1, ::SendMessageA(form.DBGrid, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(1, Restart().SelectedAdapter());
+    EXPECT_EQ(1, GridRows());
     EXPECT_EQ("Index=1\r\n", GetFile(dir_ / "config.ini"));
     ASSERT_EQ(1u, RowsInFile(Db()).size());
-    EXPECT_EQ(SecondId, RowsInFile(Db())[0].at("Adapter"));
+    EXPECT_EQ(SecondId, RowsInFile(Db())[0].Adapter);
 }
 
 TEST_F(Commands, ToolbarAcceleratorsRunTheirCommands) {
     Start();
     TModalScript editor("TEditForm", [](HWND dialog) { Click(::GetDlgItem(dialog, IDCANCEL)); });
     MSG altA{};
-    altA.hwnd = program_->MainForm.DBGrid;
+    altA.hwnd = Form().DBGrid;
     altA.message = WM_SYSCHAR;
     altA.wParam = 'a';
     altA.lParam = 1 << 29; // Alt held
-    EXPECT_TRUE(program_->MainForm.TranslateAccelerator(altA));
+    EXPECT_TRUE(Form().TranslateAccelerator(altA));
     FlushEvents();
     EXPECT_TRUE(editor.Ran());
-    EXPECT_EQ(TViewState::Browse, program_->MainForm.adoT.State());
+    EXPECT_EQ(TViewState::Browse, Form().adoT.State());
 }
 
 // The dialogs are made when first shown, not at start; what the editor takes from the main
@@ -304,8 +251,8 @@ TEST_F(Commands, TheDialogsAreMadeWhenFirstShownHoldingWhatTheyWouldHaveTakenAtS
     EXPECT_FALSE(program_->AboutFormMade());
     EXPECT_EQ(nullptr, ::FindWindowA("TEditForm", nullptr));
 
-    PickMainAdapter(1);
-    ListView_SetItemState(program_->MainForm.DBGrid, 1, LVIS_SELECTED | LVIS_FOCUSED,
+    PickAdapter(1);
+    ListView_SetItemState(Form().DBGrid, 1, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
     FlushEvents();
     std::vector<std::string> dnsPicks;
@@ -313,7 +260,7 @@ TEST_F(Commands, TheDialogsAreMadeWhenFirstShownHoldingWhatTheyWouldHaveTakenAtS
         TModalScript editor("TEditForm", [&](HWND dialog) {
             TEditForm& edit = program_->EditForm();
             HWND combo = ::GetDlgItem(dialog, TEditForm::idComboBox);
-            EXPECT_EQ(program_->MainForm.AdapterDescriptions(),
+            EXPECT_EQ(Form().AdapterDescriptions(),
                       std::vector<std::string>({"First Ethernet", "Second Ethernet"}));
             ASSERT_EQ(2, ::SendMessageA(combo, CB_GETCOUNT, 0, 0));
             EXPECT_EQ("Second Ethernet", TextOf(combo));

@@ -2,42 +2,20 @@
 // export and import, driven through the real windows; results read back from the registry
 // and from the database file.
 
-#include "app/Program.h"
+#include "MainWindowFixture.h"
+#include "ReadBack.h"
 
-#include "GuiTesting.h"
 #include "netcfg/SetIP.h"
-#include "TestAdapters.h"
-#include "support/TempFolder.h"
-
-#include "netcfg/Registry.h"
 
 #include <gtest/gtest.h>
-#include "store/RawDatabase.h"
 
 #include <map>
-#include <memory>
+#include <optional>
 
 namespace {
 
 const std::string FirstId = "{44444444-2222-3333-4444-555555555501}";
 const std::string SecondId = "{44444444-2222-3333-4444-555555555502}";
-const std::string InterfaceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
-const char* const ProxyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-using TRow = std::vector<std::string>; // Adapter, Title .. Proxy
-
-std::vector<TRow> RowsInFile(const std::string& dbPath) {
-    return StoredSettings(dbPath);
-}
-
-std::string RegText(HKEY root, const std::string& key, const char* name) {
-    char data[256] = {};
-    DWORD size = sizeof data - 1;
-    if (::RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, nullptr, data, &size) != ERROR_SUCCESS)
-        return "(none)";
-    return data;
-}
 
 void SetValues(HKEY root, const std::string& key,
                const std::vector<std::pair<const char*, std::string>>& texts, DWORD type,
@@ -66,39 +44,25 @@ void PrintTo(const TMenuItem& item, std::ostream* out) {
     *out << item.Caption << (item.Grey ? " (grey)" : "");
 }
 
-class GridCommands : public testing::Test {
+class GridCommands : public TMainWindowTest {
   protected:
-    void SetUp() override {
-        adapters_.Add(FirstId, "First Ethernet");
-        adapters_.Add(SecondId, "Second Ethernet");
-        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, "ProxyServer");
-        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, "ProxyEnable");
-    }
+    GridCommands()
+        : TMainWindowTest({{FirstId, "First Ethernet"}, {SecondId, "Second Ethernet"}}) {}
 
-    TMainForm& Start() {
-        program_ = std::make_unique<TProgram>(dir_.Path(), SystemRegistry());
-        TMainForm& form = program_->MainForm;
+    // The context menu and the file dialogs are answered by the test.
+    void Started(TMainForm& form) override {
         form.SetPopupTracker([this](HMENU menu, POINT) { return Track(menu); });
         form.SetFileChooser([this](TMainForm::TFileDialogKind kind, const std::string& name) {
             chooserCalls_.push_back(kind == TMainForm::TFileDialogKind::Save ? "save " + name
                                                                              : "open");
             return file_;
         });
-        FlushEvents();
-        return form;
     }
     void Seed() {
         StoreSettings(Db(),
                       {{FirstId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "10.0.0.2", "",
                         "proxy.lan:8080"},
                        {FirstId, "Lab, \"B\"", "192.168.1.5", "255.255.255.0", "", "", "", ""}});
-    }
-    void PickAdapter(int index) {
-        TMainForm& form = program_->MainForm;
-        ::SendMessageA(form.ComboBox, CB_SETCURSEL, index, 0);
-        ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(form.ComboBox));
-        FlushEvents();
     }
     // Records the menu and chooses the item whose caption is choice_ (none when empty).
     int Track(HMENU menu) {
@@ -122,25 +86,21 @@ class GridCommands : public testing::Test {
         choice_.clear();
     }
     void SendKey(UINT message, WPARAM key) {
-        ::SendMessageA(program_->MainForm.DBGrid, message, key, 0);
+        ::SendMessageA(Form().DBGrid, message, key, 0);
         FlushEvents();
     }
     void PressEnter() {
         // Through the dialog keys, as the message loop hands a key to the grid.
-        ::SetFocus(program_->MainForm.DBGrid);
-        MSG enter{program_->MainForm.DBGrid, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
-        if (!::IsDialogMessageA(program_->MainForm.Handle(), &enter))
+        ::SetFocus(Form().DBGrid);
+        MSG enter{Form().DBGrid, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+        if (!::IsDialogMessageA(Form().Handle(), &enter))
             ::DispatchMessageA(&enter);
         FlushEvents();
     }
-    std::string Db() const { return dir_ / "db"; }
     std::string Adapter(const std::string& id, const char* name) const {
-        return RegText(HKEY_LOCAL_MACHINE, InterfaceKey + id, name);
+        return RegText(HKEY_LOCAL_MACHINE, AdapterKey(id), name);
     }
 
-    TTempFolder dir_;
-    TTestAdapters adapters_;
-    std::unique_ptr<TProgram> program_;
     std::vector<std::vector<TMenuItem>> menus_;
     std::string choice_;
     std::optional<std::string> file_;
@@ -255,7 +215,7 @@ TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
         EXPECT_TRUE(editor.Ran());
     }
     ASSERT_EQ(3u, RowsInFile(Db()).size());
-    EXPECT_EQ("Inserted", RowsInFile(Db())[2][1]);
+    EXPECT_EQ("Inserted", RowsInFile(Db())[2].Title);
     {
         TMessageBoxRecorder boxes({IDYES, IDYES});
         SendKey(WM_KEYDOWN, VK_DELETE); // the inserted row is current
@@ -263,24 +223,24 @@ TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
         EXPECT_EQ((std::vector<std::string>{"Delete now?", "Delete now?"}), boxes.Texts());
     }
     ASSERT_EQ(1u, RowsInFile(Db()).size());
-    EXPECT_EQ("Office", RowsInFile(Db())[0][1]);
+    EXPECT_EQ("Office", RowsInFile(Db())[0].Title);
     EXPECT_EQ(1, form.adoT.RowCount());
 }
 
 TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow) {
     SetValues(
-        HKEY_LOCAL_MACHINE, InterfaceKey + FirstId,
+        HKEY_LOCAL_MACHINE, AdapterKey(FirstId),
         {{"IPAddress", "10.9.8.7"}, {"SubnetMask", "255.255.0.0"}, {"DefaultGateway", "10.9.0.1"}},
         REG_MULTI_SZ, {{"EnableDHCP", 0}});
-    SetValues(HKEY_LOCAL_MACHINE, InterfaceKey + FirstId, {{"NameServer", "10.9.0.2 10.9.0.3"}},
+    SetValues(HKEY_LOCAL_MACHINE, AdapterKey(FirstId), {{"NameServer", "10.9.0.2 10.9.0.3"}},
               REG_SZ);
-    SetValues(HKEY_LOCAL_MACHINE, InterfaceKey + SecondId,
+    SetValues(HKEY_LOCAL_MACHINE, AdapterKey(SecondId),
               {{"IPAddress", "0.0.0.0"},
                {"DhcpIPAddress", "172.16.4.20"},
                {"DhcpSubnetMask", "255.255.240.0"},
                {"DhcpNameServer", "172.16.0.53"}},
               REG_SZ, {{"EnableDHCP", 1}});
-    SetValues(HKEY_LOCAL_MACHINE, InterfaceKey + SecondId, {{"DhcpDefaultGateway", "172.16.0.1"}},
+    SetValues(HKEY_LOCAL_MACHINE, AdapterKey(SecondId), {{"DhcpDefaultGateway", "172.16.0.1"}},
               REG_MULTI_SZ);
     SetValues(HKEY_CURRENT_USER, ProxyKey, {{"ProxyServer", "cache.lan:3128"}}, REG_SZ,
               {{"ProxyEnable", 1}});
@@ -288,7 +248,7 @@ TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow
     struct Case {
         int adapter;
         std::string title;
-        TRow editor; // Address .. Proxy as the editor shows them
+        std::vector<std::string> editor; // Address .. Proxy as the editor shows them
     } cases[] = {
         {0,
          "Static now",
@@ -300,7 +260,7 @@ TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow
     const char* const fields[] = {"Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy"};
     for (const Case& c : cases) {
         PickAdapter(c.adapter);
-        TRow shown;
+        std::vector<std::string> shown;
         TModalScript editor("TEditForm", [&](HWND dialog) {
             for (const char* field : fields)
                 shown.push_back(TextOf(program_->EditForm().EditorOfField(field)));
@@ -313,8 +273,9 @@ TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow
         Choose("Add from &current settings...");
         EXPECT_TRUE(boxes.Boxes().empty()) << c.title;
         EXPECT_EQ(c.editor, shown) << c.title;
-        TRow stored = {c.adapter == 0 ? FirstId : SecondId, c.title};
-        stored.insert(stored.end(), c.editor.begin(), c.editor.end());
+        const std::vector<std::string>& e = c.editor;
+        const TStoredSetting stored{
+            c.adapter == 0 ? FirstId : SecondId, c.title, e[0], e[1], e[2], e[3], e[4], e[5]};
         ASSERT_FALSE(RowsInFile(Db()).empty());
         EXPECT_EQ(stored, RowsInFile(Db()).back()) << c.title;
     }
@@ -339,14 +300,14 @@ TEST_F(GridCommands, ExportThenImportCopiesTheSettingsToAnotherAdapter) {
                                         "0 settings imported; 2 settings already stored for this "
                                         "adapter skipped"}),
               boxes.Texts());
-    const std::vector<TRow> rows = RowsInFile(Db());
+    const std::vector<TStoredSetting> rows = RowsInFile(Db());
     ASSERT_EQ(4u, rows.size());
     for (size_t i = 0; i < 2; ++i) {
-        TRow copy = rows[i];
-        copy[0] = SecondId;
+        TStoredSetting copy = rows[i];
+        copy.Adapter = SecondId;
         EXPECT_EQ(copy, rows[i + 2]);
     }
-    EXPECT_EQ(2, program_->MainForm.adoT.RowCount()); // the grid shows them at once
+    EXPECT_EQ(2, Form().adoT.RowCount()); // the grid shows them at once
 }
 
 TEST_F(GridCommands, AnImportWithABadLineStoresNothingAndNamesTheLine) {

@@ -1,61 +1,35 @@
-#include "app/UMain.h"
+#include "MainWindowFixture.h"
 
-#include "GuiTesting.h"
-#include "TestAdapters.h"
-#include "support/TempFolder.h"
 #include "support/FileSystem.h"
-
-#include "support/AddressRules.h"
-#include "netcfg/Registry.h"
-#include "store/ProfileStore.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
 namespace {
 
 const std::string OfficeId = "{11111111-2222-3333-4444-555555555501}";
 const std::string LabId = "{11111111-2222-3333-4444-555555555502}";
 
-// The program's window on a folder of the test's own, with two adapters in the registry.
-class MainForm : public testing::Test {
+// The program's window on a folder of the test's own, with two adapters in the registry;
+// message boxes shown meanwhile are recorded.
+class MainForm : public TMainWindowTest {
   protected:
-    void SetUp() override {
-        adapters_.Add(OfficeId, "Office Ethernet");
-        adapters_.Add(LabId, "Lab Ethernet = fast");
-    }
-
-    // Starts the window on the test folder; message boxes shown meanwhile are recorded.
-    TMainForm& Start() {
-        form_ = std::make_unique<TMainForm>(dir_.Path(), SystemRegistry());
-        FlushEvents();
-        return *form_;
-    }
-    void Close() {
-        ::SendMessageA(form_->Handle(), WM_CLOSE, 0, 0);
-        FlushEvents();
-        form_.reset();
-    }
+    MainForm() : TMainWindowTest({{OfficeId, "Office Ethernet"}, {LabId, "Lab Ethernet = fast"}}) {}
 
     void SeedTwoAdapters() {
-        StoreSettings(dir_ / "db",
-                      {{OfficeId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "", "", ""},
-                       {LabId, "Lab", "192.168.1.5", "255.255.255.0", "", "", "", ""},
-                       {OfficeId, "Office 2", "10.0.0.6", "255.0.0.0", "", "", "", ""}});
+        StoreSettings(Db(), {{OfficeId, "Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "", "", ""},
+                             {LabId, "Lab", "192.168.1.5", "255.255.255.0", "", "", "", ""},
+                             {OfficeId, "Office 2", "10.0.0.6", "255.0.0.0", "", "", "", ""}});
     }
 
-    int GridRows() const {
-        return static_cast<int>(::SendMessageA(form_->DBGrid, LVM_GETITEMCOUNT, 0, 0));
-    }
     std::string GridText(int row, int column) const {
         char text[256] = {};
         LVITEMA item{};
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = sizeof text;
-        ::SendMessageA(form_->DBGrid, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageA(Form().DBGrid, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
         return text;
     }
     std::vector<std::string> GridTitles() const {
@@ -66,7 +40,7 @@ class MainForm : public testing::Test {
             info.mask = LVCF_TEXT;
             info.pszText = text;
             info.cchTextMax = sizeof text;
-            if (!::SendMessageA(form_->DBGrid, LVM_GETCOLUMNA, column,
+            if (!::SendMessageA(Form().DBGrid, LVM_GETCOLUMNA, column,
                                 reinterpret_cast<LPARAM>(&info)))
                 return titles;
             titles.push_back(text);
@@ -80,36 +54,26 @@ class MainForm : public testing::Test {
     }
     int SelectedGridRow() const {
         return static_cast<int>(
-            ::SendMessageA(form_->DBGrid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+            ::SendMessageA(Form().DBGrid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     }
     int SelectedGridRows() const {
-        return static_cast<int>(::SendMessageA(form_->DBGrid, LVM_GETSELECTEDCOUNT, 0, 0));
+        return static_cast<int>(::SendMessageA(Form().DBGrid, LVM_GETSELECTEDCOUNT, 0, 0));
     }
     // A press and release of the left button at a point of the grid, with keys held.
     void ClickGrid(POINT at, WPARAM keys) {
         // The grid may follow the button until it is released: the release waits in the queue.
-        ::PostMessageA(form_->DBGrid, WM_LBUTTONUP, keys, MAKELPARAM(at.x, at.y));
-        ::SendMessageA(form_->DBGrid, WM_LBUTTONDOWN, keys | MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        ::PostMessageA(Form().DBGrid, WM_LBUTTONUP, keys, MAKELPARAM(at.x, at.y));
+        ::SendMessageA(Form().DBGrid, WM_LBUTTONDOWN, keys | MK_LBUTTON, MAKELPARAM(at.x, at.y));
         FlushEvents();
     }
     POINT GridRowPoint(int row) const {
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
-        ::SendMessageA(form_->DBGrid, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+        ::SendMessageA(Form().DBGrid, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
         return {bounds.left + 60, (bounds.top + bounds.bottom) / 2};
     }
-    void PickAdapter(int index) {
-        ::SendMessageA(form_->ComboBox, CB_SETCURSEL, index, 0);
-        ::SendMessageA(form_->Handle(), WM_COMMAND,
-                       MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(form_->ComboBox));
-        FlushEvents();
-    }
 
-    TTempFolder dir_;
-    TTestAdapters adapters_;
     TMessageBoxRecorder boxes_;
-    std::unique_ptr<TMainForm> form_;
 };
 
 } // namespace
@@ -117,14 +81,12 @@ class MainForm : public testing::Test {
 TEST_F(MainForm, FirstStartCreatesTheDatabaseAndSelectsTheFirstAdapter) {
     TMainForm& form = Start();
     EXPECT_TRUE(boxes_.Boxes().empty());
-    EXPECT_TRUE(FileExists(dir_ / "db"));
+    EXPECT_TRUE(FileExists(Db()));
     EXPECT_EQ(0, GridRows());
     EXPECT_EQ(2, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
     EXPECT_EQ(0, form.SelectedAdapter());
     EXPECT_EQ((std::vector<std::string>{OfficeId, LabId}), form.AdapterList);
-    const std::string status = form.StatusText();
-    ASSERT_EQ(0u, status.rfind("Current IP is ", 0)) << status;
-    EXPECT_TRUE(IsValidIP(status.substr(14))) << status;
+    ExpectStatusShowsTheAddress();
 }
 
 TEST_F(MainForm, TheSelectorsEntriesAreTheDescriptionsWholeAfterTheFirstEquals) {
@@ -154,7 +116,7 @@ TEST_F(MainForm, StoredIndexDecidesTheSelection) {
         EXPECT_EQ(c.rows, VisibleTitles()) << c.stored;
         EXPECT_TRUE(boxes_.Boxes().empty()) << c.stored;
         EXPECT_EQ(0u, form.StatusText().rfind("Current IP is ", 0)) << c.stored;
-        form_.reset();
+        program_.reset(); // not closed: the settings file stays as the case wrote it
     }
 }
 
@@ -202,7 +164,7 @@ TEST_F(MainForm, ShowsOnlyTheSettingColumnsAfterTheRowIndicator) {
 
 TEST_F(MainForm, AGarbageDatabaseIsReportedAndLeftAsItWas) {
     const std::string garbage = "this is not a database at all\r\n";
-    PutFile(dir_ / "db", garbage);
+    PutFile(Db(), garbage);
     TMainForm& form = Start();
     ASSERT_EQ(1u, boxes_.Boxes().size());
     EXPECT_EQ(MB_OK | MB_ICONERROR, boxes_.Boxes()[0].Flags);
@@ -212,7 +174,7 @@ TEST_F(MainForm, AGarbageDatabaseIsReportedAndLeftAsItWas) {
     EXPECT_EQ(0, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
     EXPECT_EQ("", form.StatusText());
     Close();
-    EXPECT_EQ(garbage, GetFile(dir_ / "db"));
+    EXPECT_EQ(garbage, GetFile(Db()));
     EXPECT_FALSE(FileExists(dir_ / "config.ini")); // no settings file was made, none written
 }
 
@@ -331,7 +293,7 @@ TEST_F(MainForm, TheCurrentRowStaysSelectedWhateverTakesTheHighlightAway) {
     Start();
     ASSERT_EQ(2, GridRows());
     ClickGrid(GridRowPoint(1), 0); // the user picks the second row
-    ASSERT_EQ(1, form_->adoT.CurrentRow());
+    ASSERT_EQ(1, Form().adoT.CurrentRow());
     ASSERT_EQ(1, SelectedGridRow());
     struct Case {
         const char* action;
@@ -339,7 +301,7 @@ TEST_F(MainForm, TheCurrentRowStaysSelectedWhateverTakesTheHighlightAway) {
     } cases[] = {
         {"click on empty space",
          [&] {
-             ClickGrid({60, ClientSize(form_->DBGrid).cy - 5}, 0);
+             ClickGrid({60, ClientSize(Form().DBGrid).cy - 5}, 0);
          }},
         {"Ctrl+click on the selected row", [&] { ClickGrid(GridRowPoint(1), MK_CONTROL); }},
         // How the grid itself takes the highlight off a row (Windows' Ctrl+click does this).
@@ -347,27 +309,27 @@ TEST_F(MainForm, TheCurrentRowStaysSelectedWhateverTakesTheHighlightAway) {
          [&] {
              LVITEMA off{};
              off.stateMask = LVIS_SELECTED;
-             ::SendMessageA(form_->DBGrid, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&off));
+             ::SendMessageA(Form().DBGrid, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&off));
              FlushEvents();
          }},
         {"every row's highlight switched off",
          [&] {
              LVITEMA off{};
              off.stateMask = LVIS_SELECTED;
-             ::SendMessageA(form_->DBGrid, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+             ::SendMessageA(Form().DBGrid, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                             reinterpret_cast<LPARAM>(&off));
              FlushEvents();
          }},
     };
     for (const auto& c : cases) {
         c.act();
-        EXPECT_EQ(1, form_->adoT.CurrentRow()) << c.action;
+        EXPECT_EQ(1, Form().adoT.CurrentRow()) << c.action;
         EXPECT_EQ(1, SelectedGridRows()) << c.action;
         EXPECT_EQ(1, SelectedGridRow()) << c.action;
     }
     // A click on the other row still moves both.
     ClickGrid(GridRowPoint(0), 0);
-    EXPECT_EQ(0, form_->adoT.CurrentRow());
+    EXPECT_EQ(0, Form().adoT.CurrentRow());
     EXPECT_EQ(1, SelectedGridRows());
     EXPECT_EQ(0, SelectedGridRow());
 }

@@ -40,6 +40,7 @@ class TTestAdapters {
 
 struct TStoredSetting {
     std::string Adapter, Title, Address, Submask, Gateway, DNS1, DNS2, Proxy;
+    bool operator==(const TStoredSetting&) const = default;
 };
 
 // Creates the database file at path (if missing) and stores the settings in order.

@@ -3,37 +3,24 @@
 // nothing behind.
 #include "TestAdapters.h"
 
+#include "ReadBack.h"
 #include "support/WinHandles.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
 const std::string RealAdapterKey = std::string(TestAdapterClassKey) + "\\0000";
-const std::string InterfaceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\"
-    "{33333333-2222-3333-4444-555555555501}";
+const std::string InterfaceKey = AdapterKey("{33333333-2222-3333-4444-555555555501}");
 
-bool KeyExists(const std::string& key) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(handle);
-    return true;
-}
-
-std::string ReadText(const std::string& key, const char* name) {
-    char text[256] = {};
-    DWORD size = sizeof text;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text,
-                       &size) != ERROR_SUCCESS)
-        return "(missing)";
-    return text;
+std::optional<TRawValue> Description(const std::string& adapterKey) {
+    return ReadValue(HKEY_LOCAL_MACHINE, adapterKey, "DriverDesc");
 }
 
 // The class key as a real machine has it: adapters, and no mark of ours.
@@ -61,20 +48,20 @@ TEST(TestAdapters, RefuseAnAdapterClassKeyTheyDidNotMakeAndChangeNothing) {
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string::npos, std::string(e.what()).find("nothing was changed")) << e.what();
     }
-    EXPECT_EQ("Real Ethernet", ReadText(RealAdapterKey, "DriverDesc"));
+    EXPECT_EQ(Sz("Real Ethernet"), Description(RealAdapterKey));
 }
 
 TEST(TestAdapters, TakeTheirKeysAwayAgainAndAcceptALeftoverOfTheirOwn) {
     {
         TTestAdapters adapters;
         adapters.Add("{33333333-2222-3333-4444-555555555501}", "Test Ethernet");
-        ASSERT_EQ("Test Ethernet", ReadText(RealAdapterKey, "DriverDesc"));
-        ASSERT_TRUE(KeyExists(InterfaceKey));
+        ASSERT_EQ(Sz("Test Ethernet"), Description(RealAdapterKey));
+        ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, InterfaceKey));
         // A test that ended without cleaning up leaves a marked key: the next one takes it.
         TTestAdapters next;
         next.Add("{33333333-2222-3333-4444-555555555502}", "Next Ethernet");
-        EXPECT_EQ("Next Ethernet", ReadText(RealAdapterKey, "DriverDesc"));
+        EXPECT_EQ(Sz("Next Ethernet"), Description(RealAdapterKey));
     }
-    EXPECT_FALSE(KeyExists(TestAdapterClassKey));
-    EXPECT_FALSE(KeyExists(InterfaceKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, TestAdapterClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, InterfaceKey));
 }

@@ -81,6 +81,14 @@ class TMemoryRegistry::TKey : public IRegistryKey {
     TNode& node_;
 };
 
+std::string WithoutOuterSeparators(std::string path) {
+    while (!path.empty() && path.front() == '\\')
+        path.erase(0, 1);
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    return path;
+}
+
 const char* RootKeyName(TRootKey root) {
     switch (root) {
     case TRootKey::ClassesRoot:

@@ -28,6 +28,9 @@ struct TRegistryWrite {
 };
 
 const char* RootKeyName(TRootKey root);
+// A key path as the registry names the key, and as the journal records it: without the
+// leading and trailing "\" a caller may give.
+std::string WithoutOuterSeparators(std::string path);
 // "HKEY_CURRENT_USER\Software\X: Name = type 1, 4 bytes 61 62 63 00" - for failing asserts.
 std::string Describe(const TRegistryWrite& write);
 // Lets GoogleTest print journal entries.

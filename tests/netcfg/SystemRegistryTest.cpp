@@ -4,18 +4,11 @@
 #include "RegistryTestEnvironment.h"
 
 #include "netcfg/Adapters.h"
+#include "netcfg/MemoryRegistry.h"
 
 #include <windows.h>
 
 namespace {
-
-std::string WithoutOuterSeparators(std::string path) {
-    while (!path.empty() && path.front() == '\\')
-        path.erase(0, 1);
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    return path;
-}
 
 class TSystemEnvironment : public TRegistryTestEnvironment {
   public:
