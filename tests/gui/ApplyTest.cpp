@@ -25,12 +25,18 @@ class ApplyFromWindow : public TMainWindowTest {
                        {LabId, "Lab", "192.168.1.5", "255.255.255.0", "", "", "192.168.1.1", ""}});
     }
 
-    void DoubleClickFirstRow() {
+    // A user's double click on a row: press and release, then the second press.
+    void DoubleClickRow(int index) {
         RECT row{};
         row.left = LVIR_BOUNDS;
-        ::SendMessageA(Form().DBGrid, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-        ::SendMessageA(Form().DBGrid, WM_LBUTTONDBLCLK, MK_LBUTTON,
-                       MAKELPARAM(row.left + 40, (row.top + row.bottom) / 2 + 20));
+        ::SendMessageA(Form().DBGrid, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+        const LPARAM at = MAKELPARAM(row.left + 40, (row.top + row.bottom) / 2);
+        // The grid may follow the button until it is released: the release waits in the queue.
+        ::PostMessageA(Form().DBGrid, WM_LBUTTONUP, 0, at);
+        ::SendMessageA(Form().DBGrid, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        FlushEvents();
+        ::PostMessageA(Form().DBGrid, WM_LBUTTONUP, 0, at);
+        ::SendMessageA(Form().DBGrid, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         FlushEvents();
     }
     std::optional<TRawValue> Adapter(const std::string& id, const char* name) const {
@@ -102,7 +108,7 @@ TEST_F(ApplyFromWindow, DoubleClickAsksFirstAndAppliesOnlyOnYes) {
     Start();
     {
         TMessageBoxRecorder boxes({IDNO});
-        DoubleClickFirstRow();
+        DoubleClickRow(0);
         ASSERT_EQ(1u, boxes.Boxes().size());
         EXPECT_EQ("Netvane now?", boxes.Boxes()[0].Text);
         EXPECT_EQ("Confirm", boxes.Boxes()[0].Caption);
@@ -113,7 +119,7 @@ TEST_F(ApplyFromWindow, DoubleClickAsksFirstAndAppliesOnlyOnYes) {
     }
     {
         TMessageBoxRecorder boxes({IDYES});
-        DoubleClickFirstRow();
+        DoubleClickRow(0);
         EXPECT_EQ((std::vector<std::string>{"Netvane now?", NotAppliedUnderWine()[0]}),
                   boxes.Texts());
         EXPECT_EQ(MultiSz("10.0.0.5"), Adapter(OfficeId, "IPAddress"));
@@ -127,7 +133,7 @@ TEST_F(ApplyFromWindow, AnEmptyViewAppliesNothingAndSaysSo) {
     PickAdapter(2);
     TMessageBoxRecorder boxes({IDOK, IDYES, IDOK});
     Command(TMainForm::acChange);
-    DoubleClickFirstRow();
+    DoubleClickRow(0);
     EXPECT_EQ((std::vector<std::string>{"No item!", "Netvane now?", "No item!"}), boxes.Texts());
     EXPECT_EQ(ApplicationTitle(), boxes.Boxes()[0].Caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.Boxes()[0].Flags);
@@ -163,6 +169,20 @@ TEST_F(ApplyFromWindow, TheRowPickedInTheGridIsTheOneApplied) {
               boxes.Texts());
     EXPECT_EQ(MultiSz("10.0.9.5"), Adapter(OfficeId, "IPAddress"));
     EXPECT_EQ(MultiSz("255.255.0.0"), Adapter(OfficeId, "SubnetMask"));
+}
+
+TEST_F(ApplyFromWindow, ADoubleClickedRowIsTheOneApplied) {
+    StoreSettings(
+        Db(), {{OfficeId, "Office upstairs", "10.0.9.5", "255.255.0.0", "10.0.0.1", "", "", ""}});
+    Start();
+    ASSERT_EQ(2, GridRows());
+    for (const auto& [row, address] : {std::pair{1, "10.0.9.5"}, std::pair{0, "10.0.0.5"}}) {
+        TMessageBoxRecorder boxes({IDYES});
+        DoubleClickRow(row);
+        EXPECT_EQ(row, Form().adoT.CurrentRow());
+        EXPECT_EQ("Netvane now?", boxes.Texts().at(0));
+        EXPECT_EQ(MultiSz(address), Adapter(OfficeId, "IPAddress")) << "row " << row;
+    }
 }
 
 TEST_F(ApplyFromWindow, ASettingWithoutAValidAddressAndMaskIsRefusedAndWritesNothing) {
