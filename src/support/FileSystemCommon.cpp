@@ -1,5 +1,8 @@
 #include "FileSystem.h"
 
+#include "Error.h"
+#include "FileSystemPlatform.h"
+
 #include <atomic>
 
 std::string ExtractFilePath(const std::string& path) {
@@ -11,4 +14,21 @@ std::string TemporaryFileName(const std::string& path, unsigned long processId) 
     // A serial of the whole process, so that two threads never try the same name either.
     static std::atomic<unsigned long> serial{0};
     return path + ".~" + std::to_string(processId) + "." + std::to_string(++serial) + ".tmp";
+}
+
+void FailOnPath(const std::string& what, const std::string& path) {
+    throw TError(what + " \"" + path + "\": " + LastSystemErrorText());
+}
+
+void ForceDirectories(const std::string& folder) {
+    const std::string dir = StripTrailingSeparators(folder);
+    if (dir.empty())
+        throw TError("Cannot create a folder without a name");
+    if (DirectoryExists(dir))
+        return;
+    const std::string parent = ExtractFilePath(dir);
+    if (!parent.empty() && StripTrailingSeparators(parent) != dir)
+        ForceDirectories(parent);
+    if (!MakeOneDirectory(dir))
+        FailOnPath("Cannot create folder", dir);
 }

@@ -1,6 +1,7 @@
 // POSIX side of FileSystem.h, used by the native build.
 #include "Error.h"
 #include "FileSystem.h"
+#include "FileSystemPlatform.h"
 
 #include <cerrno>
 #include <cstring>
@@ -27,9 +28,7 @@ class UniqueFd {
     int fd_;
 };
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path) {
-    throw TError(what + " \"" + path + "\": " + LastSystemErrorText());
-}
+} // namespace
 
 std::string StripTrailingSeparators(std::string folder) {
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
@@ -37,7 +36,16 @@ std::string StripTrailingSeparators(std::string folder) {
     return folder;
 }
 
-} // namespace
+bool MakeOneDirectory(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0777) == 0)
+        return true;
+    // A file of that name is no folder: its "already exists" is the reason given.
+    const int error = errno;
+    if (error == EEXIST && DirectoryExists(folder))
+        return true;
+    errno = error;
+    return false;
+}
 
 std::string SystemErrorText(int code) {
     return std::strerror(code);
@@ -57,19 +65,6 @@ bool DirectoryExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void ForceDirectories(const std::string& folder) {
-    const std::string dir = StripTrailingSeparators(folder);
-    if (dir.empty())
-        throw TError("Cannot create a folder without a name");
-    if (DirectoryExists(dir))
-        return;
-    const std::string parent = ExtractFilePath(dir);
-    if (!parent.empty() && parent != dir)
-        ForceDirectories(parent);
-    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
-        Fail("Cannot create folder", dir);
-}
-
 std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -81,13 +76,13 @@ std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
 std::string ReadAllBytes(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY));
     if (fd.get() < 0)
-        Fail("Cannot open file", path);
+        FailOnPath("Cannot open file", path);
     std::string bytes;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0)
-            Fail("Cannot read file", path);
+            FailOnPath("Cannot read file", path);
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<size_t>(n));
@@ -116,7 +111,7 @@ int CreateTemporaryFile(const std::string& path, std::string& temp) {
     const int saved = errno;
     ::unlink(temp.c_str());
     errno = saved;
-    Fail(what, path);
+    FailOnPath(what, path);
 }
 
 } // namespace
@@ -126,7 +121,7 @@ void ReplaceFileContent(const std::string& path, const std::string& bytes) {
     {
         UniqueFd fd(CreateTemporaryFile(path, temp));
         if (fd.get() < 0)
-            Fail("Cannot create file", path);
+            FailOnPath("Cannot create file", path);
         size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);

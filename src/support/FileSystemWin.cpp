@@ -1,13 +1,16 @@
 // Win32 side of FileSystem.h (ANSI calls), used by the Windows build.
 #include "Error.h"
 #include "FileSystem.h"
+#include "FileSystemPlatform.h"
 #include "WinHandles.h"
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path) {
-    throw TError(what + " \"" + path + "\": " + LastSystemErrorText());
+DWORD Attributes(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str());
 }
+
+} // namespace
 
 std::string StripTrailingSeparators(std::string folder) {
     while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/') &&
@@ -16,11 +19,16 @@ std::string StripTrailingSeparators(std::string folder) {
     return folder;
 }
 
-DWORD Attributes(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str());
+bool MakeOneDirectory(const std::string& folder) {
+    if (::CreateDirectoryA(folder.c_str(), nullptr))
+        return true;
+    // A file of that name is no folder: its "already exists" is the reason given.
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && DirectoryExists(folder))
+        return true;
+    ::SetLastError(error);
+    return false;
 }
-
-} // namespace
 
 std::string SystemErrorText(int code) {
     char text[512] = {};
@@ -47,19 +55,6 @@ bool DirectoryExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void ForceDirectories(const std::string& folder) {
-    const std::string dir = StripTrailingSeparators(folder);
-    if (dir.empty())
-        throw TError("Cannot create a folder without a name");
-    if (DirectoryExists(dir))
-        return;
-    const std::string parent = ExtractFilePath(dir);
-    if (!parent.empty() && StripTrailingSeparators(parent) != dir)
-        ForceDirectories(parent);
-    if (!::CreateDirectoryA(dir.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        Fail("Cannot create folder", dir);
-}
-
 std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
     WIN32_FIND_DATAA data{};
     UniqueFindHandle find(::FindFirstFileA(path.c_str(), &data));
@@ -73,13 +68,13 @@ std::string ReadAllBytes(const std::string& path) {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        Fail("Cannot open file", path);
+        FailOnPath("Cannot open file", path);
     std::string bytes;
     char buffer[65536];
     for (;;) {
         DWORD n = 0;
         if (!::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr))
-            Fail("Cannot read file", path);
+            FailOnPath("Cannot read file", path);
         if (n == 0)
             break;
         bytes.append(buffer, n);
@@ -131,12 +126,12 @@ void ReplaceFileContent(const std::string& path, const std::string& bytes) {
         const DWORD saved = ::GetLastError();
         ::DeleteFileA(temp.c_str());
         ::SetLastError(saved);
-        Fail(what, path);
+        FailOnPath(what, path);
     };
     {
         UniqueHandle file = CreateTemporaryFile(path, temp);
         if (!file)
-            Fail("Cannot create file", path);
+            FailOnPath("Cannot create file", path);
         size_t done = 0;
         while (done < bytes.size()) {
             DWORD n = 0;

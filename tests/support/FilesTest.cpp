@@ -172,3 +172,40 @@ TEST(Files, ExtractFilePathKeepsTheTrailingSeparator) {
 TEST(Files, ForceDirectoriesRefusesAnEmptyName) {
     EXPECT_THROW(ForceDirectories(""), TError);
 }
+
+// Every missing parent is made, with or without a separator at the end, and a folder
+// that is there already is no error.
+TEST(Files, ForceDirectoriesMakesEveryMissingParent) {
+    TTempFolder dir;
+    const std::string separator = dir.Path().substr(dir.Path().size() - 1);
+    const struct {
+        std::string Folder;
+        std::string Expected;
+    } cases[] = {
+        {dir / "one", dir / "one"},
+        {dir / ("a" + separator + "b" + separator + "c" + separator), dir / "a/b/c"},
+        {dir / ("a" + separator + "b" + separator + separator), dir / "a/b"},
+        {dir / "a/b/c", dir / "a/b/c"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NO_THROW(ForceDirectories(c.Folder)) << c.Folder;
+        EXPECT_TRUE(DirectoryExists(c.Expected)) << c.Folder;
+    }
+}
+
+// A file where a folder should be fails with the folder's name and the system's reason,
+// and leaves the file as it was.
+TEST(Files, ForceDirectoriesThroughAFileFailsAndNamesTheFolder) {
+    TTempFolder dir;
+    PutFile(dir / "plain", "not a folder");
+    for (const std::string& folder : {dir / "plain", dir / "plain/below"}) {
+        try {
+            ForceDirectories(folder);
+            ADD_FAILURE() << folder << " was not refused";
+        } catch (const TError& error) {
+            EXPECT_NE(std::string(error.what()).find("Cannot create folder"), std::string::npos)
+                << error.what();
+        }
+    }
+    EXPECT_EQ("not a folder", GetFile(dir / "plain"));
+}
