@@ -38,7 +38,7 @@ class TWaitCursor {
 bool WriteAdapterValues(TReg& reg, const TIP& request) {
     reg.SetRootKey(TRootKey::LocalMachine);
     if (!reg.OpenKey(InterfacesKey + request.Adapter, false))
-        return false; // an adapter without a key, or one the user may not change: silently
+        return false; // an adapter without a key, or one the user may not change
     if (request.DHCP) {
         WriteMultiSz(reg, "DefaultGateway", "");
         reg.WriteString("NameServer", "");
@@ -79,6 +79,14 @@ void RequireUsableRequest(const TIP& request) {
 }
 
 } // namespace
+
+std::string AdapterKeyMessage(const std::string& adapter) {
+    return "The network adapter's settings were not changed: its key "
+           "\"HKEY_LOCAL_MACHINE" +
+           std::string(InterfacesKey) + adapter +
+           "\" cannot be opened. The adapter may have been removed, or Netvane may be running "
+           "without administrator rights";
+}
 
 std::string NotAppliedMessage(std::uint32_t error) {
     return "The settings are saved, but Windows did not apply them now (error " +
@@ -167,9 +175,12 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
         services.GetLocalIP(address);
         services.SetStatusText("Current IP is " + address);
     }
-    // Only values that reached the registry wait for the adapter's restart; the cursor is
-    // back to normal while the user reads this.
-    if (adapterWritten && notified.Error != 0)
+    // Every other step has run, as it would have; the cursor is back to normal while the
+    // user reads this. An adapter left as it was is a failure, never a silent one.
+    if (!adapterWritten)
+        throw TError(AdapterKeyMessage(request.Adapter));
+    // Only values that reached the registry wait for the adapter's restart.
+    if (notified.Error != 0)
         services.ShowMessage(NotAppliedMessage(notified.Error));
     return notified.Applied;
 }

@@ -63,6 +63,10 @@ extern const char* const NoValidAddressMessage;
 // What the user is told when the DHCP client service did not take a static setting.
 std::string NotAppliedMessage(std::uint32_t error);
 
+// The error of a request whose adapter key could not be opened: nothing of the adapter
+// was changed (the proxy, the notification and the status line still were).
+std::string AdapterKeyMessage(const std::string& adapter);
+
 // Fills the request from a stored setting (field looks a column up by name): every value
 // trimmed, the DNS servers joined by ",", DHCP off. Title plays no part.
 void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field);
@@ -100,5 +104,6 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
 // request whose Address or Submask is empty or no dotted quad. Running programs are told of
 // the proxy right after its values are written (never when a write failed, nor when the
 // proxy key could not be opened). When the DHCP client service does not take static values
-// that were written, the user is told so, last.
+// that were written, the user is told so, last. When the adapter's key cannot be opened,
+// every other step still runs, and then the error AdapterKeyMessage is raised.
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services);

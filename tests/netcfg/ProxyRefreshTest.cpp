@@ -90,7 +90,12 @@ TEST(ProxyRefresh, FollowsTheProxyWritesOnEveryKindOfApply) {
         if (c.adapterKey)
             registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         TOrderRecorder services(registry);
-        SetIP(c.request, registry, services);
+        try {
+            SetIP(c.request, registry, services);
+            EXPECT_TRUE(c.adapterKey) << c.what << ": an adapter left as it was is an error";
+        } catch (const TError&) {
+            EXPECT_FALSE(c.adapterKey) << c.what; // raised after every other step
+        }
         EXPECT_EQ(c.events, services.Events) << c.what;
     }
 }

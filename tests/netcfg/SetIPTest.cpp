@@ -187,14 +187,19 @@ TEST_F(ApplySetting, AnUnknownLocalAddressLeavesTheStatusLineBare) {
     EXPECT_EQ("status Current IP is ", services_.Events[services_.Events.size() - 2]);
 }
 
-TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsSkippedSilently) {
+// The proxy, the notification and the status line still come, in their order; then the
+// user is told that the adapter itself was left as it was.
+TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsReportedAfterEveryOtherStep) {
     struct Case {
         const char* why;
         std::function<void(TMemoryRegistry&)> prepare;
+        bool dhcp;
+        const char* notifyOrRelease; // the first event after the hourglass
     } cases[] = {
-        {"missing", [](TMemoryRegistry&) {}},
-        {"denied",
-         [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); }},
+        {"missing", [](TMemoryRegistry&) {}, false, "notify "},
+        {"denied", [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); },
+         false, "notify "},
+        {"missing, DHCP", [](TMemoryRegistry&) {}, true, "run [ipconfig.exe /release"},
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;
@@ -203,13 +208,24 @@ TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsSkippedSilently) {
         services.NotifyError = 5; // nothing was written that could wait for a restart
         TIP request =
             FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}, {"Proxy", "p:1"}});
-        EXPECT_NO_THROW(SetIP(request, registry, services)) << c.why;
+        if (c.dhcp)
+            FillDhcpRequest(request, {AdapterId}, 0);
+        try {
+            SetIP(request, registry, services);
+            ADD_FAILURE() << c.why << ": no error";
+        } catch (const TError& error) {
+            EXPECT_EQ(AdapterKeyMessage(AdapterId), error.what()) << c.why;
+            EXPECT_NE(std::string(error.what()).find("\\Interfaces\\" + AdapterId + "\""),
+                      std::string::npos)
+                << error.what();
+        }
         EXPECT_FALSE(registry.KeyExists(TRootKey::LocalMachine, AdapterPath)) << c.why;
-        ASSERT_EQ(2u, registry.Journal().size()) << c.why;
+        ASSERT_EQ(2u, registry.Journal().size()) << c.why; // the proxy, both kinds alike
         EXPECT_EQ("ProxyEnable", registry.Journal()[0].Name) << c.why;
-        EXPECT_EQ("ProxyServer", registry.Journal()[1].Name) << c.why;
-        EXPECT_EQ("notify " + AdapterId + " 10.0.0.5 255.0.0.0", services.Events[1]) << c.why;
-        EXPECT_EQ("default cursor", services.Events.back()) << c.why;
+        EXPECT_EQ(0u, services.Events[1].rfind(c.notifyOrRelease, 0)) << services.Events[1];
+        EXPECT_EQ("status Current IP is 10.1.2.3", services.Events[services.Events.size() - 2])
+            << c.why;
+        EXPECT_EQ("default cursor", services.Events.back()) << c.why; // no message box
     }
 }
 
