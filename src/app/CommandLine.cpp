@@ -102,6 +102,18 @@ std::vector<int> RowsTitled(const TProfileTable& table, const std::string& title
     return rows;
 }
 
+// SetIP passes over an adapter whose key does not open, as the window wants it; a command
+// would then end as done with nothing changed, so it fails here before anything is written.
+void RequireChangeableAdapter(const TAdapter& adapter, IRegistryBackend& registry) {
+    const std::string path = std::string(InterfacesKey).substr(1) + adapter.Id;
+    if (!registry.OpenKey(TRootKey::LocalMachine, path, false))
+        throw TCommandFailure{ExitFailed, "Cannot change the TCP/IP settings of " +
+                                              adapter.Description +
+                                              ": its registry key cannot be opened (it is "
+                                              "missing, or Netvane runs without administrator "
+                                              "rights)"};
+}
+
 void Apply(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
            IRegistryBackend& registry, INetServices& services) {
     TProfileTable table;
@@ -117,6 +129,7 @@ void Apply(const TCommandLine& command, const TAdapter& adapter, const std::stri
         throw TCommandFailure{ExitAmbiguous, std::to_string(rows.size()) +
                                                  " settings are stored as " + what +
                                                  "; give them titles of their own"};
+    RequireChangeableAdapter(adapter, registry);
     table.MoveTo(rows[0]);
     TIP request;
     FillStaticRequest(request, [&table](const std::string& name) { return table.FieldText(name); });
@@ -124,6 +137,7 @@ void Apply(const TCommandLine& command, const TAdapter& adapter, const std::stri
 }
 
 void SwitchToDhcp(const TAdapter& adapter, IRegistryBackend& registry, INetServices& services) {
+    RequireChangeableAdapter(adapter, registry);
     TIP request;
     FillDhcpRequest(request, {adapter.Id}, 0);
     SetIP(request, registry, services);

@@ -61,8 +61,15 @@ template <typename Values> std::string CsvLine(const Values& values) {
 
 // ---- checking the bytes -----------------------------------------------------------------
 
+// The line of the byte at offset, with the line ends the parser takes: CR LF, a lone CR
+// or a lone LF.
 int LineOf(const std::string& bytes, size_t offset) {
-    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + offset, '\n'));
+    int line = 1;
+    for (size_t i = 0; i < offset; ++i)
+        if (bytes[i] == '\n' ||
+            (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            ++line;
+    return line;
 }
 
 // Length of the UTF-8 sequence at i, or 0 when it is not one (overlong forms, surrogates

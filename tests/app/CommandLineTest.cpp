@@ -210,6 +210,43 @@ TEST_F(CommandLineRun, AFailedWriteEndsWithExitCodeOne) {
     EXPECT_EQ(std::vector<std::string>{"Failed to set data for 'EnableDHCP'"}, recorder_.Errors);
 }
 
+TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne) {
+    // The Office adapter's key denied, as to a user without administrator rights; a third
+    // adapter that has no interface key at all.
+    registry_.MakeUnopenable(TRootKey::LocalMachine, InterfacesPath + OfficeId);
+    const std::string wifiId = "{D0000000-0000-0000-0000-000000000003}";
+    AddAdapter("0002", wifiId, "Wifi");
+    TProfileTable table;
+    table.Open(dir_ / "db");
+    table.Insert();
+    table.SetFieldText("Adapter", wifiId);
+    table.SetFieldText("Title", "Cafe");
+    table.SetFieldText("Address", "172.16.0.5");
+    table.SetFieldText("Submask", "255.255.0.0");
+    table.Post();
+    registry_.ClearJournal();
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string adapter;
+    } cases[] = {
+        {{"/apply", "Office"}, "Office Ethernet"},
+        {{"/dhcp", "/adapter", OfficeId}, "Office Ethernet"},
+        {{"/apply", "Cafe", "/adapter", "wifi"}, "Wifi"},
+        {{"/dhcp", "/adapter", "Wifi"}, "Wifi"},
+    };
+    for (const Case& c : cases) {
+        const std::string args = testing::PrintToString(c.arguments);
+        EXPECT_EQ(ExitFailed, Run(c.arguments)) << args;
+        EXPECT_EQ(std::vector<std::string>{"Cannot change the TCP/IP settings of " + c.adapter +
+                                           ": its registry key cannot be opened (it is missing, or "
+                                           "Netvane runs without administrator rights)"},
+                  recorder_.Errors)
+            << args;
+        EXPECT_TRUE(recorder_.Lines.empty()) << args << ": ran " << recorder_.Lines.size();
+        EXPECT_TRUE(registry_.Journal().empty()) << args << ": the proxy or the adapter changed";
+    }
+}
+
 TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
     EXPECT_EQ(ExitDone, Run({"/list"}));
     EXPECT_EQ(

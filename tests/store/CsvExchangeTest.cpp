@@ -110,6 +110,30 @@ TEST(CsvExchange, RefusesABadFileNamingTheLineAndTheReason) {
         EXPECT_EQ(c.message, ErrorOf(c.bytes)) << c.bytes;
 }
 
+TEST(CsvExchange, ByteFaultsNameTheLineWhateverTheLineEnds) {
+    const std::string header = "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy";
+    const std::string good = "Lab,192.168.1.5,255.255.255.0,,,,";
+    const std::string notUtf8 = "the file is not UTF-8 text; save it as UTF-8 and import it again";
+    const std::string nul =
+        "the file holds a NUL byte, so it is no settings file (a settings file is UTF-8 text)";
+    struct Case {
+        const char* what;
+        std::string bytes, message;
+    } cases[] = {
+        {"CR LF", header + "\r\n" + good + "\r\nCaf\xE9,,,,,,\r\n", "Line 3: " + notUtf8},
+        {"lone CR", header + "\r" + good + "\rCaf\xE9,,,,,,\r", "Line 3: " + notUtf8},
+        {"lone LF", header + "\n" + good + "\nCaf\xE9,,,,,,\n", "Line 3: " + notUtf8},
+        {"LF CR is two line ends", header + "\n\r" + good + "\rCaf\xE9,,,,,,",
+         "Line 4: " + notUtf8},
+        {"lone CR inside quotes", header + "\r\"a\rb\",,,,,,\rCaf\xE9,,,,,,", "Line 4: " + notUtf8},
+        {"NUL after lone CRs", header + "\r" + good + "\r" + good + "\rLab" + std::string(1, '\0'),
+         "Line 4: " + nul},
+        {"BOM and lone CR", "\xEF\xBB\xBF" + header + "\r\xC0\xAF,,,,,,\r", "Line 2: " + notUtf8},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.message, ErrorOf(c.bytes)) << c.what;
+}
+
 TEST(CsvExchange, TakesAtMostTenThousandSettings) {
     std::string bytes = Header;
     for (int i = 0; i < 10000; ++i) {
