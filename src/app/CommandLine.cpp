@@ -102,8 +102,8 @@ std::vector<int> RowsTitled(const TProfileTable& table, const std::string& title
     return rows;
 }
 
-// SetIP passes over an adapter whose key does not open, as the window wants it; a command
-// would then end as done with nothing changed, so it fails here before anything is written.
+// SetIP reports an adapter whose key does not open only after the proxy and the
+// notification, in the window's order; a command fails here, before anything is written.
 void RequireChangeableAdapter(const TAdapter& adapter, IRegistryBackend& registry) {
     const std::string path = std::string(InterfacesKey).substr(1) + adapter.Id;
     if (!registry.OpenKey(TRootKey::LocalMachine, path, false))
