@@ -94,13 +94,16 @@ std::string NotAppliedMessage(std::uint32_t error) {
 }
 
 void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field) {
+    // The stored text stays as typed; Windows is given each address in the one form it
+    // reads as the program does.
+    const auto address = [&field](const char* name) { return CanonicalIP(Trim(field(name))); };
     request.Adapter = Trim(field("Adapter"));
-    request.Address = Trim(field("Address"));
-    request.Gateway = Trim(field("Gateway"));
-    request.Submask = Trim(field("Submask"));
-    request.DNS = Trim(field("DNS1"));
+    request.Address = address("Address");
+    request.Gateway = address("Gateway");
+    request.Submask = address("Submask");
+    request.DNS = address("DNS1");
     request.DHCP = false;
-    const std::string secondDns = Trim(field("DNS2"));
+    const std::string secondDns = address("DNS2");
     if (!secondDns.empty()) {
         if (!request.DNS.empty())
             request.DNS += ",";

@@ -35,6 +35,18 @@ bool IsValidIP(const std::string& text) {
     return DottedQuadBits(text).has_value();
 }
 
+std::string CanonicalIP(const std::string& text) {
+    const auto bits = DottedQuadBits(text);
+    if (!bits)
+        return text;
+    std::string canonical = std::to_string(*bits >> 24);
+    for (int shift = 16; shift >= 0; shift -= 8) {
+        canonical += '.';
+        canonical += std::to_string((*bits >> shift) & 0xFF);
+    }
+    return canonical;
+}
+
 bool IsSubnetMask(const std::string& text) {
     const auto bits = DottedQuadBits(text);
     if (!bits)

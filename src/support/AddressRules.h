@@ -7,6 +7,12 @@
 // A dotted quad: at most 15 characters, four groups each converting to 0..255.
 bool IsValidIP(const std::string& text);
 
+// The address IsValidIP reads in text, as plain decimal groups: 010.001.000.001 gives
+// 10.1.0.1, $FF.0.0.1 gives 255.0.0.1, 1. 2.3.4 gives 1.2.3.4. Windows reads a group with a
+// leading zero as octal and knows no "$", so only this form may reach it. A text that is
+// no dotted quad comes back as it is.
+std::string CanonicalIP(const std::string& text);
+
 // A dotted quad (IsValidIP) whose bits, read from the left, are all ones and then all
 // zeros: 255.255.255.0 is a mask, 255.0.255.0 is not; 0.0.0.0 and 255.255.255.255 are.
 bool IsSubnetMask(const std::string& text);

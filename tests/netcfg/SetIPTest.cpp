@@ -137,6 +137,27 @@ TEST_F(ApplySetting, FillsTheRequestFromTrimmedColumns) {
     EXPECT_FALSE(blanks.DHCP);
 }
 
+// Windows would read 010 as octal 8 and cannot read $FF at all: every address goes to it as
+// the plain decimal groups the program's own check read, while the stored row keeps its text.
+TEST_F(ApplySetting, AddressesReachWindowsAsPlainDecimalGroups) {
+    const TIP request = FromRow({{"Address", "010.001.000.001"},
+                                 {"Submask", "$FF.0xFF.255.0"},
+                                 {"Gateway", "+10.0.0.1"},
+                                 {"DNS1", "10. 0.0.2"},
+                                 {"DNS2", "010.0.0.3"}});
+    EXPECT_EQ("10.1.0.1", request.Address);
+    EXPECT_EQ("255.255.255.0", request.Submask);
+    EXPECT_EQ("10.0.0.1", request.Gateway);
+    EXPECT_EQ("10.0.0.2,10.0.0.3", request.DNS);
+    SetIP(request, registry_, services_);
+    const auto written = registry_.Value(TRootKey::LocalMachine, AdapterPath, "IPAddress");
+    ASSERT_TRUE(written);
+    EXPECT_EQ(MultiSz("10.1.0.1"), written->Bytes);
+    EXPECT_EQ("notify " + AdapterId + " 10.1.0.1 255.255.255.0", services_.Events[1]);
+    // What is no dotted quad is passed on as it stands (and refused where it must be).
+    EXPECT_EQ("gw", FromRow({{"Gateway", " gw "}}).Gateway);
+}
+
 TEST_F(ApplySetting, EmptyValuesGiveEmptyMultiStringsAndNoProxy) {
     registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, false)
         ->SetValue("ProxyServer", RegSz, Sz("earlier:3128"));
@@ -197,8 +218,9 @@ TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsReportedAfterEveryOtherStep) {
         const char* notifyOrRelease; // the first event after the hourglass
     } cases[] = {
         {"missing", [](TMemoryRegistry&) {}, false, "notify "},
-        {"denied", [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); },
-         false, "notify "},
+        {"denied",
+         [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); }, false,
+         "notify "},
         {"missing, DHCP", [](TMemoryRegistry&) {}, true, "run [ipconfig.exe /release"},
     };
     for (const auto& c : cases) {

@@ -14,37 +14,41 @@ TEST(IsPositiveInt, HoldsOnlyForNumbersAboveZero) {
         EXPECT_EQ(c.expected, IsPositiveInt(c.text)) << "\"" << c.text << "\"";
 }
 
+// CanonicalIP gives the same address as plain decimal groups, or a rejected text unchanged.
 TEST(IsValidIP, AcceptsDottedQuadsOfFifteenCharactersAtMost) {
     struct Case {
         std::string text;
         bool expected;
+        std::string canonical;
     } cases[] = {
-        {"0.0.0.0", true},
-        {"255.255.255.255", true},
-        {"192.168.0.10", true},
-        {"010.001.000.001", true},
-        {"+1.2.3.4", true},
-        {"-0.1.2.3", true},
-        {"$FF.0.0.1", true},
-        {"0x1F.0.0.1", true},
-        {"1. 2.3.4", true},
-        {"256.1.1.1", false},
-        {"1.2.3", false},
-        {"1.2.3.4.5", false},
-        {"1.2.3.4.", false},
-        {".1.2.3", false},
-        {"1..2.3", false},
-        {"1 .2.3.4", false},
-        {"1.2.3.4 ", false},
-        {"-1.2.3.4", false},
-        {"0010.001.000.01", true},   // decimal groups, leading zeros allowed
-        {"1.2.3.4         ", false}, // 16 characters
-        {"0001.0001.001.01", false}, // 16 characters of valid groups
-        {"", false},
-        {"a.b.c.d", false},
+        {"0.0.0.0", true, "0.0.0.0"},
+        {"255.255.255.255", true, "255.255.255.255"},
+        {"192.168.0.10", true, "192.168.0.10"},
+        {"010.001.000.001", true, "10.1.0.1"},
+        {"+1.2.3.4", true, "1.2.3.4"},
+        {"-0.1.2.3", true, "0.1.2.3"},
+        {"$FF.0.0.1", true, "255.0.0.1"},
+        {"0x1F.0.0.1", true, "31.0.0.1"},
+        {"1. 2.3.4", true, "1.2.3.4"},
+        {"256.1.1.1", false, "256.1.1.1"},
+        {"1.2.3", false, "1.2.3"},
+        {"1.2.3.4.5", false, "1.2.3.4.5"},
+        {"1.2.3.4.", false, "1.2.3.4."},
+        {".1.2.3", false, ".1.2.3"},
+        {"1..2.3", false, "1..2.3"},
+        {"1 .2.3.4", false, "1 .2.3.4"},
+        {"1.2.3.4 ", false, "1.2.3.4 "},
+        {"-1.2.3.4", false, "-1.2.3.4"},
+        {"0010.001.000.01", true, "10.1.0.1"},           // decimal groups, leading zeros allowed
+        {"1.2.3.4         ", false, "1.2.3.4         "}, // 16 characters
+        {"0001.0001.001.01", false, "0001.0001.001.01"}, // 16 characters of valid groups
+        {"", false, ""},
+        {"a.b.c.d", false, "a.b.c.d"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(c.expected, IsValidIP(c.text)) << "\"" << c.text << "\"";
+        EXPECT_EQ(c.canonical, CanonicalIP(c.text)) << "\"" << c.text << "\"";
+    }
 }
 
 TEST(CheckProxy, TellsWhichOfTheFiveOutcomesHolds) {
