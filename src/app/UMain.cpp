@@ -733,6 +733,12 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RunGuarded([this] { FormClose(); });
         ::DestroyWindow(Handle());
         return 0;
+    case WM_ENDSESSION:
+        // Windows ends the program at log-off or shut-down without closing the window: the
+        // position is saved here, or the adapter picked in this session would be forgotten.
+        if (wParam)
+            RunGuarded([this] { FormClose(); });
+        return 0;
     case WM_DESTROY:
         if (quitOnDestroy_)
             ::PostQuitMessage(0);

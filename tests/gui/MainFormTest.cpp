@@ -333,3 +333,29 @@ TEST_F(MainForm, TheCurrentRowStaysSelectedWhateverTakesTheHighlightAway) {
     EXPECT_EQ(1, SelectedGridRows());
     EXPECT_EQ(0, SelectedGridRow());
 }
+
+// Log-off and shut-down end the program without closing its window.
+TEST_F(MainForm, TheSessionEndingSavesTheSelectedPositionUnlessItIsCalledOff) {
+    struct Case {
+        const char* how;
+        WPARAM ending;
+        const char* written; // nullptr: no file
+    } cases[] = {
+        {"the session ends", TRUE, "Index=1\r\n"},
+        {"the shut-down is called off", FALSE, nullptr},
+    };
+    const std::string config = dir_ / "config.ini";
+    for (const auto& c : cases) {
+        ::DeleteFileA(config.c_str());
+        TMainForm& form = Start();
+        PickAdapter(1);
+        ::SendMessageA(form.Handle(), WM_ENDSESSION, c.ending, ENDSESSION_LOGOFF);
+        FlushEvents();
+        if (c.written)
+            EXPECT_EQ(c.written, FileExists(config) ? GetFile(config) : "(none)") << c.how;
+        else
+            EXPECT_FALSE(FileExists(config)) << c.how;
+        program_.reset(); // not closed: the program simply ends
+    }
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
