@@ -739,6 +739,18 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam)
             RunGuarded([this] { FormClose(); });
         return 0;
+    case WM_ACTIVATE:
+        // A plain window takes the focus itself when it is activated, so after a dialog or a
+        // message box the keys would reach neither the grid nor the selector: the control
+        // that had the focus when the window was left gets it back.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            focusOnActivate_ = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
+        } else if (!HIWORD(wParam) && focusOnActivate_ && ::IsChild(Handle(), focusOnActivate_)) {
+            ::SetFocus(focusOnActivate_);
+            return 0;
+        }
+        break;
     case WM_DESTROY:
         if (quitOnDestroy_)
             ::PostQuitMessage(0);

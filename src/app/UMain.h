@@ -195,4 +195,5 @@ class TMainForm : public TForm {
     TPopupTracker trackPopup_;
     TFileChooser chooseFile_;
     bool swallowF10Release_ = false;
+    HWND focusOnActivate_ = nullptr; // the control that had the focus when the window was left
 };

@@ -52,8 +52,15 @@ void ShowMessage(const std::string& text) {
 
 bool Confirm(const std::string& text) {
     // No owner: the box is centred on the screen; task-modal keeps the windows disabled.
-    return ShowMessageBox(nullptr, text, "Confirm", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
-           IDYES;
+    HWND active = ::GetActiveWindow();
+    const bool yes =
+        ShowMessageBox(nullptr, text, "Confirm", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
+        IDYES;
+    // A box without an owner hands the activation back to nobody: the window the user was
+    // in gets it back, with its keys and as the owner of the boxes that may follow.
+    if (active && ::IsWindow(active) && ::IsWindowEnabled(active))
+        ::SetActiveWindow(active);
+    return yes;
 }
 
 void ShowErrorBox(const std::string& message) {

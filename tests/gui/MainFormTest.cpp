@@ -359,3 +359,41 @@ TEST_F(MainForm, TheSessionEndingSavesTheSelectedPositionUnlessItIsCalledOff) {
     }
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
+
+// The keys go on reaching the control they reached before a dialog or a message box.
+TEST_F(MainForm, TheFocusReturnsToItsControlWhenADialogOrAMessageBoxCloses) {
+    SeedTwoAdapters();
+    TMainForm& form = Start();
+    ::ShowWindow(form.Handle(), SW_SHOW);
+    ::SetForegroundWindow(form.Handle());
+    FlushEvents();
+    const TRealMessageBoxes realBoxes;
+    struct Case {
+        const char* what;
+        HWND focus;
+        int command;
+        const char* windowClass;
+        int button;
+    } cases[] = {
+        {"the editor", form.DBGrid, TMainForm::acEdit, "TEditForm", IDCANCEL},
+        {"the about box", form.ComboBox, TMainForm::idAboutButton, "TAboutForm", IDOK},
+        {"a confirmation", form.DBGrid, TMainForm::acDelete, "#32770", IDNO},
+    };
+    for (const auto& c : cases) {
+        ::SetFocus(c.focus);
+        FlushEvents();
+        // The selector's edit field, for the selector.
+        const HWND focused = ::GetFocus();
+        ASSERT_TRUE(focused == c.focus || ::IsChild(c.focus, focused)) << c.what;
+        {
+            TModalScript dialog(c.windowClass, [&c](HWND window) {
+                ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(c.button), 0);
+            });
+            Command(c.command);
+            EXPECT_TRUE(dialog.Ran()) << c.what;
+        }
+        FlushEvents();
+        EXPECT_EQ(focused, ::GetFocus()) << c.what;
+    }
+    EXPECT_EQ(2, GridRows()); // nothing was deleted
+}
