@@ -327,3 +327,26 @@ TEST_F(GridCommands, AnImportWithABadLineStoresNothingAndNamesTheLine) {
     Choose("&Import settings...");
     EXPECT_EQ(1u, boxes.Boxes().size());
 }
+
+TEST_F(GridCommands, AFileThatCannotBeWrittenOrReadIsReportedAndNothingChanges) {
+    Seed();
+    Start();
+    const std::string missing = dir_ / "no such folder\\settings.csv";
+    struct Case {
+        const char* item;
+        const char* error; // how the error box begins
+    } cases[] = {
+        {"E&xport settings...", "Cannot create file"},
+        {"&Import settings...", "Cannot import"},
+    };
+    for (const auto& c : cases) {
+        file_ = missing;
+        TMessageBoxRecorder boxes;
+        Choose(c.item);
+        ASSERT_EQ(1u, boxes.Boxes().size()) << c.item; // no report of success after it
+        EXPECT_EQ(0u, boxes.Texts()[0].rfind(c.error, 0)) << boxes.Texts()[0];
+        EXPECT_NE(std::string::npos, boxes.Texts()[0].find("no such folder")) << c.item;
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags) << c.item;
+    }
+    EXPECT_EQ(2u, RowsInFile(Db()).size());
+}
