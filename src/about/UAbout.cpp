@@ -69,7 +69,7 @@ void TAboutForm::DpiChanged(int) {
 }
 
 void TAboutForm::Label6Click() {
-    OpenDocument(WindowText(Label6), Handle());
+    RunGuarded([this] { OpenDocument(WindowText(Label6), Handle()); });
 }
 
 LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

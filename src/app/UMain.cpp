@@ -506,8 +506,13 @@ void TMainForm::ComboBoxChange() {
     adoT.SetAdapterFilter(AdapterList[static_cast<size_t>(index)]);
 }
 
+std::string HelpDocument(const std::string& appPath) {
+    const std::string name = "help.htm";
+    return FileExists(name) ? name : appPath + name;
+}
+
 void TMainForm::ToolButton6Click() {
-    OpenDocument("help.htm");
+    OpenDocument(HelpDocument(AppPath));
 }
 
 void TMainForm::ToolButton9Click() {

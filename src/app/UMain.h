@@ -22,6 +22,11 @@
 class TAboutForm;
 class TEditForm;
 
+// The help document the help button opens: "help.htm" of the current folder when there is
+// one, else the one beside the program (appPath, with its trailing separator), where it is
+// installed: a program started from elsewhere, or elevated, finds its help all the same.
+std::string HelpDocument(const std::string& appPath);
+
 // The dialogs the main window's commands open. The program makes each one the first time
 // it is needed, which keeps them out of the start-up.
 class IMainFormDialogs {

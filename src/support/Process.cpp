@@ -1,17 +1,51 @@
 #include "Process.h"
 
+#include "Error.h"
+#include "FileSystem.h"
 #include "WinHandles.h"
 
 #include <shellapi.h>
 
 #include <array>
 
+namespace {
+
+// The shell's own codes sit among system error codes of other meanings.
+std::string ShellFailureText(INT_PTR code) {
+    switch (code) {
+    case 0:
+        return "the system is out of memory or resources";
+    case SE_ERR_SHARE:
+        return SystemErrorText(ERROR_SHARING_VIOLATION);
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+        return "no program is set to open it";
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+        return "the program that opens it did not answer";
+    case SE_ERR_DLLNOTFOUND:
+        return "a library it needs was not found";
+    default: // file or path not found, access denied, bad format: system error codes
+        return SystemErrorText(static_cast<int>(code));
+    }
+}
+
+} // namespace
+
 void OpenDocument(const std::string& target, HWND owner) {
     // The shell's library is large and this is its only use: it is loaded when a document
     // is first opened, not with the program.
     static const UniqueLibrary shell(::LoadLibraryA("shell32.dll"));
-    if (const auto execute = LibraryFunction<decltype(&::ShellExecuteA)>(shell, "ShellExecuteA"))
-        execute(owner, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const auto execute = LibraryFunction<decltype(&::ShellExecuteA)>(shell, "ShellExecuteA");
+    if (!execute)
+        throw TError("Cannot open \"" + target + "\": shell32.dll is missing");
+    // Above 32 is success; at most 32, the reason (a system error code for the common ones).
+    const auto result = reinterpret_cast<INT_PTR>(
+        execute(owner, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result > 32)
+        return;
+    throw TError("Cannot open \"" + target + "\": " + ShellFailureText(result));
 }
 
 int RunAndWait(const std::string& commandLine, std::uint16_t showState) {

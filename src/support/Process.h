@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-// Hands target (a document path or an address) to the shell's default action.
-// The outcome is not examined and nothing is reported.
+// Hands target (a document path or an address) to the shell's default action. When the
+// shell cannot, raises TError "Cannot open "target": " and the shell's reason.
 void OpenDocument(const std::string& target, HWND owner = nullptr);
 
 // Runs the command line in a console of its own, shown as showState, and waits without

@@ -397,3 +397,44 @@ TEST_F(MainForm, TheFocusReturnsToItsControlWhenADialogOrAMessageBoxCloses) {
     }
     EXPECT_EQ(2, GridRows()); // nothing was deleted
 }
+
+namespace {
+
+// The process's current folder is folder while it lives.
+class TCurrentFolder {
+  public:
+    explicit TCurrentFolder(const std::string& folder) {
+        char previous[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, previous);
+        previous_ = previous;
+        ::SetCurrentDirectoryA(folder.c_str());
+    }
+    ~TCurrentFolder() { ::SetCurrentDirectoryA(previous_.c_str()); }
+    TCurrentFolder(const TCurrentFolder&) = delete;
+    TCurrentFolder& operator=(const TCurrentFolder&) = delete;
+
+  private:
+    std::string previous_;
+};
+
+} // namespace
+
+// Started from another folder (or elevated, in the system's), the program still finds the
+// help beside itself; one of the current folder comes first. A help that cannot be opened
+// is said so, with the file's name.
+TEST_F(MainForm, HelpIsFoundBesideTheProgramAndAFailureToOpenItIsReported) {
+    TTempFolder elsewhere;
+    const TCurrentFolder current(elsewhere.Path());
+    Start();
+    EXPECT_EQ(dir_ / "help.htm", HelpDocument(dir_.Path()));
+    PutFile(elsewhere / "help.htm", "<p>the current folder's</p>");
+    EXPECT_EQ("help.htm", HelpDocument(dir_.Path()));
+    ::DeleteFileA((elsewhere / "help.htm").c_str());
+
+    TMessageBoxRecorder boxes;
+    Command(TMainForm::idHelpButton);
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ(0u, boxes.Texts()[0].rfind("Cannot open \"" + dir_ / "help.htm" + "\": ", 0))
+        << boxes.Texts()[0];
+    EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes.Boxes()[0].Flags & MB_ICONMASK);
+}
