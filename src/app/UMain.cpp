@@ -277,9 +277,9 @@ void TMainForm::ShowProgramIcons() {
 }
 
 void TMainForm::CreatePanel() {
-    // Its width follows the window (LayOut).
+    // Its width follows the window (LayOut). A control parent: Tab goes on into the selector.
     Panel1 = AddControl(PanelClassName, "", WS_VISIBLE | WS_CLIPCHILDREN, 0, CoolBarHeight, 0,
-                        PanelHeight, idPanel);
+                        PanelHeight, idPanel, WS_EX_CONTROLPARENT);
     Label1 = AddControl("STATIC", "Adapter", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 16, 12, 50, 14,
                         idAdapterLabel, 0, Panel1);
     // Editable and unsorted: entry i stays entry i of AdapterList.
@@ -747,13 +747,18 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         // A plain window takes the focus itself when it is activated, so after a dialog or a
         // message box the keys would reach neither the grid nor the selector: the control
-        // that had the focus when the window was left gets it back.
+        // that had the focus when the window was left gets it back, and the first in the tab
+        // order (the selector) when there was none, as at start.
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = ::GetFocus();
             focusOnActivate_ = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
-        } else if (!HIWORD(wParam) && focusOnActivate_ && ::IsChild(Handle(), focusOnActivate_)) {
-            ::SetFocus(focusOnActivate_);
-            return 0;
+        } else if (!HIWORD(wParam)) {
+            if (!focusOnActivate_ || !::IsChild(Handle(), focusOnActivate_))
+                focusOnActivate_ = ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+            if (focusOnActivate_) {
+                ::SetFocus(focusOnActivate_);
+                return 0;
+            }
         }
         break;
     case WM_DESTROY:

@@ -438,3 +438,19 @@ TEST_F(MainForm, HelpIsFoundBesideTheProgramAndAFailureToOpenItIsReported) {
         << boxes.Texts()[0];
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes.Boxes()[0].Flags & MB_ICONMASK);
 }
+
+// Keys work from the start: the selector, first in the tab order, has the focus, and Tab
+// goes from it to the grid and back, the way the program's message loop moves it.
+TEST_F(MainForm, TheSelectorHasTheFocusAtStartAndTabGoesBetweenItAndTheGrid) {
+    Start();
+    ::SetActiveWindow(Form().Handle());
+    FlushEvents();
+    const auto inSelector = [this](HWND window) {
+        return window == Form().ComboBox || ::IsChild(Form().ComboBox, window);
+    };
+    EXPECT_TRUE(inSelector(::GetFocus()));
+    const HWND afterSelector = ::GetNextDlgTabItem(Form().Handle(), ::GetFocus(), FALSE);
+    EXPECT_EQ(Form().DBGrid, afterSelector);
+    EXPECT_TRUE(inSelector(::GetNextDlgTabItem(Form().Handle(), Form().DBGrid, FALSE)));
+    EXPECT_TRUE(inSelector(::GetNextDlgTabItem(Form().Handle(), Form().DBGrid, TRUE)));
+}
