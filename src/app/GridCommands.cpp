@@ -211,7 +211,7 @@ void TMainForm::DBGridContextMenu(LPARAM screenPoint) {
 size_t TMainForm::SelectedAdapterPosition() const {
     const int index = SelectedAdapter();
     if (index < 0 || static_cast<size_t>(index) >= AdapterList.size())
-        throw ListIndexError(index);
+        throw TError(NoAdapterPickedMessage);
     return static_cast<size_t>(index);
 }
 

@@ -22,6 +22,10 @@
 class TAboutForm;
 class TEditForm;
 
+// Why a command of the grid's menu that works on the selected adapter did nothing.
+inline constexpr const char* NoAdapterPickedMessage =
+    "Pick a network adapter in the Adapter list first";
+
 // The help document the help button opens: "help.htm" of the current folder when there is
 // one, else the one beside the program (appPath, with its trailing separator), where it is
 // installed: a program started from elsewhere, or elevated, finds its help all the same.
@@ -180,7 +184,7 @@ class TMainForm : public TForm {
     // The grid's keys and context menu (GridCommands.cpp).
     void InstallGridKeys();
     bool ExecuteGridCommand(int id);
-    size_t SelectedAdapterPosition() const; // the list error when none is selected
+    size_t SelectedAdapterPosition() const; // NoAdapterPickedMessage when none is selected
     std::optional<std::string> ChooseFile(TFileDialogKind kind, const std::string& name);
 
     IRegistryBackend& registry_;

@@ -175,6 +175,23 @@ TEST_F(GridCommands, ItemsThatNeedARowAreGreyOnAnEmptyView) {
     EXPECT_EQ(expected, menus_[0]);
 }
 
+// Typed text that names no adapter: the commands that work on the selected adapter say
+// what is missing, and open no dialog.
+TEST_F(GridCommands, CommandsOnTheAdapterAskForOneWhenNoneIsPicked) {
+    Seed();
+    TMainForm& form = Start();
+    ::SendMessageA(form.ComboBox, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ::SetWindowTextA(form.ComboBox, "no such adapter");
+    for (int command : {TMainForm::acAddCurrent, TMainForm::acExport, TMainForm::acImport}) {
+        TMessageBoxRecorder boxes;
+        Command(command);
+        EXPECT_EQ(std::vector<std::string>{std::string(NoAdapterPickedMessage) + "."},
+                  boxes.Texts())
+            << command;
+    }
+    EXPECT_TRUE(chooserCalls_.empty());
+}
+
 TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
     Seed();
     TMainForm& form = Start();
