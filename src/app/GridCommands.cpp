@@ -9,6 +9,7 @@
 #include "support/Error.h"
 #include "support/WinHandles.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <windowsx.h>
 
@@ -118,7 +119,8 @@ std::optional<std::string> SystemFileDialog(HWND owner, TMainForm::TFileDialogKi
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = "csv";
-    // The help document is opened from the current folder: the dialog must not move it.
+    // The help document is looked for in the current folder first: the dialog must not move
+    // it.
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     const bool save = kind == TMainForm::TFileDialogKind::Save;
     dialog.lpstrTitle = save ? "Export settings" : "Import settings";
@@ -129,9 +131,19 @@ std::optional<std::string> SystemFileDialog(HWND owner, TMainForm::TFileDialogKi
         dialogs, save ? "GetSaveFileNameA" : "GetOpenFileNameA");
     if (!show)
         throw TError("Cannot show the file dialog: comdlg32.dll is missing");
-    if (!show(&dialog))
-        return std::nullopt;
-    return std::string(path);
+    if (show(&dialog))
+        return std::string(path);
+    // A cancel leaves no error code; anything else (a name too long for the buffer, say)
+    // is no cancel and must not pass for one.
+    const auto failure =
+        LibraryFunction<decltype(&::CommDlgExtendedError)>(dialogs, "CommDlgExtendedError");
+    const DWORD error = failure ? failure() : 0;
+    if (error == FNERR_BUFFERTOOSMALL)
+        throw TError("The file name chosen is longer than " + std::to_string(MAX_PATH - 1) +
+                     " characters; choose a shorter one");
+    if (error != 0)
+        throw TError("Cannot show the file dialog (error " + std::to_string(error) + ")");
+    return std::nullopt;
 }
 
 std::string SettingsCount(size_t n) {
