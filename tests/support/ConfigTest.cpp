@@ -47,6 +47,7 @@ TEST(Config, ReadsTheSettingsOfAFile) {
         {"line-break token", "Notes=x" + Token + "y" + Token + "\r\n", "Notes", "x\r\ny\r\n"},
         {"marker letter case matters", "N=<#$%@kwz*&^>\r\n", "N", "<#$%@kwz*&^>"},
         {"marker without side file", "N=" + Marker + "\r\n", "N", ""},
+        {"UTF-8 byte-order mark before the first line", "\xEF\xBB\xBFIndex=3\r\n", "Index", "3"},
     };
     for (const auto& c : cases) {
         TConfigFixture f;
@@ -55,6 +56,16 @@ TEST(Config, ReadsTheSettingsOfAFile) {
         TConfig config(f.path);
         EXPECT_EQ(c.expected, config.ReadValue(c.name)) << c.what;
     }
+}
+
+// A text editor may put a UTF-8 byte-order mark before the first line; the next write
+// leaves it out, as the file's format has none.
+TEST(Config, AByteOrderMarkIsDroppedByTheNextWrite) {
+    TConfigFixture f;
+    PutFile(f.path, "\xEF\xBB\xBFIndex=3\r\nA=1\r\n");
+    TConfig config(f.path);
+    config.WriteValue("Index", "4");
+    EXPECT_EQ("Index=4\r\nA=1\r\n", GetFile(f.path));
 }
 
 TEST(Config, WriteValueRewritesTheWholeFileByteExact) {
