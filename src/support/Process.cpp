@@ -31,6 +31,24 @@ std::string ShellFailureText(INT_PTR code) {
     }
 }
 
+// Waits for the process to end. Meanwhile the thread's windows are painted again whenever
+// they need it, so that a window uncovered during a long wait (a renewal of the address can
+// take a minute) is drawn, not left blank; nothing else of the queue is handled, so no
+// command can start before the one waiting has ended.
+void WaitRepainting(HANDLE process) {
+    for (;;) {
+        if (::MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_PAINT) !=
+            WAIT_OBJECT_0 + 1)
+            return; // the process has ended, or the wait failed
+        MSG message;
+        // A bounded round: a window that does not validate itself must not hold the wait.
+        for (int round = 0; round < 64 && ::PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT,
+                                                         PM_REMOVE | PM_QS_PAINT);
+             ++round)
+            ::DispatchMessageA(&message);
+    }
+}
+
 } // namespace
 
 void OpenDocument(const std::string& target, HWND owner) {
@@ -66,7 +84,7 @@ int RunAndWait(const std::string& commandLine, std::uint16_t showState) {
         return -1;
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);
-    ::WaitForSingleObject(process.get(), INFINITE);
+    WaitRepainting(process.get());
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.get(), &exitCode);
     return static_cast<int>(exitCode);

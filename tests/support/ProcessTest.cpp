@@ -68,3 +68,56 @@ TEST(RunAndWait, TheAddressToolRunsToItsEndForAQuotedConnectionName) {
         EXPECT_NE(-1, RunAndWait(line, SW_HIDE)) << line;
     }
 }
+
+namespace {
+
+// A window that counts its paints and the input it is given.
+struct TCountingWindow {
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TCountingWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message == WM_PAINT) {
+            PAINTSTRUCT paint;
+            ::BeginPaint(window, &paint);
+            ::EndPaint(window, &paint);
+            ++self->Paints;
+            return 0;
+        }
+        if (self && message == WM_KEYDOWN)
+            ++self->Keys;
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    TCountingWindow() {
+        WNDCLASSA type{};
+        type.lpfnWndProc = Procedure;
+        type.hInstance = ::GetModuleHandleA(nullptr);
+        type.lpszClassName = "NetvaneCountingWindow";
+        ::RegisterClassA(&type);
+        Handle = ::CreateWindowA("NetvaneCountingWindow", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 200, 100, nullptr, nullptr, type.hInstance, nullptr);
+        ::SetWindowLongPtrA(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ::UpdateWindow(Handle);
+    }
+    ~TCountingWindow() { ::DestroyWindow(Handle); }
+    TCountingWindow(const TCountingWindow&) = delete;
+    TCountingWindow& operator=(const TCountingWindow&) = delete;
+
+    HWND Handle = nullptr;
+    int Paints = 0;
+    int Keys = 0;
+};
+
+} // namespace
+
+// While the child runs, the window is painted when it needs it, but its input waits until
+// the call has returned: no command can begin in the middle of another.
+TEST(RunAndWait, PaintsTheWindowsWhileWaitingButLeavesTheirInputQueued) {
+    TCountingWindow window;
+    window.Paints = 0;
+    ::InvalidateRect(window.Handle, nullptr, TRUE);
+    ::PostMessageA(window.Handle, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(0, RunAndWait("cmd.exe /c ping -n 2 127.0.0.1 >nul", SW_HIDE));
+    EXPECT_EQ(1, window.Paints);
+    EXPECT_EQ(0, window.Keys);
+    MSG message;
+    EXPECT_TRUE(::PeekMessageA(&message, window.Handle, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+}
