@@ -100,18 +100,13 @@ const char* const EmptyDataSet = "Cannot perform this operation on an empty data
 const char* const StoreContext = "Cannot store the network setting";
 const char* const DeleteContext = "Cannot delete the network setting";
 
-// Both spellings of an empty field, NULL and "", are one value to every reader.
-std::string ValueText(const std::optional<std::string>& value) {
-    return value.value_or(std::string());
-}
-
 char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // ASCII letters in either case are equal, every other byte only to itself: the comparison
 // of the original engine's "=", and what SQLite's NOCASE does in the distinct query.
-bool SameAsciiText(const std::string& a, const std::string& b) {
+bool SameAsciiText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return FoldAscii(x) == FoldAscii(y);
            });
@@ -298,9 +293,11 @@ std::vector<TProfileTable::TRecord> TProfileTable::LoadRows(const TSqliteConnect
     while (select.Step(context)) {
         TRecord& record = rows.emplace_back();
         record.Id = select.Int64(0);
+        TRowTexts::TTexts texts;
         for (int f = 1; f < ViewFields; ++f)
             if (!select.IsNull(f))
-                record.Values[static_cast<size_t>(f - 1)] = Utf8ToAnsi(select.Text(f));
+                texts[static_cast<size_t>(f - 1)] = Utf8ToAnsi(select.Text(f));
+        record.Values.Assign(texts);
     }
     return rows;
 }
@@ -336,7 +333,8 @@ void TProfileTable::CheckBrowseMode() {
 
 bool TProfileTable::Matches(const TRecord& record) const {
     return !record.Deleted &&
-           (!filtered_ || (record.Values[0] && SameAsciiText(*record.Values[0], filterAdapter_)));
+           (!filtered_ ||
+            (record.Values.Has(0) && SameAsciiText(record.Values.View(0), filterAdapter_)));
 }
 
 void TProfileTable::Rebuild() {
@@ -408,7 +406,7 @@ std::string TProfileTable::Text(int row, int field) const {
     const TRecord& record = rows_[visible_[static_cast<size_t>(row)]];
     if (field == 0)
         return std::to_string(record.Id);
-    return record.Values[static_cast<size_t>(field - 1)].value_or(std::string());
+    return std::string(record.Values.View(static_cast<size_t>(field - 1)));
 }
 
 std::string TProfileTable::FieldText(const std::string& name) const {
@@ -419,7 +417,7 @@ std::string TProfileTable::FieldText(const std::string& name) const {
         return {};
     if (field == 0)
         return record->Id == 0 ? std::string() : std::to_string(record->Id);
-    return record->Values[static_cast<size_t>(field - 1)].value_or(std::string());
+    return std::string(record->Values.View(static_cast<size_t>(field - 1)));
 }
 
 void TProfileTable::Insert() {
@@ -450,7 +448,7 @@ void TProfileTable::SetFieldText(const std::string& name, const std::string& tex
         throw TError("Dataset not in edit or insert mode");
     if (field == 0)
         throw TError("Field 'ID' cannot be modified");
-    pending_.Values[static_cast<size_t>(field - 1)] = text;
+    pending_.Values.Set(static_cast<size_t>(field - 1), text);
     Changed();
 }
 
@@ -476,7 +474,7 @@ void TProfileTable::RequireWritable(const std::string& context) const {
 // Binds the pending row's given fields to the parameters 1, 2, ... in that order.
 void TProfileTable::BindPending(TSqliteStatement& statement, const std::vector<int>& fields) const {
     for (size_t i = 0; i < fields.size(); ++i) {
-        const auto& value = pending_.Values[static_cast<size_t>(fields[i] - 1)];
+        const auto value = pending_.Values.Get(static_cast<size_t>(fields[i] - 1));
         CheckNoNul(value, fields[i]);
         statement.BindText(static_cast<int>(i + 1),
                            value ? std::optional(AnsiToUtf8(*value)) : std::nullopt);
@@ -509,7 +507,8 @@ std::vector<int> TProfileTable::ChangedFields(const TRecord& stored) const {
     std::vector<int> fields;
     for (int f = 1; f < ViewFields; ++f) {
         const auto slot = static_cast<size_t>(f - 1);
-        if (ValueText(stored.Values[slot]) != ValueText(pending_.Values[slot]))
+        // Both spellings of an empty field, NULL and "", are one value: View gives "".
+        if (stored.Values.View(slot) != pending_.Values.View(slot))
             fields.push_back(f);
     }
     return fields;
@@ -578,7 +577,7 @@ void TProfileTable::SetOnChange(std::function<void()> handler) {
 TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
     TRowValues values;
     for (size_t f = 0; f < values.size(); ++f)
-        values[f] = record.Values[f].value_or(std::string());
+        values[f] = std::string(record.Values.View(f));
     return values;
 }
 
@@ -607,10 +606,12 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows) {
             TRecord& record = added.emplace_back();
             {
                 TStatementRun run(insert);
+                TRowTexts::TTexts texts;
                 for (size_t f = 0; f < values.size(); ++f) {
-                    record.Values[f] = values[f];
+                    texts[f] = values[f];
                     insert.BindText(static_cast<int>(f) + 1, AnsiToUtf8(values[f]));
                 }
+                record.Values.Assign(texts);
                 insert.Step(StoreContext);
             }
             record.Id = sqlite3_last_insert_rowid(db.get());

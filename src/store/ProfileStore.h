@@ -5,6 +5,8 @@
 // Texts cross this boundary in the ANSI code page and are kept in the file as UTF-8.
 // Every failure raises TError with a text for the user.
 
+#include "store/RowTexts.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -122,7 +124,7 @@ class TProfileTable {
   private:
     struct TRecord {
         std::int64_t Id = 0;
-        std::array<std::optional<std::string>, 8> Values; // fields 1..8
+        TRowTexts Values; // fields 1..8
         // A deleted row stays in place, so that no index into rows_ ever shifts and a
         // delete costs no more than its statement.
         bool Deleted = false;
@@ -165,8 +167,9 @@ class TProfileQuery {
 
     // The distinct values of the column over all rows, whatever the view's restriction;
     // values that differ only in the case of ASCII letters count once, in the spelling that
-    // sorts last byte for byte; sorted without regard to case; empty values left out. The column must be one of IPInfo's (any
-    // case): the statement is built from the table's own column names, never from the argument.
+    // sorts last byte for byte; sorted without regard to case; empty values left out. The column
+    // must be one of IPInfo's (any case): the statement is built from the table's own column names,
+    // never from the argument.
     std::vector<std::string> DistinctValues(const std::string& column);
 
   private:

@@ -6,7 +6,7 @@
 #include <string>
 
 std::string AnsiToUtf8(const std::string& ansi);
-std::string Utf8ToAnsi(const std::string& utf8);
+std::string Utf8ToAnsi(std::string utf8);
 
 namespace StoreFiles {
 

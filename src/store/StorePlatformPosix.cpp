@@ -12,7 +12,7 @@ std::string AnsiToUtf8(const std::string& ansi) {
     return ansi;
 }
 
-std::string Utf8ToAnsi(const std::string& utf8) {
+std::string Utf8ToAnsi(std::string utf8) {
     return utf8;
 }
 

@@ -43,7 +43,7 @@ std::string AnsiToUtf8(const std::string& ansi) {
     return FromWide(CP_UTF8, ToWide(CP_ACP, ansi));
 }
 
-std::string Utf8ToAnsi(const std::string& utf8) {
+std::string Utf8ToAnsi(std::string utf8) {
     if (IsAscii(utf8))
         return utf8;
     return FromWide(CP_ACP, ToWide(CP_UTF8, utf8));
