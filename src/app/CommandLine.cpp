@@ -105,8 +105,7 @@ std::vector<int> RowsTitled(const TProfileTable& table, const std::string& title
 // SetIP reports an adapter whose key does not open only after the proxy and the
 // notification, in the window's order; a command fails here, before anything is written.
 void RequireChangeableAdapter(const TAdapter& adapter, IRegistryBackend& registry) {
-    const std::string path = std::string(InterfacesKey).substr(1) + adapter.Id;
-    if (!registry.OpenKey(TRootKey::LocalMachine, path, false))
+    if (!AdapterKeyOpens(registry, adapter.Id))
         throw TCommandFailure{ExitFailed, "Cannot change the TCP/IP settings of " +
                                               adapter.Description +
                                               ": its registry key cannot be opened (it is "

@@ -80,6 +80,12 @@ void RequireUsableRequest(const TIP& request) {
 
 } // namespace
 
+bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter) {
+    TReg reg(registry);
+    reg.SetRootKey(TRootKey::LocalMachine);
+    return reg.OpenKey(InterfacesKey + adapter, false);
+}
+
 std::string AdapterKeyMessage(const std::string& adapter) {
     return "The network adapter's settings were not changed: its key "
            "\"HKEY_LOCAL_MACHINE" +

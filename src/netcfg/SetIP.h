@@ -63,6 +63,9 @@ extern const char* const NoValidAddressMessage;
 // What the user is told when the DHCP client service did not take a static setting.
 std::string NotAppliedMessage(std::uint32_t error);
 
+// Whether the adapter's TCP/IP key opens as SetIP opens it to write the adapter's values.
+bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter);
+
 // The error of a request whose adapter key could not be opened: nothing of the adapter
 // was changed (the proxy, the notification and the status line still were).
 std::string AdapterKeyMessage(const std::string& adapter);

@@ -19,8 +19,6 @@ constexpr size_t LastAddressColumn = 5;
 constexpr size_t SubmaskColumn = 2;
 constexpr size_t ProxyColumn = 6;
 
-const std::string Utf8Bom = "\xEF\xBB\xBF";
-
 // 10000 as 10,000.
 std::string Thousands(size_t n) {
     std::string digits = std::to_string(n);
@@ -294,7 +292,7 @@ std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
 
 std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes) {
     CheckIsUtf8Text(bytes);
-    const std::string text = bytes.rfind(Utf8Bom, 0) == 0 ? bytes.substr(Utf8Bom.size()) : bytes;
+    const std::string text = WithoutUtf8ByteOrderMark(bytes);
     TCsvParser parser(text);
     if (parser.AtEnd())
         throw TError(std::string("The file is empty; a settings file begins with the line ") +

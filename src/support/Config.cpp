@@ -13,13 +13,6 @@ using TLines = std::vector<std::string>;
 
 // CR LF, a lone CR and a lone LF each end a line; the last line needs no terminator and a
 // byte 0 ends the content.
-// A text editor may have saved the file as UTF-8 with a byte-order mark: it belongs to no
-// line, and the first setting would otherwise not be found.
-std::string WithoutByteOrderMark(const std::string& content) {
-    const std::string mark = "\xEF\xBB\xBF";
-    return content.compare(0, mark.size(), mark) == 0 ? content.substr(mark.size()) : content;
-}
-
 TLines SplitLines(const std::string& content) {
     const std::string text = content.substr(0, content.find('\0'));
     TLines lines;
@@ -126,7 +119,8 @@ TConfig::TConfig(const std::string& fileName)
     if (!DirectoryExists(Folder))
         ForceDirectories(Folder);
     if (FileExists(FileName))
-        Lines = SplitLines(WithoutByteOrderMark(ReadAllBytes(FileName)));
+        // A mark put there by a text editor belongs to no line: it would hide the first one.
+        Lines = SplitLines(WithoutUtf8ByteOrderMark(ReadAllBytes(FileName)));
 }
 
 std::string TConfig::ReadValue(const std::string& name) const {

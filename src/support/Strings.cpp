@@ -54,3 +54,8 @@ bool SameText(const std::string& a, const std::string& b) {
                return LowerAnsi(x) == LowerAnsi(y);
            });
 }
+
+std::string WithoutUtf8ByteOrderMark(const std::string& text) {
+    const std::string mark = "\xEF\xBB\xBF";
+    return text.compare(0, mark.size(), mark) == 0 ? text.substr(mark.size()) : text;
+}

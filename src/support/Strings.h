@@ -26,3 +26,6 @@ std::string Trim(const std::string& s);
 
 // Case-insensitive equality of two ANSI texts.
 bool SameText(const std::string& a, const std::string& b);
+
+// The text without the UTF-8 byte-order mark a text editor may have put before it.
+std::string WithoutUtf8ByteOrderMark(const std::string& text);

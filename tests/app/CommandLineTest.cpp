@@ -122,8 +122,10 @@ class CommandLineRun : public testing::Test {
             ->SetValue("LowerRange", RegSz, std::string("ethernet") + '\0');
     }
 
+    // Adds the settings (adapter, title, address) to the database, made first if missing.
     void Store(const std::vector<std::array<std::string, 3>>& rows) {
-        CreateProfileDatabase(dir_ / "db");
+        if (!FileExists(dir_ / "db"))
+            CreateProfileDatabase(dir_ / "db");
         TProfileTable table;
         table.Open(dir_ / "db");
         for (const auto& [adapter, title, address] : rows) {
@@ -216,14 +218,7 @@ TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne)
     registry_.MakeUnopenable(TRootKey::LocalMachine, InterfacesPath + OfficeId);
     const std::string wifiId = "{D0000000-0000-0000-0000-000000000003}";
     AddAdapter("0002", wifiId, "Wifi");
-    TProfileTable table;
-    table.Open(dir_ / "db");
-    table.Insert();
-    table.SetFieldText("Adapter", wifiId);
-    table.SetFieldText("Title", "Cafe");
-    table.SetFieldText("Address", "172.16.0.5");
-    table.SetFieldText("Submask", "255.255.0.0");
-    table.Post();
+    Store({{wifiId, "Cafe", "172.16.0.5"}});
     registry_.ClearJournal();
     struct Case {
         std::vector<std::string> arguments;
