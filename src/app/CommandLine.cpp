@@ -1,6 +1,5 @@
 #include "CommandLine.h"
 
-#include "support/IntegerText.h"
 #include "netcfg/Adapters.h"
 #include "store/ProfileStore.h"
 #include "support/Config.h"
@@ -76,7 +75,7 @@ size_t ChosenAdapter(const std::vector<TAdapter>& adapters, const TCommandLine& 
         return matches[0];
     }
     const TConfig config(appPath + "config.ini");
-    const int index = std::max(ParseIntDef(config.ReadValue("Index"), 0), 0);
+    const int index = SavedAdapterIndex(config);
     if (static_cast<size_t>(index) >= adapters.size())
         throw TCommandFailure{ExitNoAdapter, adapters.empty()
                                                  ? "No network adapter was found"

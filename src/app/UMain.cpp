@@ -4,7 +4,6 @@
 
 #include "about/UAbout.h"
 #include "editor/UEdit.h"
-#include "support/IntegerText.h"
 #include "netcfg/Adapters.h"
 #include "netcfg/LocalAddress.h"
 #include "netcfg/NetServicesWin.h"
@@ -472,8 +471,7 @@ void TMainForm::FormCreate() {
         }
 
         ConfigFile = std::make_unique<TConfig>(AppPath + "config.ini");
-        // A negative position is what closing without a selection writes: no stored choice.
-        const int index = std::max(ParseIntDef(ConfigFile->ReadValue("Index"), 0), 0);
+        const int index = SavedAdapterIndex(*ConfigFile);
         const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));
         if (count > 0 && index < count) {
             ::SendMessageA(ComboBox, CB_SETCURSEL, index, 0);

@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "FileSystem.h"
 #include "Files.h"
+#include "IntegerText.h"
 #include "Strings.h"
 
 #include <algorithm>
@@ -167,4 +168,8 @@ std::string TConfig::SideFileName(const std::string& name) const {
 
 void TConfig::SaveLines(const std::vector<std::string>& lines) const {
     ReplaceFileContent(FileName, JoinLines(lines));
+}
+
+int SavedAdapterIndex(const TConfig& config) {
+    return std::max(ParseIntDef(config.ReadValue("Index"), 0), 0);
 }

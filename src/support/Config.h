@@ -42,3 +42,8 @@ class TConfig {
 inline constexpr char SideFileMarker[] = "<#$%@KWZ*&^>";
 // Stands for one line break inside a value when side files are off; plain characters.
 inline constexpr char LineBreakToken[] = "<#\\r\\n#>";
+
+// The adapter position the main window saved (setting "Index") when it was last closed;
+// a missing or non-numeric value counts as 0, and so does a negative one, which is what
+// closing without a selection writes.
+int SavedAdapterIndex(const TConfig& config);
