@@ -7,6 +7,7 @@
 #include "netcfg/CurrentSettings.h"
 #include "store/CsvExchange.h"
 #include "support/Error.h"
+#include "support/SystemLibrary.h"
 #include "support/WinHandles.h"
 
 #include <cderr.h>
@@ -126,7 +127,7 @@ std::optional<std::string> SystemFileDialog(HWND owner, TMainForm::TFileDialogKi
     dialog.lpstrTitle = save ? "Export settings" : "Import settings";
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
     // The common dialogs' library (and what it pulls in) is loaded when first needed.
-    static const UniqueLibrary dialogs(::LoadLibraryA("comdlg32.dll"));
+    static const UniqueLibrary dialogs(LoadSystemLibrary("comdlg32.dll"));
     const auto show = LibraryFunction<decltype(&::GetSaveFileNameA)>(
         dialogs, save ? "GetSaveFileNameA" : "GetOpenFileNameA");
     if (!show)

@@ -7,6 +7,7 @@
 
 #include "netcfg/Registry.h"
 #include "support/FileSystem.h"
+#include "support/SystemLibrary.h"
 
 #include <commctrl.h>
 
@@ -37,6 +38,8 @@ int RunMessageLoop(TMainForm& mainForm) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
+    // Before anything loads a library: from here on, only the system folder is searched.
+    RestrictLibrarySearchToSystemFolder();
     // Switches do their work without the window.
     if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutableFolder()))
         return *exitCode;

@@ -3,6 +3,7 @@
 #include "netcfg/LocalAddress.h"
 #include "support/Forms.h"
 #include "support/Process.h"
+#include "support/SystemLibrary.h"
 #include "support/WinHandles.h"
 
 #include <winsock2.h>
@@ -36,7 +37,8 @@ TSystemNetServices::TSystemNetServices(std::function<void(const std::string&)> s
     : statusSink_(std::move(statusSink)), messageSink_(std::move(messageSink)) {}
 
 std::uint32_t TSystemNetServices::NotifyDhcpClient(const TIP& request) {
-    const UniqueLibrary library(::LoadLibraryA("dhcpcsvc.dll"));
+    const UniqueLibrary library = dhcpLibraryPath_.empty() ? LoadSystemLibrary("dhcpcsvc.dll")
+                                                           : LoadLibraryAt(dhcpLibraryPath_);
     if (!library.get()) {
         const DWORD error = ::GetLastError();
         return error != 0 ? error : ERROR_MOD_NOT_FOUND;
@@ -55,8 +57,12 @@ std::uint32_t TSystemNetServices::NotifyDhcpClient(const TIP& request) {
                   ::inet_addr(request.Submask.c_str()), LeaveDhcpStateAlone);
 }
 
-int TSystemNetServices::RunAndWait(const std::string& commandLine, std::uint16_t showState) {
-    return ::RunAndWait(commandLine, showState);
+void TSystemNetServices::UseDhcpLibraryAt(std::string fullPath) {
+    dhcpLibraryPath_ = std::move(fullPath);
+}
+
+int TSystemNetServices::RunSystemProgram(const std::string& commandLine, std::uint16_t showState) {
+    return ::RunSystemProgram(commandLine, showState);
 }
 
 bool TSystemNetServices::GetLocalIP(std::string& text) {
@@ -81,7 +87,7 @@ void TSystemNetServices::ShowMessage(const std::string& text) {
 
 TProxyNotification NotifySystemOfProxyChange() {
     // The Internet library is loaded at the first proxy change, not with the program.
-    static const UniqueLibrary internet(::LoadLibraryA("wininet.dll"));
+    static const UniqueLibrary internet(LoadSystemLibrary("wininet.dll"));
     const auto setOption =
         LibraryFunction<decltype(&::InternetSetOptionA)>(internet, "InternetSetOptionA");
     TProxyNotification answer;

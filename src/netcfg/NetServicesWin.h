@@ -26,7 +26,10 @@ class TSystemNetServices : public INetServices {
     // process), nothing is called and the failure is ERROR_MOD_NOT_FOUND (126),
     // ERROR_PROC_NOT_FOUND (127) or ERROR_CALL_NOT_IMPLEMENTED (120).
     std::uint32_t NotifyDhcpClient(const TIP& request) override;
-    int RunAndWait(const std::string& commandLine, std::uint16_t showState) override;
+    // The DHCP client library is the system folder's; a test names one of its own here by
+    // its full path.
+    void UseDhcpLibraryAt(std::string fullPath);
+    int RunSystemProgram(const std::string& commandLine, std::uint16_t showState) override;
     bool GetLocalIP(std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void SetWaitCursor(bool waiting) override;
@@ -36,4 +39,5 @@ class TSystemNetServices : public INetServices {
   private:
     std::function<void(const std::string&)> statusSink_;
     std::function<void(const std::string&)> messageSink_;
+    std::string dhcpLibraryPath_;
 };

@@ -162,8 +162,8 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
         return {error == 0, error};
     }
     // Exit codes are not looked at: a failed release must not stop the renew.
-    services.RunAndWait(AddressToolCommand(ReleaseCommand, connection), HiddenWindow);
-    services.RunAndWait(AddressToolCommand(RenewCommand, connection), HiddenWindow);
+    services.RunSystemProgram(AddressToolCommand(ReleaseCommand, connection), HiddenWindow);
+    services.RunSystemProgram(AddressToolCommand(RenewCommand, connection), HiddenWindow);
     return {};
 }
 

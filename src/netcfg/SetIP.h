@@ -28,8 +28,10 @@ class INetServices {
     // Tells the DHCP client service of the request's new static address; 0 on success,
     // otherwise the error code of the failure.
     virtual std::uint32_t NotifyDhcpClient(const TIP& request) = 0;
-    // Runs a command line and waits for it; its exit code, or -1 when it cannot start.
-    virtual int RunAndWait(const std::string& commandLine, std::uint16_t showState) = 0;
+    // Runs a program of the system folder and waits for it: the command line begins with
+    // the program's bare file name, which is never searched for elsewhere. Its exit code,
+    // or -1 when it cannot start.
+    virtual int RunSystemProgram(const std::string& commandLine, std::uint16_t showState) = 0;
     // The machine's IPv4 address as text; false (text untouched) when unknown.
     virtual bool GetLocalIP(std::string& text) = 0;
     virtual void SetStatusText(const std::string& text) = 0;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-// Longest command line RunAndWait accepts.
+// Longest command line a system program is started with (RunSystemProgram).
 constexpr std::size_t MaxCommandLineLength = 512;
 
 // The argument in double quotes, escaped so that the child's argument parser gives it back

@@ -2,11 +2,12 @@
 
 #include "Error.h"
 #include "FileSystem.h"
+#include "SystemLibrary.h"
 #include "WinHandles.h"
 
 #include <shellapi.h>
 
-#include <array>
+#include <vector>
 
 namespace {
 
@@ -54,7 +55,7 @@ void WaitRepainting(HANDLE process) {
 void OpenDocument(const std::string& target, HWND owner) {
     // The shell's library is large and this is its only use: it is loaded when a document
     // is first opened, not with the program.
-    static const UniqueLibrary shell(::LoadLibraryA("shell32.dll"));
+    static const UniqueLibrary shell(LoadSystemLibrary("shell32.dll"));
     const auto execute = LibraryFunction<decltype(&::ShellExecuteA)>(shell, "ShellExecuteA");
     if (!execute)
         throw TError("Cannot open \"" + target + "\": shell32.dll is missing");
@@ -66,19 +67,22 @@ void OpenDocument(const std::string& target, HWND owner) {
     throw TError("Cannot open \"" + target + "\": " + ShellFailureText(result));
 }
 
-int RunAndWait(const std::string& commandLine, std::uint16_t showState) {
+int RunAndWait(const std::string& applicationPath, const std::string& commandLine,
+               std::uint16_t showState) {
     // Cutting a longer line would run another command than the one asked for.
-    if (commandLine.size() > MaxCommandLineLength)
+    if (commandLine.size() > MaxCommandLineLength + MAX_PATH)
         return -1;
-    std::array<char, MaxCommandLineLength + 1> buffer{}; // CreateProcessA may write into it
-    commandLine.copy(buffer.data(), commandLine.size());
+    std::vector<char> buffer(commandLine.begin(), commandLine.end()); // CreateProcessA may
+    buffer.push_back('\0');                                           // write into it
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showState;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE,
+    // With the application named, nothing is searched for: not the program's folder, not
+    // the current one.
+    if (!::CreateProcessA(applicationPath.c_str(), buffer.data(), nullptr, nullptr, FALSE,
                           CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                           &info))
         return -1;
@@ -88,4 +92,17 @@ int RunAndWait(const std::string& commandLine, std::uint16_t showState) {
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.get(), &exitCode);
     return static_cast<int>(exitCode);
+}
+
+int RunSystemProgram(const std::string& commandLine, std::uint16_t showState) {
+    if (commandLine.size() > MaxCommandLineLength)
+        return -1;
+    const std::size_t nameEnd = commandLine.find(' ');
+    const std::string name = commandLine.substr(0, nameEnd);
+    // Only a bare file name of the system folder: a path or a quote could name anything.
+    if (name.empty() || name.find_first_of("\\/:\"") != std::string::npos)
+        return -1;
+    const std::string path = SystemFilePath(name.c_str());
+    const std::string rest = nameEnd == std::string::npos ? "" : commandLine.substr(nameEnd);
+    return RunAndWait(path, QuoteArgument(path) + rest, showState);
 }

@@ -84,7 +84,7 @@ class TRecorder : public ICommandOutput, public INetServices {
     void Print(const std::string& line) override { Lines.push_back(line); }
     void Error(const std::string& message) override { Errors.push_back(message); }
     std::uint32_t NotifyDhcpClient(const TIP&) override { return 0; }
-    int RunAndWait(const std::string& commandLine, std::uint16_t) override {
+    int RunSystemProgram(const std::string& commandLine, std::uint16_t) override {
         Lines.push_back("run " + commandLine);
         return 0;
     }

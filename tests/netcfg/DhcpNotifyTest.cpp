@@ -9,12 +9,23 @@
 #include <cstdlib>
 #include <vector>
 
-// Runs with the recording dhcpcsvc.dll beside the binary, loaded instead of Wine's own.
+namespace {
+// The recording dhcpcsvc.dll, built beside this binary and named by its full path.
+std::string RecordingLibrary() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string binary = path;
+    return binary.substr(0, binary.find_last_of('\\') + 1) + "dhcpcsvc.dll";
+}
+} // namespace
+
+// Runs with the recording dhcpcsvc.dll, loaded instead of Wine's own.
 class DhcpNotification : public testing::Test {
   protected:
     void SetUp() override {
         record_ = dir_ / "calls.txt";
         _putenv_s("NETVANE_DHCP_RECORD", record_.c_str());
+        services_.UseDhcpLibraryAt(RecordingLibrary());
     }
     void Answer(const char* result) { _putenv_s("NETVANE_DHCP_RESULT", result); }
     std::string Calls() const {
@@ -56,7 +67,9 @@ TEST_F(DhcpNotification, GivesBackTheServicesAnswer) {
 // part here, and in this console binary each can wait seconds (a name lookup, the display).
 class TServicesWithKnownAddress : public TSystemNetServices {
   public:
-    TServicesWithKnownAddress() : TSystemNetServices(nullptr) {}
+    TServicesWithKnownAddress() : TSystemNetServices(nullptr) {
+        UseDhcpLibraryAt(RecordingLibrary());
+    }
     bool GetLocalIP(std::string& text) override {
         text = "10.0.0.1";
         return true;

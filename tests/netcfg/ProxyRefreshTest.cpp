@@ -25,7 +25,7 @@ class TOrderRecorder : public INetServices {
         Events.push_back("notify");
         return 1; // refused: what follows a failed notification must not move the refresh
     }
-    int RunAndWait(const std::string& commandLine, std::uint16_t) override {
+    int RunSystemProgram(const std::string& commandLine, std::uint16_t) override {
         Events.push_back("run " + commandLine);
         return 0;
     }

@@ -33,7 +33,7 @@ class TRecordingServices : public INetServices {
         Events.push_back("notify " + r.Adapter + " " + r.Address + " " + r.Submask);
         return NotifyError;
     }
-    int RunAndWait(const std::string& commandLine, std::uint16_t showState) override {
+    int RunSystemProgram(const std::string& commandLine, std::uint16_t showState) override {
         Events.push_back("run [" + commandLine + "] show " + std::to_string(showState));
         return 1;
     }

@@ -7,26 +7,26 @@
 #include <gtest/gtest.h>
 
 TEST(RunAndWait, ReturnsTheChildsExitCode) {
-    EXPECT_EQ(7, RunAndWait("cmd.exe /c exit 7", SW_HIDE));
-    EXPECT_EQ(0, RunAndWait("cmd.exe /c exit 0", SW_HIDE));
+    EXPECT_EQ(7, RunSystemProgram("cmd.exe /c exit 7", SW_HIDE));
+    EXPECT_EQ(0, RunSystemProgram("cmd.exe /c exit 0", SW_HIDE));
 }
 
 TEST(RunAndWait, AProgramThatDoesNotExistGivesMinusOne) {
-    EXPECT_EQ(-1, RunAndWait("no-such-program-netvane.exe /x", SW_HIDE));
+    EXPECT_EQ(-1, RunSystemProgram("no-such-program-netvane.exe /x", SW_HIDE));
 }
 
 TEST(RunAndWait, RefusesACommandLineLongerThanItsBuffer) {
     const std::string atLimit = "cmd.exe /c exit 3 " + std::string(MaxCommandLineLength - 18, ' ');
     ASSERT_EQ(MaxCommandLineLength, atLimit.size());
-    EXPECT_EQ(3, RunAndWait(atLimit, SW_HIDE));
-    EXPECT_EQ(-1, RunAndWait(atLimit + " ", SW_HIDE));
+    EXPECT_EQ(3, RunSystemProgram(atLimit, SW_HIDE));
+    EXPECT_EQ(-1, RunSystemProgram(atLimit + " ", SW_HIDE));
 }
 
 TEST(RunAndWait, ReturnsOnlyAfterTheChildHasEnded) {
     TTempFolder dir;
     const std::string marker = dir / "done.txt";
     // The child's last act is to write the marker: it is there when the call returns.
-    EXPECT_EQ(0, RunAndWait("cmd.exe /c ping -n 1 127.0.0.1 >nul & echo done> \"" + marker + "\"",
+    EXPECT_EQ(0, RunSystemProgram("cmd.exe /c ping -n 1 127.0.0.1 >nul & echo done> \"" + marker + "\"",
                             SW_HIDE));
     EXPECT_EQ("done\r\n", GetFile(marker));
 }
@@ -51,12 +51,13 @@ TEST(RunAndWait, AQuotedArgumentReachesTheChildExactlyAsMeant) {
     };
     for (const std::string& name : names) {
         // Appended piece by piece: GCC 12 misreads "x" + std::string&& as an overlapping copy.
-        std::string line = QuoteArgument(TestBinaryFolder() + "argv_echo.exe");
+        const std::string echo = TestBinaryFolder() + "argv_echo.exe";
+        std::string line = QuoteArgument(echo);
         line += ' ';
         line += QuoteArgument(out);
         line += ' ';
         line += QuoteArgument(name);
-        EXPECT_EQ(3, RunAndWait(line, SW_HIDE)) << name;
+        EXPECT_EQ(3, RunAndWait(echo, line, SW_HIDE)) << name;
         EXPECT_EQ(name, GetFile(out)) << name;
     }
 }
@@ -65,7 +66,7 @@ TEST(RunAndWait, TheAddressToolRunsToItsEndForAQuotedConnectionName) {
     for (const char* command : {ReleaseCommand, RenewCommand}) {
         const std::string line = AddressToolCommand(command, std::string(R"(Lab "B" LAN 2)"));
         ASSERT_EQ(std::string(command) + R"("Lab \"B\" LAN 2")", line);
-        EXPECT_NE(-1, RunAndWait(line, SW_HIDE)) << line;
+        EXPECT_NE(-1, RunSystemProgram(line, SW_HIDE)) << line;
     }
 }
 
@@ -115,7 +116,7 @@ TEST(RunAndWait, PaintsTheWindowsWhileWaitingButLeavesTheirInputQueued) {
     window.Paints = 0;
     ::InvalidateRect(window.Handle, nullptr, TRUE);
     ::PostMessageA(window.Handle, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(0, RunAndWait("cmd.exe /c ping -n 2 127.0.0.1 >nul", SW_HIDE));
+    EXPECT_EQ(0, RunSystemProgram("cmd.exe /c ping -n 2 127.0.0.1 >nul", SW_HIDE));
     EXPECT_EQ(1, window.Paints);
     EXPECT_EQ(0, window.Keys);
     MSG message;
