@@ -18,7 +18,7 @@ class TScriptedServices : public INetServices {
   public:
     explicit TScriptedServices(TFuzzInput& in) : in_(in) {}
     std::uint32_t NotifyDhcpClient(const TIP&) override { return in_.Flag() ? 0 : in_.Byte(); }
-    int RunAndWait(const std::string&, std::uint16_t) override { return in_.Byte() - 1; }
+    int RunSystemProgram(const std::string&, std::uint16_t) override { return in_.Byte() - 1; }
     bool GetLocalIP(std::string& text) override {
         if (!in_.Flag())
             return false;
@@ -57,6 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         registry.OpenKey(TRootKey::LocalMachine, adapterKey, true);
     if (in.Flag())
         registry.FailWritesOf(in.Flag() ? "EnableDHCP" : "ProxyEnable");
+    if (!in.Flag()) // the adapter is one Windows has (drawn last: the corpus keeps its meaning)
+        registry.AddEthernetAdapter(request.Adapter);
     registry.ClearJournal();
 
     TScriptedServices services(in);

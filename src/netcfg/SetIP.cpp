@@ -1,5 +1,6 @@
 #include "SetIP.h"
 
+#include "netcfg/Adapters.h"
 #include "support/AddressRules.h"
 #include "support/CommandLine.h"
 #include "support/Error.h"
@@ -69,16 +70,96 @@ bool WriteProxy(TReg& reg, const TIP& request) {
     return true;
 }
 
-// A static setting without both would leave the adapter with no usable address.
-void RequireUsableRequest(const TIP& request) {
-    // An empty identifier would name the parent key of every adapter's interface.
+// A text short enough to be shown in a message whole, else its start.
+std::string Shown(const std::string& text) {
+    constexpr std::size_t Longest = 40;
+    return text.size() <= Longest ? text : text.substr(0, Longest) + "...";
+}
+
+std::string FieldComplaint(const char* field, const std::string& complaint) {
+    return std::string("[") + field + "] " + complaint;
+}
+
+// An optional address: empty, or a dotted quad.
+std::string AddressComplaint(const char* field, const std::string& text) {
+    if (text.empty() || IsValidIP(text))
+        return {};
+    return FieldComplaint(field, "\"" + Shown(text) + "\" is not a valid IP");
+}
+
+std::string DnsComplaint(const std::string& dns) {
+    if (dns.empty())
+        return {};
+    const TSplit servers = SplitAt(dns, ",");
+    if (std::string c = AddressComplaint("DNS1", Trim(servers.Left)); !c.empty())
+        return c;
+    if (dns.find(',') == std::string::npos)
+        return {};
+    if (servers.Right.find(',') != std::string::npos)
+        return FieldComplaint("DNS2", "holds more than one server");
+    if (servers.Right.empty())
+        return FieldComplaint("DNS2", "is empty after a \",\"");
+    return AddressComplaint("DNS2", servers.Right);
+}
+
+std::string ProxyComplaint(const std::string& proxy) {
+    if (proxy.size() > MaxProxyLength)
+        return FieldComplaint("Proxy", "is longer than " + std::to_string(MaxProxyLength) +
+                                           " characters");
+    switch (CheckProxy(proxy)) {
+    case TProxyCheck::Empty:
+    case TProxyCheck::Accepted:
+        return {};
+    default:
+        return FieldComplaint("Proxy", "\"" + Shown(proxy) + "\" is not host:port");
+    }
+}
+
+// An identifier that could leave the interfaces key: the parent key itself, another key
+// beneath it, or nothing at all.
+bool IsPlainAdapterId(const std::string& adapter) {
+    return !adapter.empty() && adapter.size() <= MaxAdapterIdLength &&
+           adapter.find_first_of("\\/") == std::string::npos;
+}
+
+bool IsDiscoveredAdapter(IRegistryBackend& registry, const std::string& adapter) {
+    std::vector<std::string> entries;
+    GetAdapters(registry, entries);
+    for (const std::string& entry : entries)
+        if (SplitNameValue(entry).Left == adapter)
+            return true;
+    return false;
+}
+
+// Only what the editor would have stored reaches Windows, whatever wrote the database, and
+// only for an adapter that Windows has.
+void RequireUsableRequest(const TIP& request, IRegistryBackend& registry) {
     if (request.Adapter.empty())
         throw TError("No adapter is given for this network setting; nothing was changed");
-    if (!request.DHCP && (!IsValidIP(request.Address) || !IsValidIP(request.Submask)))
-        throw TError(NoValidAddressMessage);
+    if (!request.DHCP) {
+        if (!IsValidIP(request.Address) || !IsValidIP(request.Submask))
+            throw TError(NoValidAddressMessage);
+        if (const std::string complaint = RequestComplaint(request); !complaint.empty())
+            throw TError("This setting cannot be applied: " + complaint + "; nothing was changed");
+    }
+    if (!IsPlainAdapterId(request.Adapter) || !IsDiscoveredAdapter(registry, request.Adapter))
+        throw TError("This setting belongs to the adapter \"" + Shown(request.Adapter) +
+                     "\", which is not one of this computer's network adapters; nothing was "
+                     "changed");
 }
 
 } // namespace
+
+std::string RequestComplaint(const TIP& request) {
+    if (!IsSubnetMask(request.Submask))
+        return FieldComplaint("Submask", "\"" + Shown(request.Submask) + "\" is not a subnet mask");
+    for (std::string c : {AddressComplaint("Address", request.Address),
+                          AddressComplaint("Gateway", request.Gateway), DnsComplaint(request.DNS),
+                          ProxyComplaint(request.Proxy)})
+        if (!c.empty())
+            return c;
+    return {};
+}
 
 bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter) {
     TReg reg(registry);
@@ -168,7 +249,7 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
 }
 
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services) {
-    RequireUsableRequest(request);
+    RequireUsableRequest(request, registry);
     TNotifyResult notified;
     bool adapterWritten = false;
     {

@@ -62,6 +62,11 @@ extern const char* const RenewCommand;
 // The refusal of a static request without a valid address and subnet mask.
 extern const char* const NoValidAddressMessage;
 
+// What is wrong with a static request's fields by the editor's rules, naming the field
+// ("[Gateway] "x" is not a valid IP"); empty when every field would have been accepted.
+// The Address and the Submask must be dotted quads, the Submask a contiguous mask.
+std::string RequestComplaint(const TIP& request);
+
 // What the user is told when the DHCP client service did not take a static setting.
 std::string NotAppliedMessage(std::uint32_t error);
 
@@ -105,8 +110,9 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
                              const std::optional<std::string>& connection = std::nullopt);
 
 // Applies the request; true only when the notification of a static setting succeeded.
-// Refused with an error before anything is written: an empty adapter, and a static
-// request whose Address or Submask is empty or no dotted quad. Running programs are told of
+// Refused with an error before anything is written: an empty adapter, one that is not among
+// the discovered adapters (or whose identifier holds a "\\"), a static request whose Address
+// or Submask is empty or no dotted quad, and one whose fields RequestComplaint refuses. Running programs are told of
 // the proxy right after its values are written (never when a write failed, nor when the
 // proxy key could not be opened). When the DHCP client service does not take static values
 // that were written, the user is told so, last. When the adapter's key cannot be opened,

@@ -2,6 +2,7 @@
 
 #include "store/Sqlite.h"
 #include "store/StorePlatform.h"
+#include "support/AddressRules.h"
 #include "support/Error.h"
 #include "support/FileSystem.h"
 #include "support/Strings.h"
@@ -13,14 +14,14 @@ namespace {
 
 constexpr std::array<TColumnDef, 12> Columns = {{
     {"ID", 0},
-    {"Adapter", 80},
+    {"Adapter", static_cast<int>(MaxAdapterIdLength)},
     {"Title", 20},
     {"Address", 15},
     {"Submask", 15},
     {"Gateway", 15},
     {"DNS1", 15},
     {"DNS2", 15},
-    {"Proxy", 100},
+    {"Proxy", static_cast<int>(MaxProxyLength)},
     {"Field1", 15},
     {"Field2", 50},
     {"Field3", 50},

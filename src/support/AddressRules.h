@@ -2,7 +2,12 @@
 // The rules by which addresses, masks, ports and proxy entries are accepted. Pure
 // functions: no state, no messages.
 
+#include <cstddef>
 #include <string>
+
+// The longest texts a network setting holds: its adapter's identifier and its proxy entry.
+constexpr std::size_t MaxAdapterIdLength = 80;
+constexpr std::size_t MaxProxyLength = 100;
 
 // A dotted quad: at most 15 characters, four groups each converting to 0..255.
 bool IsValidIP(const std::string& text);

@@ -101,8 +101,8 @@ class TRecorder : public ICommandOutput, public INetServices {
 class CommandLineRun : public testing::Test {
   protected:
     void SetUp() override {
-        AddAdapter("0000", OfficeId, "Office Ethernet");
-        AddAdapter("0001", LabId, "Lab Ethernet");
+        AddAdapter(OfficeId, "Office Ethernet");
+        AddAdapter(LabId, "Lab Ethernet");
         registry_.OpenKey(TRootKey::LocalMachine, InterfacesPath + OfficeId, true);
         registry_.OpenKey(TRootKey::LocalMachine, InterfacesPath + LabId, true);
         Store({{OfficeId, "Office", "10.0.0.5"},
@@ -112,14 +112,8 @@ class CommandLineRun : public testing::Test {
         registry_.ClearJournal();
     }
 
-    void AddAdapter(const std::string& subkey, const std::string& id, const std::string& desc) {
-        const std::string key = std::string(AdapterClassKey).substr(1) + subkey;
-        registry_.OpenKey(TRootKey::LocalMachine, key, true)
-            ->SetValue("NetCfgInstanceID", RegSz, id + '\0');
-        registry_.OpenKey(TRootKey::LocalMachine, key, true)
-            ->SetValue("DriverDesc", RegSz, desc + '\0');
-        registry_.OpenKey(TRootKey::LocalMachine, key + "\\Ndi\\Interfaces", true)
-            ->SetValue("LowerRange", RegSz, std::string("ethernet") + '\0');
+    void AddAdapter(const std::string& id, const std::string& desc) {
+        registry_.AddEthernetAdapter(id, desc);
     }
 
     // Adds the settings (adapter, title, address) to the database, made first if missing.
@@ -200,7 +194,7 @@ TEST_F(CommandLineRun, EndsWithItsOwnExitCodeAndWritesNothingWhenNothingMatches)
 
     TConfig(dir_ / "config.ini").WriteValue("Index", "7");
     EXPECT_EQ(ExitNoAdapter, Run({"/dhcp"}));
-    AddAdapter("0002", "{D0000000-0000-0000-0000-000000000003}", "Lab Ethernet");
+    AddAdapter("{D0000000-0000-0000-0000-000000000003}", "Lab Ethernet");
     registry_.ClearJournal();
     EXPECT_EQ(ExitAmbiguous, Run({"/dhcp", "/adapter", "Lab Ethernet"}));
     EXPECT_TRUE(registry_.Journal().empty());
@@ -217,7 +211,7 @@ TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne)
     // adapter that has no interface key at all.
     registry_.MakeUnopenable(TRootKey::LocalMachine, InterfacesPath + OfficeId);
     const std::string wifiId = "{D0000000-0000-0000-0000-000000000003}";
-    AddAdapter("0002", wifiId, "Wifi");
+    AddAdapter(wifiId, "Wifi");
     Store({{wifiId, "Cafe", "172.16.0.5"}});
     registry_.ClearJournal();
     struct Case {

@@ -81,6 +81,7 @@ TEST_F(DhcpNotification, AnApplyTellsTheUserOnlyWhenTheServiceRefuses) {
     TServicesWithKnownAddress services;
     const std::string adapter = "{6B1F1C40-3D4A-4F7E-9C51-2A7D0E5B8A02}";
     TMemoryRegistry registry;
+    registry.AddEthernetAdapter(adapter);
     registry.OpenKey(TRootKey::LocalMachine, std::string(InterfacesKey).substr(1) + adapter, true);
     std::vector<std::string> messages;
     const TMessageBoxHandler previous =

@@ -1,5 +1,7 @@
 #include "MemoryRegistry.h"
 
+#include "netcfg/Adapters.h"
+
 #include <cstdio>
 #include <ostream>
 
@@ -184,6 +186,25 @@ const TMemoryRegistry::TNode* TMemoryRegistry::Find(TRootKey root, const std::st
         node = found->second.get();
     }
     return node;
+}
+
+void TMemoryRegistry::AddEthernetAdapter(const std::string& id, const std::string& description) {
+    const std::size_t journalBefore = journal_.size();
+    TReg reg(*this);
+    reg.SetRootKey(TRootKey::LocalMachine);
+    std::vector<std::string> present;
+    if (reg.OpenKey(AdapterClassKey, false))
+        present = reg.GetKeyNames();
+    char name[8];
+    std::snprintf(name, sizeof name, "%04zu", present.size());
+    const std::string key = AdapterClassKey + std::string(name);
+    reg.OpenKey(key + "\\Ndi\\Interfaces", true);
+    reg.WriteString("LowerRange", "ethernet");
+    reg.OpenKey(key, false);
+    reg.WriteString("NetCfgInstanceID", id);
+    reg.WriteString("DriverDesc", description);
+    reg.CloseKey();
+    journal_.resize(journalBefore);
 }
 
 bool TMemoryRegistry::KeyExists(TRootKey root, const std::string& path) const {

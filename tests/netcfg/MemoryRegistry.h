@@ -58,6 +58,10 @@ class TMemoryRegistry : public IRegistryBackend {
     const std::vector<TRegistryWrite>& Journal() const { return journal_; }
     void ClearJournal() { journal_.clear(); }
 
+    // Puts an Ethernet adapter under the adapter class key, as discovery finds it, in a
+    // subkey of its own; the journal does not show it.
+    void AddEthernetAdapter(const std::string& id, const std::string& description = "Ethernet");
+
     // Inspection for tests, without opening a key and without touching the journal.
     bool KeyExists(TRootKey root, const std::string& path) const;
     std::optional<TRegValue> Value(TRootKey root, const std::string& path,

@@ -87,6 +87,7 @@ TEST(ProxyRefresh, FollowsTheProxyWritesOnEveryKindOfApply) {
     };
     for (const Case& c : cases) {
         TMemoryRegistry registry;
+        registry.AddEthernetAdapter(AdapterId);
         if (c.adapterKey)
             registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         TOrderRecorder services(registry);
@@ -114,6 +115,7 @@ TEST(ProxyRefresh, IsNeverSentWhenAWriteFailedOrTheProxyKeyWillNotOpen) {
     };
     for (const Case& c : cases) {
         TMemoryRegistry registry;
+        registry.AddEthernetAdapter(AdapterId);
         registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         c.spoil(registry);
         TOrderRecorder services(registry);

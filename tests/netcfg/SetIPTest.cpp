@@ -73,6 +73,7 @@ class ApplySetting : public testing::Test {
     void SetUp() override {
         registry_.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, true);
+        registry_.AddEthernetAdapter(AdapterId);
         registry_.ClearJournal();
     }
 
@@ -225,6 +226,7 @@ TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsReportedAfterEveryOtherStep) {
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;
+        registry.AddEthernetAdapter(AdapterId);
         c.prepare(registry);
         TRecordingServices services;
         services.NotifyError = 5; // nothing was written that could wait for a restart
@@ -258,6 +260,7 @@ TEST_F(ApplySetting, AFailedTextOrIntegerWriteEndsEverythingAfterIt) {
     } cases[] = {{"NameServer", 3}, {"EnableDHCP", 4}, {"ProxyEnable", 5}, {"ProxyServer", 6}};
     for (const auto& c : cases) {
         TMemoryRegistry registry;
+        registry.AddEthernetAdapter(AdapterId);
         registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         registry.FailWritesOf(c.failing);
         TRecordingServices services;
@@ -309,6 +312,41 @@ TEST_F(ApplySetting, AStaticSettingWithoutAValidAddressAndMaskIsRefusedBeforeAny
     TIP dhcp;
     FillDhcpRequest(dhcp, {AdapterId}, 0);
     EXPECT_NO_THROW(SetIP(dhcp, registry_, services_));
+}
+
+// A row that something other than the editor wrote into the database: each field bad in
+// turn is refused, naming the field, before anything reaches the registry.
+TEST_F(ApplySetting, EveryFieldOfAStoredRowIsCheckedAgainBeforeAnyWrite) {
+    struct Case {
+        std::string field, value, named;
+    } cases[] = {
+        {"Submask", "255.0.255.0", "[Submask]"},
+        {"Gateway", "not-a-gateway", "[Gateway]"},
+        {"DNS1", std::string(226, '1'), "[DNS1]"},
+        {"DNS2", "10.0.0.300", "[DNS2]"},
+        {"Proxy", "socks=a:1;http=b:2", "[Proxy]"},
+        {"Proxy", std::string(101, 'p') + ":80", "[Proxy]"},
+        {"Adapter", "\\", "not one of this computer's network adapters"},
+        {"Adapter", "{AAAAAAAA-0000-0000-0000-000000000001}\\..", "not one of this computer's"},
+        {"Adapter", "{AAAAAAAA-0000-0000-0000-00000000000F}", "not one of this computer's"},
+    };
+    for (const auto& c : cases) {
+        std::map<std::string, std::string> row = {{"Address", "10.0.0.5"},
+                                                  {"Submask", "255.0.0.0"},
+                                                  {"Gateway", "10.0.0.1"},
+                                                  {"DNS1", "10.0.0.2"},
+                                                  {"Proxy", "proxy:8080"}};
+        row[c.field] = c.value;
+        try {
+            SetIP(FromRow(row), registry_, services_);
+            ADD_FAILURE() << c.field << " " << c.value << ": applied";
+        } catch (const TError& error) {
+            EXPECT_NE(std::string::npos, std::string(error.what()).find(c.named)) << error.what();
+            EXPECT_LT(std::string(error.what()).size(), 200u) << "the bad value is shown cut";
+        }
+        EXPECT_TRUE(registry_.Journal().empty()) << c.field << " " << c.value;
+        EXPECT_TRUE(services_.Events.empty()) << c.field << " " << c.value;
+    }
 }
 
 TEST_F(ApplySetting, AnEmptyAdapterIsRefusedBeforeAnyWrite) {
@@ -393,6 +431,7 @@ TEST_F(ApplySetting, DhcpReleasesAndRenewsOnlyTheAdaptersNamedConnection) {
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;
+        registry.AddEthernetAdapter(AdapterId);
         registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         if (c.name) {
             auto key = registry.OpenKey(TRootKey::LocalMachine, connectionPath, true);
