@@ -70,21 +70,29 @@ bool WriteProxy(TReg& reg, const TIP& request) {
     return true;
 }
 
-// A text short enough to be shown in a message whole, else its start.
+// A text in quotes, whole when it is short enough to be shown in a message, else its start.
+// Appended piece by piece: GCC 12 misreads "x" + std::string&& as an overlapping copy.
 std::string Shown(const std::string& text) {
     constexpr std::size_t Longest = 40;
-    return text.size() <= Longest ? text : text.substr(0, Longest) + "...";
+    std::string shown = "\"";
+    shown.append(text, 0, Longest);
+    shown += text.size() <= Longest ? "\"" : "...\"";
+    return shown;
 }
 
 std::string FieldComplaint(const char* field, const std::string& complaint) {
-    return std::string("[") + field + "] " + complaint;
+    std::string message = "[";
+    message += field;
+    message += "] ";
+    message += complaint;
+    return message;
 }
 
 // An optional address: empty, or a dotted quad.
 std::string AddressComplaint(const char* field, const std::string& text) {
     if (text.empty() || IsValidIP(text))
         return {};
-    return FieldComplaint(field, "\"" + Shown(text) + "\" is not a valid IP");
+    return FieldComplaint(field, Shown(text) + " is not a valid IP");
 }
 
 std::string DnsComplaint(const std::string& dns) {
@@ -111,7 +119,7 @@ std::string ProxyComplaint(const std::string& proxy) {
     case TProxyCheck::Accepted:
         return {};
     default:
-        return FieldComplaint("Proxy", "\"" + Shown(proxy) + "\" is not host:port");
+        return FieldComplaint("Proxy", Shown(proxy) + " is not host:port");
     }
 }
 
@@ -143,8 +151,8 @@ void RequireUsableRequest(const TIP& request, IRegistryBackend& registry) {
             throw TError("This setting cannot be applied: " + complaint + "; nothing was changed");
     }
     if (!IsPlainAdapterId(request.Adapter) || !IsDiscoveredAdapter(registry, request.Adapter))
-        throw TError("This setting belongs to the adapter \"" + Shown(request.Adapter) +
-                     "\", which is not one of this computer's network adapters; nothing was "
+        throw TError("This setting belongs to the adapter " + Shown(request.Adapter) +
+                     ", which is not one of this computer's network adapters; nothing was "
                      "changed");
 }
 
@@ -152,7 +160,7 @@ void RequireUsableRequest(const TIP& request, IRegistryBackend& registry) {
 
 std::string RequestComplaint(const TIP& request) {
     if (!IsSubnetMask(request.Submask))
-        return FieldComplaint("Submask", "\"" + Shown(request.Submask) + "\" is not a subnet mask");
+        return FieldComplaint("Submask", Shown(request.Submask) + " is not a subnet mask");
     for (std::string c : {AddressComplaint("Address", request.Address),
                           AddressComplaint("Gateway", request.Gateway), DnsComplaint(request.DNS),
                           ProxyComplaint(request.Proxy)})
