@@ -40,6 +40,7 @@ int RunMessageLoop(TMainForm& mainForm) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     // Before anything loads a library: from here on, only the system folder is searched.
     RestrictLibrarySearchToSystemFolder();
+    LoadLibrariesLoadedLaterBySystem();
     // Switches do their work without the window.
     if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutableFolder()))
         return *exitCode;

@@ -68,7 +68,7 @@ void OpenDocument(const std::string& target, HWND owner) {
 }
 
 int RunAndWait(const std::string& applicationPath, const std::string& commandLine,
-               std::uint16_t showState) {
+               std::uint16_t showState, const std::string& currentFolder) {
     // Cutting a longer line would run another command than the one asked for.
     if (commandLine.size() > MaxCommandLineLength + MAX_PATH)
         return -1;
@@ -83,7 +83,8 @@ int RunAndWait(const std::string& applicationPath, const std::string& commandLin
     // With the application named, nothing is searched for: not the program's folder, not
     // the current one.
     if (!::CreateProcessA(applicationPath.c_str(), buffer.data(), nullptr, nullptr, FALSE,
-                          CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                          CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr,
+                          currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
                           &info))
         return -1;
     const UniqueHandle process(info.hProcess);
@@ -104,5 +105,7 @@ int RunSystemProgram(const std::string& commandLine, std::uint16_t showState) {
         return -1;
     const std::string path = SystemFilePath(name.c_str());
     const std::string rest = nameEnd == std::string::npos ? "" : commandLine.substr(nameEnd);
-    return RunAndWait(path, QuoteArgument(path) + rest, showState);
+    // Started in the system folder: the folder Netvane was started from, whatever lies in
+    // it, is not the child's to search.
+    return RunAndWait(path, QuoteArgument(path) + rest, showState, SystemFolder());
 }

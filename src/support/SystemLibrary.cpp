@@ -20,6 +20,11 @@ void RestrictLibrarySearchToSystemFolder() {
     ::SetDllDirectoryA(""); // at least not the current folder
 }
 
+void LoadLibrariesLoadedLaterBySystem() {
+    for (const char* name : {"iphlpapi.dll"})
+        LoadSystemLibrary(name).release(); // kept loaded until the process ends, on purpose
+}
+
 std::string SystemFolder() {
     char folder[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);

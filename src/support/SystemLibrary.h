@@ -16,6 +16,12 @@
 // is at least taken out of the search.
 void RestrictLibrarySearchToSystemFolder();
 
+// Loads, for the rest of the run, the libraries that Windows' own libraries load later by
+// their bare name (ws2_32 loads iphlpapi.dll when it first resolves a name). Under Wine such
+// a delayed load still looks beside the program first; a library already loaded is taken as
+// it is, from the system folder. Called right after RestrictLibrarySearchToSystemFolder.
+void LoadLibrariesLoadedLaterBySystem();
+
 // The system folder ("C:\Windows\system32"), without a trailing backslash.
 std::string SystemFolder();
 

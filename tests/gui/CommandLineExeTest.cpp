@@ -2,12 +2,11 @@
 // its exit code, what it prints, and what it left in the registry.
 
 #include "GuiTesting.h"
+#include "ProgramRun.h"
 #include "ReadBack.h"
 #include "netcfg/SetIP.h"
 #include "TestAdapters.h"
 #include "support/TempFolder.h"
-
-#include "support/WinHandles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +16,6 @@ namespace {
 
 const std::string FirstId = "{55555555-2222-3333-4444-555555555501}";
 const std::string SecondId = "{55555555-2222-3333-4444-555555555502}";
-
-struct TRun {
-    DWORD ExitCode = 0;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadAll(HANDLE pipe) {
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    return text;
-}
 
 // The first address of the adapter's IPAddress value; "(none)" when it has none.
 std::string AddressOf(const std::string& id) {
@@ -53,38 +37,8 @@ class CommandLineExe : public testing::Test {
 
     std::string Exe() const { return dir_ / "Netvane.exe"; }
 
-    // Starts the program with its output going to pipes, and waits for it to end.
-    TRun Run(const std::string& arguments) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
-        EXPECT_TRUE(::CreatePipe(&outRead, &outWrite, &inherit, 1 << 16));
-        EXPECT_TRUE(::CreatePipe(&errRead, &errWrite, &inherit, 1 << 16));
-        UniqueHandle out(outRead), outEnd(outWrite), err(errRead), errEnd(errWrite);
-        ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-        ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = outWrite;
-        startup.hStdError = errWrite;
-        PROCESS_INFORMATION process{};
-        const std::string exe = Exe();
-        std::string commandLine = "\"" + exe + "\" " + arguments;
-        TRun run;
-        if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                              dir_.Path().c_str(), &startup, &process)) {
-            ADD_FAILURE() << "cannot start " << commandLine;
-            return run;
-        }
-        UniqueHandle processHandle(process.hProcess), thread(process.hThread);
-        outEnd.reset();
-        errEnd.reset();
-        run.Out = ReadAll(outRead);
-        run.Err = ReadAll(errRead);
-        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process.hProcess, 60000)) << commandLine;
-        ::GetExitCodeProcess(process.hProcess, &run.ExitCode);
-        return run;
-    }
+    // Starts the program in its own folder and waits for it to end.
+    TRun Run(const std::string& arguments) { return RunProgram(Exe(), arguments, dir_.Path()); }
 
     TTempFolder dir_;
     TTestAdapters adapters_;
