@@ -1,15 +1,19 @@
 #include "SingleInstance.h"
 
+#include "HandOver.h"
+
+#include <sddl.h>
+
 #include <cstdint>
 #include <cstdio>
 
 namespace {
 
-// The folder's long name in capitals: every way of writing one folder gives one text.
-std::string CanonicalFolder(const std::string& folder) {
+// The long name in capitals: every way of writing one file or folder gives one text.
+std::string CanonicalPath(const std::string& path) {
     char full[MAX_PATH] = {};
-    const DWORD fullLength = ::GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
-    std::string text = fullLength > 0 && fullLength < MAX_PATH ? full : folder;
+    const DWORD fullLength = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    std::string text = fullLength > 0 && fullLength < MAX_PATH ? full : path;
     char longName[MAX_PATH] = {};
     const DWORD longLength = ::GetLongPathNameA(text.c_str(), longName, MAX_PATH);
     if (longLength > 0 && longLength < MAX_PATH)
@@ -29,8 +33,52 @@ std::uint64_t Fnv1a(const std::string& text) {
     return hash;
 }
 
-std::string WindowRecordName(const std::string& instanceName) {
-    return instanceName + ".Window";
+// Security for the mutex and the record that only Administrators and the system may open:
+// the program runs elevated, and a program of the user's own rights could otherwise take
+// hold of them, or write another window into the record.
+class TAdministratorsOnly {
+  public:
+    TAdministratorsOnly() {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                "D:P(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr))
+            descriptor_.reset(descriptor);
+        attributes_.nLength = sizeof attributes_;
+        attributes_.lpSecurityDescriptor = descriptor_.get();
+    }
+    // Null (the default security) where no descriptor could be made.
+    SECURITY_ATTRIBUTES* get() { return descriptor_ ? &attributes_ : nullptr; }
+
+  private:
+    UniqueLocalMemory descriptor_;
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+// The running program's own file.
+std::string OwnExecutable() {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? path : "";
+}
+
+// The file the process that made window runs; empty when it cannot be told.
+std::string ExecutableOfWindow(HWND window) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    const UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    char path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (!process || !::QueryFullProcessImageNameA(process.get(), 0, path, &length))
+        return "";
+    return std::string(path, length);
+}
+
+// A window is handed over to only when this same program, from this same file, made it:
+// anything else may have written the record.
+bool IsOfThisProgram(HWND window) {
+    const std::string own = OwnExecutable();
+    const std::string other = ExecutableOfWindow(window);
+    return !own.empty() && !other.empty() && CanonicalPath(own) == CanonicalPath(other);
 }
 
 // A mapped view of a named record, unmapped on every path out.
@@ -73,20 +121,29 @@ void BringToFront(HWND window) {
 std::string InstanceName(const std::string& appPath) {
     char hash[17] = {};
     std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(Fnv1a(CanonicalFolder(appPath) + "DB")));
+                  static_cast<unsigned long long>(Fnv1a(CanonicalPath(appPath) + "DB")));
     // Per session, as windows are: a window of another session could not be brought forward.
     return std::string("Local\\Netvane.") + hash;
 }
 
+std::string WindowRecordName(const std::string& instanceName) {
+    return instanceName + ".Window";
+}
+
 TSingleInstance::TSingleInstance(const std::string& appPath) : name_(InstanceName(appPath)) {
-    mutex_.reset(::CreateMutexA(nullptr, FALSE, name_.c_str()));
-    // A mutex that cannot be made at all guards nothing; the program still runs.
-    first_ = !mutex_ || ::GetLastError() != ERROR_ALREADY_EXISTS;
+    TAdministratorsOnly security;
+    mutex_.reset(::CreateMutexA(security.get(), FALSE, name_.c_str()));
+    const DWORD error = ::GetLastError();
+    // A mutex that someone else holds, or made so that we may not open it, is someone else's
+    // start; who that is, the published window tells. One that cannot be made at all guards
+    // nothing; the program still runs.
+    first_ = mutex_ ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
 }
 
 void TSingleInstance::Publish(HWND window) {
-    windowRecord_.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                             sizeof(std::uint64_t),
+    TAdministratorsOnly security;
+    windowRecord_.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.get(), PAGE_READWRITE,
+                                             0, sizeof(std::uint64_t),
                                              WindowRecordName(name_).c_str()));
     const TRecordView view(windowRecord_.get(), FILE_MAP_WRITE);
     if (view.get())
@@ -96,13 +153,19 @@ void TSingleInstance::Publish(HWND window) {
 bool TSingleInstance::ActivateFirst(DWORD timeoutMs) const {
     const DWORD start = ::GetTickCount();
     for (;;) {
-        HWND window = PublishedWindow(name_);
-        if (window && ::IsWindow(window)) {
+        const HWND window = PublishedWindow(name_);
+        TPublishedWindow published;
+        published.Exists = window && ::IsWindow(window);
+        published.OfThisProgram = published.Exists && IsOfThisProgram(window);
+        switch (ChooseHandOver(published, ::GetTickCount() - start >= timeoutMs)) {
+        case THandOver::ToFirst:
             BringToFront(window);
             return true;
-        }
-        if (::GetTickCount() - start >= timeoutMs)
+        case THandOver::StartNormally:
             return false;
-        ::Sleep(50);
+        case THandOver::Wait:
+            ::Sleep(50);
+            break;
+        }
     }
 }

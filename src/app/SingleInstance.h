@@ -2,7 +2,9 @@
 // One running program per settings database. The first start owns a named mutex made
 // from the database's folder and publishes its main window; a later start from the same
 // folder finds the mutex taken, brings that window to the front and ends, so that two
-// windows never edit one file.
+// windows never edit one file. Both objects are for Administrators and the system alone,
+// and a later start hands over only to a window of a process that runs this same file:
+// anything else that holds the name is ignored and the program runs.
 
 #include "support/WinHandles.h"
 
@@ -15,6 +17,9 @@
 // names), different for any other folder.
 std::string InstanceName(const std::string& appPath);
 
+// The name of the record in which the first start publishes its main window.
+std::string WindowRecordName(const std::string& instanceName);
+
 class TSingleInstance {
   public:
     explicit TSingleInstance(const std::string& appPath);
@@ -26,8 +31,9 @@ class TSingleInstance {
     void Publish(HWND window);
 
     // A later start: restores the first start's window (or the dialog it shows) and brings
-    // it to the front. Waits up to timeoutMs for a window still being made; false when
-    // none appeared.
+    // it to the front, when a process of this same executable made it. Waits up to
+    // timeoutMs for a window still being made; false, and nothing touched, when none
+    // appeared or the published one is another program's: the start then runs normally.
     bool ActivateFirst(DWORD timeoutMs = 5000) const;
 
   private:

@@ -505,8 +505,7 @@ void TMainForm::ComboBoxChange() {
 }
 
 std::string HelpDocument(const std::string& appPath) {
-    const std::string name = "help.htm";
-    return FileExists(name) ? name : appPath + name;
+    return appPath + "help.htm";
 }
 
 void TMainForm::ToolButton6Click() {

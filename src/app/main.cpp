@@ -1,5 +1,6 @@
-// Program start: a second start from the same folder hands over to the first one;
-// otherwise the windows in their order, then the message loop until the main window closes.
+// Program start: a second start from the same folder hands over to the first one (the
+// program's own, not whatever holds its name); otherwise the windows in their order, then
+// the message loop until the main window closes.
 
 #include "CommandLineWin.h"
 #include "Program.h"
@@ -49,10 +50,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     ::InitCommonControlsEx(&controls);
     const std::string appPath = ExecutableFolder();
     TSingleInstance instance(appPath);
-    if (!instance.IsFirst()) {
-        instance.ActivateFirst();
+    if (!instance.IsFirst() && instance.ActivateFirst())
         return 0;
-    }
     try {
         TProgram program(appPath, SystemRegistry());
         instance.Publish(program.MainForm.Handle());

@@ -1,5 +1,6 @@
 #include "Process.h"
 
+#include "DesktopShell.h"
 #include "Error.h"
 #include "FileSystem.h"
 #include "SystemLibrary.h"
@@ -53,6 +54,13 @@ void WaitRepainting(HANDLE process) {
 } // namespace
 
 void OpenDocument(const std::string& target, HWND owner) {
+    // The desktop's shell reports a missing file in a box of its own, or not at all: a file
+    // of ours that is not there is said so here, with its name.
+    if (target.find("://") == std::string::npos && !FileExists(target))
+        throw TError("Cannot open \"" + target + "\": " + SystemErrorText(ERROR_FILE_NOT_FOUND));
+    // Started by the desktop's shell, the browser runs with the user's rights, not ours.
+    if (OpenThroughDesktopShell(target))
+        return;
     // The shell's library is large and this is its only use: it is loaded when a document
     // is first opened, not with the program.
     static const UniqueLibrary shell(LoadSystemLibrary("shell32.dll"));

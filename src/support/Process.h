@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <string>
 
-// Hands target (a document path or an address) to the shell's default action. When the
-// shell cannot, raises TError "Cannot open "target": " and the shell's reason.
+// Hands target (a document's full path or an address) to the shell's default action: the
+// desktop's shell where one runs, so that what opens it runs with the user's own rights,
+// else this process's. A document that does not exist, or a shell that cannot open it,
+// raises TError "Cannot open "target": " and the reason.
 void OpenDocument(const std::string& target, HWND owner = nullptr);
 
 // Starts the program at applicationPath (a full path: nothing is searched for) with the

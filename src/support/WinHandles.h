@@ -89,6 +89,18 @@ inline HDC NoDC() {
 inline void DeleteMemoryDC(HDC h) {
     ::DeleteDC(h);
 }
+inline HLOCAL NoLocalMemory() {
+    return nullptr;
+}
+inline void FreeLocalMemory(HLOCAL h) {
+    ::LocalFree(h);
+}
+template <typename Interface> Interface* NoInterface() {
+    return nullptr;
+}
+template <typename Interface> void ReleaseInterface(Interface* p) {
+    p->Release();
+}
 } // namespace WinHandleDetail
 
 // A kernel object handle (file, process, thread ...).
@@ -118,6 +130,14 @@ using UniqueGdiObject =
 // A memory device context made with CreateCompatibleDC.
 using UniqueMemoryDC =
     TUniqueWinHandle<HDC, WinHandleDetail::DeleteMemoryDC, WinHandleDetail::NoDC>;
+
+// Memory the system allocated for us with LocalAlloc (a security descriptor made from text ...).
+using UniqueLocalMemory =
+    TUniqueWinHandle<HLOCAL, WinHandleDetail::FreeLocalMemory, WinHandleDetail::NoLocalMemory>;
+// A reference on a COM object, through one of its interfaces.
+template <typename Interface>
+using UniqueInterface = TUniqueWinHandle<Interface*, WinHandleDetail::ReleaseInterface<Interface>,
+                                         WinHandleDetail::NoInterface<Interface>>;
 
 // A window's device context for as long as it lives (the screen's for no window). Released
 // rather than closed, and with the window it came from, so it has an owner of its own.

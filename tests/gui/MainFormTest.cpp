@@ -419,17 +419,15 @@ class TCurrentFolder {
 
 } // namespace
 
-// Started from another folder (or elevated, in the system's), the program still finds the
-// help beside itself; one of the current folder comes first. A help that cannot be opened
-// is said so, with the file's name.
-TEST_F(MainForm, HelpIsFoundBesideTheProgramAndAFailureToOpenItIsReported) {
+// Started from another folder (or elevated, in the system's), the program opens the help
+// beside itself and no other: a help.htm planted in the current folder is not opened even
+// when the program's own is missing, which is reported with the file's full name.
+TEST_F(MainForm, OnlyTheHelpBesideTheProgramIsOpenedAndAFailureToOpenItIsReported) {
     TTempFolder elsewhere;
     const TCurrentFolder current(elsewhere.Path());
+    PutFile(elsewhere / "help.htm", "<p>planted in the current folder</p>");
     Start();
     EXPECT_EQ(dir_ / "help.htm", HelpDocument(dir_.Path()));
-    PutFile(elsewhere / "help.htm", "<p>the current folder's</p>");
-    EXPECT_EQ("help.htm", HelpDocument(dir_.Path()));
-    ::DeleteFileA((elsewhere / "help.htm").c_str());
 
     TMessageBoxRecorder boxes;
     Command(TMainForm::idHelpButton);
@@ -437,6 +435,7 @@ TEST_F(MainForm, HelpIsFoundBesideTheProgramAndAFailureToOpenItIsReported) {
     EXPECT_EQ(0u, boxes.Texts()[0].rfind("Cannot open \"" + dir_ / "help.htm" + "\": ", 0))
         << boxes.Texts()[0];
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes.Boxes()[0].Flags & MB_ICONMASK);
+    ::DeleteFileA((elsewhere / "help.htm").c_str());
 }
 
 // Keys work from the start: the selector, first in the tab order, has the focus, and Tab

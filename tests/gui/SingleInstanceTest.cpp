@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 
 namespace {
@@ -160,4 +161,41 @@ TEST(SingleInstance, ASecondStartOfTheProgramFromTheSameFolderHandsOverAndEnds) 
     TChild elsewhere(other.Path());
     EXPECT_TRUE(Eventually([&] { return elsewhere.Window() != nullptr; }));
     EXPECT_TRUE(first.Running());
+}
+
+// Anything may take the folder's names before the program starts, and publish a window of
+// its own. The program neither ends nor brings that window forward: it starts as if alone
+// (after its wait for a window when none is published).
+TEST(SingleInstance, AnotherProgramHoldingTheNamesNeitherStopsTheStartNorGetsItsWindowShown) {
+    RegisterWindowClass("TSingleInstanceSquatter", ::DefWindowProcA);
+    for (const bool publishes : {true, false}) {
+        TTempFolder dir;
+        const std::string name = InstanceName(dir.Path());
+        const UniqueHandle mutex(::CreateMutexA(nullptr, TRUE, name.c_str()));
+        ASSERT_TRUE(mutex);
+        const UniqueHandle record(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr,
+                                                       PAGE_READWRITE, 0, sizeof(std::uint64_t),
+                                                       WindowRecordName(name).c_str()));
+        ASSERT_TRUE(record);
+        HWND squatter =
+            ::CreateWindowExA(0, "TSingleInstanceSquatter", "squatter", WS_OVERLAPPEDWINDOW, 0, 0,
+                              200, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(nullptr, squatter);
+        ::ShowWindow(squatter, SW_MINIMIZE);
+        if (publishes) {
+            void* view = ::MapViewOfFile(record.get(), FILE_MAP_WRITE, 0, 0, 0);
+            ASSERT_NE(nullptr, view);
+            *static_cast<std::uint64_t*>(view) = reinterpret_cast<std::uintptr_t>(squatter);
+            ::UnmapViewOfFile(view);
+        }
+        FlushEvents();
+
+        TChild program(dir.Path());
+        EXPECT_TRUE(Eventually([&] { return program.Window() != nullptr; }, 20000))
+            << "the program did not start; publishes " << publishes;
+        EXPECT_TRUE(program.Running());
+        EXPECT_TRUE(::IsIconic(squatter)) << "the squatter's window was restored";
+        EXPECT_NE(squatter, ::GetForegroundWindow());
+        ::DestroyWindow(squatter);
+    }
 }

@@ -1,0 +1,7 @@
+#include "HandOver.h"
+
+THandOver ChooseHandOver(const TPublishedWindow& published, bool timedOut) {
+    if (published.Exists)
+        return published.OfThisProgram ? THandOver::ToFirst : THandOver::StartNormally;
+    return timedOut ? THandOver::StartNormally : THandOver::Wait;
+}
