@@ -18,7 +18,7 @@ class TScriptedServices : public INetServices {
   public:
     explicit TScriptedServices(TFuzzInput& in) : in_(in) {}
     std::uint32_t NotifyDhcpClient(const TIP&) override { return in_.Flag() ? 0 : in_.Byte(); }
-    int RunAndWait(const std::string&, std::uint16_t) override { return in_.Byte() - 1; }
+    int RunSystemProgram(const std::string&, std::uint16_t) override { return in_.Byte() - 1; }
     bool GetLocalIP(std::string& text) override {
         if (!in_.Flag())
             return false;

@@ -83,6 +83,12 @@ inline HGDIOBJ NoGdiObject() {
 inline void DeleteGdiObject(HGDIOBJ h) {
     ::DeleteObject(h);
 }
+inline HLOCAL NoLocal() {
+    return nullptr;
+}
+inline void FreeLocal(HLOCAL h) {
+    ::LocalFree(h);
+}
 inline HDC NoDC() {
     return nullptr;
 }
@@ -110,6 +116,10 @@ using UniqueIcon =
 // An image list made with ImageList_Create.
 using UniqueImageList =
     TUniqueWinHandle<HIMAGELIST, WinHandleDetail::DestroyImageList, WinHandleDetail::NoImageList>;
+
+// Memory the system allocated for us with LocalAlloc (a security descriptor, a SID's text).
+using UniqueLocalMemory =
+    TUniqueWinHandle<HLOCAL, WinHandleDetail::FreeLocal, WinHandleDetail::NoLocal>;
 
 // A GDI object we created (font, brush, pen, bitmap ...). It must not be selected into a
 // device context when it goes: select it through TSelectedObject.
