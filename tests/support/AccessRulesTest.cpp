@@ -97,12 +97,9 @@ TEST(InstallationWarning, NamesTheFolderFirstThenTheProgramAndOnlyWhenOthersMayW
             continue;
         }
         ASSERT_TRUE(warning) << c.what;
-        EXPECT_EQ("Other users of this computer can change " + std::string(c.named) +
-                      ", and with it the settings Netvane applies with administrator rights. "
-                      "Move Netvane into a folder only administrators can change, such as "
-                      "Program Files.",
-                  *warning)
-            << c.what;
+        EXPECT_EQ(0u, warning->find("Other users of this computer can change " +
+                                    std::string(c.named) + ", and with it the settings"))
+            << *warning;
     }
 }
 
