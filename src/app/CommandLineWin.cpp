@@ -3,6 +3,8 @@
 #include "CommandLine.h"
 
 #include "netcfg/NetServicesWin.h"
+#include "support/AccessWin.h"
+#include "support/FileSystem.h"
 #include "support/Forms.h"
 #include "support/Strings.h"
 #include "support/WinHandles.h"
@@ -75,7 +77,7 @@ class TConsoleOutput : public ICommandOutput {
 
 } // namespace
 
-std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& appPath) {
+std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath) {
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     if (arguments.empty())
         return std::nullopt;
@@ -90,9 +92,12 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
         return ExitUsage;
     }
     output.SetQuiet(command.Quiet);
+    // A warning, not a failure: the command still runs and its exit code is its own.
+    if (const auto warning = StartupAccessWarning(exePath))
+        output.Error(*warning);
     // A setting Windows did not take at once is reported as an error would be: on the
     // console, or in the box unless /quiet.
     TSystemNetServices services([&output](const std::string& status) { output.Print(status); },
                                 [&output](const std::string& message) { output.Error(message); });
-    return RunCommandLine(command, appPath, SystemRegistry(), services, output);
+    return RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services, output);
 }

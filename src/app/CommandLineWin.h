@@ -6,5 +6,5 @@
 #include <string>
 
 // Runs the switches of the command line and gives the exit code; nothing when there are
-// no switches and the window is to start. appPath: the executable's folder.
-std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& appPath);
+// no switches and the window is to start. exePath: the executable's full path.
+std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath);

@@ -7,7 +7,9 @@
 #include "SingleInstance.h"
 
 #include "netcfg/Registry.h"
+#include "support/AccessWin.h"
 #include "support/FileSystem.h"
+#include "support/Forms.h"
 #include "support/SystemLibrary.h"
 
 #include <commctrl.h>
@@ -16,10 +18,14 @@
 
 namespace {
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return ExtractFilePath(path);
+    return path;
+}
+
+std::string ExecutableFolder() {
+    return ExtractFilePath(ExecutablePath());
 }
 
 int RunMessageLoop(TMainForm& mainForm) {
@@ -43,7 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     RestrictLibrarySearchToSystemFolder();
     LoadLibrariesLoadedLaterBySystem();
     // Switches do their work without the window.
-    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutableFolder()))
+    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutablePath()))
         return *exitCode;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -58,6 +64,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
         program.MainForm.SetQuitOnDestroy(true);
         ::ShowWindow(program.MainForm.Handle(), showState);
         ::UpdateWindow(program.MainForm.Handle());
+        // Said once, over the window it is about; the program goes on.
+        if (const auto warning = StartupAccessWarning(ExecutablePath()))
+            ShowMessage(*warning);
         return RunMessageLoop(program.MainForm);
     } catch (const std::exception& error) {
         ShowErrorBox(error.what());

@@ -1,6 +1,7 @@
 #include "NetServicesWin.h"
 
 #include "netcfg/LocalAddress.h"
+#include "support/AccessWin.h"
 #include "support/Forms.h"
 #include "support/Process.h"
 #include "support/SystemLibrary.h"
@@ -102,4 +103,8 @@ TProxyNotification NotifySystemOfProxyChange() {
 bool TSystemNetServices::NotifyProxyChanged() {
     const TProxyNotification answer = NotifySystemOfProxyChange();
     return answer.SettingsChanged && answer.Refreshed;
+}
+
+bool TSystemNetServices::MayWriteUserProxy() {
+    return ProxyIsTheDesktopUsers(ReadDesktopAccounts());
 }

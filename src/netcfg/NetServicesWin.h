@@ -35,6 +35,8 @@ class TSystemNetServices : public INetServices {
     void SetWaitCursor(bool waiting) override;
     void ShowMessage(const std::string& text) override;
     bool NotifyProxyChanged() override;
+    // Not when the program runs under another account than the desktop's.
+    bool MayWriteUserProxy() override;
 
   private:
     std::function<void(const std::string&)> statusSink_;

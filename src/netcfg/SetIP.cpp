@@ -1,6 +1,7 @@
 #include "SetIP.h"
 
 #include "netcfg/Adapters.h"
+#include "support/AccessRules.h"
 #include "support/AddressRules.h"
 #include "support/CommandLine.h"
 #include "support/Error.h"
@@ -260,11 +261,12 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
     RequireUsableRequest(request, registry);
     TNotifyResult notified;
     bool adapterWritten = false;
+    const bool proxyAllowed = services.MayWriteUserProxy();
     {
         TWaitCursor hourglass(services);
         TReg reg(registry);
         adapterWritten = WriteAdapterValues(reg, request);
-        if (WriteProxy(reg, request))
+        if (proxyAllowed && WriteProxy(reg, request))
             services.NotifyProxyChanged(); // silent when it fails, as the DHCP notification is
         const auto connection =
             request.DHCP ? ConnectionName(reg, request.Adapter) : std::optional<std::string>();
@@ -275,6 +277,8 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
     }
     // Every other step has run, as it would have; the cursor is back to normal while the
     // user reads this. An adapter left as it was is a failure, never a silent one.
+    if (!proxyAllowed)
+        services.ShowMessage(ProxyNotSetMessage);
     if (!adapterWritten)
         throw TError(AdapterKeyMessage(request.Adapter));
     // Only values that reached the registry wait for the adapter's restart.

@@ -43,6 +43,9 @@ class INetServices {
     // that they take them at once instead of at their next start; true when the system
     // took both the change and the refresh.
     virtual bool NotifyProxyChanged() = 0;
+    // Whether the user's proxy settings (HKEY_CURRENT_USER) are those of the user at the
+    // desktop: not when the program was started with another account's credentials.
+    virtual bool MayWriteUserProxy() { return true; }
 };
 
 // Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE), and the user's proxy
@@ -116,5 +119,6 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
 // the proxy right after its values are written (never when a write failed, nor when the
 // proxy key could not be opened). When the DHCP client service does not take static values
 // that were written, the user is told so, last. When the adapter's key cannot be opened,
-// every other step still runs, and then the error AdapterKeyMessage is raised.
+// every other step still runs, and then the error AdapterKeyMessage is raised. A proxy the
+// services say is not the desktop user's is left alone, and ProxyNotSetMessage says so.
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services);

@@ -83,17 +83,17 @@ inline HGDIOBJ NoGdiObject() {
 inline void DeleteGdiObject(HGDIOBJ h) {
     ::DeleteObject(h);
 }
+inline HLOCAL NoLocal() {
+    return nullptr;
+}
+inline void FreeLocal(HLOCAL h) {
+    ::LocalFree(h);
+}
 inline HDC NoDC() {
     return nullptr;
 }
 inline void DeleteMemoryDC(HDC h) {
     ::DeleteDC(h);
-}
-inline HLOCAL NoLocalMemory() {
-    return nullptr;
-}
-inline void FreeLocalMemory(HLOCAL h) {
-    ::LocalFree(h);
 }
 template <typename Interface> Interface* NoInterface() {
     return nullptr;
@@ -123,6 +123,10 @@ using UniqueIcon =
 using UniqueImageList =
     TUniqueWinHandle<HIMAGELIST, WinHandleDetail::DestroyImageList, WinHandleDetail::NoImageList>;
 
+// Memory the system allocated for us with LocalAlloc (a security descriptor, a SID's text).
+using UniqueLocalMemory =
+    TUniqueWinHandle<HLOCAL, WinHandleDetail::FreeLocal, WinHandleDetail::NoLocal>;
+
 // A GDI object we created (font, brush, pen, bitmap ...). It must not be selected into a
 // device context when it goes: select it through TSelectedObject.
 using UniqueGdiObject =
@@ -131,9 +135,6 @@ using UniqueGdiObject =
 using UniqueMemoryDC =
     TUniqueWinHandle<HDC, WinHandleDetail::DeleteMemoryDC, WinHandleDetail::NoDC>;
 
-// Memory the system allocated for us with LocalAlloc (a security descriptor made from text ...).
-using UniqueLocalMemory =
-    TUniqueWinHandle<HLOCAL, WinHandleDetail::FreeLocalMemory, WinHandleDetail::NoLocalMemory>;
 // A reference on a COM object, through one of its interfaces.
 template <typename Interface>
 using UniqueInterface = TUniqueWinHandle<Interface*, WinHandleDetail::ReleaseInterface<Interface>,

@@ -1,0 +1,72 @@
+#pragma once
+// Who may change what the program runs from, and whose proxy an apply may write. The
+// access entries and account names come in as text (SIDs in their S-1-... form), so the
+// rules need no Windows; AccessWin reads them from the system.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The accounts that may change a program folder without that being a risk.
+extern const char* const SystemSid;           // S-1-5-18
+extern const char* const AdministratorsSid;   // S-1-5-32-544
+extern const char* const TrustedInstallerSid; // the servicing account of Windows
+extern const char* const CreatorOwnerSid;     // S-1-3-0: only a pattern for new files
+
+// The rights by which someone changes a file or folder, or what is in it: write, append
+// (add a file, add a folder), delete, delete a child, change the permissions or the owner,
+// and the generic write and all.
+extern const std::uint32_t WriteRights;
+
+// One entry of a discretionary access list.
+struct TAccessEntry {
+    std::string Sid;
+    std::uint32_t Mask = 0;
+    bool Allows = true;       // false: a deny entry
+    bool InheritOnly = false; // applies to what is made inside, not to the object itself
+};
+
+// A file's or folder's owner and its access list.
+struct TSecurityInfo {
+    std::string Owner;
+    bool NullDacl = false; // no access list at all: everyone may do everything
+    std::vector<TAccessEntry> Entries;
+};
+
+// The accounts beyond SYSTEM, Administrators, TrustedInstaller, the owner and user that the
+// entries allow to change the object, in their order, each once. Deny entries do not
+// narrow this down: a denied write of one group says nothing of a group beside it. A NULL
+// access list gives "S-1-1-0" (Everyone).
+std::vector<std::string> OtherWriters(const TSecurityInfo& security, const std::string& userSid);
+
+// What the program runs from: its folder and its file, and what they allow (nothing when
+// it could not be read).
+struct TInstallationAccess {
+    std::string UserSid;
+    std::string Folder; // without a trailing backslash
+    std::optional<TSecurityInfo> FolderSecurity;
+    std::string Exe;
+    std::optional<TSecurityInfo> ExeSecurity;
+};
+
+// The warning for a folder or exe other accounts can change, the folder first; nothing
+// when both are safe or could not be read.
+std::optional<std::string> InstallationWarning(const TInstallationAccess& access);
+
+// The account the process runs as, and that of the desktop's shell (nothing when there is
+// no shell window; an empty text when there is one whose account could not be read).
+struct TDesktopAccounts {
+    std::string ProcessUser;
+    std::optional<std::string> ShellUser;
+};
+
+// The user's proxy lives in the process account's registry: it is the desktop user's
+// only when both are one account. Without a shell (a task run with no one signed in)
+// there is nobody else it could be meant for, nor when the process's own account is
+// unknown. A shell whose account cannot be read is
+// another account's: one's own shell always opens to one's own process.
+bool ProxyIsTheDesktopUsers(const TDesktopAccounts& accounts);
+
+// Why the proxy was left alone: said once, after the apply.
+extern const char* const ProxyNotSetMessage;

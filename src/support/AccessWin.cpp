@@ -1,0 +1,137 @@
+#include "AccessWin.h"
+
+#include "FileSystem.h"
+#include "WinHandles.h"
+
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <vector>
+
+namespace {
+
+std::string SidText(PSID sid) {
+    char* text = nullptr;
+    if (!sid || !::ConvertSidToStringSidA(sid, &text))
+        return {};
+    const UniqueLocalMemory owner(text);
+    return text;
+}
+
+// Allowed entries, conditional ones included, keep the SID right after the mask; deny
+// entries too. Other kinds (audit, label, object entries of directory objects) are left out.
+std::optional<TAccessEntry> EntryOf(const ACE_HEADER* header) {
+    const bool allows = header->AceType == ACCESS_ALLOWED_ACE_TYPE ||
+                        header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+    const bool denies = header->AceType == ACCESS_DENIED_ACE_TYPE ||
+                        header->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE;
+    if (!allows && !denies)
+        return std::nullopt;
+    const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
+    TAccessEntry entry;
+    entry.Sid = SidText(const_cast<DWORD*>(&ace->SidStart));
+    entry.Mask = ace->Mask;
+    entry.Allows = allows;
+    entry.InheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
+    return entry;
+}
+
+// The user of a process token; empty when it cannot be read.
+std::string TokenUserSid(HANDLE token) {
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size == 0)
+        return {};
+    std::vector<char> buffer(size);
+    if (!::GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+        return {};
+    return SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+UniqueHandle ProcessToken(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(process, TOKEN_QUERY, &token))
+        return {};
+    return UniqueHandle(token);
+}
+
+// The account of the process behind the shell's window; empty when it cannot be read.
+std::string ShellUserSid(HWND shell) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(shell, &processId);
+    const UniqueHandle process(
+        processId ? ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId) : nullptr);
+    if (!process)
+        return {};
+    const UniqueHandle token = ProcessToken(process.get());
+    return token ? TokenUserSid(token.get()) : std::string();
+}
+
+// "C:\Tools\" is named "C:\Tools"; a drive's root keeps its backslash.
+std::string FolderName(const std::string& appPath) {
+    if (appPath.size() > 3 && appPath.back() == '\\')
+        return appPath.substr(0, appPath.size() - 1);
+    return appPath;
+}
+
+} // namespace
+
+std::optional<TSecurityInfo> ReadFileSecurity(const std::string& path) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error = ::GetNamedSecurityInfoA(
+        path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+        &owner, nullptr, &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueLocalMemory descriptorOwner(descriptor);
+    TSecurityInfo security;
+    security.Owner = SidText(owner);
+    security.NullDacl = dacl == nullptr;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!::GetAce(dacl, i, &ace))
+            continue;
+        if (const auto entry = EntryOf(static_cast<const ACE_HEADER*>(ace)))
+            security.Entries.push_back(*entry);
+    }
+    return security;
+}
+
+std::string ProcessUserSid() {
+    const UniqueHandle token = ProcessToken(::GetCurrentProcess());
+    return token ? TokenUserSid(token.get()) : std::string();
+}
+
+TDesktopAccounts ReadDesktopAccounts() {
+    TDesktopAccounts accounts;
+    accounts.ProcessUser = ProcessUserSid();
+    if (HWND shell = ::GetShellWindow())
+        accounts.ShellUser = ShellUserSid(shell);
+    return accounts;
+}
+
+bool IsElevated() {
+    const UniqueHandle token = ProcessToken(::GetCurrentProcess());
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return token &&
+           ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation,
+                                 &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+std::optional<std::string> StartupAccessWarning(const std::string& exePath) {
+    if (!IsElevated())
+        return std::nullopt;
+    TInstallationAccess access;
+    access.UserSid = ProcessUserSid();
+    access.Folder = FolderName(ExtractFilePath(exePath));
+    access.FolderSecurity = ReadFileSecurity(access.Folder);
+    access.Exe = exePath;
+    access.ExeSecurity = ReadFileSecurity(exePath);
+    return InstallationWarning(access);
+}

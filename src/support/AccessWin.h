@@ -1,0 +1,25 @@
+#pragma once
+// What AccessRules decides on, read from Windows: the access list of a file or folder, the
+// account of this process and that of the desktop's shell, and whether we are elevated.
+
+#include "AccessRules.h"
+
+#include <optional>
+#include <string>
+
+// The owner and access list of a file or folder; nothing when they cannot be read.
+std::optional<TSecurityInfo> ReadFileSecurity(const std::string& path);
+
+// The SID of the account this process runs as; empty when it cannot be read.
+std::string ProcessUserSid();
+
+// This process's account and that of the process behind the desktop's shell window.
+TDesktopAccounts ReadDesktopAccounts();
+
+// True when the process runs with administrator rights switched on.
+bool IsElevated();
+
+// The warning for the start of an elevated program whose exe (its full path) or the folder
+// it lies in other accounts can change; nothing otherwise, and nothing when not elevated,
+// since then the program applies nothing they could have chosen.
+std::optional<std::string> StartupAccessWarning(const std::string& exePath);

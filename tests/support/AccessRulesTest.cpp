@@ -1,0 +1,121 @@
+#include "support/AccessRules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string User = "S-1-5-21-1-2-3-1001";
+const std::string Owner = "S-1-5-21-1-2-3-1002";
+const std::string Other = "S-1-5-21-1-2-3-1003";
+const std::string Users = "S-1-5-32-545";
+const std::string AuthenticatedUsers = "S-1-5-11";
+const std::string Everyone = "S-1-1-0";
+
+constexpr std::uint32_t ReadAndExecute = 0x001200A9;
+constexpr std::uint32_t Modify = 0x001301BF;
+constexpr std::uint32_t FullControl = 0x001F01FF;
+
+TAccessEntry Allow(const std::string& sid, std::uint32_t mask, bool inheritOnly = false) {
+    return {sid, mask, true, inheritOnly};
+}
+TAccessEntry Deny(const std::string& sid, std::uint32_t mask) {
+    return {sid, mask, false, false};
+}
+TSecurityInfo Owned(std::vector<TAccessEntry> entries) {
+    return {Owner, false, std::move(entries)};
+}
+
+} // namespace
+
+TEST(OtherWriters, NamesEveryoneBeyondTheTrustedWhoMayChangeTheObject) {
+    struct Case {
+        const char* what;
+        TSecurityInfo security;
+        std::vector<std::string> writers;
+    } cases[] = {
+        {"Program Files",
+         Owned({Allow(TrustedInstallerSid, FullControl), Allow(SystemSid, Modify),
+                Allow(AdministratorsSid, Modify), Allow(Users, ReadAndExecute),
+                Allow(CreatorOwnerSid, 0x10000000, true)}),
+         {}},
+        {"a folder at a drive's root",
+         Owned({Allow(AdministratorsSid, FullControl), Allow(SystemSid, FullControl),
+                Allow(Users, ReadAndExecute), Allow(Users, 0x00000004), Allow(Users, 0x00000002),
+                Allow(AuthenticatedUsers, Modify), Allow(AuthenticatedUsers, 0xE0010000, true)}),
+         {Users, AuthenticatedUsers}},
+        {"the owner and the user themselves",
+         Owned({Allow(Owner, FullControl), Allow(User, FullControl)}),
+         {}},
+        {"a NULL access list", {Owner, true, {}}, {Everyone}},
+        {"an empty access list: nobody", Owned({}), {}},
+        {"inherit-only entries give nothing now",
+         Owned({Allow(Other, FullControl, true), Allow(Users, 0x40000000, true)}),
+         {}},
+        {"a deny entry takes away nothing that is reported",
+         Owned({Deny(Other, Modify), Allow(Other, Modify)}),
+         {Other}},
+        {"a deny entry alone is no writer", Owned({Deny(Everyone, FullControl)}), {}},
+        {"reading and the attributes are no write",
+         Owned({Allow(Everyone, ReadAndExecute | 0x00000100 | 0x00000010)}),
+         {}},
+        {"each write right on its own, each account once",
+         Owned({Allow(Other, 0x00000002), Allow(Other, 0x00000004), Allow(Users, 0x00000040),
+                Allow(Everyone, 0x00010000), Allow(Other, 0x00040000), Allow(Other, 0x00080000),
+                Allow(Other, 0x10000000), Allow(Other, 0x40000000)}),
+         {Other, Users, Everyone}},
+        {"SIDs in another letter case", Owned({Allow("s-1-5-32-544", FullControl)}), {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.writers, OtherWriters(c.security, User)) << c.what;
+}
+
+// Wine makes the access list up from the Unix mode bits: the owner (the user) and Everyone.
+TEST(InstallationWarning, NamesTheFolderFirstThenTheProgramAndOnlyWhenOthersMayWrite) {
+    const TSecurityInfo mode755{
+        User, false, {Allow(User, FullControl), Allow(Everyone, ReadAndExecute)}};
+    const TSecurityInfo mode700{User, false, {Allow(User, FullControl)}};
+    const TSecurityInfo mode777{User, false, {Allow(User, FullControl), Allow(Everyone, Modify)}};
+    struct Case {
+        const char* what;
+        std::optional<TSecurityInfo> folder, exe;
+        const char* named; // nullptr: no warning
+    } cases[] = {
+        {"755", mode755, mode755, nullptr},
+        {"700", mode700, mode700, nullptr},
+        {"unreadable", std::nullopt, std::nullopt, nullptr},
+        {"folder open", mode777, mode755, "the folder \"C:\\Tools\""},
+        {"both open", mode777, mode777, "the folder \"C:\\Tools\""},
+        {"program open", mode755, mode777, "the program \"C:\\Tools\\Netvane.exe\""},
+        {"folder unreadable, program open", std::nullopt, mode777,
+         "the program \"C:\\Tools\\Netvane.exe\""},
+    };
+    for (const Case& c : cases) {
+        const auto warning =
+            InstallationWarning({User, "C:\\Tools", c.folder, "C:\\Tools\\Netvane.exe", c.exe});
+        if (!c.named) {
+            EXPECT_FALSE(warning) << c.what << ": " << *warning;
+            continue;
+        }
+        ASSERT_TRUE(warning) << c.what;
+        EXPECT_EQ(0u, warning->find("Other users of this computer can change " +
+                                    std::string(c.named) + ", and with it the settings"))
+            << *warning;
+    }
+}
+
+TEST(ProxyIsTheDesktopUsers, OnlyWhenTheProcessRunsAsTheDesktopsAccount) {
+    struct Case {
+        const char* what;
+        TDesktopAccounts accounts;
+        bool expected;
+    } cases[] = {
+        {"the same account", {User, User}, true},
+        {"the same, in another letter case", {"S-1-5-21-1-2-3-1001", "s-1-5-21-1-2-3-1001"}, true},
+        {"an administrator's credentials", {Other, User}, false},
+        {"no shell: a task with nobody signed in", {User, std::nullopt}, true},
+        {"a shell whose account will not be read", {User, ""}, false},
+        {"our own account unknown", {"", User}, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, ProxyIsTheDesktopUsers(c.accounts)) << c.what;
+}
