@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!error || registry.Journal().empty())
         return 0;
-    if (*error == AdapterKeyMessage(request.Adapter)) {
+    // As the error carries it: up to a NUL, which an identifier of the input may hold.
+    if (*error == AdapterKeyMessage(request.Adapter).c_str()) {
         FUZZ_EXPECT(!AdapterKeyOpens(registry, request.Adapter),
                     "the adapter's key reported missing opens");
         // Only the proxy was written, and all of it went through.
