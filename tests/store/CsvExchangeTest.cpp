@@ -74,10 +74,6 @@ TEST(CsvExchange, ValuesASpreadsheetWouldComputeAreMarkedAndReadBackByteForByte)
         EXPECT_EQ(Header + c.cell + ",,,,,,\r\n", bytes) << c.title;
         EXPECT_EQ(std::vector<TCsvSetting>{setting}, ReadSettingsCsv(bytes)) << c.title;
     }
-    TCsvSetting proxy{};
-    proxy[6] = "-proxy:8080";
-    EXPECT_EQ(Header + ",,,,,,'-proxy:8080\r\n", WriteSettingsCsv({proxy}));
-    EXPECT_EQ(std::vector<TCsvSetting>{proxy}, ReadSettingsCsv(WriteSettingsCsv({proxy})));
 }
 
 TEST(CsvExchange, ReadsWithOrWithoutBomAnyLineEndAndAnyColumnOrder) {
