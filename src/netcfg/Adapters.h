@@ -12,6 +12,7 @@ extern const char* const AdapterClassKey;
 
 // Appends "NetCfgInstanceID=DriverDesc" for every subkey of the adapter class key whose
 // Ndi\Interfaces LowerRange is exactly "ethernet", in the registry's enumeration order;
-// never clears the list. Production passes SystemRegistry(). A value of a non-text type
-// raises "Invalid data type for '<name>'" and ends discovery; entries appended before stay.
+// never clears the list. Production passes SystemRegistry(). An adapter whose key does not
+// open, or whose LowerRange, NetCfgInstanceID or DriverDesc is of a non-text type, is left
+// out; discovery goes on with the next.
 void GetAdapters(IRegistryBackend& backend, std::vector<std::string>& list);

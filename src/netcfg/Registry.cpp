@@ -69,6 +69,14 @@ std::string TReg::ReadString(const std::string& name) {
     return nul == std::string::npos ? value->Bytes : value->Bytes.substr(0, nul);
 }
 
+std::optional<std::string> TReg::ReadTextValue(const std::string& name) {
+    try {
+        return ReadString(name);
+    } catch (const TError&) {
+        return std::nullopt;
+    }
+}
+
 void TReg::WriteString(const std::string& name, const std::string& value) {
     if (!WriteRaw(name, RegSz, std::string(value.c_str(), value.size() + 1)))
         throw SetDataError(name);

@@ -71,6 +71,8 @@ class TReg {
     // Missing or zero-size: "". REG_SZ / REG_EXPAND_SZ: up to the first NUL, no expansion.
     // Any other type: TError "Invalid data type for '<name>'".
     std::string ReadString(const std::string& name);
+    // As ReadString, but nothing for a value of any other type.
+    std::optional<std::string> ReadTextValue(const std::string& name);
     // REG_SZ, the text and its NUL (length + 1 bytes). TError "Failed to set data for
     // '<name>'" when the registry refuses or no key is open.
     void WriteString(const std::string& name, const std::string& value);

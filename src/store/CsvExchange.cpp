@@ -31,6 +31,30 @@ TError LineError(int line, const std::string& reason) {
     return TError("Line " + std::to_string(line) + ": " + reason);
 }
 
+// ---- spreadsheet formulas -----------------------------------------------------------------
+
+// A spreadsheet computes a cell that begins with one of these instead of showing its text.
+bool IsFormulaStart(char c) {
+    return c == '=' || c == '+' || c == '-' || c == '@';
+}
+
+// Apostrophes (none or several), then a formula's first character. Export puts one more
+// apostrophe before such a value, which a spreadsheet shows as text; import takes exactly
+// that one away again. Counting the apostrophes already there keeps a value typed as
+// "'=x" apart from one exported from "=x", so every value reads back as it was.
+bool BeginsLikeFormula(const std::string& value) {
+    const size_t first = value.find_first_not_of('\'');
+    return first != std::string::npos && IsFormulaStart(value[first]);
+}
+
+std::string AsSpreadsheetText(const std::string& value) {
+    return BeginsLikeFormula(value) ? "'" + value : value;
+}
+
+std::string WithoutSpreadsheetMark(const std::string& value) {
+    return value.starts_with('\'') && BeginsLikeFormula(value) ? value.substr(1) : value;
+}
+
 // ---- writing ----------------------------------------------------------------------------
 
 std::string Quoted(const std::string& value) {
@@ -245,7 +269,7 @@ std::optional<std::string> ProxyFault(const std::string& proxy) {
 TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& order) {
     TCsvSetting setting;
     for (size_t i = 0; i < order.size(); ++i) {
-        const std::string& utf8 = record.Values[i];
+        const std::string utf8 = WithoutSpreadsheetMark(record.Values[i]);
         const char* name = Columns[order[i]];
         if (std::any_of(utf8.begin(), utf8.end(),
                         [](char c) { return static_cast<unsigned char>(c) < 32; }))
@@ -284,7 +308,8 @@ std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
     std::string bytes = CsvLine(Columns);
     for (const TCsvSetting& setting : settings) {
         TCsvSetting utf8;
-        std::transform(setting.begin(), setting.end(), utf8.begin(), AnsiToUtf8);
+        std::transform(setting.begin(), setting.end(), utf8.begin(),
+                       [](const std::string& ansi) { return AsSpreadsheetText(AnsiToUtf8(ansi)); });
         bytes += CsvLine(utf8);
     }
     return bytes;
@@ -317,14 +342,14 @@ std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes) {
 }
 
 std::vector<TCsvSetting> ReadSettingsFile(const std::string& path) {
-    const auto size = FindEntrySize(path);
-    if (!size)
+    if (!FindEntrySize(path))
         throw TError("Cannot import \"" + path + "\": the file does not exist");
-    if (*size > MaxImportFileBytes)
+    const TFileBytes content = ReadFileBytes(path, MaxImportFileBytes);
+    if (content.Truncated)
         throw TError("Cannot import \"" + path + "\": the file is larger than " +
                      std::to_string(MaxImportFileBytes / MegaByte) +
                      " MB, far more than any settings file");
-    return ReadSettingsCsv(ReadAllBytes(path));
+    return ReadSettingsCsv(content.Bytes);
 }
 
 void WriteSettingsFile(const std::string& path, const std::vector<TCsvSetting>& settings) {

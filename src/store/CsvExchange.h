@@ -1,6 +1,8 @@
 #pragma once
 // Network settings exchanged as a CSV file: UTF-8, a header line naming the columns,
-// values quoted as RFC 4180 quotes them, CR LF line ends. The program's texts are ANSI;
+// values quoted as RFC 4180 quotes them, CR LF line ends. A value a spreadsheet would take
+// for a formula (one beginning with "=", "+", "-" or "@", after any apostrophes) is written
+// with one more apostrophe before it, which reading takes away again. The program's texts are ANSI;
 // they are converted at this boundary, as the store converts them.
 
 #include <array>
@@ -17,7 +19,7 @@ using TCsvSetting = std::array<std::string, CsvColumnCount>;
 
 // The most settings one file may bring.
 constexpr size_t MaxImportSettings = 10000;
-// Larger files are refused before they are read.
+// Larger files are refused; no more than this is read of them.
 constexpr std::uint64_t MegaByte = std::uint64_t{1024} * 1024;
 constexpr std::uint64_t MaxImportFileBytes = 16 * MegaByte;
 
@@ -31,7 +33,7 @@ std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings);
 // holds a NUL byte or brings more than MaxImportSettings settings.
 std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes);
 
-// The file at path, size checked before it is read, then as ReadSettingsCsv.
+// The file at path, refused when larger than MaxImportFileBytes, then as ReadSettingsCsv.
 std::vector<TCsvSetting> ReadSettingsFile(const std::string& path);
 
 // Writes the file atomically: a failure leaves any earlier file whole.

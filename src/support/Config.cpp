@@ -79,11 +79,40 @@ void SetEntry(TLines& lines, const std::string& name, const std::string& text) {
 }
 
 // A name with "=", a line break or a byte 0 would write a line that never reads back
-// under that name (or splits into other settings), so it is refused up front.
+// under that name (or splits into other settings), so it is refused up front; so is one
+// that begins with the UTF-8 byte-order mark, which reading drops from the first line.
 void CheckName(const std::string& name) {
     if (name.find_first_of(std::string("=\r\n\0", 4)) != std::string::npos)
         throw TError("Cannot store the setting \"" + name +
                      "\": a setting name must not contain \"=\", line breaks or byte 0");
+    if (WithoutUtf8ByteOrderMark(name) != name)
+        throw TError("Cannot store the setting \"" + name +
+                     "\": a setting name must not begin with the UTF-8 byte-order mark");
+}
+
+// What is written must open again.
+void CheckFileSize(const std::string& name, const TLines& lines) {
+    if (JoinLines(lines).size() > MaxConfigFileBytes)
+        throw TError("Cannot store the setting \"" + name + "\": the settings file would grow " +
+                     "beyond " + std::to_string(MaxConfigFileBytes / 1024) +
+                     " KB, more than it "
+                     "may hold");
+}
+
+std::string TooLargeMessage(const std::string& fileName) {
+    return "The settings file \"" + fileName + "\" is larger than " +
+           std::to_string(MaxConfigFileBytes / 1024) +
+           " KB, far more than Netvane keeps there, so it was not read and is left as it is. "
+           "Netvane keeps no settings until the file is moved away or made smaller";
+}
+
+// The file's lines; a file too large for one of ours is refused, never cut.
+TLines ReadLines(const std::string& fileName) {
+    const TFileBytes content = ReadFileBytes(fileName, MaxConfigFileBytes);
+    if (content.Truncated)
+        throw TError(TooLargeMessage(fileName));
+    // A mark put there by a text editor belongs to no line: it would hide the first one.
+    return SplitLines(WithoutUtf8ByteOrderMark(content.Bytes));
 }
 
 // The marker as a plain value would read back as the side file's content, a byte 0
@@ -120,8 +149,7 @@ TConfig::TConfig(const std::string& fileName)
     if (!DirectoryExists(Folder))
         ForceDirectories(Folder);
     if (FileExists(FileName))
-        // A mark put there by a text editor belongs to no line: it would hide the first one.
-        Lines = SplitLines(WithoutUtf8ByteOrderMark(ReadAllBytes(FileName)));
+        Lines = ReadLines(FileName);
 }
 
 std::string TConfig::ReadValue(const std::string& name) const {
@@ -142,12 +170,14 @@ void TConfig::WriteValue(const std::string& name, const std::string& value) {
     if (SideFiles && HasLineBreak(value)) {
         CheckSideFileValue(name, value);
         SetEntry(updated, name, SideFileMarker);
+        CheckFileSize(name, updated);
         // The side file first: should it fail, the settings file still holds the old value
         // instead of a marker pointing at nothing.
         WriteFileText(SideFileName(name), value);
     } else {
         CheckOneLineValue(name, value);
         SetEntry(updated, name, EscapeLineBreaks(value));
+        CheckFileSize(name, updated);
     }
     SaveLines(updated);
     Lines = std::move(updated);

@@ -3,20 +3,24 @@
 // A value with line breaks goes to a side file of its own (or, with SideFiles off, has its
 // line breaks replaced by a token), so the main file stays one line per setting.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class TConfig {
   public:
     // Opens the store on the file at fileName, creating its folder when missing, and loads
-    // the file's lines if it exists. A path without a folder part is an error.
+    // the file's lines if it exists. A path without a folder part is an error, and so is a
+    // file larger than MaxConfigFileBytes, which is left as it is.
     explicit TConfig(const std::string& fileName);
 
     // The setting's value; empty when the setting is missing.
     std::string ReadValue(const std::string& name) const;
 
     // Sets the value (the empty value removes the setting) and rewrites the whole file.
-    // On failure the file and the store are left as they were and a TError is raised.
+    // On failure the file and the store are left as they were and a TError is raised; a
+    // write that would not read back is refused so (a name beginning with the UTF-8
+    // byte-order mark, or a file that would outgrow MaxConfigFileBytes, among others).
     void WriteValue(const std::string& name, const std::string& value);
 
     // True when value holds any CR or LF.
@@ -37,6 +41,10 @@ class TConfig {
     std::string SideFileName(const std::string& name) const;
     void SaveLines(const std::vector<std::string>& lines) const;
 };
+
+// The largest settings file read, far above what the program keeps there: a larger one is
+// no settings file of ours.
+inline constexpr std::uint64_t MaxConfigFileBytes = 64 * 1024;
 
 // A settings line's value that means "the value is in the side file".
 inline constexpr char SideFileMarker[] = "<#$%@KWZ*&^>";

@@ -21,8 +21,16 @@ std::string ExtractFilePath(const std::string& path);
 // are ordinary characters of a file name there.
 std::optional<std::uint64_t> FindEntrySize(const std::string& path);
 
-// The whole file as bytes.
-std::string ReadAllBytes(const std::string& path);
+// A file's bytes, at most as many as the reader asked for.
+struct TFileBytes {
+    std::string Bytes;
+    bool Truncated = false; // the file holds more: Bytes are its first maxBytes only
+};
+
+// Up to maxBytes of the file, read through one open handle: the size that counts is what
+// the read finds, not an earlier look at the folder, so a file that grows in between is
+// caught as well. A file that cannot be opened or read raises TError.
+TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes);
 
 // Replaces the file's content atomically: the bytes go to a temporary file in the same
 // folder, are flushed to disk, and only then take the old file's place. Every write has a

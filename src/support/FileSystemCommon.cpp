@@ -3,7 +3,9 @@
 #include "Error.h"
 #include "FileSystemPlatform.h"
 
+#include <algorithm>
 #include <atomic>
+#include <utility>
 
 std::string ExtractFilePath(const std::string& path) {
     const size_t last = path.find_last_of("\\/:");
@@ -14,6 +16,21 @@ std::string TemporaryFileName(const std::string& path, unsigned long processId) 
     // A serial of the whole process, so that two threads never try the same name either.
     static std::atomic<unsigned long> serial{0};
     return path + ".~" + std::to_string(processId) + "." + std::to_string(++serial) + ".tmp";
+}
+
+size_t NextReadSize(size_t have, std::uint64_t maxBytes, size_t bufferSize) {
+    if (have > maxBytes)
+        return 0;
+    const std::uint64_t wanted = maxBytes - have + 1; // 0 only when maxBytes is the largest
+    return wanted == 0 ? bufferSize
+                       : static_cast<size_t>(std::min<std::uint64_t>(bufferSize, wanted));
+}
+
+TFileBytes CappedBytes(std::string bytes, std::uint64_t maxBytes) {
+    if (bytes.size() <= maxBytes)
+        return {std::move(bytes), false};
+    bytes.resize(static_cast<size_t>(maxBytes));
+    return {std::move(bytes), true};
 }
 
 void FailOnPath(const std::string& what, const std::string& path) {

@@ -73,21 +73,21 @@ std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
     return S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
 }
 
-std::string ReadAllBytes(const std::string& path) {
+TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY));
     if (fd.get() < 0)
         FailOnPath("Cannot open file", path);
     std::string bytes;
     char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    while (const size_t wanted = NextReadSize(bytes.size(), maxBytes, sizeof buffer)) {
+        const ssize_t n = ::read(fd.get(), buffer, wanted);
         if (n < 0)
             FailOnPath("Cannot read file", path);
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<size_t>(n));
     }
-    return bytes;
+    return CappedBytes(std::move(bytes), maxBytes);
 }
 
 namespace {

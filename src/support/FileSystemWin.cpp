@@ -4,6 +4,8 @@
 #include "FileSystemPlatform.h"
 #include "WinHandles.h"
 
+#include <utility>
+
 namespace {
 
 DWORD Attributes(const std::string& path) {
@@ -63,7 +65,7 @@ std::optional<std::uint64_t> FindEntrySize(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-std::string ReadAllBytes(const std::string& path) {
+TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
     UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -71,15 +73,15 @@ std::string ReadAllBytes(const std::string& path) {
         FailOnPath("Cannot open file", path);
     std::string bytes;
     char buffer[65536];
-    for (;;) {
+    while (const size_t wanted = NextReadSize(bytes.size(), maxBytes, sizeof buffer)) {
         DWORD n = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr))
+        if (!::ReadFile(file.get(), buffer, static_cast<DWORD>(wanted), &n, nullptr))
             FailOnPath("Cannot read file", path);
         if (n == 0)
             break;
         bytes.append(buffer, n);
     }
-    return bytes;
+    return CappedBytes(std::move(bytes), maxBytes);
 }
 
 namespace {

@@ -14,11 +14,9 @@ std::string ReadFileText(const std::string& path) {
     if (!FileExists(path))
         return {};
     const int measured = std::max(FileSizeOf(path), 0);
-    std::string text = ReadAllBytes(path);
     // Only the bytes actually read: a file that grew after it was measured is cut at
     // the measured size, one that shrank is not padded.
-    if (text.size() > static_cast<size_t>(measured))
-        text.resize(static_cast<size_t>(measured));
+    std::string text = ReadFileBytes(path, static_cast<std::uint64_t>(measured)).Bytes;
     const size_t end = text.find(TextEndOfFile);
     if (end != std::string::npos)
         text.resize(end);

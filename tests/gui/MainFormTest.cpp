@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "support/Config.h"
 #include "support/FileSystem.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +177,21 @@ TEST_F(MainForm, AGarbageDatabaseIsReportedAndLeftAsItWas) {
     Close();
     EXPECT_EQ(garbage, GetFile(Db()));
     EXPECT_FALSE(FileExists(dir_ / "config.ini")); // no settings file was made, none written
+}
+
+// Closing writes nothing over a settings file that could not be read.
+TEST_F(MainForm, ASettingsFileTooLargeToReadIsReportedAndKeptThroughClosing) {
+    SeedTwoAdapters();
+    const std::string stored = "Index=1\r\n" + std::string(MaxConfigFileBytes, ';');
+    PutFile(dir_ / "config.ini", stored);
+    TMainForm& form = Start();
+    ASSERT_EQ(1u, boxes_.Boxes().size());
+    EXPECT_NE(std::string::npos, boxes_.Boxes()[0].Text.find("is larger than 64 KB"))
+        << boxes_.Boxes()[0].Text;
+    EXPECT_EQ(2, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
+    PickAdapter(0);
+    Close();
+    EXPECT_EQ(stored, GetFile(dir_ / "config.ini"));
 }
 
 TEST_F(MainForm, WindowLayout) {

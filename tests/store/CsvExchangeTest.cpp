@@ -45,6 +45,37 @@ TEST(CsvExchange, WhatIsWrittenReadsBackTheSame) {
     EXPECT_EQ(settings, ReadSettingsCsv(WriteSettingsCsv(settings)));
 }
 
+// A spreadsheet computes a cell beginning with =, +, - or @; one apostrophe more keeps it
+// text there, and reading takes exactly that one away.
+TEST(CsvExchange, ValuesASpreadsheetWouldComputeAreMarkedAndReadBackByteForByte) {
+    struct Case {
+        std::string title;
+        std::string cell; // as the file holds it
+    } cases[] = {
+        {"=SUM(A1)", "'=SUM(A1)"},
+        {"+49 office", "'+49 office"},
+        {"-x", "'-x"},
+        {"@home", "'@home"},
+        {"=", "'="},
+        {"'=typed", "''=typed"}, // an apostrophe of its own stays
+        {"''-two", "'''-two"},
+        {"'quoted", "'quoted"}, // no formula after it: left alone
+        {"'", "'"},
+        {"a=b", "a=b"},
+        {" =spaced", " =spaced"},
+        {"=\"a,b\"", "\"'=\"\"a,b\"\"\""},
+        {"=" + std::string(19, 'w'), "'=" + std::string(19, 'w')}, // full width, one more
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        TCsvSetting setting{};
+        setting[0] = c.title;
+        const std::string bytes = WriteSettingsCsv({setting});
+        EXPECT_EQ(Header + c.cell + ",,,,,,\r\n", bytes) << c.title;
+        EXPECT_EQ(std::vector<TCsvSetting>{setting}, ReadSettingsCsv(bytes)) << c.title;
+    }
+}
+
 TEST(CsvExchange, ReadsWithOrWithoutBomAnyLineEndAndAnyColumnOrder) {
     const TCsvSetting lab = {"Lab", "192.168.1.5", "255.255.255.0", "", "", "", ""};
     struct Case {
@@ -156,7 +187,12 @@ TEST(CsvExchange, FilesAreWrittenWholeAndCheckedBeforeReading) {
 
     EXPECT_THAT([&] { ReadSettingsFile(dir / "missing.csv"); },
                 testing::ThrowsMessage<TError>(HasSubstr("the file does not exist")));
-    PutFile(path, std::string(MaxImportFileBytes + 1, ' '));
+    const std::string largest = Header + std::string(MaxImportFileBytes - Header.size(), ' ');
+    PutFile(path, largest);
+    EXPECT_THAT([&] { ReadSettingsFile(path); },
+                testing::ThrowsMessage<TError>(HasSubstr("values where the header names")));
+    PutFile(path, largest + ' ');
     EXPECT_THAT([&] { ReadSettingsFile(path); },
                 testing::ThrowsMessage<TError>(HasSubstr("the file is larger than 16 MB")));
+    EXPECT_EQ(largest + ' ', GetFile(path));
 }

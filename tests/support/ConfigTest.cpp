@@ -162,6 +162,8 @@ TEST(Config, RefusesWritesThatWouldNotReadBackAndChangesNothing) {
         {"name with CR LF", "a\r\nIndex", "9", true},
         {"name with LF", "a\nIndex", "9", false},
         {"name with byte 0", "a\0b"s, "1", true},
+        {"name after a byte-order mark", "\xEF\xBB\xBFIndex", "2", true},
+        {"file beyond its largest size", "Notes", std::string(MaxConfigFileBytes, 'x'), true},
         {"value equal to the marker", "Notes", Marker, true},
         {"marker without side files", "Notes", Marker, false},
         {"value with byte 0", "Notes", "a\0b"s, true},
@@ -208,6 +210,24 @@ TEST(Config, ValuesHoldingTheSpecialTextsInAllowedPlacesReadBack) {
             c.sideFiles && TConfig::HasLineBreak(c.value) ? c.value + "\r\n" : c.value;
         EXPECT_EQ(expected, TConfig(f.path).ReadValue("Notes")) << c.what;
     }
+}
+
+TEST(Config, AFileLargerThanItsLargestSizeIsRefusedAndLeftAsItIs) {
+    TConfigFixture f;
+    const std::string line = "Index=1\r\n";
+    const std::string largest = line + std::string(MaxConfigFileBytes - line.size(), ';');
+    PutFile(f.path, largest);
+    EXPECT_EQ("1", TConfig(f.path).ReadValue("Index"));
+    PutFile(f.path, largest + ';');
+    try {
+        TConfig config(f.path);
+        ADD_FAILURE() << "no error";
+    } catch (const TError& e) {
+        EXPECT_EQ("The settings file \"" + f.path + "\" is larger than 64 KB",
+                  std::string(e.what()).substr(0, f.path.size() + 41))
+            << e.what();
+    }
+    EXPECT_EQ(largest + ';', GetFile(f.path));
 }
 
 TEST(Config, CreatesTheMissingFolders) {

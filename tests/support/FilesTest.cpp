@@ -69,6 +69,37 @@ TEST(Files, ReadFileTextReturnsTheBytesUpToTheEndOfText) {
     }
 }
 
+TEST(Files, ReadFileBytesReadsAtMostTheCapAndTellsALargerFile) {
+    struct Case {
+        size_t size;
+        std::uint64_t cap;
+        bool truncated;
+    } cases[] = {
+        {0, 0, false},
+        {1, 0, true},
+        {5, 5, false},
+        {6, 5, true},
+        {200000, 70000, true},
+        {200000, 200000, false},
+        {200000, UINT64_MAX, false},
+    };
+    TTempFolder dir;
+    std::string pattern; // varied bytes: a chunk read twice or out of place shows
+    for (size_t i = 0; i < 200000; ++i)
+        pattern += static_cast<char>('a' + i % 251 % 26);
+    for (const auto& c : cases) {
+        const std::string stored = pattern.substr(0, c.size);
+        PutFile(dir / "f.bin", stored);
+        const TFileBytes read = ReadFileBytes(dir / "f.bin", c.cap);
+        const std::string what = std::to_string(c.size) + " bytes, cap " + std::to_string(c.cap);
+        EXPECT_EQ(c.truncated, read.Truncated) << what;
+        EXPECT_EQ(stored.substr(0, static_cast<size_t>(std::min<std::uint64_t>(c.size, c.cap))),
+                  read.Bytes)
+            << what;
+    }
+    EXPECT_THROW(ReadFileBytes(dir / "missing.bin", 10), TError);
+}
+
 TEST(Files, ReadFileTextOfAMissingFileIsEmpty) {
     TTempFolder dir;
     EXPECT_EQ("", ReadFileText(dir / "missing.txt"));
