@@ -59,6 +59,7 @@ TEST(ProxyAccount, AnotherAccountGetsTheAdapterValuesButNotTheProxyAndIsToldOnce
     };
     for (const Case& c : cases) {
         TMemoryRegistry registry;
+        registry.AddEthernetAdapter(AdapterId);
         if (c.adapterKey)
             registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         TAccountServices services;
