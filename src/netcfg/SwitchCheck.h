@@ -1,0 +1,73 @@
+#pragma once
+// After a switch: whether what Windows uses now is what was asked, what to do through the
+// documented path (netsh, the IP helper's release and renew) where it is not, and what the
+// user is told. The waiting and the fallback run against small seams, so that every outcome
+// can be scripted.
+
+#include "netcfg/LiveState.h"
+#include "netcfg/SetIP.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The first thing that differs between the request and the state, as the user reads it
+// ("the address 10.0.0.5/8", "the gateway 10.0.0.1 left over"); empty when the state is
+// what was asked: the DHCP flag, the addresses with their masks and none left of another
+// setting, the gateway (none after a switch to DHCP), the DNS servers in order (a static
+// request only). A DHCP request asks for no address of its own, and so compares none.
+struct TDifference {
+    std::string Asked; // what was asked, "" when nothing was (a value left over)
+    std::string Used;  // what the adapter uses instead, "" when nothing
+};
+std::vector<TDifference> Differences(const TIP& request, const TLiveState& state);
+
+// Whether a stored setting (filled as for an apply) is what the adapter uses now: its
+// addresses, mask, gateway and DNS servers; the proxy is not compared.
+bool IsSettingInUse(const TIP& request, const TLiveState& state);
+
+// The netsh command lines that set the request by interface index, in order: the address
+// (static, with mask and gateway, or DHCP), then the DNS servers (static: the first with
+// validate=no, the second added at index=2; DHCP: source=dhcp).
+std::vector<std::string> NetshCommands(const TIP& request, std::uint32_t interfaceIndex);
+
+enum class TSwitchOutcome {
+    Applied,          // Windows uses what was asked (possibly after the fallback)
+    WaitingForCable,  // the adapter is down: Windows applies the values when it connects
+    NotApplied,       // Windows uses something else, or does not have the adapter
+};
+
+struct TSwitchResult {
+    TSwitchOutcome Outcome = TSwitchOutcome::NotApplied;
+    bool FallbackUsed = false;  // netsh or the IP helper's renew was needed
+    std::string Reason;         // why it did not apply, when known
+    std::string Message;        // what the user is told; empty when Applied
+};
+
+// What the switch needs of the system besides the live state.
+class ISwitchSystem {
+  public:
+    virtual ~ISwitchSystem() = default;
+    // Runs netsh (a program of the system folder, hidden) and gives its exit code and what
+    // it printed.
+    virtual int RunNetsh(const std::string& arguments, std::string& output) = 0;
+    // The IP helper's release and renew of the adapter's DHCP lease; true when both
+    // succeeded.
+    virtual bool RenewLease(std::uint32_t interfaceIndex) = 0;
+    // Lets time pass (the window keeps painting meanwhile); milliseconds.
+    virtual void Wait(unsigned milliseconds) = 0;
+};
+
+// How long a switch may take before it is judged, and how often it is looked at.
+struct TSwitchTiming {
+    unsigned StaticMs = 5000; // duplicate-address detection takes about 3 s
+    unsigned DhcpMs = 15000;
+    unsigned PollMs = 500;
+};
+
+// Checks a switch whose registry values were written: waits until the adapter uses what
+// was asked (or the time is up), falls back through netsh for what did not take, and checks
+// once more. The adapter's name in messages is description.
+TSwitchResult CheckSwitch(const TIP& request, const std::string& description,
+                          ILiveStateReader& reader, ISwitchSystem& system,
+                          const TSwitchTiming& timing = {});
