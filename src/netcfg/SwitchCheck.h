@@ -11,22 +11,26 @@
 #include <string>
 #include <vector>
 
-// The first thing that differs between the request and the state, as the user reads it
-// ("the address 10.0.0.5/8", "the gateway 10.0.0.1 left over"); empty when the state is
-// what was asked: the DHCP flag, the addresses with their masks and none left of another
-// setting, the gateway (none after a switch to DHCP), the DNS servers in order (a static
-// request only). A DHCP request asks for no address of its own, and so compares none.
+// What differs between the request and the state, as the user reads it ("the address
+// 10.0.0.5/8"); empty when the state is what was asked. A static request: the DHCP flag,
+// its address with its mask and no other address, its gateway and no other, its DNS
+// servers in order. A DHCP request: the flag, and nothing left of the static setting the
+// adapter had before (before: its state then), neither address nor gateway; the rest is the
+// DHCP server's to choose.
 struct TDifference {
     std::string Asked; // what was asked, "" when nothing was (a value left over)
     std::string Used;  // what the adapter uses instead, "" when nothing
 };
-std::vector<TDifference> Differences(const TIP& request, const TLiveState& state);
+std::vector<TDifference> Differences(const TIP& request, const TLiveState& state,
+                                     const TLiveState& before);
 
 // Whether a stored setting (filled as for an apply) is what the adapter uses now: its
 // addresses, mask, gateway and DNS servers; the proxy is not compared.
 bool IsSettingInUse(const TIP& request, const TLiveState& state);
 
-// The netsh command lines that set the request by interface index, in order: the address
+// The netsh command lines ("netsh.exe interface ipv4 ...") that set the request by
+// interface index, never by connection name (which breaks on non-ASCII names and on names
+// beginning with "#"), in order: the address
 // (static, with mask and gateway, or DHCP), then the DNS servers (static: the first with
 // validate=no, the second added at index=2; DHCP: source=dhcp).
 std::vector<std::string> NetshCommands(const TIP& request, std::uint32_t interfaceIndex);
@@ -48,15 +52,19 @@ struct TSwitchResult {
 class ISwitchSystem {
   public:
     virtual ~ISwitchSystem() = default;
-    // Runs netsh (a program of the system folder, hidden) and gives its exit code and what
-    // it printed.
-    virtual int RunNetsh(const std::string& arguments, std::string& output) = 0;
+    // Runs a line of NetshCommands (netsh.exe of the system folder, hidden) and gives its
+    // exit code (1: failed) and what it printed.
+    virtual int RunNetsh(const std::string& commandLine, std::string& output) = 0;
     // The IP helper's release and renew of the adapter's DHCP lease; true when both
     // succeeded.
     virtual bool RenewLease(std::uint32_t interfaceIndex) = 0;
     // Lets time pass (the window keeps painting meanwhile); milliseconds.
     virtual void Wait(unsigned milliseconds) = 0;
 };
+
+// What the user is told when the adapter is missing, or not connected.
+std::string NotPresentMessage(const std::string& adapter);
+std::string WaitingForCableMessage(const std::string& adapter);
 
 // How long a switch may take before it is judged, and how often it is looked at.
 struct TSwitchTiming {
@@ -66,8 +74,10 @@ struct TSwitchTiming {
 };
 
 // Checks a switch whose registry values were written: waits until the adapter uses what
-// was asked (or the time is up), falls back through netsh for what did not take, and checks
-// once more. The adapter's name in messages is description.
+// was asked (or the time is up), falls back through netsh (and for DHCP the IP helper's
+// renew) for what did not take, and checks once more. before: the adapter's state before the
+// values were written. The adapter's name in messages is description. An adapter that is
+// down is not a failure: Windows applies the values when it connects.
 TSwitchResult CheckSwitch(const TIP& request, const std::string& description,
-                          ILiveStateReader& reader, ISwitchSystem& system,
-                          const TSwitchTiming& timing = {});
+                          const TLiveState& before, ILiveStateReader& reader,
+                          ISwitchSystem& system, const TSwitchTiming& timing = {});

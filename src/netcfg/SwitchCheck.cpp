@@ -1,0 +1,336 @@
+#include "SwitchCheck.h"
+
+#include "support/AddressRules.h"
+#include "support/Strings.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// The dotted quad as a number, for the prefix arithmetic.
+std::optional<std::uint32_t> QuadBits(const std::string& text) {
+    if (!IsValidIP(text))
+        return std::nullopt;
+    const std::string canonical = CanonicalIP(text);
+    std::uint32_t bits = 0;
+    std::size_t start = 0;
+    for (int group = 0; group < 4; ++group) {
+        const std::size_t end = canonical.find('.', start);
+        bits = (bits << 8) | static_cast<std::uint32_t>(std::stoul(canonical.substr(start, end - start)));
+        start = end + 1;
+    }
+    return bits;
+}
+
+std::string WithPrefix(const std::string& address, int prefixLength) {
+    return address + "/" + std::to_string(prefixLength);
+}
+
+std::vector<std::string> DnsList(const std::string& dns) {
+    std::vector<std::string> servers;
+    std::size_t start = 0;
+    while (start <= dns.size() && !dns.empty()) {
+        const std::size_t comma = dns.find(',', start);
+        servers.push_back(Trim(dns.substr(start, comma - start)));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return servers;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+bool HasAddress(const TLiveState& state, const std::string& address) {
+    return std::any_of(state.Addresses.begin(), state.Addresses.end(),
+                       [&](const TLiveAddress& a) { return a.Address == address; });
+}
+
+// After a switch to DHCP: what the static setting before it left behind.
+void CompareLeftOvers(const TLiveState& state, const TLiveState& before,
+                      std::vector<TDifference>& differences) {
+    if (!before.Present || before.Dhcp)
+        return;
+    for (const TLiveAddress& address : before.Addresses)
+        if (HasAddress(state, address.Address))
+            differences.push_back(
+                {"", "the address " + WithPrefix(address.Address, address.PrefixLength)});
+    for (const std::string& gateway : before.Gateways)
+        if (std::find(state.Gateways.begin(), state.Gateways.end(), gateway) != state.Gateways.end())
+            differences.push_back({"", "the gateway " + gateway});
+}
+
+void CompareAddresses(const TIP& request, const TLiveState& state,
+                      std::vector<TDifference>& differences) {
+    const int prefix = PrefixLengthOf(request.Submask);
+    const std::string asked = WithPrefix(request.Address, prefix);
+    const auto found =
+        std::find_if(state.Addresses.begin(), state.Addresses.end(),
+                     [&](const TLiveAddress& a) { return a.Address == request.Address; });
+    if (found == state.Addresses.end())
+        differences.push_back({"the address " + asked, ""});
+    else if (found->PrefixLength != prefix)
+        differences.push_back(
+            {"the address " + asked, "the address " + WithPrefix(found->Address, found->PrefixLength)});
+    for (const TLiveAddress& address : state.Addresses)
+        if (address.Address != request.Address)
+            differences.push_back(
+                {"", "the address " + WithPrefix(address.Address, address.PrefixLength)});
+}
+
+void CompareGateways(const TIP& request, const TLiveState& state,
+                     std::vector<TDifference>& differences) {
+    if (request.DHCP)
+        return; // the DHCP server gives it; one left over shows in CompareLeftOvers
+    const std::vector<std::string> asked =
+        request.Gateway.empty() ? std::vector<std::string>{} : std::vector{request.Gateway};
+    if (state.Gateways == asked)
+        return;
+    if (asked.empty())
+        differences.push_back({"", "the gateway " + Joined(state.Gateways)});
+    else
+        differences.push_back({"the gateway " + asked.front(),
+                               state.Gateways.empty() ? "" : "the gateway " + Joined(state.Gateways)});
+}
+
+void CompareDns(const TIP& request, const TLiveState& state,
+                std::vector<TDifference>& differences) {
+    if (request.DHCP)
+        return; // the DHCP server gives them
+    const std::vector<std::string> asked = DnsList(request.DNS);
+    if (state.DnsServers == asked)
+        return;
+    differences.push_back({asked.empty() ? "no DNS server" : "the DNS servers " + Joined(asked),
+                           state.DnsServers.empty() ? "no DNS server"
+                                                    : "the DNS servers " + Joined(state.DnsServers)});
+}
+
+} // namespace
+
+int PrefixLengthOf(const std::string& mask) {
+    if (!IsSubnetMask(mask))
+        return -1;
+    const std::uint32_t bits = *QuadBits(mask);
+    int length = 0;
+    for (std::uint32_t bit = 0x80000000u; bit && (bits & bit); bit >>= 1)
+        ++length;
+    return length;
+}
+
+std::string MaskOfPrefix(int prefixLength) {
+    prefixLength = std::clamp(prefixLength, 0, 32);
+    const std::uint32_t bits =
+        prefixLength == 0 ? 0 : ~std::uint32_t{0} << (32 - prefixLength);
+    return std::to_string(bits >> 24) + "." + std::to_string((bits >> 16) & 0xFF) + "." +
+           std::to_string((bits >> 8) & 0xFF) + "." + std::to_string(bits & 0xFF);
+}
+
+std::vector<TDifference> Differences(const TIP& request, const TLiveState& state,
+                                     const TLiveState& before) {
+    std::vector<TDifference> differences;
+    if (state.Dhcp != request.DHCP)
+        differences.push_back({request.DHCP ? "DHCP" : "fixed addresses",
+                               state.Dhcp ? "DHCP" : "fixed addresses"});
+    if (request.DHCP)
+        CompareLeftOvers(state, before, differences);
+    else
+        CompareAddresses(request, state, differences);
+    CompareGateways(request, state, differences);
+    CompareDns(request, state, differences);
+    return differences;
+}
+
+bool IsSettingInUse(const TIP& request, const TLiveState& state) {
+    return state.Present && !request.DHCP && Differences(request, state, {}).empty();
+}
+
+std::vector<std::string> NetshCommands(const TIP& request, std::uint32_t interfaceIndex) {
+    const std::string name = " name=" + std::to_string(interfaceIndex);
+    const std::string ipv4 = "netsh.exe interface ipv4 ";
+    if (request.DHCP)
+        return {ipv4 + "set address" + name + " source=dhcp",
+                ipv4 + "set dnsservers" + name + " source=dhcp"};
+    std::vector<std::string> lines = {
+        ipv4 + "set address" + name + " source=static address=" + request.Address +
+        " mask=" + request.Submask +
+        " gateway=" + (request.Gateway.empty() ? "none" : request.Gateway)};
+    const std::vector<std::string> dns = DnsList(request.DNS);
+    lines.push_back(ipv4 + "set dnsservers" + name + " source=static address=" +
+                    (dns.empty() ? "none" : dns[0]) + " validate=no");
+    if (dns.size() > 1)
+        lines.push_back(ipv4 + "add dnsservers" + name + " address=" + dns[1] +
+                        " index=2 validate=no");
+    return lines;
+}
+
+namespace {
+
+bool IsLinkLocal(const std::string& address) {
+    return address.rfind("169.254.", 0) == 0;
+}
+
+bool HasLeasedAddress(const TLiveState& state) {
+    return std::any_of(state.Addresses.begin(), state.Addresses.end(), [](const TLiveAddress& a) {
+        return a.Preferred && !IsLinkLocal(a.Address);
+    });
+}
+
+const TLiveAddress* AskedAddress(const TIP& request, const TLiveState& state) {
+    for (const TLiveAddress& address : state.Addresses)
+        if (address.Address == request.Address)
+            return &address;
+    return nullptr;
+}
+
+// The state is what was asked and Windows has done with it: a static address past
+// duplicate-address detection, a lease from a DHCP server.
+bool Settled(const TIP& request, const TLiveState& state, const TLiveState& before) {
+    if (!state.Present || !Differences(request, state, before).empty())
+        return false;
+    if (request.DHCP)
+        return HasLeasedAddress(state);
+    const TLiveAddress* asked = AskedAddress(request, state);
+    return asked && asked->Preferred;
+}
+
+// Reads until the state has settled, or the time is up; the last state read.
+TLiveState AwaitSettled(const TIP& request, const TLiveState& before, ILiveStateReader& reader,
+                        ISwitchSystem& system, const TSwitchTiming& timing) {
+    const unsigned limit = request.DHCP ? timing.DhcpMs : timing.StaticMs;
+    TLiveState state = reader.Read(request.Adapter);
+    for (unsigned waited = 0; !Settled(request, state, before) && waited < limit;
+         waited += timing.PollMs) {
+        // A duplicate address stays one: no point waiting for it.
+        if (const TLiveAddress* asked = AskedAddress(request, state); asked && asked->Duplicate)
+            break;
+        system.Wait(timing.PollMs);
+        state = reader.Read(request.Adapter);
+    }
+    return state;
+}
+
+// Why the state is not what was asked, when the state itself says.
+std::string ReasonFromState(const TIP& request, const TLiveState& state) {
+    if (!request.DHCP) {
+        const TLiveAddress* asked = AskedAddress(request, state);
+        if (asked && asked->Duplicate)
+            return "another device on the network already uses " + request.Address;
+        return {};
+    }
+    const bool onlyLinkLocal =
+        !state.Addresses.empty() &&
+        std::all_of(state.Addresses.begin(), state.Addresses.end(),
+                    [](const TLiveAddress& a) { return IsLinkLocal(a.Address); });
+    return state.Dhcp && onlyLinkLocal ? "no DHCP server answered" : "";
+}
+
+// Runs the documented path for the request; the text of the first netsh line that failed.
+std::string FallBack(const TIP& request, const TLiveState& state, ISwitchSystem& system) {
+    std::string failure;
+    for (const std::string& line : NetshCommands(request, state.InterfaceIndex)) {
+        std::string output;
+        if (system.RunNetsh(line, output) != 0 && failure.empty())
+            failure = Trim(output).empty() ? "netsh could not change the adapter" : Trim(output);
+    }
+    if (request.DHCP)
+        system.RenewLease(state.InterfaceIndex);
+    return failure;
+}
+
+std::string DifferenceText(const std::string& adapter, const TDifference& d) {
+    if (!d.Asked.empty() && !d.Used.empty())
+        return adapter + " still uses " + d.Used + " instead of " + d.Asked;
+    if (!d.Asked.empty())
+        return adapter + " does not use " + d.Asked;
+    return adapter + " still uses " + d.Used;
+}
+
+// The parts of the request that Windows uses as asked.
+std::string WhatApplied(const TIP& request, const std::vector<TDifference>& differences) {
+    const auto differs = [&](const char* part) {
+        return std::any_of(differences.begin(), differences.end(), [&](const TDifference& d) {
+            return (d.Asked + " " + d.Used).find(part) != std::string::npos;
+        });
+    };
+    std::vector<std::string> applied;
+    if (!differs("DHCP") && !differs("fixed addresses"))
+        applied.push_back(request.DHCP ? "DHCP" : "fixed addressing");
+    if (!request.DHCP) {
+        if (!differs("the address"))
+            applied.push_back("the address");
+        if (!differs("the gateway"))
+            applied.push_back("the gateway");
+        if (!differs("DNS server"))
+            applied.push_back("the DNS servers");
+    }
+    return applied.empty() ? "" : "Applied: " + Joined(applied) + ". ";
+}
+
+std::string NotAppliedText(const TIP& request, const std::string& adapter,
+                           const TLiveState& state, const TLiveState& before,
+                           const std::string& reason) {
+    const std::vector<TDifference> differences = Differences(request, state, before);
+    std::string text;
+    for (const TDifference& d : differences)
+        text += (text.empty() ? "" : "; ") + DifferenceText(adapter, d);
+    if (text.empty())
+        text = adapter + " has not taken the settings yet";
+    text += ".";
+    if (!reason.empty())
+        text += " The reason: " + reason + ".";
+    text += " " + WhatApplied(request, differences);
+    text += "The values are stored in the registry and take effect when the adapter restarts.";
+    return text;
+}
+
+} // namespace
+
+std::string NotPresentMessage(const std::string& adapter) {
+    return "The settings are saved, but " + adapter +
+           " is not present in Windows now, so nothing was applied. They take effect when "
+           "the adapter is back and restarts.";
+}
+
+std::string WaitingForCableMessage(const std::string& adapter) {
+    return "The settings are saved. " + adapter +
+           " is not connected; Windows applies them when it connects.";
+}
+
+TSwitchResult CheckSwitch(const TIP& request, const std::string& description,
+                          const TLiveState& before, ILiveStateReader& reader,
+                          ISwitchSystem& system, const TSwitchTiming& timing) {
+    TSwitchResult result;
+    TLiveState state = reader.Read(request.Adapter);
+    if (!state.Present) {
+        result.Reason = "the adapter is not present in Windows now";
+        result.Message = NotPresentMessage(description);
+        return result;
+    }
+    if (!state.Up) {
+        result.Outcome = TSwitchOutcome::WaitingForCable;
+        result.Message = WaitingForCableMessage(description);
+        return result;
+    }
+    state = AwaitSettled(request, before, reader, system, timing);
+    std::string reason = ReasonFromState(request, state);
+    const bool duplicate = !request.DHCP && !reason.empty();
+    if (!Settled(request, state, before) && !duplicate && state.Present) {
+        result.FallbackUsed = true;
+        const std::string failure = FallBack(request, state, system);
+        state = AwaitSettled(request, before, reader, system, timing);
+        reason = !failure.empty() ? failure : ReasonFromState(request, state);
+    }
+    if (Settled(request, state, before)) {
+        result.Outcome = TSwitchOutcome::Applied;
+        return result;
+    }
+    result.Reason = reason;
+    result.Message = NotAppliedText(request, description, state, before, reason);
+    return result;
+}

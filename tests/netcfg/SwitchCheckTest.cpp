@@ -1,0 +1,170 @@
+#include "netcfg/SwitchCheck.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string Id = "{AAAAAAAA-0000-0000-0000-000000000001}";
+
+TIP Static(const std::string& dns = "10.0.0.2,10.0.0.3", const std::string& gateway = "10.0.0.1") {
+    TIP request;
+    request.Adapter = Id;
+    request.Address = "10.0.0.5";
+    request.Submask = "255.0.0.0";
+    request.Gateway = gateway;
+    request.DNS = dns;
+    return request;
+}
+
+TIP Dhcp() {
+    TIP request;
+    request.Adapter = Id;
+    request.DHCP = true;
+    return request;
+}
+
+TLiveState Up(bool dhcp, std::vector<TLiveAddress> addresses, std::vector<std::string> gateways,
+              std::vector<std::string> dns = {}) {
+    TLiveState state;
+    state.Present = state.Up = true;
+    state.Dhcp = dhcp;
+    state.Addresses = std::move(addresses);
+    state.Gateways = std::move(gateways);
+    state.DnsServers = std::move(dns);
+    state.InterfaceIndex = 12;
+    return state;
+}
+
+const TLiveState AsAsked = Up(false, {{"10.0.0.5", 8}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"});
+const TLiveState OldStatic = Up(false, {{"192.168.1.5", 24}}, {"192.168.1.1"}, {"192.168.1.1"});
+
+// The state before the fallback ran, and the one after it.
+class TScript : public ILiveStateReader, public ISwitchSystem {
+  public:
+    TScript(TLiveState first, TLiveState afterFallback)
+        : first_(std::move(first)), after_(std::move(afterFallback)) {}
+    TLiveState Read(const std::string& id) override {
+        EXPECT_EQ(Id, id);
+        return Netsh.empty() ? first_ : after_;
+    }
+    int RunNetsh(const std::string& line, std::string& output) override {
+        Netsh.push_back(line);
+        output = NetshText;
+        return NetshText.empty() ? 0 : 1;
+    }
+    bool RenewLease(std::uint32_t index) override {
+        Renewed.push_back(index);
+        return true;
+    }
+    void Wait(unsigned ms) override { Waited += ms; }
+
+    std::vector<std::string> Netsh;
+    std::vector<std::uint32_t> Renewed;
+    std::string NetshText;
+    unsigned Waited = 0;
+
+  private:
+    TLiveState first_, after_;
+};
+
+} // namespace
+
+TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
+    TLiveState absent;
+    TLiveState down = OldStatic;
+    down.Up = false;
+    TLiveState duplicate = Up(false, {{"10.0.0.5", 8, false, true}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"});
+    struct Case {
+        const char* what;
+        TIP request;
+        TLiveState first, after;
+        TSwitchOutcome outcome;
+        bool fallback;
+        std::string inMessage; // "" when nothing is said
+    } cases[] = {
+        {"applied", Static(), AsAsked, AsAsked, TSwitchOutcome::Applied, false, ""},
+        {"applied after the fallback", Static(), OldStatic, AsAsked, TSwitchOutcome::Applied, true, ""},
+        {"a leftover address", Static(),
+         Up(false, {{"10.0.0.5", 8}, {"192.168.1.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
+         Up(false, {{"10.0.0.5", 8}, {"192.168.1.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
+         TSwitchOutcome::NotApplied, true, "Demo still uses the address 192.168.1.5/24."},
+        {"the old mask", Static(), Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
+         Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}), TSwitchOutcome::NotApplied,
+         true, "Demo still uses the address 10.0.0.5/24 instead of the address 10.0.0.5/8"},
+        {"a leftover gateway after DHCP", Dhcp(), OldStatic,
+         Up(true, {{"172.16.0.9", 16}}, {"192.168.1.1"}), TSwitchOutcome::NotApplied, true,
+         "Demo still uses the gateway 192.168.1.1"},
+        {"a duplicate address", Static(), duplicate, duplicate, TSwitchOutcome::NotApplied, false,
+         "another device on the network already uses 10.0.0.5"},
+        {"no DHCP server", Dhcp(), OldStatic, Up(true, {{"169.254.7.1", 16}}, {}),
+         TSwitchOutcome::NotApplied, true, "no DHCP server answered"},
+        {"DHCP applied", Dhcp(), Up(true, {{"172.16.0.9", 16}}, {"172.16.0.1"}), {},
+         TSwitchOutcome::Applied, false, ""},
+        {"adapter down", Static(), down, down, TSwitchOutcome::WaitingForCable, false,
+         "is not connected; Windows applies them when it connects"},
+        {"adapter absent", Static(), absent, absent, TSwitchOutcome::NotApplied, false, "not present"},
+    };
+    for (const Case& c : cases) {
+        TScript script(c.first, c.after);
+        const TSwitchResult result = CheckSwitch(c.request, "Demo", OldStatic, script, script);
+        EXPECT_EQ(c.outcome, result.Outcome) << c.what << ": " << result.Message;
+        EXPECT_EQ(c.fallback, result.FallbackUsed) << c.what;
+        EXPECT_EQ(c.fallback, !script.Netsh.empty()) << c.what;
+        EXPECT_EQ(c.fallback && c.request.DHCP, !script.Renewed.empty()) << c.what;
+        if (c.inMessage.empty()) {
+            EXPECT_EQ("", result.Message) << c.what;
+        } else {
+            EXPECT_NE(std::string::npos, result.Message.find(c.inMessage))
+                << c.what << ": " << result.Message;
+        }
+        if (c.outcome == TSwitchOutcome::NotApplied && c.first.Present) {
+            EXPECT_NE(std::string::npos, result.Message.find("take effect when the adapter restarts"))
+                << c.what;
+        }
+    }
+}
+
+TEST(SwitchCheck, WaitsForTheAddressToBePreferredAndKeepsNetshsTextAsTheReason) {
+    TLiveState tentative = AsAsked;
+    tentative.Addresses[0].Preferred = false;
+    TScript script(tentative, tentative);
+    script.NetshText = "The object already exists.\r\n";
+    const TSwitchResult result = CheckSwitch(Static(), "Demo", OldStatic, script, script);
+    EXPECT_EQ(TSwitchOutcome::NotApplied, result.Outcome);
+    EXPECT_EQ(2u * 5000u, script.Waited) << "about 5 s before the fallback and 5 s after it";
+    EXPECT_EQ("The object already exists.", result.Reason);
+    EXPECT_NE(std::string::npos, result.Message.find("The reason: The object already exists."));
+}
+
+TEST(SwitchCheck, NetshSetsTheRequestByInterfaceIndex) {
+    const std::string set = "netsh.exe interface ipv4 set ";
+    struct Case {
+        TIP request;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {Static(),
+         {set + "address name=12 source=static address=10.0.0.5 mask=255.0.0.0 gateway=10.0.0.1",
+          set + "dnsservers name=12 source=static address=10.0.0.2 validate=no",
+          "netsh.exe interface ipv4 add dnsservers name=12 address=10.0.0.3 index=2 validate=no"}},
+        {Static("10.0.0.2", ""),
+         {set + "address name=12 source=static address=10.0.0.5 mask=255.0.0.0 gateway=none",
+          set + "dnsservers name=12 source=static address=10.0.0.2 validate=no"}},
+        {Static("", "10.0.0.1"),
+         {set + "address name=12 source=static address=10.0.0.5 mask=255.0.0.0 gateway=10.0.0.1",
+          set + "dnsservers name=12 source=static address=none validate=no"}},
+        {Dhcp(), {set + "address name=12 source=dhcp", set + "dnsservers name=12 source=dhcp"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.lines, NetshCommands(c.request, 12)) << c.request.DNS;
+}
+
+TEST(SwitchCheck, ASettingIsInUseOnlyWhenEveryValueMatches) {
+    EXPECT_TRUE(IsSettingInUse(Static(), AsAsked));
+    EXPECT_FALSE(IsSettingInUse(Static("10.0.0.3,10.0.0.2"), AsAsked)) << "DNS order counts";
+    EXPECT_FALSE(IsSettingInUse(Static("10.0.0.2,10.0.0.3", ""), AsAsked));
+    EXPECT_FALSE(IsSettingInUse(Static(), TLiveState{}));
+    EXPECT_EQ(24, PrefixLengthOf("255.255.255.0"));
+    EXPECT_EQ(-1, PrefixLengthOf("255.0.255.0"));
+    EXPECT_EQ("255.255.240.0", MaskOfPrefix(20));
+    EXPECT_EQ("0.0.0.0", MaskOfPrefix(0));
+}
