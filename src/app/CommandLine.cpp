@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "netcfg/Adapters.h"
+#include "netcfg/SwitchCheck.h"
 #include "store/ProfileStore.h"
 #include "support/Config.h"
 #include "support/FileSystem.h"
@@ -112,8 +113,20 @@ void RequireChangeableAdapter(const TAdapter& adapter, IRegistryBackend& registr
                                               "rights)"};
 }
 
-void Apply(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
-           IRegistryBackend& registry, INetServices& services) {
+// The exit code of a switch, by what Windows uses after it.
+int SwitchExitCode(const TSwitchResult& result) {
+    switch (result.Outcome) {
+    case TSwitchOutcome::Applied:
+        return ExitDone;
+    case TSwitchOutcome::WaitingForCable:
+        return ExitWaitingForCable;
+    default:
+        return ExitFailed;
+    }
+}
+
+int Apply(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
+          IRegistryBackend& registry, INetServices& services) {
     TProfileTable table;
     std::vector<int> rows;
     if (OpenStore(table, appPath)) {
@@ -131,14 +144,18 @@ void Apply(const TCommandLine& command, const TAdapter& adapter, const std::stri
     table.MoveTo(rows[0]);
     TIP request;
     FillStaticRequest(request, [&table](const std::string& name) { return table.FieldText(name); });
-    SetIP(request, registry, services);
+    TSwitchResult result;
+    SetIP(request, registry, services, &result);
+    return SwitchExitCode(result);
 }
 
-void SwitchToDhcp(const TAdapter& adapter, IRegistryBackend& registry, INetServices& services) {
+int SwitchToDhcp(const TAdapter& adapter, IRegistryBackend& registry, INetServices& services) {
     RequireChangeableAdapter(adapter, registry);
     TIP request;
     FillDhcpRequest(request, {adapter.Id}, 0);
-    SetIP(request, registry, services);
+    TSwitchResult result;
+    SetIP(request, registry, services, &result);
+    return SwitchExitCode(result);
 }
 
 void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
@@ -167,10 +184,8 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
     }
     const TAdapter& adapter = adapters[ChosenAdapter(adapters, command, appPath)];
     if (command.Action == TCommandAction::Apply)
-        Apply(command, adapter, appPath, registry, services);
-    else
-        SwitchToDhcp(adapter, registry, services);
-    return ExitDone;
+        return Apply(command, adapter, appPath, registry, services);
+    return SwitchToDhcp(adapter, registry, services);
 }
 
 } // namespace

@@ -29,11 +29,12 @@ class TUsageError : public TError {
 // The exit codes, as scripts see them.
 enum : int {
     ExitDone = 0,
-    ExitFailed = 1,    // a store or registry error
+    ExitFailed = 1,    // a store or registry error, or a switch Windows did not take
     ExitUsage = 2,     // a switch not understood
     ExitNoAdapter = 3, // no adapter matches
     ExitNoSetting = 4, // no stored setting matches
     ExitAmbiguous = 5, // several adapters or settings match
+    ExitWaitingForCable = 6, // saved; the adapter is not connected, Windows applies it then
 };
 
 extern const char* const CommandLineUsage;

@@ -10,6 +10,9 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
+#include <iphlpapi.h>
+
+#include <vector>
 
 #include <cstring>
 
@@ -107,4 +110,37 @@ bool TSystemNetServices::NotifyProxyChanged() {
 
 bool TSystemNetServices::MayWriteUserProxy() {
     return ProxyIsTheDesktopUsers(ReadDesktopAccounts());
+}
+
+int TSystemNetServices::RunNetsh(const std::string& commandLine, std::string& output) {
+    return RunSystemProgramCapturing(commandLine, output);
+}
+
+bool TSystemNetServices::RenewLease(std::uint32_t interfaceIndex) {
+    static const UniqueLibrary helper(LoadSystemLibrary("iphlpapi.dll"));
+    const auto interfaces = LibraryFunction<decltype(&::GetInterfaceInfo)>(helper, "GetInterfaceInfo");
+    const auto release = LibraryFunction<decltype(&::IpReleaseAddress)>(helper, "IpReleaseAddress");
+    const auto renew = LibraryFunction<decltype(&::IpRenewAddress)>(helper, "IpRenewAddress");
+    if (!interfaces || !release || !renew)
+        return false;
+    ULONG size = 0;
+    if (interfaces(nullptr, &size) != ERROR_INSUFFICIENT_BUFFER || size == 0)
+        return false;
+    std::vector<unsigned char> buffer(size);
+    auto* table = reinterpret_cast<IP_INTERFACE_INFO*>(buffer.data());
+    if (interfaces(table, &size) != NO_ERROR)
+        return false;
+    for (LONG i = 0; i < table->NumAdapters; ++i) {
+        IP_ADAPTER_INDEX_MAP& adapter = table->Adapter[i];
+        if (adapter.Index != interfaceIndex)
+            continue;
+        // A failed release (no lease yet) must not stop the renew.
+        release(&adapter);
+        return renew(&adapter) == NO_ERROR;
+    }
+    return false;
+}
+
+void TSystemNetServices::Wait(unsigned milliseconds) {
+    PauseRepainting(milliseconds);
 }

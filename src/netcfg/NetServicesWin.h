@@ -2,7 +2,9 @@
 // The system services of SetIP on Windows: the DHCP client library, child processes, the
 // local address, the wait cursor; the status text goes wherever the window says.
 
+#include "netcfg/LiveStateWin.h"
 #include "netcfg/SetIP.h"
+#include "netcfg/SwitchCheck.h"
 
 #include <functional>
 #include <string>
@@ -15,7 +17,7 @@ struct TProxyNotification {
 // Both calls, in that order, the second also when the first failed.
 TProxyNotification NotifySystemOfProxyChange();
 
-class TSystemNetServices : public INetServices {
+class TSystemNetServices : public INetServices, public ISwitchSystem {
   public:
     // The status text goes to statusSink; a message for the user to messageSink, or to a
     // message box when there is none (a run from the command line prints it instead).
@@ -35,6 +37,12 @@ class TSystemNetServices : public INetServices {
     void SetWaitCursor(bool waiting) override;
     void ShowMessage(const std::string& text) override;
     bool NotifyProxyChanged() override;
+    // Every switch is checked against the IP helper's view of the adapter.
+    ILiveStateReader* LiveStateReader() override { return &liveState_; }
+    ISwitchSystem* SwitchSystem() override { return this; }
+    int RunNetsh(const std::string& commandLine, std::string& output) override;
+    bool RenewLease(std::uint32_t interfaceIndex) override;
+    void Wait(unsigned milliseconds) override;
     // Not when the program runs under another account than the desktop's.
     bool MayWriteUserProxy() override;
 
@@ -42,4 +50,5 @@ class TSystemNetServices : public INetServices {
     std::function<void(const std::string&)> statusSink_;
     std::function<void(const std::string&)> messageSink_;
     std::string dhcpLibraryPath_;
+    TSystemLiveStateReader liveState_;
 };

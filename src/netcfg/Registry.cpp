@@ -93,3 +93,7 @@ void TReg::WriteInteger(const std::string& name, int value) {
 bool TReg::WriteRaw(const std::string& name, unsigned type, const std::string& bytes) {
     return key_ && key_->SetValue(name, type, bytes);
 }
+
+bool TReg::DeleteValue(const std::string& name) {
+    return key_ && key_->DeleteValue(name);
+}

@@ -35,6 +35,8 @@ class IRegistryKey {
     virtual std::optional<TRegValue> QueryValue(const std::string& name) = 0;
     // Stores the bytes as they stand under the given type; false when the registry refuses.
     virtual bool SetValue(const std::string& name, unsigned type, const std::string& bytes) = 0;
+    // Removes the value; false when it is not there or the registry refuses.
+    virtual bool DeleteValue(const std::string& name) = 0;
 };
 
 class IRegistryBackend {
@@ -80,6 +82,8 @@ class TReg {
     void WriteInteger(const std::string& name, int value);
     // A raw write on the open key without any error: false when it fails (or no key is open).
     bool WriteRaw(const std::string& name, unsigned type, const std::string& bytes);
+    // Removes a value of the open key without any error: false when it fails.
+    bool DeleteValue(const std::string& name);
 
   private:
     IRegistryBackend& backend_;

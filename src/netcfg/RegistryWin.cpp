@@ -73,6 +73,10 @@ class TWinKey : public IRegistryKey {
                                 static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
     }
 
+    bool DeleteValue(const std::string& name) override {
+        return ::RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
+    }
+
   private:
     UniqueKey key_;
 };

@@ -1,6 +1,7 @@
 #include "SetIP.h"
 
 #include "netcfg/Adapters.h"
+#include "netcfg/SwitchCheck.h"
 #include "support/AccessRules.h"
 #include "support/AddressRules.h"
 #include "support/CommandLine.h"
@@ -15,6 +16,7 @@ const char* const NetworkConnectionsKey =
     "\\SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 const char* const ReleaseCommand = "ipconfig.exe /release ";
 const char* const RenewCommand = "ipconfig.exe /renew ";
+const char* const DisableDhcpOnConnectValue = "DisableDhcpOnConnect";
 const char* const NoValidAddressMessage =
     "This setting has no valid address and subnet mask; nothing was changed";
 
@@ -45,6 +47,10 @@ bool WriteAdapterValues(TReg& reg, const TIP& request) {
         WriteMultiSz(reg, "DefaultGateway", "");
         reg.WriteString("NameServer", "");
         reg.WriteInteger("EnableDHCP", 1);
+        // Set by Windows when a static setting met an unplugged cable; while it stays, the
+        // DHCP client ignores the adapter's requests.
+        if (reg.ValueExists(DisableDhcpOnConnectValue))
+            reg.DeleteValue(DisableDhcpOnConnectValue);
     } else {
         WriteMultiSz(reg, "IPAddress", request.Address);
         WriteMultiSz(reg, "DefaultGateway", request.Gateway);
@@ -131,18 +137,21 @@ bool IsPlainAdapterId(const std::string& adapter) {
            adapter.find_first_of("\\/") == std::string::npos;
 }
 
-bool IsDiscoveredAdapter(IRegistryBackend& registry, const std::string& adapter) {
+// The discovered adapter's description; nothing when discovery does not find it.
+std::optional<std::string> DiscoveredAdapter(IRegistryBackend& registry,
+                                             const std::string& adapter) {
     std::vector<std::string> entries;
     GetAdapters(registry, entries);
     for (const std::string& entry : entries)
-        if (SplitNameValue(entry).Left == adapter)
-            return true;
-    return false;
+        if (const TSplit split = SplitNameValue(entry); split.Left == adapter)
+            return split.Right.empty() ? adapter : split.Right;
+    return std::nullopt;
 }
 
 // Only what the editor would have stored reaches Windows, whatever wrote the database, and
 // only for an adapter that Windows has.
-void RequireUsableRequest(const TIP& request, IRegistryBackend& registry) {
+// The adapter's description, for what the user is told.
+std::string RequireUsableRequest(const TIP& request, IRegistryBackend& registry) {
     if (request.Adapter.empty())
         throw TError("No adapter is given for this network setting; nothing was changed");
     if (!request.DHCP) {
@@ -151,10 +160,14 @@ void RequireUsableRequest(const TIP& request, IRegistryBackend& registry) {
         if (const std::string complaint = RequestComplaint(request); !complaint.empty())
             throw TError("This setting cannot be applied: " + complaint + "; nothing was changed");
     }
-    if (!IsPlainAdapterId(request.Adapter) || !IsDiscoveredAdapter(registry, request.Adapter))
+    std::optional<std::string> description;
+    if (IsPlainAdapterId(request.Adapter))
+        description = DiscoveredAdapter(registry, request.Adapter);
+    if (!description)
         throw TError("This setting belongs to the adapter " + Shown(request.Adapter) +
                      ", which is not one of this computer's network adapters; nothing was "
                      "changed");
+    return *description;
 }
 
 } // namespace
@@ -257,8 +270,15 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
     return {};
 }
 
-bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services) {
-    RequireUsableRequest(request, registry);
+bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services,
+           TSwitchResult* checked) {
+    const std::string description = RequireUsableRequest(request, registry);
+    ILiveStateReader* reader = services.LiveStateReader();
+    ISwitchSystem* system = services.SwitchSystem();
+    const bool checking = reader && system;
+    const TLiveState before = checking ? reader->Read(request.Adapter) : TLiveState{};
+    TSwitchResult result;
+    result.Outcome = TSwitchOutcome::Applied; // unless the check says otherwise
     TNotifyResult notified;
     bool adapterWritten = false;
     const bool proxyAllowed = services.MayWriteUserProxy();
@@ -271,6 +291,8 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
         const auto connection =
             request.DHCP ? ConnectionName(reg, request.Adapter) : std::optional<std::string>();
         notified = NotifyIPChange(request, services, connection);
+        if (checking && adapterWritten)
+            result = CheckSwitch(request, description, before, *reader, *system);
         std::string address;
         services.GetLocalIP(address);
         services.SetStatusText("Current IP is " + address);
@@ -281,8 +303,15 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
         services.ShowMessage(ProxyNotSetMessage);
     if (!adapterWritten)
         throw TError(AdapterKeyMessage(request.Adapter));
-    // Only values that reached the registry wait for the adapter's restart.
-    if (notified.Error != 0)
+    if (checked)
+        *checked = result;
+    // What Windows uses now says more than the notification's answer; without a check, only
+    // values that reached the registry wait for the adapter's restart.
+    if (checking) {
+        if (!result.Message.empty())
+            services.ShowMessage(result.Message);
+    } else if (notified.Error != 0) {
         services.ShowMessage(NotAppliedMessage(notified.Error));
+    }
     return notified.Applied;
 }

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+class ILiveStateReader;
+class ISwitchSystem;
+struct TSwitchResult;
+
 // The apply request.
 struct TIP {
     std::string Adapter; // the adapter's NetCfgInstanceID
@@ -46,6 +50,10 @@ class INetServices {
     // Whether the user's proxy settings (HKEY_CURRENT_USER) are those of the user at the
     // desktop: not when the program was started with another account's credentials.
     virtual bool MayWriteUserProxy() { return true; }
+    // What a switch is checked with against what Windows uses now; without both, a switch
+    // is judged by the notification's answer alone.
+    virtual ILiveStateReader* LiveStateReader() { return nullptr; }
+    virtual ISwitchSystem* SwitchSystem() { return nullptr; }
 };
 
 // Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE), and the user's proxy
@@ -61,6 +69,9 @@ extern const char* const NetworkConnectionsKey;
 // adapter, so the adapter's connection name follows them whenever it is known.
 extern const char* const ReleaseCommand;
 extern const char* const RenewCommand;
+
+// The value under the adapter's interface key that a switch to DHCP removes.
+extern const char* const DisableDhcpOnConnectValue;
 
 // The refusal of a static request without a valid address and subnet mask.
 extern const char* const NoValidAddressMessage;
@@ -121,4 +132,9 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
 // that were written, the user is told so, last. When the adapter's key cannot be opened,
 // every other step still runs, and then the error AdapterKeyMessage is raised. A proxy the
 // services say is not the desktop user's is left alone, and ProxyNotSetMessage says so.
-bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services);
+// With the services' live-state reader and switch system, every switch whose adapter values
+// were written is then checked (CheckSwitch), and its message, if any, is the last thing
+// said, in place of the notification's; checked, when given, receives the outcome (Applied
+// when nothing was checked). A switch to DHCP also removes DisableDhcpOnConnect.
+bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services,
+           TSwitchResult* checked = nullptr);

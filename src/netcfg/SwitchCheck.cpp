@@ -42,8 +42,11 @@ std::vector<std::string> DnsList(const std::string& dns) {
 
 std::string Joined(const std::vector<std::string>& items) {
     std::string text;
-    for (const std::string& item : items)
-        text += (text.empty() ? "" : ", ") + item;
+    for (const std::string& item : items) {
+        if (!text.empty())
+            text += ", ";
+        text += item;
+    }
     return text;
 }
 
@@ -277,14 +280,22 @@ std::string NotAppliedText(const TIP& request, const std::string& adapter,
                            const std::string& reason) {
     const std::vector<TDifference> differences = Differences(request, state, before);
     std::string text;
-    for (const TDifference& d : differences)
-        text += (text.empty() ? "" : "; ") + DifferenceText(adapter, d);
+    // Appended piece by piece: GCC 12 misreads "x" + std::string&& as an overlapping copy.
+    for (const TDifference& d : differences) {
+        if (!text.empty())
+            text += "; ";
+        text += DifferenceText(adapter, d);
+    }
     if (text.empty())
         text = adapter + " has not taken the settings yet";
     text += ".";
-    if (!reason.empty())
-        text += " The reason: " + reason + ".";
-    text += " " + WhatApplied(request, differences);
+    if (!reason.empty()) {
+        text += " The reason: ";
+        text += reason;
+        text += ".";
+    }
+    text += " ";
+    text += WhatApplied(request, differences);
     text += "The values are stored in the registry and take effect when the adapter restarts.";
     return text;
 }

@@ -8,6 +8,9 @@
 
 #include <shellapi.h>
 
+#include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -37,18 +40,60 @@ std::string ShellFailureText(INT_PTR code) {
 // they need it, so that a window uncovered during a long wait (a renewal of the address can
 // take a minute) is drawn, not left blank; nothing else of the queue is handled, so no
 // command can start before the one waiting has ended.
-void WaitRepainting(HANDLE process) {
+void DispatchPaints() {
+    MSG message;
+    // A bounded round: a window that does not validate itself must not hold the wait.
+    for (int round = 0; round < 64 && ::PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT,
+                                                     PM_REMOVE | PM_QS_PAINT);
+         ++round)
+        ::DispatchMessageA(&message);
+}
+
+// meanwhile, when given, runs at least every 100 ms (to drain a child's output pipe).
+void WaitRepainting(HANDLE process, const std::function<void()>& meanwhile = nullptr) {
+    const DWORD slice = meanwhile ? 100 : INFINITE;
     for (;;) {
-        if (::MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_PAINT) !=
-            WAIT_OBJECT_0 + 1)
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, slice, QS_PAINT);
+        if (meanwhile)
+            meanwhile();
+        if (woken == WAIT_TIMEOUT)
+            continue;
+        if (woken != WAIT_OBJECT_0 + 1)
             return; // the process has ended, or the wait failed
-        MSG message;
-        // A bounded round: a window that does not validate itself must not hold the wait.
-        for (int round = 0; round < 64 && ::PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT,
-                                                         PM_REMOVE | PM_QS_PAINT);
-             ++round)
-            ::DispatchMessageA(&message);
+        DispatchPaints();
     }
+}
+
+// Starts the process; false when it cannot start.
+bool StartProcess(const std::string& applicationPath, const std::string& commandLine,
+                  STARTUPINFOA& startup, const std::string& currentFolder, BOOL inheritHandles,
+                  PROCESS_INFORMATION& info) {
+    // Cutting a longer line would run another command than the one asked for.
+    if (commandLine.size() > MaxCommandLineLength + MAX_PATH)
+        return false;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end()); // CreateProcessA may
+    buffer.push_back('\0');                                           // write into it
+    // With the application named, nothing is searched for: not the program's folder, not
+    // the current one.
+    return ::CreateProcessA(applicationPath.c_str(), buffer.data(), nullptr, nullptr,
+                            inheritHandles, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr,
+                            currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
+                            &info) != FALSE;
+}
+
+// The system program's path and its command line, or nothing for a first word that is no
+// bare file name.
+std::optional<std::pair<std::string, std::string>> SystemCommand(const std::string& commandLine) {
+    if (commandLine.size() > MaxCommandLineLength)
+        return std::nullopt;
+    const std::size_t nameEnd = commandLine.find(' ');
+    const std::string name = commandLine.substr(0, nameEnd);
+    // Only a bare file name of the system folder: a path or a quote could name anything.
+    if (name.empty() || name.find_first_of("\\/:\"") != std::string::npos)
+        return std::nullopt;
+    const std::string path = SystemFilePath(name.c_str());
+    const std::string rest = nameEnd == std::string::npos ? "" : commandLine.substr(nameEnd);
+    return std::make_pair(path, QuoteArgument(path) + rest);
 }
 
 } // namespace
@@ -77,23 +122,12 @@ void OpenDocument(const std::string& target, HWND owner) {
 
 int RunAndWait(const std::string& applicationPath, const std::string& commandLine,
                std::uint16_t showState, const std::string& currentFolder) {
-    // Cutting a longer line would run another command than the one asked for.
-    if (commandLine.size() > MaxCommandLineLength + MAX_PATH)
-        return -1;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end()); // CreateProcessA may
-    buffer.push_back('\0');                                           // write into it
-
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showState;
     PROCESS_INFORMATION info{};
-    // With the application named, nothing is searched for: not the program's folder, not
-    // the current one.
-    if (!::CreateProcessA(applicationPath.c_str(), buffer.data(), nullptr, nullptr, FALSE,
-                          CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr,
-                          currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
-                          &info))
+    if (!StartProcess(applicationPath, commandLine, startup, currentFolder, FALSE, info))
         return -1;
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);
@@ -104,16 +138,60 @@ int RunAndWait(const std::string& applicationPath, const std::string& commandLin
 }
 
 int RunSystemProgram(const std::string& commandLine, std::uint16_t showState) {
-    if (commandLine.size() > MaxCommandLineLength)
+    const auto command = SystemCommand(commandLine);
+    if (!command)
         return -1;
-    const std::size_t nameEnd = commandLine.find(' ');
-    const std::string name = commandLine.substr(0, nameEnd);
-    // Only a bare file name of the system folder: a path or a quote could name anything.
-    if (name.empty() || name.find_first_of("\\/:\"") != std::string::npos)
-        return -1;
-    const std::string path = SystemFilePath(name.c_str());
-    const std::string rest = nameEnd == std::string::npos ? "" : commandLine.substr(nameEnd);
     // Started in the system folder: the folder Netvane was started from, whatever lies in
     // it, is not the child's to search.
-    return RunAndWait(path, QuoteArgument(path) + rest, showState, SystemFolder());
+    return RunAndWait(command->first, command->second, showState, SystemFolder());
+}
+
+int RunSystemProgramCapturing(const std::string& commandLine, std::string& output) {
+    output.clear();
+    const auto command = SystemCommand(commandLine);
+    if (!command)
+        return -1;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return -1;
+    const UniqueHandle reading(readEnd);
+    UniqueHandle writing(writeEnd);
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = startup.hStdError = writeEnd;
+    PROCESS_INFORMATION info{};
+    if (!StartProcess(command->first, command->second, startup, SystemFolder(), TRUE, info))
+        return -1;
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    writing.reset(); // the child holds the only writing end now
+    const auto drain = [&output, readEnd] {
+        DWORD available = 0;
+        while (::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available) {
+            char buffer[1024];
+            DWORD read = 0;
+            if (!::ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) || read == 0)
+                return;
+            if (output.size() < 64 * 1024) // what a message can show, and more
+                output.append(buffer, read);
+        }
+    };
+    WaitRepainting(process.get(), drain);
+    drain();
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+
+void PauseRepainting(unsigned milliseconds) {
+    const DWORD start = ::GetTickCount();
+    for (DWORD waited = 0; waited < milliseconds; waited = ::GetTickCount() - start) {
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_PAINT) ==
+            WAIT_OBJECT_0)
+            DispatchPaints();
+    }
 }

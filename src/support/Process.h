@@ -27,3 +27,10 @@ int RunAndWait(const std::string& applicationPath, const std::string& commandLin
 // child's command line beginning with that full path, quoted, and going on exactly as given. A first
 // word that is a path, or a line over MaxCommandLineLength characters, is refused with -1.
 int RunSystemProgram(const std::string& commandLine, std::uint16_t showState);
+
+// As RunSystemProgram, hidden, with what the child writes to its standard output and error
+// kept in output.
+int RunSystemProgramCapturing(const std::string& commandLine, std::string& output);
+
+// Lets milliseconds pass, painting the thread's windows meanwhile as RunAndWait does.
+void PauseRepainting(unsigned milliseconds);

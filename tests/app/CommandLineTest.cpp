@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "netcfg/Adapters.h"
+#include "netcfg/SwitchCheck.h"
 #include "netcfg/MemoryRegistry.h"
 #include "store/ProfileStore.h"
 #include "support/Config.h"
@@ -79,8 +80,20 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
 }
 
 // Everything a command would tell the user or the system.
-class TRecorder : public ICommandOutput, public INetServices {
+class TRecorder : public ICommandOutput,
+                  public INetServices,
+                  public ILiveStateReader,
+                  public ISwitchSystem {
   public:
+    // With a live state, every switch is checked against it.
+    ILiveStateReader* LiveStateReader() override { return Live ? this : nullptr; }
+    ISwitchSystem* SwitchSystem() override { return this; }
+    TLiveState Read(const std::string&) override { return *Live; }
+    int RunNetsh(const std::string&, std::string&) override { return 0; }
+    bool RenewLease(std::uint32_t) override { return true; }
+    void Wait(unsigned) override {}
+    std::optional<TLiveState> Live;
+
     void Print(const std::string& line) override { Lines.push_back(line); }
     void Error(const std::string& message) override { Errors.push_back(message); }
     std::uint32_t NotifyDhcpClient(const TIP&) override { return 0; }
@@ -134,6 +147,7 @@ class CommandLineRun : public testing::Test {
 
     int Run(const std::vector<std::string>& arguments) {
         recorder_ = {};
+        recorder_.Live = live_;
         return RunCommandLine(ParseCommandLine(arguments), dir_.Path(), registry_, recorder_,
                               recorder_);
     }
@@ -146,6 +160,7 @@ class CommandLineRun : public testing::Test {
     TTempFolder dir_;
     TMemoryRegistry registry_;
     TRecorder recorder_;
+    std::optional<TLiveState> live_;
 };
 
 } // namespace
@@ -170,6 +185,30 @@ TEST_F(CommandLineRun, AppliesTheTitledSettingToTheNamedOrTheLastSelectedAdapter
     EXPECT_EQ((std::vector<std::string>{std::string("run ") + ReleaseCommand,
                                         std::string("run ") + RenewCommand}),
               recorder_.Lines);
+}
+
+TEST_F(CommandLineRun, ASwitchEndsWithTheExitCodeOfWhatWindowsUsesAfterIt) {
+    TLiveState office;
+    office.Present = office.Up = true;
+    office.Addresses = {{"10.0.0.5", 24}};
+    TLiveState unplugged = office;
+    unplugged.Up = false;
+    struct Case {
+        TLiveState state;
+        int exitCode;
+        const char* lastLine; // "" when nothing is said
+    } cases[] = {
+        {office, ExitDone, ""},
+        {unplugged, ExitWaitingForCable, "is not connected; Windows applies them when it connects"},
+        {TLiveState{}, ExitFailed, "is not present in Windows now"},
+    };
+    for (const Case& c : cases) {
+        live_ = c.state;
+        EXPECT_EQ(c.exitCode, Run({"/apply", "office"})) << c.lastLine;
+        const std::string last = recorder_.Errors.empty() ? "" : recorder_.Errors.back();
+        EXPECT_NE(std::string::npos, last.find(c.lastLine)) << last;
+        EXPECT_EQ(*c.lastLine == '\0', recorder_.Errors.empty()) << last;
+    }
 }
 
 TEST_F(CommandLineRun, EndsWithItsOwnExitCodeAndWritesNothingWhenNothingMatches) {

@@ -75,6 +75,8 @@ class TServicesWithKnownAddress : public TSystemNetServices {
         return true;
     }
     void SetWaitCursor(bool) override {}
+    // Judged by the notification's answer alone: this adapter is none Windows has.
+    ILiveStateReader* LiveStateReader() override { return nullptr; }
 };
 
 TEST_F(DhcpNotification, AnApplyTellsTheUserOnlyWhenTheServiceRefuses) {

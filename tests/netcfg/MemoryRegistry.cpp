@@ -77,6 +77,13 @@ class TMemoryRegistry::TKey : public IRegistryKey {
         return done;
     }
 
+    bool DeleteValue(const std::string& name) override {
+        const bool done = owner_.failedNames_.count(Upper(name)) == 0 &&
+                          node_.Values.erase(Upper(name)) > 0;
+        owner_.journal_.push_back({root_, node_.Path, name, RegDeletedValue, "", done});
+        return done;
+    }
+
   private:
     TMemoryRegistry& owner_;
     TRootKey root_;

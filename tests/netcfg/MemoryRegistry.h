@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+// The type the journal gives a value's removal.
+constexpr unsigned RegDeletedValue = 0xFFFFFFFF;
+
 struct TRegistryWrite {
     TRootKey Root = TRootKey::CurrentUser;
     std::string KeyPath; // from the root, parts as first created, no leading or trailing "\"
