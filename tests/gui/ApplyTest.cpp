@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 #include "ReadBack.h"
 
+#include "netcfg/SwitchCheck.h"
 #include "support/AddressRules.h"
 
 #include <gtest/gtest.h>
@@ -45,10 +46,10 @@ class ApplyFromWindow : public TMainWindowTest {
     std::optional<TRawValue> Proxy(const char* name) const {
         return ReadValue(HKEY_CURRENT_USER, ProxyKey, name);
     }
-    // Wine has no DHCP client service: its library is a stub that is never called, and
-    // the user is told that the values wait for the adapter's restart.
-    static std::vector<std::string> NotAppliedUnderWine() {
-        return {NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED)};
+    // Wine's IP helper lists none of the adapters made up here: the user is told that the
+    // values wait for the adapter.
+    static std::string NotPresentUnderWine(const char* adapter = "Office Ethernet") {
+        return NotPresentMessage(adapter);
     }
 };
 
@@ -59,7 +60,7 @@ TEST_F(ApplyFromWindow, TheApplyButtonWritesExactlyTheSettingsValues) {
     Start();
     Form().SetStatusText("");
     Command(TMainForm::acChange);
-    EXPECT_EQ(NotAppliedUnderWine(), boxes.Texts());
+    EXPECT_EQ(std::vector{NotPresentUnderWine()}, boxes.Texts());
     ASSERT_EQ(1u, boxes.Boxes().size());
     EXPECT_EQ(ApplicationTitle(), boxes.Boxes()[0].Caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.Boxes()[0].Flags);
@@ -84,7 +85,8 @@ TEST_F(ApplyFromWindow, DhcpSwitchesTheSelectorsAdapterAndKeepsTheLastProxy) {
     ::SendMessageA(Form().ComboBox, CB_SETCURSEL, 1, 0);
     Form().SetStatusText("");
     Command(TMainForm::acAuto);
-    EXPECT_EQ(NotAppliedUnderWine(), boxes.Texts()); // from the static apply alone
+    EXPECT_EQ((std::vector{NotPresentUnderWine(), NotPresentUnderWine("Lab Ethernet")}),
+              boxes.Texts());
 
     EXPECT_EQ(MultiSz(""), Adapter(LabId, "DefaultGateway"));
     EXPECT_EQ(Sz(""), Adapter(LabId, "NameServer"));
@@ -120,7 +122,7 @@ TEST_F(ApplyFromWindow, DoubleClickAsksFirstAndAppliesOnlyOnYes) {
     {
         TMessageBoxRecorder boxes({IDYES});
         DoubleClickRow(0);
-        EXPECT_EQ((std::vector<std::string>{"Netvane now?", NotAppliedUnderWine()[0]}),
+        EXPECT_EQ((std::vector<std::string>{"Netvane now?", NotPresentUnderWine()}),
                   boxes.Texts());
         EXPECT_EQ(MultiSz("10.0.0.5"), Adapter(OfficeId, "IPAddress"));
         EXPECT_EQ(Dword(1), Proxy("ProxyEnable"));
@@ -163,10 +165,9 @@ TEST_F(ApplyFromWindow, TheRowPickedInTheGridIsTheOneApplied) {
     ::SendMessageA(Form().DBGrid, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&pick));
     FlushEvents();
     EXPECT_EQ(1, Form().adoT.CurrentRow());
-    TMessageBoxRecorder boxes; // Wine's answer: the values wait for the adapter's restart
+    TMessageBoxRecorder boxes; // Wine's answer: the values wait for the adapter
     Command(TMainForm::acChange);
-    EXPECT_EQ(std::vector<std::string>{NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED)},
-              boxes.Texts());
+    EXPECT_EQ(std::vector{NotPresentUnderWine()}, boxes.Texts());
     EXPECT_EQ(MultiSz("10.0.9.5"), Adapter(OfficeId, "IPAddress"));
     EXPECT_EQ(MultiSz("255.255.0.0"), Adapter(OfficeId, "SubnetMask"));
 }
@@ -211,7 +212,7 @@ TEST_F(ApplyFromWindow, DhcpOnANamedConnectionStillRunsTheRealAddressToolToItsEn
     Form().SetStatusText("");
     TMessageBoxRecorder boxes;
     Command(TMainForm::acAuto);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(std::vector{NotPresentUnderWine("Lab Ethernet")}, boxes.Texts());
     EXPECT_EQ(Dword(1), Adapter(LabId, "EnableDHCP"));
     // The status line comes only after both commands have ended.
     ExpectStatusShowsTheAddress();

@@ -6,6 +6,7 @@
 #include "ReadBack.h"
 
 #include "netcfg/SetIP.h"
+#include "netcfg/SwitchCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -200,9 +201,9 @@ TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
         Choose("&Apply"); // No: nothing applied
         EXPECT_EQ("(none)", Adapter(FirstId, "IPAddress"));
         PressEnter(); // Yes
-        // Wine has no DHCP client service to take the values at once, and the user is told.
+        // Wine's IP helper does not have the adapter, and the user is told.
         EXPECT_EQ((std::vector<std::string>{"Netvane now?", "Netvane now?",
-                                            NotAppliedMessage(ERROR_CALL_NOT_IMPLEMENTED)}),
+                                            NotPresentMessage("First Ethernet")}),
                   boxes.Texts());
         EXPECT_EQ("10.0.0.5", Adapter(FirstId, "IPAddress"));
         EXPECT_EQ("proxy.lan:8080", RegText(HKEY_CURRENT_USER, ProxyKey, "ProxyServer"));
