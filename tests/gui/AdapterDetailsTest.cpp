@@ -27,9 +27,7 @@ struct TScriptedReader : ILiveStateReader {
 TLiveState StaticState(const char* address, int prefix, const char* gateway, const char* dns) {
     TLiveState state;
     state.Present = state.Up = true;
-    state.Addresses.resize(1);
-    state.Addresses[0].Address = address;
-    state.Addresses[0].PrefixLength = prefix;
+    state.Addresses = {TLiveAddress{address, prefix, true, false}};
     state.Gateways = {gateway};
     state.DnsServers = {dns};
     return state;
