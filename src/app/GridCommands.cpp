@@ -3,6 +3,9 @@
 
 #include "UMain.h"
 
+#include "SettingInUse.h"
+#include "UDetails.h"
+
 #include "editor/UEdit.h"
 #include "netcfg/CurrentSettings.h"
 #include "store/CsvExchange.h"
@@ -26,7 +29,7 @@ struct TMenuItemDef {
     bool NeedsRow;
 };
 
-constexpr std::array<TMenuItemDef, 9> GridMenu = {{
+constexpr std::array<TMenuItemDef, 11> GridMenu = {{
     {TMainForm::idApplyItem, "&Apply", true},
     {TMainForm::acEdit, "&Edit...", true},
     {TMainForm::acDelete, "&Delete", true},
@@ -36,6 +39,8 @@ constexpr std::array<TMenuItemDef, 9> GridMenu = {{
     {0, nullptr, false},
     {TMainForm::acExport, "E&xport settings...", true},
     {TMainForm::acImport, "&Import settings...", false},
+    {0, nullptr, false},
+    {TMainForm::acDetails, "Adapter &details...", false},
 }};
 
 // The grid keeps its own behaviour; these keys and the context menu come to the form.
@@ -171,6 +176,9 @@ bool TMainForm::ExecuteGridCommand(int id) {
     case acImport:
         acImportExecute();
         return true;
+    case acDetails:
+        acDetailsExecute();
+        return true;
     default:
         return false;
     }
@@ -292,4 +300,15 @@ void TMainForm::acImportExecute() {
         report += " already stored for this adapter skipped";
     }
     ShowMessage(report);
+}
+
+// Read afresh, so that the dialog and the grid's mark show the same moment.
+void TMainForm::acDetailsExecute() {
+    const size_t adapter = SelectedAdapterPosition();
+    ReadLiveState();
+    const std::vector<TFactRow> rows =
+        LiveStateRows(liveState_, AdapterDescriptions().at(adapter), RowTitle(adoT, rowInUse_));
+    // The switch log lives beside the database.
+    TDetailsForm details(rows, AppPath + "netvane.log", Handle());
+    details.ShowModal(Handle());
 }

@@ -1,10 +1,12 @@
 #include "UMain.h"
 
 #include "Icons.h"
+#include "SettingInUse.h"
 
 #include "about/UAbout.h"
 #include "editor/UEdit.h"
 #include "netcfg/Adapters.h"
+#include "netcfg/LiveStateWin.h"
 #include "netcfg/LocalAddress.h"
 #include "netcfg/NetServicesWin.h"
 #include "support/Error.h"
@@ -116,7 +118,8 @@ UniqueIcon LoadProgramIcon(int size) {
 TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     : AppPath(std::move(appPath)), registry_(registry),
       netServices_(std::make_unique<TSystemNetServices>(
-          [this](const std::string& text) { SetStatusText(text); })) {
+          [this](const std::string& text) { SetStatusText(text); })),
+      liveStateReader_(std::make_unique<TSystemLiveStateReader>()) {
     // The program's icon (resource 1 of the executable), shared: never destroyed.
     RegisterFormClass(MainClassName,
                       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconId)));
@@ -294,6 +297,7 @@ void TMainForm::CreateGrid() {
                         0, 0, 0, 0, idGrid, WS_EX_CLIENTEDGE);
     ::SendMessageA(DBGrid, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                    LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    boldFont_ = AddFont([](LOGFONTA& font) { font.lfWeight = FW_BOLD; }); // the setting in use
     InstallGridKeys();
 }
 
@@ -353,6 +357,7 @@ void TMainForm::RefreshGrid() {
         return;
     }
     gridRefreshPending_ = false;
+    rowInUse_ = RowInUse(adoT, liveState_);
     const int rows = adoT.Active() ? adoT.RowCount() : 0;
     const int current = adoT.Active() ? adoT.CurrentRow() : -1;
     syncingGrid_ = true;
@@ -415,16 +420,26 @@ void TMainForm::GridTextRequest(NMLVDISPINFOA& info) {
     info.item.pszText[length] = '\0';
 }
 
-// The row indicator: a small triangle in the first column of the current row.
+bool TMainForm::IsTitleColumn(int column) const {
+    return column >= 1 && static_cast<size_t>(column) <= gridFields_.size() &&
+           TProfileTable::Fields()[static_cast<size_t>(gridFields_[column - 1])].Name == "Title";
+}
+
+// The row indicator: a small triangle in the first column of the current row. The setting
+// the adapter uses now has its title in bold.
 LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
+    const int row = static_cast<int>(draw.nmcd.dwItemSpec);
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
         // Only the current row carries the indicator.
-        return adoT.Active() && static_cast<int>(draw.nmcd.dwItemSpec) == adoT.CurrentRow()
-                   ? CDRF_NOTIFYPOSTPAINT
-                   : CDRF_DODEFAULT;
+        return (adoT.Active() && row == adoT.CurrentRow() ? CDRF_NOTIFYPOSTPAINT : 0) |
+               (row == rowInUse_ ? CDRF_NOTIFYSUBITEMDRAW : 0);
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        // The font stays selected for the cells after: each cell of the row sets its own.
+        ::SelectObject(draw.nmcd.hdc, IsTitleColumn(draw.iSubItem) ? FontOf(boldFont_) : Font());
+        return CDRF_NEWFONT;
     case CDDS_ITEMPOSTPAINT: {
         if (!adoT.Active() || static_cast<int>(draw.nmcd.dwItemSpec) != adoT.CurrentRow())
             return CDRF_DODEFAULT;
@@ -495,6 +510,7 @@ void TMainForm::ComboBoxChange() {
     const TGridUpdate gridUpdate(*this);
     adoT.ClearFilter();
     const int index = SelectedAdapter();
+    ReadLiveState();
     // Typed text that names no adapter shows every setting; a command that needs an
     // adapter complains on its own.
     if (index < 0)
@@ -590,12 +606,29 @@ void TMainForm::acChangeExecute() {
         return;
     FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
     SetIP(NewIP, registry_, *netServices_);
+    ReadLiveState();
 }
 
 void TMainForm::acAutoExecute() {
     // The selector's adapter, not the current row's.
     FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
     SetIP(NewIP, registry_, *netServices_);
+    ReadLiveState();
+}
+
+// What the selected adapter uses now, read once for each change of adapter and each switch
+// (never for a paint); the grid's mark follows from it.
+void TMainForm::ReadLiveState() {
+    const int index = SelectedAdapter();
+    liveState_ = index >= 0 && static_cast<size_t>(index) < AdapterList.size()
+                     ? liveStateReader_->Read(AdapterList[static_cast<size_t>(index)])
+                     : TLiveState{};
+    RefreshGrid();
+}
+
+void TMainForm::SetLiveStateReader(std::unique_ptr<ILiveStateReader> reader) {
+    liveStateReader_ = std::move(reader);
+    ReadLiveState();
 }
 
 void TMainForm::DBGridDblClick() {
@@ -665,8 +698,14 @@ void TMainForm::ExecuteCommand(int id) {
 }
 
 bool TMainForm::TranslateAccelerator(const MSG& message) {
-    if (message.message != WM_SYSCHAR || !Handle() ||
-        ::GetAncestor(message.hwnd, GA_ROOT) != Handle())
+    if (!Handle() || ::GetAncestor(message.hwnd, GA_ROOT) != Handle())
+        return false;
+    if (message.message == WM_KEYDOWN && message.wParam == 'D' && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_SHIFT) >= 0 && ::GetKeyState(VK_MENU) >= 0) {
+        RunGuarded([this] { ExecuteCommand(acDetails); });
+        return true;
+    }
+    if (message.message != WM_SYSCHAR)
         return false;
     UINT command = 0;
     if (!::SendMessageA(ToolBar1, TB_MAPACCELERATORA, message.wParam,

@@ -6,6 +6,7 @@
 #include "support/Forms.h"
 #include "support/WinHandles.h"
 
+#include "netcfg/LiveState.h"
 #include "netcfg/Registry.h"
 #include "netcfg/SetIP.h"
 #include "store/ProfileStore.h"
@@ -69,6 +70,7 @@ class TMainForm : public TForm {
         acAddCurrent,
         acExport,
         acImport,
+        acDetails, // also Ctrl+D
     };
 
     // appPath: the folder (with trailing separator) holding the database and the settings
@@ -81,6 +83,11 @@ class TMainForm : public TForm {
     void AttachDialogs(IMainFormDialogs* dialogs) { dialogs_ = dialogs; }
     // The adapter selector's entries, position for position with AdapterList.
     std::vector<std::string> AdapterDescriptions() const;
+    // Where the adapters' present state comes from (the IP helper unless a test hands in
+    // its own); read again at once.
+    void SetLiveStateReader(std::unique_ptr<ILiveStateReader> reader);
+    // The grid's row of the setting the selected adapter uses now, -1 for none.
+    int SettingInUseRow() const { return rowInUse_; }
     // Closing the window ends the message loop (the program's main window does this).
     void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
 
@@ -140,6 +147,7 @@ class TMainForm : public TForm {
     void acAddCurrentExecute();
     void acExportExecute();
     void acImportExecute();
+    void acDetailsExecute();
 
   protected:
     // Posted to itself: select the current row again once the grid is done with the input.
@@ -161,6 +169,8 @@ class TMainForm : public TForm {
     void RestoreSelectionLater();
     void RestoreSelection();
     void TableChanged();
+    void ReadLiveState();
+    bool IsTitleColumn(int column) const;
     bool ViewIsEmpty();
     void EditPendingRow();
     TEditForm& PendingRowEditor();
@@ -189,6 +199,10 @@ class TMainForm : public TForm {
 
     IRegistryBackend& registry_;
     std::unique_ptr<INetServices> netServices_;
+    std::unique_ptr<ILiveStateReader> liveStateReader_;
+    TLiveState liveState_; // the selected adapter's, as last read
+    int rowInUse_ = -1;
+    int boldFont_ = 0;
     IMainFormDialogs* dialogs_ = nullptr;
     UniqueImageList ImageList1;
     UniqueIcon bigIcon_;

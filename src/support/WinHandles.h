@@ -89,6 +89,12 @@ inline HLOCAL NoLocal() {
 inline void FreeLocal(HLOCAL h) {
     ::LocalFree(h);
 }
+inline HGLOBAL NoGlobal() {
+    return nullptr;
+}
+inline void FreeGlobal(HGLOBAL h) {
+    ::GlobalFree(h);
+}
 inline HDC NoDC() {
     return nullptr;
 }
@@ -126,6 +132,10 @@ using UniqueImageList =
 // Memory the system allocated for us with LocalAlloc (a security descriptor, a SID's text).
 using UniqueLocalMemory =
     TUniqueWinHandle<HLOCAL, WinHandleDetail::FreeLocal, WinHandleDetail::NoLocal>;
+
+// Memory from GlobalAlloc (the clipboard's currency), until the clipboard takes it.
+using UniqueGlobalMemory =
+    TUniqueWinHandle<HGLOBAL, WinHandleDetail::FreeGlobal, WinHandleDetail::NoGlobal>;
 
 // A GDI object we created (font, brush, pen, bitmap ...). It must not be selected into a
 // device context when it goes: select it through TSelectedObject.

@@ -118,6 +118,8 @@ const std::vector<TMenuItem> FullMenu = {
     {"-", false},
     {"E&xport settings...", false},
     {"&Import settings...", false},
+    {"-", false},
+    {"Adapter &details...", false},
 };
 
 } // namespace
@@ -183,7 +185,8 @@ TEST_F(GridCommands, CommandsOnTheAdapterAskForOneWhenNoneIsPicked) {
     TMainForm& form = Start();
     ::SendMessageA(form.ComboBox, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     ::SetWindowTextA(form.ComboBox, "no such adapter");
-    for (int command : {TMainForm::acAddCurrent, TMainForm::acExport, TMainForm::acImport}) {
+    for (int command : {TMainForm::acAddCurrent, TMainForm::acExport, TMainForm::acImport,
+                        TMainForm::acDetails}) {
         TMessageBoxRecorder boxes;
         Command(command);
         EXPECT_EQ(std::vector<std::string>{std::string(NoAdapterPickedMessage) + "."},

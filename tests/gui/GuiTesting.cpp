@@ -210,3 +210,13 @@ void CALLBACK TModalScript::Watchdog(HWND, UINT, UINT_PTR timer, DWORD) {
         return;
     }
 }
+
+std::string ListViewText(HWND list, int row, int column) {
+    char text[256] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}

@@ -32,6 +32,9 @@ testing::AssertionResult IsScaledRect(const RECT& designed, const RECT& actual);
 // it sits on; the first that does not is named.
 testing::AssertionResult ChildrenInsideClientAreas(HWND window);
 
+// The text of a report list's cell.
+std::string ListViewText(HWND list, int row, int column);
+
 // Clicks a button as a user would.
 void Click(HWND button);
 

@@ -25,13 +25,7 @@ class MainForm : public TMainWindowTest {
     }
 
     std::string GridText(int row, int column) const {
-        char text[256] = {};
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        ::SendMessageA(Form().DBGrid, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return text;
+        return ListViewText(Form().DBGrid, row, column);
     }
     std::vector<std::string> GridTitles() const {
         std::vector<std::string> titles;

@@ -1,0 +1,37 @@
+#include "SettingInUse.h"
+
+#include "netcfg/SetIP.h"
+#include "netcfg/SwitchCheck.h"
+#include "support/Strings.h"
+
+#include <algorithm>
+
+namespace {
+
+int FieldPosition(const std::string& name) {
+    const auto& fields = TProfileTable::Fields();
+    const auto found = std::find_if(fields.begin(), fields.end(), [&](const TFieldDef& field) {
+        return SameText(field.Name, name);
+    });
+    return found == fields.end() ? -1 : static_cast<int>(found - fields.begin());
+}
+
+} // namespace
+
+int RowInUse(const TProfileTable& view, const TLiveState& state) {
+    if (!state.Present || !view.Active())
+        return -1;
+    TIP request;
+    for (int row = 0; row < view.RowCount(); ++row) {
+        // Filled as an apply would fill it, so that the mark and a switch agree.
+        FillStaticRequest(
+            request, [&](const std::string& name) { return view.Text(row, FieldPosition(name)); });
+        if (IsSettingInUse(request, state))
+            return row;
+    }
+    return -1;
+}
+
+std::string RowTitle(const TProfileTable& view, int row) {
+    return row < 0 ? std::string() : view.Text(row, FieldPosition("Title"));
+}
