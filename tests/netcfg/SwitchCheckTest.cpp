@@ -168,3 +168,20 @@ TEST(SwitchCheck, ASettingIsInUseOnlyWhenEveryValueMatches) {
     EXPECT_EQ("255.255.240.0", MaskOfPrefix(20));
     EXPECT_EQ("0.0.0.0", MaskOfPrefix(0));
 }
+
+TEST(SwitchCheck, TheFactsOfAnAdapterReadAsTheDetailsShowThem) {
+    TLiveState state = AsAsked;
+    state.Mac = "02-00-4E-56-00-01";
+    state.LinkSpeed = 2500000000ULL;
+    state.Addresses.push_back({"10.0.0.6", 24, false, true});
+    const std::vector<TFactRow> expected = {
+        {"Description", "Demo"},        {"MAC address", "02-00-4E-56-00-01"},
+        {"Connected", "yes"},           {"Speed", "2.5 Gbit/s"},
+        {"DHCP", "off"},                {"Address", "10.0.0.5/255.0.0.0"},
+        {"Address", "10.0.0.6/255.255.255.0 (duplicate)"},
+        {"Gateway", "10.0.0.1"},        {"DNS server", "10.0.0.2"},
+        {"DNS server", "10.0.0.3"},     {"Setting in use", "Office"}};
+    EXPECT_EQ(expected, LiveStateRows(state, "Demo", "Office"));
+    EXPECT_EQ((std::vector<TFactRow>{{"Description", "Gone"}, {"Present", "no"}}),
+              LiveStateRows(TLiveState{}, "Gone", ""));
+}
