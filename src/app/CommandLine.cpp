@@ -2,6 +2,7 @@
 
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
+#include "app/SettingInUse.h"
 #include "store/ProfileStore.h"
 #include "support/Config.h"
 #include "support/FileSystem.h"
@@ -13,6 +14,7 @@ const char* const CommandLineUsage =
     "Usage: Netvane.exe /apply \"Title\" [/adapter \"Description or {id}\"] [/quiet]\r\n"
     "       Netvane.exe /dhcp [/adapter \"Description or {id}\"] [/quiet]\r\n"
     "       Netvane.exe /list [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /status [/adapter \"Description or {id}\"]\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
     "  /list     lists the adapters and the titles of their settings\r\n"
@@ -172,6 +174,23 @@ void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
     }
 }
 
+// What Windows uses now for the adapter, one "Name: value" line a fact; exit 3 when Windows
+// does not have the adapter now.
+int Status(const TAdapter& adapter, const std::string& appPath, INetServices& services,
+           ICommandOutput& output) {
+    ILiveStateReader* reader = services.LiveStateReader();
+    const TLiveState state = reader ? reader->Read(adapter.Id) : TLiveState{};
+    std::string inUse;
+    TProfileTable table;
+    if (state.Present && OpenStore(table, appPath)) {
+        table.SetAdapterFilter(adapter.Id);
+        inUse = RowTitle(table, RowInUse(table, state));
+    }
+    for (const TFactRow& row : LiveStateRows(state, adapter.Description, inUse))
+        output.Print(row.Name + ": " + row.Value);
+    return state.Present ? ExitDone : ExitNoAdapter;
+}
+
 int Run(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
         INetServices& services, ICommandOutput& output) {
     const std::vector<TAdapter> adapters = Adapters(registry);
@@ -183,6 +202,8 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         return ExitDone;
     }
     const TAdapter& adapter = adapters[ChosenAdapter(adapters, command, appPath)];
+    if (command.Action == TCommandAction::Status)
+        return Status(adapter, appPath, services, output);
     if (command.Action == TCommandAction::Apply)
         return Apply(command, adapter, appPath, registry, services);
     return SwitchToDhcp(adapter, registry, services);
@@ -202,6 +223,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             SetAction(command, TCommandAction::Dhcp, argument);
         } else if (SameText(argument, "/list")) {
             SetAction(command, TCommandAction::List, argument);
+        } else if (SameText(argument, "/status")) {
+            SetAction(command, TCommandAction::Status, argument);
         } else if (SameText(argument, "/adapter")) {
             if (adapterGiven)
                 throw TUsageError("/adapter is given twice");

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-enum class TCommandAction { None, Apply, Dhcp, List };
+enum class TCommandAction { None, Apply, Dhcp, List, Status };
 
 struct TCommandLine {
     TCommandAction Action = TCommandAction::None; // None: start the window as usual

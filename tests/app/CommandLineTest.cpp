@@ -211,6 +211,23 @@ TEST_F(CommandLineRun, ASwitchEndsWithTheExitCodeOfWhatWindowsUsesAfterIt) {
     }
 }
 
+TEST_F(CommandLineRun, StatusNamesWhatTheAdapterUsesAndTheSettingInUse) {
+    TLiveState office;
+    office.Present = office.Up = true;
+    office.Addresses = {{"10.0.0.5", 24}};
+    live_ = office;
+    EXPECT_EQ(ExitDone, Run({"/status", "/adapter", "office ethernet"}));
+    EXPECT_EQ("Description: Office Ethernet", recorder_.Lines.front());
+    EXPECT_EQ("Setting in use: Office", recorder_.Lines.back());
+    office.Addresses = {{"10.0.0.6", 24}};
+    live_ = office;
+    EXPECT_EQ(ExitDone, Run({"/status"}));
+    EXPECT_EQ("Setting in use: none", recorder_.Lines.back());
+    live_ = TLiveState{};
+    EXPECT_EQ(ExitNoAdapter, Run({"/status"}));
+    EXPECT_EQ("Present: no", recorder_.Lines.back());
+}
+
 TEST_F(CommandLineRun, EndsWithItsOwnExitCodeAndWritesNothingWhenNothingMatches) {
     struct Case {
         std::vector<std::string> arguments;
