@@ -148,15 +148,18 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
     FillStaticRequest(request, [&table](const std::string& name) { return table.FieldText(name); });
     TSwitchResult result;
     SetIP(request, registry, services, &result);
+    LogSwitch(appPath, adapter.Description, Trim(command.Title), result);
     return SwitchExitCode(result);
 }
 
-int SwitchToDhcp(const TAdapter& adapter, IRegistryBackend& registry, INetServices& services) {
+int SwitchToDhcp(const TAdapter& adapter, const std::string& appPath, IRegistryBackend& registry,
+                 INetServices& services) {
     RequireChangeableAdapter(adapter, registry);
     TIP request;
     FillDhcpRequest(request, {adapter.Id}, 0);
     TSwitchResult result;
     SetIP(request, registry, services, &result);
+    LogSwitch(appPath, adapter.Description, "DHCP", result);
     return SwitchExitCode(result);
 }
 
@@ -206,7 +209,7 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         return Status(adapter, appPath, services, output);
     if (command.Action == TCommandAction::Apply)
         return Apply(command, adapter, appPath, registry, services);
-    return SwitchToDhcp(adapter, registry, services);
+    return SwitchToDhcp(adapter, appPath, registry, services);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "netcfg/LiveStateWin.h"
 #include "netcfg/LocalAddress.h"
 #include "netcfg/NetServicesWin.h"
+#include "netcfg/SwitchCheck.h"
 #include "support/Error.h"
 #include "support/FileSystem.h"
 #include "support/Process.h"
@@ -605,14 +606,18 @@ void TMainForm::acChangeExecute() {
     if (ViewIsEmpty())
         return;
     FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
-    SetIP(NewIP, registry_, *netServices_);
+    TSwitchResult result;
+    SetIP(NewIP, registry_, *netServices_, &result);
+    LogSwitch(AppPath, WindowText(ComboBox), Trim(adoT.FieldText("Title")), result);
     ReadLiveState();
 }
 
 void TMainForm::acAutoExecute() {
     // The selector's adapter, not the current row's.
     FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
-    SetIP(NewIP, registry_, *netServices_);
+    TSwitchResult result;
+    SetIP(NewIP, registry_, *netServices_, &result);
+    LogSwitch(AppPath, WindowText(ComboBox), "DHCP", result);
     ReadLiveState();
 }
 

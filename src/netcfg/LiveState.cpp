@@ -12,10 +12,15 @@ std::string SpeedText(std::uint64_t bitsPerSecond) {
         scaled /= 1000;
         ++unit;
     }
+    // Appended piece by piece: GCC 12 misreads "x" + std::string&& as an overlapping copy.
     std::string text = std::to_string(scaled / 10);
-    if (scaled % 10 != 0)
-        text += "." + std::to_string(scaled % 10);
-    return text + " " + units[unit];
+    if (scaled % 10 != 0) {
+        text += '.';
+        text += std::to_string(scaled % 10);
+    }
+    text += ' ';
+    text += units[unit];
+    return text;
 }
 
 std::string AddressText(const TLiveAddress& address) {

@@ -1,6 +1,7 @@
 #include "SwitchCheck.h"
 
 #include "support/AddressRules.h"
+#include "support/SwitchLog.h"
 #include "support/Strings.h"
 
 #include <algorithm>
@@ -344,4 +345,15 @@ TSwitchResult CheckSwitch(const TIP& request, const std::string& description,
     result.Reason = reason;
     result.Message = NotAppliedText(request, description, state, before, reason);
     return result;
+}
+
+void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
+               const TSwitchResult& result) {
+    std::string outcome = "applied";
+    if (result.Outcome == TSwitchOutcome::WaitingForCable)
+        outcome = "saved, waiting for the cable";
+    else if (result.Outcome == TSwitchOutcome::NotApplied)
+        outcome = result.Reason.empty() ? "not applied" : "not applied: " + result.Reason;
+    AppendSwitchLog(SwitchLogPath(appPath),
+                    SwitchLogLine(LocalTimeText(), adapter, setting, outcome, result.FallbackUsed));
 }

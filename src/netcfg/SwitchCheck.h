@@ -62,6 +62,11 @@ class ISwitchSystem {
     virtual void Wait(unsigned milliseconds) = 0;
 };
 
+// Appends the switch to netvane.log in appPath: the time, the adapter, the setting's title
+// (or "DHCP"), how it ended and whether the fallback was needed. Silent when it cannot.
+void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
+               const TSwitchResult& result);
+
 // What the user is told when the adapter is missing, or not connected.
 std::string NotPresentMessage(const std::string& adapter);
 std::string WaitingForCableMessage(const std::string& adapter);

@@ -1,5 +1,8 @@
 #include "netcfg/SwitchCheck.h"
 
+#include "support/SwitchLog.h"
+#include "support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -184,4 +187,24 @@ TEST(SwitchCheck, TheFactsOfAnAdapterReadAsTheDetailsShowThem) {
     EXPECT_EQ(expected, LiveStateRows(state, "Demo", "Office"));
     EXPECT_EQ((std::vector<TFactRow>{{"Description", "Gone"}, {"Present", "no"}}),
               LiveStateRows(TLiveState{}, "Gone", ""));
+}
+
+TEST(SwitchLog, KeepsTheNewerHalfWhenFullAndIsSilentWhereItCannotWrite) {
+    TTempFolder dir;
+    const std::string path = SwitchLogPath(dir.Path() + "/");
+    EXPECT_EQ("2026-12-09 07:30:05  Lab  Office    applied  (after netsh)",
+              SwitchLogLine("2026-12-09 07:30:05", "Lab", "Office\r\n", "applied", true));
+    const std::string line(998, 'x'); // with its digit and CR LF, 1001 bytes
+    std::size_t lines = 0;
+    while ((lines + 1) * 1001 <= SwitchLogLimit)
+        ASSERT_TRUE(AppendSwitchLog(path, line + std::to_string(lines++ % 10)));
+    const std::string full = GetFile(path);
+    const std::string newest = line + "N"; // one more line would pass the limit
+    ASSERT_TRUE(AppendSwitchLog(path, newest));
+    const std::string halved = GetFile(path);
+    EXPECT_LT(halved.size(), SwitchLogLimit / 2 + 1001);
+    EXPECT_EQ(0u, halved.size() % 1001) << "whole lines";
+    EXPECT_EQ(full.substr(full.size() - (halved.size() - 1001)) + newest + "\r\n", halved)
+        << "the newer lines kept, in order";
+    EXPECT_FALSE(AppendSwitchLog(dir.Path() + "/no/such/folder/netvane.log", "x"));
 }
