@@ -1,0 +1,97 @@
+// The program against adapters Wine really has (the host's own interfaces, under made-up
+// GUIDs), given entries under the adapter class key: what /status reads, the setting it
+// names in use, and an apply to an adapter that is down. Nothing is sent on the network, and
+// no value of a real interface changes: applying to an adapter that is down ends before any
+// fallback, and Wine never changes an interface's address.
+
+#include "ProgramRun.h"
+#include "TestAdapters.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+#include <iphlpapi.h>
+#include <windows.h>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+struct THostAdapter {
+    std::string Id, Address, Mask, Gateway;
+};
+
+std::string Quad(const SOCKET_ADDRESS& address) {
+    const auto* b = reinterpret_cast<const unsigned char*>(
+        &reinterpret_cast<const sockaddr_in*>(address.lpSockaddr)->sin_addr);
+    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+           std::to_string(b[3]);
+}
+
+std::string MaskOf(int prefix) {
+    const unsigned long bits = prefix == 0 ? 0 : 0xFFFFFFFFul << (32 - prefix);
+    return std::to_string((bits >> 24) & 0xFF) + "." + std::to_string((bits >> 16) & 0xFF) + "." +
+           std::to_string((bits >> 8) & 0xFF) + "." + std::to_string(bits & 0xFF);
+}
+
+// An adapter as the host's IP helper lists it: up with an address and a gateway, or down.
+std::optional<THostAdapter> HostAdapter(bool up) {
+    ULONG size = 64 * 1024;
+    std::vector<unsigned char> buffer(size);
+    auto* first = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
+    if (::GetAdaptersAddresses(AF_INET, GAA_FLAG_INCLUDE_GATEWAYS, nullptr, first, &size) != NO_ERROR)
+        return std::nullopt;
+    for (auto* a = first; a; a = a->Next) {
+        if ((a->OperStatus == IfOperStatusUp) != up || a->IfType == IF_TYPE_SOFTWARE_LOOPBACK)
+            continue;
+        if (!up)
+            return THostAdapter{a->AdapterName, "", "", ""};
+        if (a->FirstUnicastAddress && a->FirstGatewayAddress)
+            return THostAdapter{a->AdapterName, Quad(a->FirstUnicastAddress->Address),
+                                MaskOf(a->FirstUnicastAddress->OnLinkPrefixLength),
+                                Quad(a->FirstGatewayAddress->Address)};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(LiveAdaptersExe, StatusReadsTheHostsAdapterAndAnApplyToOneThatIsDownWaits) {
+    const auto up = HostAdapter(true);
+    if (!up)
+        GTEST_SKIP() << "this host has no interface up with an address and a gateway";
+    TTestAdapters adapters;
+    adapters.Add(up->Id, "Host Ethernet");
+    const auto down = HostAdapter(false);
+    if (down)
+        adapters.Add(down->Id, "Idle Ethernet");
+    TTempFolder dir;
+    const std::string exe = dir.Path() + "\\Netvane.exe";
+    ASSERT_TRUE(::CopyFileA(NETVANE_DIST_EXE, exe.c_str(), FALSE));
+    // DNS servers are left out of the stored setting: they must match too, so read them.
+    const TRun first = RunProgram(exe, "/status /adapter \"Host Ethernet\"", dir.Path());
+    EXPECT_EQ(0u, first.ExitCode) << first.Err;
+    EXPECT_NE(std::string::npos, first.Out.find("Address: " + up->Address + "/" + up->Mask))
+        << first.Out;
+    EXPECT_NE(std::string::npos, first.Out.find("Gateway: " + up->Gateway + "\r\n")) << first.Out;
+    std::vector<std::string> dns;
+    for (std::size_t at = first.Out.find("DNS server: "); at != std::string::npos;
+         at = first.Out.find("DNS server: ", at + 1))
+        dns.push_back(first.Out.substr(at + 12, first.Out.find("\r\n", at) - at - 12));
+    StoreSettings(dir.Path() + "\\db",
+                  {{up->Id, "Here", up->Address, up->Mask, up->Gateway,
+                    dns.size() > 0 ? dns[0] : "", dns.size() > 1 ? dns[1] : "", ""},
+                   {down ? down->Id : up->Id, "Idle", "10.9.9.9", "255.255.255.0", "", "", "", ""}});
+    const TRun status = RunProgram(exe, "/status /adapter \"Host Ethernet\"", dir.Path());
+    if (dns.size() <= 2) {
+        EXPECT_NE(std::string::npos, status.Out.find("Setting in use: Here\r\n")) << status.Out;
+    }
+    if (down) {
+        const TRun apply = RunProgram(exe, "/apply Idle /adapter \"Idle Ethernet\"", dir.Path());
+        EXPECT_EQ(6u, apply.ExitCode) << apply.Out << apply.Err;
+        EXPECT_NE(std::string::npos, apply.Err.find("is not connected")) << apply.Err;
+    }
+    EXPECT_EQ(3u, RunProgram(exe, "/status /adapter \"Missing\"", dir.Path()).ExitCode);
+}
