@@ -1,5 +1,7 @@
 #include "LiveState.h"
 
+#include "support/AddressRules.h"
+
 namespace {
 
 std::string SpeedText(std::uint64_t bitsPerSecond) {

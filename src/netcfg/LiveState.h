@@ -37,12 +37,6 @@ class ILiveStateReader {
     virtual TLiveState Read(const std::string& adapterId) = 0;
 };
 
-// The prefix length of a contiguous dotted-quad mask; -1 for anything else.
-int PrefixLengthOf(const std::string& mask);
-
-// The dotted-quad mask of a prefix length (0..32).
-std::string MaskOfPrefix(int prefixLength);
-
 // One line of the details dialog and of /status.
 struct TFactRow {
     std::string Name;

@@ -5,24 +5,8 @@
 #include "support/Strings.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace {
-
-// The dotted quad as a number, for the prefix arithmetic.
-std::optional<std::uint32_t> QuadBits(const std::string& text) {
-    if (!IsValidIP(text))
-        return std::nullopt;
-    const std::string canonical = CanonicalIP(text);
-    std::uint32_t bits = 0;
-    std::size_t start = 0;
-    for (int group = 0; group < 4; ++group) {
-        const std::size_t end = canonical.find('.', start);
-        bits = (bits << 8) | static_cast<std::uint32_t>(std::stoul(canonical.substr(start, end - start)));
-        start = end + 1;
-    }
-    return bits;
-}
 
 std::string WithPrefix(const std::string& address, int prefixLength) {
     return address + "/" + std::to_string(prefixLength);
@@ -116,24 +100,6 @@ void CompareDns(const TIP& request, const TLiveState& state,
 }
 
 } // namespace
-
-int PrefixLengthOf(const std::string& mask) {
-    if (!IsSubnetMask(mask))
-        return -1;
-    const std::uint32_t bits = *QuadBits(mask);
-    int length = 0;
-    for (std::uint32_t bit = 0x80000000u; bit && (bits & bit); bit >>= 1)
-        ++length;
-    return length;
-}
-
-std::string MaskOfPrefix(int prefixLength) {
-    prefixLength = std::clamp(prefixLength, 0, 32);
-    const std::uint32_t bits =
-        prefixLength == 0 ? 0 : ~std::uint32_t{0} << (32 - prefixLength);
-    return std::to_string(bits >> 24) + "." + std::to_string((bits >> 16) & 0xFF) + "." +
-           std::to_string((bits >> 8) & 0xFF) + "." + std::to_string(bits & 0xFF);
-}
 
 std::vector<TDifference> Differences(const TIP& request, const TLiveState& state,
                                      const TLiveState& before) {

@@ -29,6 +29,16 @@ std::optional<std::uint32_t> DottedQuadBits(const std::string& text) {
     return bits;
 }
 
+// The dotted quad of 32 bits, in plain decimal groups.
+std::string QuadText(std::uint32_t bits) {
+    std::string text = std::to_string(bits >> 24);
+    for (int shift = 16; shift >= 0; shift -= 8) {
+        text += '.';
+        text += std::to_string((bits >> shift) & 0xFF);
+    }
+    return text;
+}
+
 } // namespace
 
 bool IsValidIP(const std::string& text) {
@@ -37,14 +47,22 @@ bool IsValidIP(const std::string& text) {
 
 std::string CanonicalIP(const std::string& text) {
     const auto bits = DottedQuadBits(text);
-    if (!bits)
-        return text;
-    std::string canonical = std::to_string(*bits >> 24);
-    for (int shift = 16; shift >= 0; shift -= 8) {
-        canonical += '.';
-        canonical += std::to_string((*bits >> shift) & 0xFF);
-    }
-    return canonical;
+    return bits ? QuadText(*bits) : text;
+}
+
+int PrefixLengthOf(const std::string& mask) {
+    if (!IsSubnetMask(mask))
+        return -1;
+    int length = 0;
+    for (std::uint32_t bits = *DottedQuadBits(mask); bits & 0x80000000u; bits <<= 1)
+        ++length;
+    return length;
+}
+
+std::string MaskOfPrefix(int prefixLength) {
+    if (prefixLength <= 0)
+        return QuadText(0);
+    return QuadText(~std::uint32_t{0} << (32 - (prefixLength > 32 ? 32 : prefixLength)));
 }
 
 bool IsSubnetMask(const std::string& text) {

@@ -22,6 +22,13 @@ std::string CanonicalIP(const std::string& text);
 // zeros: 255.255.255.0 is a mask, 255.0.255.0 is not; 0.0.0.0 and 255.255.255.255 are.
 bool IsSubnetMask(const std::string& text);
 
+// The prefix length of a contiguous mask (IsSubnetMask): 24 for 255.255.255.0; -1 for
+// anything else.
+int PrefixLengthOf(const std::string& mask);
+
+// The mask of a prefix length, 0 to 32 (outside, the nearest): 20 gives 255.255.240.0.
+std::string MaskOfPrefix(int prefixLength);
+
 // ParseIntDef(text, 0) > 0.
 bool IsPositiveInt(const std::string& text);
 

@@ -6,6 +6,7 @@
 
 #include "ProgramRun.h"
 #include "TestAdapters.h"
+#include "support/AddressRules.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -30,12 +31,6 @@ std::string Quad(const SOCKET_ADDRESS& address) {
            std::to_string(b[3]);
 }
 
-std::string MaskOf(int prefix) {
-    const unsigned long bits = prefix == 0 ? 0 : 0xFFFFFFFFul << (32 - prefix);
-    return std::to_string((bits >> 24) & 0xFF) + "." + std::to_string((bits >> 16) & 0xFF) + "." +
-           std::to_string((bits >> 8) & 0xFF) + "." + std::to_string(bits & 0xFF);
-}
-
 // An adapter as the host's IP helper lists it: up with an address and a gateway, or down.
 std::optional<THostAdapter> HostAdapter(bool up) {
     ULONG size = 64 * 1024;
@@ -50,7 +45,7 @@ std::optional<THostAdapter> HostAdapter(bool up) {
             return THostAdapter{a->AdapterName, "", "", ""};
         if (a->FirstUnicastAddress && a->FirstGatewayAddress)
             return THostAdapter{a->AdapterName, Quad(a->FirstUnicastAddress->Address),
-                                MaskOf(a->FirstUnicastAddress->OnLinkPrefixLength),
+                                MaskOfPrefix(a->FirstUnicastAddress->OnLinkPrefixLength),
                                 Quad(a->FirstGatewayAddress->Address)};
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
 #include "netcfg/SwitchCheck.h"
 
+#include "support/AddressRules.h"
 #include "support/SwitchLog.h"
 #include "support/TempFolder.h"
 
