@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -42,8 +43,14 @@ std::string SwitchLogLine(const std::string& time, const std::string& adapter,
 bool AppendSwitchLog(const std::string& path, const std::string& line) {
     try {
         std::string log;
-        if (FileExists(path))
-            log = ReadFileBytes(path, SwitchLogLimit).Bytes;
+        if (FileExists(path)) {
+            TFileBytes read = ReadFileBytes(path, SwitchLogLimit);
+            // Larger than Netvane ever leaves it: not its log to cut, and its newest lines
+            // are those a read from the start would lose.
+            if (read.Truncated)
+                return false;
+            log = std::move(read.Bytes);
+        }
         log += line;
         log += "\r\n";
         while (log.size() > SwitchLogLimit)

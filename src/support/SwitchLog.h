@@ -19,7 +19,7 @@ std::string SwitchLogLine(const std::string& time, const std::string& adapter,
                           bool fallbackUsed);
 
 // Appends the line with CR LF; false, and nothing else, when the log cannot be read or
-// written.
+// written, or is larger than SwitchLogLimit (then not one this program keeps: left alone).
 bool AppendSwitchLog(const std::string& path, const std::string& line);
 
 // The local time as "YYYY-MM-DD hh:mm:ss".

@@ -1,6 +1,7 @@
 #include "netcfg/SwitchCheck.h"
 
 #include "support/AddressRules.h"
+#include "support/FileSystem.h"
 #include "support/SwitchLog.h"
 #include "support/TempFolder.h"
 
@@ -208,4 +209,8 @@ TEST(SwitchLog, KeepsTheNewerHalfWhenFullAndIsSilentWhereItCannotWrite) {
     EXPECT_EQ(full.substr(full.size() - (halved.size() - 1001)) + newest + "\r\n", halved)
         << "the newer lines kept, in order";
     EXPECT_FALSE(AppendSwitchLog(dir.Path() + "/no/such/folder/netvane.log", "x"));
+    const std::string oversized(SwitchLogLimit + 1, 'o');
+    ReplaceFileContent(path, oversized);
+    EXPECT_FALSE(AppendSwitchLog(path, "x"));
+    EXPECT_EQ(oversized, GetFile(path)) << "a log larger than ours is left as it is";
 }
