@@ -35,12 +35,35 @@ if [ ${#i386_packages[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-if ! "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+# A mirror in the middle of a sync fails one index now and then; apt then keeps the old
+# one. Try again once, and let the install below decide whether what is there will do.
+if ! "${sudo_cmd[@]}" apt-get update -qq; then
+  sleep 5
+  "${sudo_cmd[@]}" apt-get update -qq ||
+    echo "install-deps: apt could not refresh every package index; installing from what it has"
+fi
+required=() optional=()
+for p in "${missing[@]}"; do
+  case " ${i386_packages[*]} " in
+  *" $p "*) optional+=("$p") ;;
+  *) required+=("$p") ;;
+  esac
+done
+if [ ${#required[@]} -gt 0 ] &&
+   ! "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${required[@]}"; then
   # An i386 package left half-configured (its post-install script could not run) fails
   # every install; what counts is that the packages the builds use are in place.
   for p in "${packages[@]}"; do
     installed "$p" || { echo "install-deps: $p could not be installed" >&2; exit 1; }
   done
   echo "install-deps: apt reported errors, but every package the builds need is installed"
+fi
+# Wine's 32-bit half on its own: when a mirror's i386 index lags behind its amd64 one, apt
+# cannot match the two, and the builds and the 64-bit suites must not fail for it. The
+# 32-bit suites then say they were skipped and why (tools/wine-env.sh).
+if [ ${#optional[@]} -gt 0 ] &&
+   ! "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${optional[@]}"; then
+  for p in "${optional[@]}"; do
+    installed "$p" || echo "install-deps: $p could not be installed; the 32-bit suites will be skipped" >&2
+  done
 fi

@@ -49,6 +49,10 @@ netvane_win32_check() {
         echo "this machine's kernel cannot run 32-bit programs (its 32-bit emulation is off)"
         return 1
     fi
+    if [ ! -x "$netvane_wine_dir/wine" ]; then
+        echo "Wine's 32-bit half (wine32:i386) is not installed; tools/install-deps.sh said why"
+        return 1
+    fi
 }
 
 # Sets up Wine for one build: $1 win32 or win64, $2 the folder that holds the prefix

@@ -14,6 +14,18 @@ class ILiveStateReader;
 class ISwitchSystem;
 struct TSwitchResult;
 
+// An address beyond a setting's first one, with its own mask.
+struct TAddressEntry {
+    std::string Address;
+    std::string Submask;
+};
+
+// A gateway beyond a setting's first one; Metric 0 lets Windows choose it (automatic).
+struct TGatewayEntry {
+    std::string Gateway;
+    unsigned Metric = 0;
+};
+
 // The apply request.
 struct TIP {
     std::string Adapter; // the adapter's NetCfgInstanceID
@@ -23,6 +35,11 @@ struct TIP {
     std::string DNS;   // "", "a" or "a,b"
     std::string Proxy; // host:port, or empty for no proxy
     bool DHCP = false; // true: switch to automatic addressing
+    // A static setting's further values, in order; empty for a setting of one address and
+    // one gateway, which is written exactly as without them.
+    unsigned GatewayMetric = 0; // the first gateway's metric; 0: automatic
+    std::vector<TAddressEntry> MoreAddresses;
+    std::vector<TGatewayEntry> MoreGateways;
 };
 
 // What SetIP needs of the system besides the registry, so that tests can record it.
