@@ -39,6 +39,11 @@ TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes);
 // removed.
 void ReplaceFileContent(const std::string& path, const std::string& bytes);
 
+// Appends the bytes at the file's end in one write, creating the file when it is missing; the
+// system places each such write at the end as it stands then, so that writers in several
+// processes never overwrite each other's lines. The file's size afterwards; TError on failure.
+std::uint64_t AppendToFile(const std::string& path, const std::string& bytes);
+
 // A name for ReplaceFileContent's next temporary file beside path: path + ".~" + the
 // process's id + "." + a number never given out before in this process + ".tmp".
 std::string TemporaryFileName(const std::string& path, unsigned long processId);

@@ -90,6 +90,19 @@ TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
     return CappedBytes(std::move(bytes), maxBytes);
 }
 
+std::uint64_t AppendToFile(const std::string& path, const std::string& bytes) {
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666));
+    if (fd.get() < 0)
+        FailOnPath("Cannot open file", path);
+    const ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
+    if (n < 0 || static_cast<size_t>(n) != bytes.size())
+        FailOnPath("Cannot write file", path);
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0)
+        FailOnPath("Cannot read file", path);
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
 namespace {
 
 // Creates a temporary file beside path that no other write uses: a name that exists

@@ -122,6 +122,24 @@ bool MoveIntoPlace(const std::string& temp, const std::string& path) {
 
 } // namespace
 
+std::uint64_t AppendToFile(const std::string& path, const std::string& bytes) {
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end of the file.
+    UniqueHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        FailOnPath("Cannot open file", path);
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) ||
+        written != bytes.size())
+        FailOnPath("Cannot write file", path);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size))
+        FailOnPath("Cannot read file", path);
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
 void ReplaceFileContent(const std::string& path, const std::string& bytes) {
     std::string temp;
     auto failAndClean = [&](const std::string& what) {

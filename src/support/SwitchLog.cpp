@@ -2,8 +2,10 @@
 
 #include "FileSystem.h"
 
+#include <cstdint>
 #include <ctime>
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -42,17 +44,18 @@ std::string SwitchLogLine(const std::string& time, const std::string& adapter,
 
 bool AppendSwitchLog(const std::string& path, const std::string& line) {
     try {
-        std::string log;
-        if (FileExists(path)) {
-            TFileBytes read = ReadFileBytes(path, SwitchLogLimit);
-            // Larger than Netvane ever leaves it: not its log to cut, and its newest lines
-            // are those a read from the start would lose.
-            if (read.Truncated)
-                return false;
-            log = std::move(read.Bytes);
-        }
-        log += line;
-        log += "\r\n";
+        // Larger than Netvane ever leaves it: not its log to cut, and its newest lines are
+        // those a read from the start would lose.
+        const std::optional<std::uint64_t> size = FindEntrySize(path);
+        if (size && *size > SwitchLogLimit)
+            return false;
+        // Appended, not rewritten, so that two switches logged at once both stay.
+        if (AppendToFile(path, line + "\r\n") <= SwitchLogLimit)
+            return true;
+        TFileBytes read = ReadFileBytes(path, SwitchLogLimit * 2);
+        if (read.Truncated)
+            return true;
+        std::string log = std::move(read.Bytes);
         while (log.size() > SwitchLogLimit)
             log = NewerHalf(log);
         ReplaceFileContent(path, log);

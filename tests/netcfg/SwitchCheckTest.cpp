@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 namespace {
 
 const std::string Id = "{AAAAAAAA-0000-0000-0000-000000000001}";
@@ -214,4 +217,19 @@ TEST(SwitchLog, KeepsTheNewerHalfWhenFullAndIsSilentWhereItCannotWrite) {
     ReplaceFileContent(path, oversized);
     EXPECT_FALSE(AppendSwitchLog(path, "x"));
     EXPECT_EQ(oversized, GetFile(path)) << "a log larger than ours is left as it is";
+}
+
+TEST(SwitchLog, TwoWritersAtOnceLoseNoLine) {
+    TTempFolder dir;
+    const std::string path = SwitchLogPath(dir.Path() + "/");
+    constexpr int Lines = 300;
+    auto write = [&](char who) {
+        for (int i = 0; i < Lines; ++i)
+            AppendSwitchLog(path, std::string(1, who) + std::to_string(i));
+    };
+    std::thread first(write, 'a'), second(write, 'b');
+    first.join();
+    second.join();
+    const std::string log = GetFile(path);
+    EXPECT_EQ(std::size_t(2 * Lines), std::size_t(std::count(log.begin(), log.end(), '\n')));
 }
