@@ -1,5 +1,7 @@
 #include "UWayBack.h"
 
+#include <algorithm>
+
 
 namespace {
 constexpr const char* WayBackClassName = "TWayBackForm";
@@ -11,6 +13,16 @@ constexpr int ClientWidth = 380;
 TWayBackForm::TClock& Clock() {
     static TWayBackForm::TClock clock = [] { return ::GetTickCount64(); };
     return clock;
+}
+
+// Rows the lines take in the results' width: a long reason wraps.
+int RowsOf(const std::vector<std::string>& lines) {
+    constexpr size_t CharactersPerRow = 50;
+    int rows = 0;
+    for (const std::string& line : lines)
+        rows += static_cast<int>(std::max<size_t>(1, (line.size() + CharactersPerRow - 1) /
+                                                         CharactersPerRow));
+    return rows;
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -32,7 +44,7 @@ TWayBackForm::TWayBackForm(const std::vector<std::string>& lines, unsigned secon
                            bool goBackWhenUnreachable, bool gatewayAnswers, HWND owner)
     : countdown_(seconds, Clock()()), gatewayAnswers_(gatewayAnswers) {
     RegisterFormClass(WayBackClassName);
-    const int resultsHeight = LineHeight * static_cast<int>(lines.size());
+    const int resultsHeight = LineHeight * RowsOf(lines);
     const int countdownTop = 40 + resultsHeight + 8;
     const int optionTop = countdownTop + 24;
     const int buttonsTop = optionTop + 30;
