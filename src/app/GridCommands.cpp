@@ -316,6 +316,10 @@ void TMainForm::acDetailsExecute() {
     const std::vector<TFactRow> rows =
         LiveStateRows(liveState_, AdapterDescriptions().at(adapter), RowTitle(adoT, rowInUse_));
     // The switch log lives beside the database.
-    TDetailsForm details(rows, AppPath + "netvane.log", Handle());
+    // The check reads the adapter afresh: what it uses when the user asks.
+    const std::string adapterId = AdapterList[adapter];
+    TDetailsForm details(rows, AppPath + "netvane.log", Handle(), [this, adapterId] {
+        return CheckConnection(liveStateReader_->Read(adapterId), *reachability_).Lines;
+    });
     details.ShowModal(Handle());
 }
