@@ -6,6 +6,7 @@
 #include "store/ProfileStore.h"
 #include "support/Config.h"
 #include "support/FileSystem.h"
+#include "support/IntegerText.h"
 #include "support/Strings.h"
 
 #include <algorithm>
@@ -15,13 +16,19 @@ const char* const CommandLineUsage =
     "       Netvane.exe /dhcp [/adapter \"Description or {id}\"] [/quiet]\r\n"
     "       Netvane.exe /list [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /status [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /apply \"Title\" /keep-within seconds [/adapter ...]\r\n"
+    "       Netvane.exe /keep\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
     "  /list     lists the adapters and the titles of their settings\r\n"
     "  /adapter  the adapter; without it, the one selected when Netvane was last closed\r\n"
     "  /quiet    no error box when there is no console to write to\r\n"
+    "  /keep-within  goes back to the previous settings unless /keep comes within the\r\n"
+    "            seconds (10 to 600)\r\n"
+    "  /keep     keeps the settings of the apply that waits\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
-    "5 more than one adapter or setting matches.";
+    "5 more than one adapter or setting matches, 6 waiting for the cable, 7 went back,\r\n"
+    "8 nothing waits for /keep.";
 
 namespace {
 
@@ -127,8 +134,36 @@ int SwitchExitCode(const TSwitchResult& result) {
     }
 }
 
+// Applies with a way back, prints the check, and waits for /keep; goes back without it.
+int ApplyKeepingWayBack(const TIP& request, const TCommandLine& command, const TAdapter& adapter,
+                        const std::string& appPath, IRegistryBackend& registry,
+                        INetServices& services, ICommandOutput& output,
+                        const TWayBackSeams& wayBack) {
+    // Listening first: a /keep given as soon as the lines appear is not missed.
+    if (!wayBack.Keep || !wayBack.Keep->Listen())
+        throw TCommandFailure{ExitFailed, "Cannot wait for /keep (another apply may be waiting "
+                                          "already); nothing was changed"};
+    const TWayBackApply apply = ApplyWithWayBack(request, registry, services, wayBack.Reachability);
+    LogSwitch(appPath, adapter.Description, Trim(command.Title), apply.Result);
+    for (const std::string& line : WayBackLines(apply))
+        output.Print(line);
+    const TConfig config(appPath + "config.ini");
+    const bool atOnce = GoBackAtOnce(apply, RevertWhenUnreachable(config));
+    if (!atOnce) {
+        output.Print("Waiting " + std::to_string(*command.KeepWithin) +
+                     " s for Netvane.exe /keep; without it the previous settings go back");
+        if (wayBack.Keep->Wait(static_cast<unsigned>(*command.KeepWithin))) {
+            output.Print("Kept");
+            return SwitchExitCode(apply.Result);
+        }
+    }
+    output.Print(GoBack(apply, registry, services));
+    return ExitWentBack;
+}
+
 int Apply(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
-          IRegistryBackend& registry, INetServices& services) {
+          IRegistryBackend& registry, INetServices& services, ICommandOutput& output,
+          const TWayBackSeams& wayBack) {
     TProfileTable table;
     std::vector<int> rows;
     if (OpenStore(table, appPath)) {
@@ -146,6 +181,9 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
     table.MoveTo(rows[0]);
     TIP request;
     FillStaticRequest(request, [&table](const std::string& name) { return table.FieldText(name); });
+    if (command.KeepWithin)
+        return ApplyKeepingWayBack(request, command, adapter, appPath, registry, services, output,
+                                   wayBack);
     TSwitchResult result;
     SetIP(request, registry, services, &result);
     LogSwitch(appPath, adapter.Description, Trim(command.Title), result);
@@ -199,8 +237,17 @@ int Status(const TAdapter& adapter, const std::string& appPath, INetServices& se
     return ExitNoAdapter;
 }
 
+int Keep(IKeepSignal* keep, ICommandOutput& output) {
+    if (!keep || !keep->Give())
+        throw TCommandFailure{ExitNothingWaiting, "No apply is waiting for /keep"};
+    output.Print("The applied settings are kept");
+    return ExitDone;
+}
+
 int Run(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
-        INetServices& services, ICommandOutput& output) {
+        INetServices& services, ICommandOutput& output, const TWayBackSeams& wayBack) {
+    if (command.Action == TCommandAction::Keep)
+        return Keep(wayBack.Keep, output);
     const std::vector<TAdapter> adapters = Adapters(registry);
     if (command.Action == TCommandAction::List) {
         if (command.Adapter)
@@ -213,7 +260,7 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
     if (command.Action == TCommandAction::Status)
         return Status(adapter, appPath, services, output);
     if (command.Action == TCommandAction::Apply)
-        return Apply(command, adapter, appPath, registry, services);
+        return Apply(command, adapter, appPath, registry, services, output, wayBack);
     return SwitchToDhcp(adapter, appPath, registry, services);
 }
 
@@ -238,6 +285,18 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
                 throw TUsageError("/adapter is given twice");
             adapterGiven = true;
             command.Adapter = ValueOf(arguments, i, "an adapter's description or {id}");
+        } else if (SameText(argument, "/keep")) {
+            SetAction(command, TCommandAction::Keep, argument);
+        } else if (SameText(argument, "/keep-within")) {
+            if (command.KeepWithin)
+                throw TUsageError("/keep-within is given twice");
+            const std::string seconds = ValueOf(arguments, i, "a number of seconds");
+            const int value = ParseIntDef(seconds, 0);
+            if (value < MinRevertSeconds || value > MaxRevertSeconds)
+                throw TUsageError("/keep-within takes " + std::to_string(MinRevertSeconds) +
+                                  " to " + std::to_string(MaxRevertSeconds) + " seconds, not \"" +
+                                  seconds + "\"");
+            command.KeepWithin = value;
         } else if (SameText(argument, "/quiet")) {
             command.Quiet = true;
         } else if (!argument.empty() && (argument[0] == '/' || argument[0] == '-')) {
@@ -246,15 +305,18 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             throw TUsageError("\"" + argument + "\" belongs to no switch");
         }
     }
+    if (command.KeepWithin && command.Action != TCommandAction::Apply)
+        throw TUsageError("/keep-within belongs to /apply");
     if (command.Action == TCommandAction::None && !arguments.empty())
         throw TUsageError("Say what to do: /apply, /dhcp or /list");
     return command;
 }
 
 int RunCommandLine(const TCommandLine& command, const std::string& appPath,
-                   IRegistryBackend& registry, INetServices& services, ICommandOutput& output) {
+                   IRegistryBackend& registry, INetServices& services, ICommandOutput& output,
+                   const TWayBackSeams& wayBack) {
     try {
-        return Run(command, appPath, registry, services, output);
+        return Run(command, appPath, registry, services, output, wayBack);
     } catch (const TCommandFailure& failure) {
         output.Error(failure.Message);
         return failure.ExitCode;

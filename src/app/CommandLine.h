@@ -3,6 +3,7 @@
 // switch to DHCP or list what is stored, all without the main window. Parsing and running
 // need no window, so both are part of the portable core.
 
+#include "app/WayBack.h"
 #include "netcfg/Registry.h"
 #include "netcfg/SetIP.h"
 #include "support/Error.h"
@@ -11,13 +12,14 @@
 #include <string>
 #include <vector>
 
-enum class TCommandAction { None, Apply, Dhcp, List, Status };
+enum class TCommandAction { None, Apply, Dhcp, List, Status, Keep };
 
 struct TCommandLine {
     TCommandAction Action = TCommandAction::None; // None: start the window as usual
     std::string Title;                            // of /apply
     std::optional<std::string> Adapter;           // of /adapter: a description or {id}
     bool Quiet = false;                           // no error box without a console
+    std::optional<int> KeepWithin; // of /apply: seconds to wait for /keep before going back
 };
 
 // A command line the program does not understand.
@@ -35,6 +37,14 @@ enum : int {
     ExitNoSetting = 4, // no stored setting matches
     ExitAmbiguous = 5, // several adapters or settings match
     ExitWaitingForCable = 6, // saved; the adapter is not connected, Windows applies it then
+    ExitWentBack = 7,        // /keep-within: no /keep came, the previous settings went back
+    ExitNothingWaiting = 8,  // /keep: no apply waits for it
+};
+
+// What /keep-within and /keep need of the system; an absent part refuses them.
+struct TWayBackSeams {
+    IReachability* Reachability = nullptr;
+    IKeepSignal* Keep = nullptr;
 };
 
 extern const char* const CommandLineUsage;
@@ -55,4 +65,5 @@ class ICommandOutput {
 // appPath (beside it config.ini, whose Index names the adapter when /adapter does not).
 // Returns the exit code; every failure is reported through output.Error first.
 int RunCommandLine(const TCommandLine& command, const std::string& appPath,
-                   IRegistryBackend& registry, INetServices& services, ICommandOutput& output);
+                   IRegistryBackend& registry, INetServices& services, ICommandOutput& output,
+                   const TWayBackSeams& wayBack = {});

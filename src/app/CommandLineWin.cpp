@@ -1,8 +1,10 @@
 #include "CommandLineWin.h"
 
 #include "CommandLine.h"
+#include "KeepSignalWin.h"
 
 #include "netcfg/NetServicesWin.h"
+#include "netcfg/ReachabilityWin.h"
 #include "support/AccessWin.h"
 #include "support/FileSystem.h"
 #include "support/Forms.h"
@@ -99,5 +101,8 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     // console, or in the box unless /quiet.
     TSystemNetServices services([&output](const std::string& status) { output.Print(status); },
                                 [&output](const std::string& message) { output.Error(message); });
-    return RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services, output);
+    TSystemReachability reachability;
+    TKeepEvent keep;
+    return RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services, output,
+                          {&reachability, &keep});
 }

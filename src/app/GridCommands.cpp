@@ -29,8 +29,9 @@ struct TMenuItemDef {
     bool NeedsRow;
 };
 
-constexpr std::array<TMenuItemDef, 11> GridMenu = {{
+constexpr std::array<TMenuItemDef, 12> GridMenu = {{
     {TMainForm::idApplyItem, "&Apply", true},
+    {TMainForm::acWayBack, "Apply with a way &back...", true},
     {TMainForm::acEdit, "&Edit...", true},
     {TMainForm::acDelete, "&Delete", true},
     {0, nullptr, false},
@@ -179,6 +180,9 @@ bool TMainForm::ExecuteGridCommand(int id) {
     case acDetails:
         acDetailsExecute();
         return true;
+    case acWayBack:
+        acWayBackExecute();
+        return true;
     default:
         return false;
     }
@@ -187,7 +191,10 @@ bool TMainForm::ExecuteGridCommand(int id) {
 bool TMainForm::DBGridKeyDown(WPARAM key) {
     switch (key) {
     case VK_RETURN:
-        DBGridDblClick();
+        if (::GetKeyState(VK_CONTROL) < 0)
+            acWayBackExecute();
+        else
+            DBGridDblClick();
         return true;
     case VK_DELETE:
         acDeleteExecute();
@@ -309,6 +316,10 @@ void TMainForm::acDetailsExecute() {
     const std::vector<TFactRow> rows =
         LiveStateRows(liveState_, AdapterDescriptions().at(adapter), RowTitle(adoT, rowInUse_));
     // The switch log lives beside the database.
-    TDetailsForm details(rows, AppPath + "netvane.log", Handle());
+    // The check reads the adapter afresh: what it uses when the user asks.
+    const std::string adapterId = AdapterList[adapter];
+    TDetailsForm details(rows, AppPath + "netvane.log", Handle(), [this, adapterId] {
+        return CheckConnection(liveStateReader_->Read(adapterId), *reachability_).Lines;
+    });
     details.ShowModal(Handle());
 }

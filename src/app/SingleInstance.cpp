@@ -33,27 +33,6 @@ std::uint64_t Fnv1a(const std::string& text) {
     return hash;
 }
 
-// Security for the mutex and the record that only Administrators and the system may open:
-// the program runs elevated, and a program of the user's own rights could otherwise take
-// hold of them, or write another window into the record.
-class TAdministratorsOnly {
-  public:
-    TAdministratorsOnly() {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(
-                "D:P(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr))
-            descriptor_.reset(descriptor);
-        attributes_.nLength = sizeof attributes_;
-        attributes_.lpSecurityDescriptor = descriptor_.get();
-    }
-    // Null (the default security) where no descriptor could be made.
-    SECURITY_ATTRIBUTES* get() { return descriptor_ ? &attributes_ : nullptr; }
-
-  private:
-    UniqueLocalMemory descriptor_;
-    SECURITY_ATTRIBUTES attributes_{};
-};
-
 // The running program's own file.
 std::string OwnExecutable() {
     char path[MAX_PATH] = {};
@@ -117,6 +96,15 @@ void BringToFront(HWND window) {
 }
 
 } // namespace
+
+TAdministratorsOnly::TAdministratorsOnly() {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:P(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr))
+        descriptor_.reset(descriptor);
+    attributes_.nLength = sizeof attributes_;
+    attributes_.lpSecurityDescriptor = descriptor_.get();
+}
 
 std::string InstanceName(const std::string& appPath) {
     char hash[17] = {};

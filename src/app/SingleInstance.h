@@ -12,6 +12,20 @@
 
 #include <string>
 
+// Security for named objects that only Administrators and the system may open: the program
+// runs elevated, and a program of the user's own rights could otherwise take hold of them,
+// or write into them.
+class TAdministratorsOnly {
+  public:
+    TAdministratorsOnly();
+    // Null (the default security) where no descriptor could be made.
+    SECURITY_ATTRIBUTES* get() { return descriptor_ ? &attributes_ : nullptr; }
+
+  private:
+    UniqueLocalMemory descriptor_;
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
 // The name of the objects that stand for the database in appPath (the folder with its
 // trailing separator): the same for every spelling of that folder (letter case, short
 // names), different for any other folder.

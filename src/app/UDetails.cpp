@@ -21,8 +21,9 @@ void InsertColumn(HWND list, int column, const char* caption) {
 }
 } // namespace
 
-TDetailsForm::TDetailsForm(const std::vector<TFactRow>& rows, std::string logPath, HWND owner)
-    : rows_(rows), logPath_(std::move(logPath)) {
+TDetailsForm::TDetailsForm(const std::vector<TFactRow>& rows, std::string logPath, HWND owner,
+                           TConnectionTest test)
+    : rows_(rows), logPath_(std::move(logPath)), test_(std::move(test)) {
     RegisterFormClass(DetailsClassName);
     CreateForm(DetailsClassName, "Adapter Details", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                WS_EX_DLGMODALFRAME, 360, 322, owner);
@@ -39,6 +40,9 @@ TDetailsForm::TDetailsForm(const std::vector<TFactRow>& rows, std::string logPat
     AddControl("BUTTON", "&Copy", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 8, 289, 75, 25, idCopy);
     AddControl("BUTTON", "Open &log", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 89, 289, 75, 25,
                idOpenLog);
+    if (test_)
+        AddControl("BUTTON", "&Test the connection", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 170,
+                   289, 101, 25, idTest);
     AddControl("BUTTON", "Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 277, 289, 75, 25,
                idClose);
     SetDefaultButton(idClose);
@@ -87,6 +91,16 @@ void TDetailsForm::OpenLogClick() {
     OpenDocument(logPath_, Handle());
 }
 
+void TDetailsForm::TestClick() {
+    std::string text;
+    for (const std::string& line : test_()) {
+        if (!text.empty())
+            text += "\r\n";
+        text += line;
+    }
+    ShowMessage(text);
+}
+
 LRESULT TDetailsForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
@@ -95,6 +109,10 @@ LRESULT TDetailsForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         case idOpenLog:
             OpenLogClick();
+            return 0;
+        case idTest:
+            if (test_)
+                RunGuarded([this] { TestClick(); });
             return 0;
         default:
             break;

@@ -6,16 +6,20 @@
 #include "netcfg/LiveState.h"
 #include "support/Forms.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 class TDetailsForm : public TForm {
   public:
-    // logPath: the switch log "Open log" opens.
-    TDetailsForm(const std::vector<TFactRow>& rows, std::string logPath, HWND owner);
+    // The connection check's lines, run when the user asks for it and only then.
+    using TConnectionTest = std::function<std::vector<std::string>()>;
+    // logPath: the switch log "Open log" opens; test: what "Test the connection" runs.
+    TDetailsForm(const std::vector<TFactRow>& rows, std::string logPath, HWND owner,
+                 TConnectionTest test = {});
 
     // Control ids, for tests.
-    enum : int { idCaption = 101, idList, idCopy, idOpenLog, idClose = IDCANCEL };
+    enum : int { idCaption = 101, idList, idCopy, idOpenLog, idTest, idClose = IDCANCEL };
 
     // The rows as the clipboard gets them: "Name: value" lines, each ended by CR LF.
     std::string RowsText() const;
@@ -29,8 +33,10 @@ class TDetailsForm : public TForm {
     void SizeColumns();
     void CopyClick();
     void OpenLogClick();
+    void TestClick();
 
     std::vector<TFactRow> rows_;
     std::string logPath_;
+    TConnectionTest test_;
     HWND List = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "netcfg/LiveStateWin.h"
 #include "netcfg/LocalAddress.h"
 #include "netcfg/NetServicesWin.h"
+#include "netcfg/ReachabilityWin.h"
 #include "netcfg/SwitchCheck.h"
 #include "support/Error.h"
 #include "support/FileSystem.h"
@@ -120,7 +121,8 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     : AppPath(std::move(appPath)), registry_(registry),
       netServices_(std::make_unique<TSystemNetServices>(
           [this](const std::string& text) { SetStatusText(text); })),
-      liveStateReader_(std::make_unique<TSystemLiveStateReader>()) {
+      liveStateReader_(std::make_unique<TSystemLiveStateReader>()),
+      reachability_(std::make_unique<TSystemReachability>()) {
     // The program's icon (resource 1 of the executable), shared: never destroyed.
     RegisterFormClass(MainClassName,
                       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconId)));

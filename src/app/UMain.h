@@ -6,6 +6,7 @@
 #include "support/Forms.h"
 #include "support/WinHandles.h"
 
+#include "netcfg/ConnectionCheck.h"
 #include "netcfg/LiveState.h"
 #include "netcfg/Registry.h"
 #include "netcfg/SetIP.h"
@@ -71,6 +72,7 @@ class TMainForm : public TForm {
         acExport,
         acImport,
         acDetails, // also Ctrl+D
+        acWayBack, // also Ctrl+Enter: apply, then keep or go back
     };
 
     // appPath: the folder (with trailing separator) holding the database and the settings
@@ -86,6 +88,11 @@ class TMainForm : public TForm {
     // Where the adapters' present state comes from (the IP helper unless a test hands in
     // its own); read again at once.
     void SetLiveStateReader(std::unique_ptr<ILiveStateReader> reader);
+    // What the connection check sends its packets through (the system's unless a test hands
+    // in its own).
+    void SetReachability(std::unique_ptr<IReachability> reachability) {
+        reachability_ = std::move(reachability);
+    }
     // The grid's row of the setting the selected adapter uses now, -1 for none.
     int SettingInUseRow() const { return rowInUse_; }
     // Closing the window ends the message loop (the program's main window does this).
@@ -148,6 +155,7 @@ class TMainForm : public TForm {
     void acExportExecute();
     void acImportExecute();
     void acDetailsExecute();
+    void acWayBackExecute();
 
   protected:
     // Posted to itself: select the current row again once the grid is done with the input.
@@ -200,6 +208,7 @@ class TMainForm : public TForm {
     IRegistryBackend& registry_;
     std::unique_ptr<INetServices> netServices_;
     std::unique_ptr<ILiveStateReader> liveStateReader_;
+    std::unique_ptr<IReachability> reachability_;
     TLiveState liveState_; // the selected adapter's, as last read
     int rowInUse_ = -1;
     int boldFont_ = 0;

@@ -84,3 +84,94 @@ TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::stri
         settings.Proxy = ProxyOrEmpty(FirstString(internet.get(), "ProxyServer"));
     return settings;
 }
+
+namespace {
+
+// Every non-empty string of a text or multi-string value, in order.
+std::vector<std::string> AllStrings(IRegistryKey* key, const char* name) {
+    std::vector<std::string> strings;
+    if (!key)
+        return strings;
+    const auto value = key->QueryValue(name);
+    if (!value || (value->Type != RegSz && value->Type != RegExpandSz && value->Type != RegMultiSz))
+        return strings;
+    const size_t end = value->Type == RegMultiSz ? value->Bytes.size() : value->Bytes.find('\0');
+    const std::string bytes = value->Bytes.substr(0, end);
+    size_t start = 0;
+    while (start <= bytes.size()) {
+        size_t stop = bytes.find('\0', start);
+        if (stop == std::string::npos)
+            stop = bytes.size();
+        if (std::string entry = Trim(bytes.substr(start, stop - start)); !entry.empty())
+            strings.push_back(std::move(entry));
+        start = stop + 1;
+    }
+    return strings;
+}
+
+std::vector<TKeptValue> KeepValues(IRegistryKey* key, const std::vector<std::string>& names) {
+    std::vector<TKeptValue> kept;
+    for (const std::string& name : names)
+        kept.push_back({name, key ? key->QueryValue(name) : std::nullopt});
+    return kept;
+}
+
+} // namespace
+
+std::string AdapterKeyPath(const std::string& adapterId) {
+    return BackendPath(InterfacesKey) + adapterId;
+}
+
+std::string ProxyKeyPath() {
+    return BackendPath(InternetSettingsKey);
+}
+
+TAdapterValues ReadAdapterValues(IRegistryBackend& registry, const std::string& adapterId) {
+    TAdapterValues values;
+    if (adapterId.empty())
+        return values;
+    const std::unique_ptr<IRegistryKey> adapter =
+        registry.OpenKey(TRootKey::LocalMachine, AdapterKeyPath(adapterId), false);
+    values.Dhcp = DwordIsOne(adapter.get(), "EnableDHCP");
+    values.Addresses = AllStrings(adapter.get(), "IPAddress");
+    values.Submasks = AllStrings(adapter.get(), "SubnetMask");
+    values.Gateways = AllStrings(adapter.get(), "DefaultGateway");
+    values.GatewayMetrics = AllStrings(adapter.get(), "DefaultGatewayMetric");
+    values.NameServers = SplitNameServers(FirstString(adapter.get(), "NameServer"));
+    return values;
+}
+
+std::vector<TKeptValue> KeepAdapterValues(IRegistryBackend& registry, const std::string& adapterId,
+                                          const std::vector<std::string>& names) {
+    const std::unique_ptr<IRegistryKey> adapter =
+        registry.OpenKey(TRootKey::LocalMachine, AdapterKeyPath(adapterId), false);
+    return KeepValues(adapter.get(), names);
+}
+
+std::vector<TKeptValue> KeepProxyValues(IRegistryBackend& registry) {
+    const std::unique_ptr<IRegistryKey> internet =
+        registry.OpenKey(TRootKey::CurrentUser, ProxyKeyPath(), false);
+    return KeepValues(internet.get(), {"ProxyEnable", "ProxyServer"});
+}
+
+std::string ReadProxy(IRegistryBackend& registry) {
+    return ReadCurrentSettings(registry, "").Proxy;
+}
+
+bool RestoreKeptValues(IRegistryBackend& registry, TRootKey root, const std::string& keyPath,
+                       const std::vector<TKeptValue>& values) {
+    const std::unique_ptr<IRegistryKey> key = registry.OpenKey(root, keyPath, false);
+    if (!key)
+        return false;
+    bool changed = false;
+    for (const TKeptValue& kept : values) {
+        const auto now = key->QueryValue(kept.Name);
+        const bool same = now.has_value() == kept.Value.has_value() &&
+                          (!now || (now->Type == kept.Value->Type && now->Bytes == kept.Value->Bytes));
+        if (same)
+            continue;
+        changed |= kept.Value ? key->SetValue(kept.Name, kept.Value->Type, kept.Value->Bytes)
+                              : key->DeleteValue(kept.Name);
+    }
+    return changed;
+}

@@ -4,7 +4,9 @@
 
 #include "netcfg/Registry.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 struct TCurrentSettings {
     std::string Address;
@@ -30,3 +32,41 @@ TNameServers SplitNameServers(const std::string& value);
 // of another type or no dotted quad (no host:port, for the proxy) is left empty: nothing
 // here raises an error.
 TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::string& adapterId);
+
+// A value as it stands in the registry, or nothing when it is missing: what is written back
+// to leave a key exactly as it was.
+struct TKeptValue {
+    std::string Name;
+    std::optional<TRegValue> Value;
+};
+
+// The adapter's static TCP/IP values as an apply writes them, every string of each
+// multi-string in order (empty strings skipped); EnableDHCP 1 reads as Dhcp.
+struct TAdapterValues {
+    bool Dhcp = false;
+    std::vector<std::string> Addresses;
+    std::vector<std::string> Submasks;
+    std::vector<std::string> Gateways;
+    std::vector<std::string> GatewayMetrics;
+    TNameServers NameServers;
+};
+TAdapterValues ReadAdapterValues(IRegistryBackend& registry, const std::string& adapterId);
+
+// The named values of the adapter's interface key, and of the user's proxy settings, raw.
+std::vector<TKeptValue> KeepAdapterValues(IRegistryBackend& registry, const std::string& adapterId,
+                                          const std::vector<std::string>& names);
+std::vector<TKeptValue> KeepProxyValues(IRegistryBackend& registry);
+
+// The proxy an apply would write for the user's present values: ProxyServer while
+// ProxyEnable is 1 and it is host:port; otherwise empty.
+std::string ReadProxy(IRegistryBackend& registry);
+
+// Writes kept values back where they differ (a missing one is removed); true when any
+// changed. Silent when the key cannot be opened.
+bool RestoreKeptValues(IRegistryBackend& registry, TRootKey root, const std::string& keyPath,
+                       const std::vector<TKeptValue>& values);
+
+// The key paths of the adapter's interface key and of the user's proxy settings, as the
+// backend takes them.
+std::string AdapterKeyPath(const std::string& adapterId);
+std::string ProxyKeyPath();

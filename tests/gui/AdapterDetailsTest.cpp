@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/UDetails.h"
+#include "netcfg/ReachabilityWin.h"
 
 #include <gtest/gtest.h>
 
@@ -153,4 +154,36 @@ TEST_F(AdapterDetails, TheGridMarksTheSettingInUseAndFollowsSwitchesAndAdapters)
         EXPECT_TRUE(step.command ? reader_->reads > reads : reader_->reads == reads + 1)
             << step.what;
     }
+}
+
+namespace {
+// The system's packets, to loopback alone: any other address fails the test unsent.
+struct TLoopbackOnly : IReachability {
+    std::optional<unsigned> Echo(const std::string& address, unsigned timeoutMs) override {
+        if (address.rfind("127.", 0) != 0)
+            return ADD_FAILURE() << "echo to " << address, std::nullopt;
+        return system.Echo(address, timeoutMs);
+    }
+    bool DnsAnswers(const std::string& address, std::uint16_t port, unsigned timeoutMs) override {
+        if (address.rfind("127.", 0) != 0)
+            return ADD_FAILURE() << "DNS query to " << address, false;
+        return system.DnsAnswers(address, port, timeoutMs);
+    }
+    TSystemReachability system;
+};
+} // namespace
+
+TEST_F(AdapterDetails, TestTheConnectionChecksTheGatewayAndDnsWindowsUsesNow) {
+    Start();
+    reader_->states[FirstId] = StaticState("127.0.0.5", 8, "127.0.0.1", "127.0.0.1");
+    Form().SetReachability(std::make_unique<TLoopbackOnly>());
+    TMessageBoxRecorder boxes;
+    TModalScript script("TDetailsForm", [](HWND dialog) {
+        Click(::GetDlgItem(dialog, TDetailsForm::idTest));
+        Click(::GetDlgItem(dialog, TDetailsForm::idClose));
+    });
+    Form().acDetailsExecute();
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ(0u, boxes.Texts()[0].find("Gateway 127.0.0.1 answers (")) << boxes.Texts()[0];
+    EXPECT_NE(std::string::npos, boxes.Texts()[0].find("\r\nDNS 127.0.0.1 ")) << boxes.Texts()[0];
 }

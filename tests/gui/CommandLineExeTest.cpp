@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <thread>
+
 namespace {
 
 const std::string FirstId = "{55555555-2222-3333-4444-555555555501}";
@@ -96,4 +98,31 @@ TEST_F(CommandLineExe, ListsAdaptersAndTitles) {
                   "\r\n    Lab\r\n    Twice\r\n    Twice\r\n",
               list.Out);
     EXPECT_EQ("", list.Err);
+}
+
+TEST_F(CommandLineExe, KeepWithinGoesBackUnlessAnotherProcessSaysKeep) {
+    EXPECT_EQ(8u, Run("/keep").ExitCode);
+    ASSERT_EQ(1u, Run("/dhcp /adapter " + SecondId).ExitCode); // the settings to go back to
+    const DWORD start = ::GetTickCount();
+    const TRun unkept = Run("/apply Lab /adapter " + SecondId + " /keep-within 10");
+    EXPECT_EQ(7u, unkept.ExitCode) << unkept.Err;
+    EXPECT_GE(::GetTickCount() - start, 9500u);
+    EXPECT_NE(std::string::npos, unkept.Out.find("Went back to the previous settings (DHCP)"))
+        << unkept.Out;
+    EXPECT_EQ(Dword(1), ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(SecondId), "EnableDHCP"));
+
+    TRun kept;
+    std::thread waiting([&] { kept = Run("/apply Lab /adapter " + SecondId + " /keep-within 10"); });
+    DWORD keepCode = 8;
+    for (int i = 0; i < 80 && keepCode == 8; ++i) {
+        ::Sleep(100);
+        keepCode = Run("/keep").ExitCode;
+    }
+    waiting.join();
+    EXPECT_EQ(0u, keepCode);
+    // Wine's IP helper does not have the adapter: the apply's own code, not applied.
+    EXPECT_EQ(1u, kept.ExitCode) << kept.Out << kept.Err;
+    EXPECT_NE(std::string::npos, kept.Out.find("Kept")) << kept.Out;
+    EXPECT_EQ(Dword(0), ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(SecondId), "EnableDHCP"));
+    EXPECT_EQ("192.168.1.5", AddressOf(SecondId));
 }

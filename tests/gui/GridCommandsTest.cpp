@@ -110,6 +110,7 @@ class GridCommands : public TMainWindowTest {
 
 const std::vector<TMenuItem> FullMenu = {
     {"&Apply", false},
+    {"Apply with a way &back...", false},
     {"&Edit...", false},
     {"&Delete", false},
     {"-", false},
@@ -173,7 +174,7 @@ TEST_F(GridCommands, ItemsThatNeedARowAreGreyOnAnEmptyView) {
     Choose("");
     ASSERT_EQ(1u, menus_.size());
     std::vector<TMenuItem> expected = FullMenu;
-    for (size_t needsRow : {0u, 1u, 2u, 7u})
+    for (size_t needsRow : {0u, 1u, 2u, 3u, 8u})
         expected[needsRow].Grey = true;
     EXPECT_EQ(expected, menus_[0]);
 }

@@ -1,0 +1,50 @@
+#include "DnsProbe.h"
+
+namespace {
+
+constexpr size_t HeaderSize = 12;
+
+void PutWord(std::string& bytes, std::uint16_t word) {
+    bytes += static_cast<char>(word >> 8);
+    bytes += static_cast<char>(word & 0xFF);
+}
+
+std::uint16_t WordAt(const std::string& bytes, size_t offset) {
+    return static_cast<std::uint16_t>((static_cast<unsigned char>(bytes[offset]) << 8) |
+                                      static_cast<unsigned char>(bytes[offset + 1]));
+}
+
+} // namespace
+
+std::string BuildDnsQuery(std::uint16_t id) {
+    std::string query;
+    PutWord(query, id);
+    PutWord(query, 0x0100); // a standard query, recursion desired
+    PutWord(query, 1);      // one question
+    PutWord(query, 0);
+    PutWord(query, 0);
+    PutWord(query, 0);
+    query += '\0';       // the root name
+    PutWord(query, 2);   // NS
+    PutWord(query, 1);   // IN
+    return query;
+}
+
+std::optional<TDnsHeader> ReadDnsHeader(const std::string& datagram) {
+    if (datagram.size() < HeaderSize)
+        return std::nullopt;
+    TDnsHeader header;
+    header.Id = WordAt(datagram, 0);
+    const std::uint16_t flags = WordAt(datagram, 2);
+    header.Response = (flags & 0x8000) != 0;
+    header.Opcode = (flags >> 11) & 0xF;
+    header.ResponseCode = flags & 0xF;
+    header.Questions = WordAt(datagram, 4);
+    header.Answers = WordAt(datagram, 6);
+    return header;
+}
+
+bool AnswersDnsQuery(const std::string& datagram, std::uint16_t id) {
+    const auto header = ReadDnsHeader(datagram);
+    return header && header->Id == id && header->Response && header->Opcode == 0;
+}

@@ -1,0 +1,73 @@
+#include "Snapshot.h"
+
+#include "support/IntegerText.h"
+
+namespace {
+
+// The static values a DHCP adapter keeps unused and a static apply overwrites.
+const std::vector<std::string> IdleStaticValues = {"IPAddress", "SubnetMask", "DefaultGateway",
+                                                   "DefaultGatewayMetric", "NameServer"};
+
+std::string At(const std::vector<std::string>& list, size_t i) {
+    return i < list.size() ? list[i] : std::string();
+}
+
+unsigned MetricAt(const std::vector<std::string>& metrics, size_t i) {
+    const int metric = ParseIntDef(At(metrics, i), 0);
+    return metric > 0 ? static_cast<unsigned>(metric) : 0;
+}
+
+void FillStaticValues(TIP& request, const TAdapterValues& values) {
+    request.Address = At(values.Addresses, 0);
+    request.Submask = At(values.Submasks, 0);
+    for (size_t i = 1; i < values.Addresses.size(); ++i)
+        request.MoreAddresses.push_back({values.Addresses[i], At(values.Submasks, i)});
+    request.Gateway = At(values.Gateways, 0);
+    request.GatewayMetric = MetricAt(values.GatewayMetrics, 0);
+    for (size_t i = 1; i < values.Gateways.size(); ++i)
+        request.MoreGateways.push_back({values.Gateways[i], MetricAt(values.GatewayMetrics, i)});
+    request.DNS = values.NameServers.First;
+    if (!values.NameServers.Second.empty()) {
+        request.DNS += request.DNS.empty() ? "" : ",";
+        request.DNS += values.NameServers.Second;
+    }
+}
+
+} // namespace
+
+TSnapshot TakeSnapshot(IRegistryBackend& registry, const std::string& adapterId,
+                       ILiveStateReader* live) {
+    TSnapshot snapshot;
+    snapshot.Request.Adapter = adapterId;
+    const TAdapterValues values = ReadAdapterValues(registry, adapterId);
+    snapshot.Request.DHCP = values.Dhcp;
+    if (values.Dhcp)
+        snapshot.AdapterValues = KeepAdapterValues(registry, adapterId, IdleStaticValues);
+    else
+        FillStaticValues(snapshot.Request, values);
+    snapshot.Request.Proxy = ReadProxy(registry);
+    snapshot.ProxyValues = KeepProxyValues(registry);
+    if (live)
+        snapshot.Live = live->Read(adapterId);
+    return snapshot;
+}
+
+std::string SnapshotComplaint(const TSnapshot& snapshot) {
+    const TIP& request = snapshot.Request;
+    if (request.DHCP)
+        return {};
+    if (request.Address.empty() || request.Submask.empty())
+        return "the adapter has no static address and subnet mask to go back to";
+    return RequestComplaint(request);
+}
+
+bool RestoreSnapshot(const TSnapshot& snapshot, IRegistryBackend& registry, INetServices& services,
+                     TSwitchResult* checked) {
+    const bool applied = SetIP(snapshot.Request, registry, services, checked);
+    RestoreKeptValues(registry, TRootKey::LocalMachine, AdapterKeyPath(snapshot.Request.Adapter),
+                      snapshot.AdapterValues);
+    if (services.MayWriteUserProxy() &&
+        RestoreKeptValues(registry, TRootKey::CurrentUser, ProxyKeyPath(), snapshot.ProxyValues))
+        services.NotifyProxyChanged();
+    return applied;
+}

@@ -1,0 +1,151 @@
+#include "app/CommandLine.h"
+#include "app/WayBack.h"
+
+#include "netcfg/MemoryRegistry.h"
+#include "store/ProfileStore.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WayBack, CountsDownInWholeSecondsRoundedUp) {
+    const TRevertCountdown countdown(30, 1000);
+    const std::pair<std::uint64_t, unsigned> cases[] = {
+        {1000, 30}, {1001, 30}, {1999, 30}, {2000, 29}, {30999, 1}, {31000, 0}, {99999, 0}};
+    for (const auto& [now, left] : cases)
+        EXPECT_EQ(left, countdown.SecondsLeft(now)) << now;
+    EXPECT_EQ("Going back to the previous settings in 30 s", countdown.Text(1000));
+    EXPECT_TRUE(countdown.Ended(31000));
+    EXPECT_FALSE(countdown.Ended(30999));
+}
+
+TEST(WayBack, TakesItsLengthAndOptionFromTheSettingsFile) {
+    TTempFolder dir;
+    TConfig config(dir / "config.ini");
+    const std::pair<const char*, int> cases[] = {{"", 30},   {"x", 30},   {"45", 45}, {"10", 10},
+                                                 {"9", 10},  {"-5", 10},  {"600", 600},
+                                                 {"601", 600}};
+    for (const auto& [text, seconds] : cases) {
+        config.WriteValue("RevertSeconds", text);
+        EXPECT_EQ(seconds, RevertSeconds(config)) << text;
+    }
+    EXPECT_FALSE(RevertWhenUnreachable(config));
+    SaveRevertWhenUnreachable(config, true);
+    EXPECT_TRUE(RevertWhenUnreachable(TConfig(dir / "config.ini")));
+}
+
+// Answers as scripted; counts what it was asked.
+class TScriptedNetwork : public IReachability {
+  public:
+    std::optional<unsigned> Echo(const std::string& address, unsigned timeoutMs) override {
+        Asked.push_back("echo " + address + " " + std::to_string(timeoutMs));
+        return Asked.size() >= EchoAnswersAt ? std::optional<unsigned>(2) : std::nullopt;
+    }
+    bool DnsAnswers(const std::string& address, std::uint16_t port, unsigned) override {
+        Asked.push_back("dns " + address + ":" + std::to_string(port));
+        return address == AnsweringDns;
+    }
+    size_t EchoAnswersAt = 1;
+    std::string AnsweringDns;
+    std::vector<std::string> Asked;
+};
+
+TEST(WayBack, ChecksTheGatewayUpToThreeTimesAndEachDnsServer) {
+    TLiveState state;
+    state.Gateways = {"127.0.0.1", "127.0.0.9"};
+    state.DnsServers = {"127.0.0.2", "127.0.0.3"};
+    struct Case {
+        size_t echoAnswersAt;
+        size_t echoes;
+        bool answers;
+        const char* gatewayLine;
+    } cases[] = {
+        {1, 1, true, "Gateway 127.0.0.1 answers (2 ms)"},
+        {3, 3, true, "Gateway 127.0.0.1 answers (2 ms)"},
+        {4, 3, false, "Gateway 127.0.0.1 does not answer"},
+    };
+    for (const Case& c : cases) {
+        TScriptedNetwork network;
+        network.EchoAnswersAt = c.echoAnswersAt;
+        network.AnsweringDns = "127.0.0.3";
+        const TConnectionReport report = CheckConnection(state, network, {1000, 3, 2000, 5353});
+        EXPECT_EQ(c.answers, report.GatewayAnswers);
+        EXPECT_EQ((std::vector<std::string>{c.gatewayLine, "DNS 127.0.0.2 does not answer",
+                                            "DNS 127.0.0.3 answers"}),
+                  report.Lines);
+        EXPECT_EQ(c.echoes + 2, network.Asked.size());
+        EXPECT_EQ("echo 127.0.0.1 1000", network.Asked.front());
+        EXPECT_EQ("dns 127.0.0.3:5353", network.Asked.back());
+    }
+    TScriptedNetwork network;
+    const TConnectionReport none = CheckConnection(TLiveState{}, network);
+    EXPECT_TRUE(none.GatewayAnswers);
+    EXPECT_TRUE(network.Asked.empty());
+}
+
+const std::string AdapterId = "{AAAAAAAA-0000-0000-0000-0000000000C1}";
+const std::string AdapterPath =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + AdapterId;
+
+class TKeepScript : public IKeepSignal, public ICommandOutput, public INetServices {
+  public:
+    bool Listen() override { return Listening = true; }
+    bool Wait(unsigned seconds) override {
+        Waited = seconds;
+        return KeepComes;
+    }
+    bool Give() override { return Listening; }
+    void Print(const std::string& line) override { Lines.push_back(line); }
+    void Error(const std::string& message) override { Lines.push_back("error " + message); }
+    std::uint32_t NotifyDhcpClient(const TIP&) override { return 0; }
+    int RunSystemProgram(const std::string&, std::uint16_t) override { return 0; }
+    bool GetLocalIP(std::string&) override { return false; }
+    void SetStatusText(const std::string&) override {}
+    void SetWaitCursor(bool) override {}
+    void ShowMessage(const std::string& text) override { Lines.push_back("message " + text); }
+    bool NotifyProxyChanged() override { return true; }
+    bool Listening = false, KeepComes = false;
+    unsigned Waited = 0;
+    std::vector<std::string> Lines;
+};
+
+TEST(WayBack, KeepWithinGoesBackWithoutKeepAndEndsWithItsOwnCodeWithIt) {
+    TTempFolder dir;
+    CreateProfileDatabase(dir / "db");
+    TProfileTable table;
+    table.Open(dir / "db");
+    table.Insert();
+    for (const auto& [name, value] : {std::pair{"Adapter", AdapterId}, {"Title", "Lab"},
+                                      {"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}})
+        table.SetFieldText(name, value);
+    table.Post();
+    for (const bool keepComes : {false, true}) {
+        SCOPED_TRACE(keepComes ? "kept" : "not kept");
+        TMemoryRegistry registry;
+        registry.AddEthernetAdapter(AdapterId);
+        registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true)
+            ->SetValue("EnableDHCP", RegDword, std::string("\x01\0\0\0", 4));
+        TKeepScript script;
+        script.KeepComes = keepComes;
+        const int code = RunCommandLine(ParseCommandLine({"/apply", "Lab", "/keep-within", "10"}),
+                                        dir.Path(), registry, script, script, {nullptr, &script});
+        EXPECT_EQ(keepComes ? ExitDone : ExitWentBack, code);
+        EXPECT_EQ(10u, script.Waited);
+        EXPECT_EQ("The new settings are applied and in use", script.Lines.front());
+        const auto dhcp = registry.Value(TRootKey::LocalMachine, AdapterPath, "EnableDHCP");
+        EXPECT_EQ(std::string(keepComes ? "\0\0\0\0" : "\x01\0\0\0", 4), dhcp->Bytes);
+        EXPECT_EQ(keepComes ? "Kept" : "Went back to the previous settings (DHCP); they are in use",
+                  script.Lines.back());
+    }
+    TMemoryRegistry registry;
+    TKeepScript nobody;
+    EXPECT_EQ(ExitNothingWaiting, RunCommandLine(ParseCommandLine({"/keep"}), dir.Path(), registry,
+                                                 nobody, nobody, {nullptr, &nobody}));
+    for (const auto& wrong : std::vector<std::vector<std::string>>{
+             {"/apply", "Lab", "/keep-within", "9"}, {"/apply", "Lab", "/keep-within", "x"},
+             {"/dhcp", "/keep-within", "30"}, {"/apply", "Lab", "/keep-within"}})
+        EXPECT_THROW(ParseCommandLine(wrong), TUsageError) << wrong.back();
+}
+
+} // namespace
