@@ -71,6 +71,8 @@ const char* ProxyComplaint(TProxyCheck check) {
         return "Need a proxy";
     case TProxyCheck::BadPort:
         return "Proxy prot must be a number";
+    case TProxyCheck::PortOutOfRange:
+        return "Proxy port must be a number from 1 to 65535";
     case TProxyCheck::Empty:
     case TProxyCheck::Accepted:
         break;

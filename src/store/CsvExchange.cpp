@@ -258,6 +258,8 @@ std::optional<std::string> ProxyFault(const std::string& proxy) {
         return "Proxy needs a host before the colon";
     case TProxyCheck::BadPort:
         return "Proxy port must be a number above 0";
+    case TProxyCheck::PortOutOfRange:
+        return "Proxy port must be a number from 1 to " + std::to_string(MaxPort);
     case TProxyCheck::Empty:
     case TProxyCheck::Accepted:
         break;

@@ -32,11 +32,15 @@ std::string MaskOfPrefix(int prefixLength);
 // ParseIntDef(text, 0) > 0.
 bool IsPositiveInt(const std::string& text);
 
+// The highest TCP port.
+constexpr int MaxPort = 65535;
+
 enum class TProxyCheck {
     Empty,    // nothing but blanks: no proxy, accepted
     NoPort,   // no ":" at all
     NoHost,   // ":" is the first character
     BadPort,  // what follows ":" is not a number above zero
+    PortOutOfRange, // a number above MaxPort, which no port can be
     Accepted, // host, ":" and a port
 };
 

@@ -237,7 +237,8 @@ TEST_F(EditForm, OkChecksTheAddressesThenTheProxyAndClosesOnlyWhenAllPass) {
         {{{"Proxy", "1.2.3.4:8080 "}}, badPort},
         {{{"Proxy", "  :8080"}}, ""},
         {{{"Proxy", "1.2.3.4:$1F"}}, ""},
-        {{{"Proxy", "1.2.3.4:99999"}}, ""},
+        {{{"Proxy", "1.2.3.4:65535"}}, ""},
+        {{{"Proxy", "proxy.example.com:99999"}}, "Proxy port must be a number from 1 to 65535"},
         {{{"Proxy", "   "}}, ""},
         {{{"Address", "10.0.0.1"}}, TEditForm::NoAdapterMessage, -1},
     };
