@@ -503,8 +503,13 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormClose() {
-    if (ConfigFile)
-        ConfigFile->WriteValue("Index", std::to_string(SelectedAdapter()));
+    if (!ConfigFile)
+        return;
+    const int selected = SelectedAdapter();
+    ConfigFile->WriteValue("Index", std::to_string(selected));
+    const bool listed = selected >= 0 && static_cast<size_t>(selected) < AdapterList.size();
+    ConfigFile->WriteValue(AdapterIdSetting, listed ? AdapterList[static_cast<size_t>(selected)]
+                                                    : std::string());
 }
 
 void TMainForm::ComboBoxChange() {

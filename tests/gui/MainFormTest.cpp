@@ -145,7 +145,8 @@ TEST_F(MainForm, ClosingSavesTheSelectedPosition) {
     Start();
     PickAdapter(1);
     Close();
-    EXPECT_EQ("Index=1\r\n", GetFile(dir_ / "config.ini"));
+    // The position as always, and the adapter's identifier beside it for the command line.
+    EXPECT_EQ("Index=1\r\nAdapterId=" + LabId + "\r\n", GetFile(dir_ / "config.ini"));
     TMainForm& again = Start();
     EXPECT_EQ(1, again.SelectedAdapter());
 }
