@@ -355,5 +355,9 @@ std::vector<TCsvSetting> ReadSettingsFile(const std::string& path) {
 }
 
 void WriteSettingsFile(const std::string& path, const std::vector<TCsvSetting>& settings) {
-    ReplaceFileContent(path, WriteSettingsCsv(settings));
+    // Without the mark a spreadsheet reads the file in the local code page, and every
+    // letter beyond ASCII shows as two odd characters.
+    std::string bytes = Utf8ByteOrderMark;
+    bytes += WriteSettingsCsv(settings);
+    ReplaceFileContent(path, bytes);
 }

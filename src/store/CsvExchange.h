@@ -36,5 +36,6 @@ std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes);
 // The file at path, refused when larger than MaxImportFileBytes, then as ReadSettingsCsv.
 std::vector<TCsvSetting> ReadSettingsFile(const std::string& path);
 
-// Writes the file atomically: a failure leaves any earlier file whole.
+// Writes the file atomically, the UTF-8 byte-order mark first for spreadsheets: a failure
+// leaves any earlier file whole.
 void WriteSettingsFile(const std::string& path, const std::vector<TCsvSetting>& settings);

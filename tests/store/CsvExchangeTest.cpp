@@ -185,7 +185,7 @@ TEST(CsvExchange, FilesAreWrittenWholeAndCheckedBeforeReading) {
     const std::string path = dir / "settings.csv";
     WriteSettingsFile(path, {Office()});
     EXPECT_EQ(std::vector<TCsvSetting>{Office()}, ReadSettingsFile(path));
-    EXPECT_EQ(WriteSettingsCsv({Office()}), GetFile(path));
+    EXPECT_EQ("\xEF\xBB\xBF" + WriteSettingsCsv({Office()}), GetFile(path));
 
     EXPECT_THAT([&] { ReadSettingsFile(dir / "missing.csv"); },
                 testing::ThrowsMessage<TError>(HasSubstr("the file does not exist")));
