@@ -279,8 +279,7 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
                             std::string(name) + " holds a line break or another control character");
         const std::string ansi = Utf8ToAnsi(utf8);
         if (AnsiToUtf8(ansi) != utf8)
-            throw LineError(record.Line,
-                            std::string(name) + " holds characters this system's code page lacks");
+            throw LineError(record.Line, LacksCodePageComplaint(name));
         if (ansi.size() > WidthOf(name))
             throw LineError(record.Line, std::string(name) + " is longer than " +
                                              std::to_string(WidthOf(name)) + " characters");
@@ -301,6 +300,12 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
 }
 
 } // namespace
+
+std::string LacksCodePageComplaint(const std::string& field) {
+    std::string complaint = field;
+    complaint += " holds characters this system's code page lacks";
+    return complaint;
+}
 
 const std::array<const char*, CsvColumnCount>& CsvColumns() {
     return Columns;

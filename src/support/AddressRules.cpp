@@ -41,6 +41,10 @@ std::string QuadText(std::uint32_t bits) {
 
 } // namespace
 
+std::optional<std::uint32_t> AddressBits(const std::string& text) {
+    return DottedQuadBits(text);
+}
+
 bool IsValidIP(const std::string& text) {
     return DottedQuadBits(text).has_value();
 }
