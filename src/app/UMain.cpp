@@ -715,6 +715,11 @@ bool TMainForm::TranslateAccelerator(const MSG& message) {
         RunGuarded([this] { ExecuteCommand(acDetails); });
         return true;
     }
+    // F1 opens the help from anywhere in the window, as in every Windows program.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_F1) {
+        RunGuarded([this] { ExecuteCommand(idHelpButton); });
+        return true;
+    }
     if (message.message != WM_SYSCHAR)
         return false;
     UINT command = 0;
