@@ -473,6 +473,9 @@ void TMainForm::FormCreate() {
         if (!FileExists(databasePath))
             CreateProfileDatabase(databasePath);
         adoT.Open(databasePath);
+        // Said once now, not after a whole setting has been typed in vain.
+        if (adoT.ReadOnly())
+            ShowMessage(adoT.ReadOnlyNotice());
         ShowGridColumns();
         adoQ.SetDatabasePath(adoT.DatabasePath());
         HideGridColumn(0);
