@@ -13,22 +13,27 @@
 
 const char* const CommandLineUsage =
     "Usage: Netvane.exe /apply \"Title\" [/adapter \"Description or {id}\"] [/quiet]\r\n"
+    "       Netvane.exe /apply /id N [/adapter \"Description or {id}\"] [/quiet]\r\n"
     "       Netvane.exe /dhcp [/adapter \"Description or {id}\"] [/quiet]\r\n"
     "       Netvane.exe /list [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /status [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /apply \"Title\" /keep-within seconds [/adapter ...]\r\n"
     "       Netvane.exe /keep\r\n"
+    "       Netvane.exe /?\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
+    "  /id       names the setting by its ID (see /list) instead of its title\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
-    "  /list     lists the adapters and the titles of their settings\r\n"
+    "  /list     lists the adapters and the IDs and titles of their settings\r\n"
+    "  /status   shows what the adapter uses now, and which stored setting that is\r\n"
     "  /adapter  the adapter; without it, the one selected when Netvane was last closed\r\n"
     "  /quiet    no error box when there is no console to write to\r\n"
     "  /keep-within  goes back to the previous settings unless /keep comes within the\r\n"
     "            seconds (10 to 600)\r\n"
     "  /keep     keeps the settings of the apply that waits\r\n"
+    "  /?        shows this text\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
-    "5 more than one adapter or setting matches, 6 waiting for the cable, 7 went back,\r\n"
-    "8 nothing waits for /keep.";
+    "5 more than one adapter or setting matches, 6 saved but the adapter is not connected\r\n"
+    "(Windows applies it when it connects), 7 went back, 8 nothing waits for /keep.";
 
 namespace {
 
@@ -54,6 +59,14 @@ std::string ValueOf(const std::vector<std::string>& arguments, size_t& i, const 
     if (i + 1 >= arguments.size())
         throw TUsageError(arguments[i] + " needs " + what + " after it");
     return arguments[++i];
+}
+
+int SettingId(const std::string& text) {
+    const int id = ParseIntDef(text, 0);
+    if (id <= 0 || std::to_string(id) != text)
+        throw TUsageError("/id needs a setting's ID, a number above 0 (see /list), not \"" + text +
+                          "\"");
+    return id;
 }
 
 std::vector<TAdapter> Adapters(IRegistryBackend& registry) {
@@ -85,6 +98,19 @@ size_t ChosenAdapter(const std::vector<TAdapter>& adapters, const TCommandLine& 
         return matches[0];
     }
     const TConfig config(appPath + "config.ini");
+    // The identifier names the adapter wherever it stands now; a position would name
+    // whichever adapter took its place.
+    if (const std::string id = SavedAdapterId(config); !id.empty()) {
+        for (size_t i = 0; i < adapters.size(); ++i)
+            if (SameText(adapters[i].Id, id))
+                return i;
+        throw TCommandFailure{ExitNoAdapter, "The adapter selected last (" + id +
+                                                 ") is not there now; name one with /adapter "
+                                                 "(see /list)"};
+    }
+    if (SavedNoAdapterSelected(config))
+        throw TCommandFailure{ExitNoAdapter, "No adapter was selected when Netvane was last "
+                                             "closed; name one with /adapter (see /list)"};
     const int index = SavedAdapterIndex(config);
     if (static_cast<size_t>(index) >= adapters.size())
         throw TCommandFailure{ExitNoAdapter, adapters.empty()
@@ -102,13 +128,46 @@ bool OpenStore(TProfileTable& table, const std::string& appPath) {
     return true;
 }
 
-// The rows of the adapter's view whose title is the one given (trimmed, any case).
-std::vector<int> RowsTitled(const TProfileTable& table, const std::string& title) {
+constexpr int IdField = 0;
+constexpr int TitleField = 2;
+
+// The rows of the adapter's view the command names: by ID, or by title (trimmed, any case).
+std::vector<int> RowsNamed(const TProfileTable& table, const TCommandLine& command) {
     std::vector<int> rows;
     for (int row = 0; row < table.RowCount(); ++row)
-        if (SameText(Trim(table.Text(row, 2)), Trim(title)))
+        if (command.Id ? table.Text(row, IdField) == std::to_string(*command.Id)
+                       : SameText(Trim(table.Text(row, TitleField)), Trim(command.Title)))
             rows.push_back(row);
     return rows;
+}
+
+// How an applied setting is named in what the user reads: its stored title, and its ID
+// when the command named it so.
+std::string SettingName(const TCommandLine& command, const std::string& title) {
+    std::string name = title.empty() ? std::string() : "\"" + title + "\"";
+    if (command.Id)
+        name += (name.empty() ? "(ID " : " (ID ") + std::to_string(*command.Id) + ")";
+    return name;
+}
+
+// The line that closes every switch: what was applied to which adapter, and how it ended.
+std::string SwitchSummary(const std::string& setting, const std::string& adapter,
+                          const TSwitchResult& result, bool checked) {
+    switch (result.Outcome) {
+    case TSwitchOutcome::Applied:
+        return "Applied " + setting + " to " + adapter +
+               (checked ? ": Windows uses it now" : ": written to the registry");
+    case TSwitchOutcome::WaitingForCable:
+        return "Applied " + setting + " to " + adapter +
+               ": saved; Windows uses it when the adapter connects";
+    default:
+        return "Did not apply " + setting + " to " + adapter +
+               (result.Reason.empty() ? std::string() : ": " + result.Reason);
+    }
+}
+
+bool SwitchIsChecked(INetServices& services) {
+    return services.LiveStateReader() && services.SwitchSystem();
 }
 
 // SetIP reports an adapter whose key does not open only after the proxy and the
@@ -168,9 +227,13 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
     std::vector<int> rows;
     if (OpenStore(table, appPath)) {
         table.SetAdapterFilter(adapter.Id);
-        rows = RowsTitled(table, command.Title);
+        rows = RowsNamed(table, command);
     }
     const std::string what = "\"" + command.Title + "\" for " + adapter.Description;
+    if (rows.empty() && command.Id)
+        throw TCommandFailure{ExitNoSetting, "No setting with ID " + std::to_string(*command.Id) +
+                                                 " is stored for " + adapter.Description +
+                                                 " (see /list)"};
     if (rows.empty())
         throw TCommandFailure{ExitNoSetting, "No setting is stored as " + what};
     if (rows.size() > 1)
@@ -186,18 +249,22 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
                                    wayBack);
     TSwitchResult result;
     SetIP(request, registry, services, &result);
-    LogSwitch(appPath, adapter.Description, Trim(command.Title), result);
+    const std::string title = Trim(table.FieldText("Title"));
+    LogSwitch(appPath, adapter.Description, title, result);
+    output.Print(SwitchSummary(SettingName(command, title), adapter.Description, result,
+                               SwitchIsChecked(services)));
     return SwitchExitCode(result);
 }
 
 int SwitchToDhcp(const TAdapter& adapter, const std::string& appPath, IRegistryBackend& registry,
-                 INetServices& services) {
+                 INetServices& services, ICommandOutput& output) {
     RequireChangeableAdapter(adapter, registry);
     TIP request;
     FillDhcpRequest(request, {adapter.Id}, 0);
     TSwitchResult result;
     SetIP(request, registry, services, &result);
     LogSwitch(appPath, adapter.Description, "DHCP", result);
+    output.Print(SwitchSummary("DHCP", adapter.Description, result, SwitchIsChecked(services)));
     return SwitchExitCode(result);
 }
 
@@ -210,8 +277,13 @@ void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
         if (!stored)
             continue;
         table.SetAdapterFilter(adapter.Id);
-        for (int row = 0; row < table.RowCount(); ++row)
-            output.Print("    " + table.Text(row, 2));
+        for (int row = 0; row < table.RowCount(); ++row) {
+            // A title may be empty, or shared; the ID names each setting for /apply /id.
+            const std::string title = table.Text(row, TitleField);
+            std::string line = "    ID " + table.Text(row, IdField) + ": ";
+            line += Trim(title).empty() ? "(no title)" : title;
+            output.Print(line);
+        }
     }
 }
 
@@ -248,6 +320,10 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         INetServices& services, ICommandOutput& output, const TWayBackSeams& wayBack) {
     if (command.Action == TCommandAction::Keep)
         return Keep(wayBack.Keep, output);
+    if (command.Action == TCommandAction::Usage) {
+        output.Print(CommandLineUsage);
+        return ExitDone;
+    }
     const std::vector<TAdapter> adapters = Adapters(registry);
     if (command.Action == TCommandAction::List) {
         if (command.Adapter)
@@ -261,7 +337,7 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         return Status(adapter, appPath, services, output);
     if (command.Action == TCommandAction::Apply)
         return Apply(command, adapter, appPath, registry, services, output, wayBack);
-    return SwitchToDhcp(adapter, appPath, registry, services);
+    return SwitchToDhcp(adapter, appPath, registry, services, output);
 }
 
 } // namespace
@@ -271,9 +347,20 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     bool adapterGiven = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (argument == "/?") {
+            // Asked for, the usage is an answer, not a complaint.
+            command = {};
+            command.Action = TCommandAction::Usage;
+            return command;
+        }
         if (SameText(argument, "/apply")) {
             SetAction(command, TCommandAction::Apply, argument);
             command.Title = ValueOf(arguments, i, "the title of a stored setting");
+            if (SameText(command.Title, "/id"))
+            {
+                command.Id = SettingId(ValueOf(arguments, i, "a setting's ID (see /list)"));
+                command.Title.clear();
+            }
         } else if (SameText(argument, "/dhcp")) {
             SetAction(command, TCommandAction::Dhcp, argument);
         } else if (SameText(argument, "/list")) {

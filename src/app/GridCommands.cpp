@@ -29,19 +29,21 @@ struct TMenuItemDef {
     bool NeedsRow;
 };
 
+// Each item its own letter, so that a key never runs another command than the one read;
+// the keys the grid answers to stand beside their items.
 constexpr std::array<TMenuItemDef, 12> GridMenu = {{
-    {TMainForm::idApplyItem, "&Apply", true},
-    {TMainForm::acWayBack, "Apply with a way &back...", true},
-    {TMainForm::acEdit, "&Edit...", true},
-    {TMainForm::acDelete, "&Delete", true},
+    {TMainForm::idApplyItem, "A&pply\tEnter", true},
+    {TMainForm::acWayBack, "Apply with a way &back...\tCtrl+Enter", true},
+    {TMainForm::acEdit, "&Edit...\tF2", true},
+    {TMainForm::acDelete, "De&lete\tDel", true},
     {0, nullptr, false},
-    {TMainForm::acAdd, "&Add...", false},
+    {TMainForm::acAdd, "&Add...\tIns", false},
     {TMainForm::acAddCurrent, "Add from &current settings...", false},
     {0, nullptr, false},
     {TMainForm::acExport, "E&xport settings...", true},
     {TMainForm::acImport, "&Import settings...", false},
     {0, nullptr, false},
-    {TMainForm::acDetails, "Adapter &details...", false},
+    {TMainForm::acDetails, "Adapter &details...\tCtrl+D", false},
 }};
 
 // The grid keeps its own behaviour; these keys and the context menu come to the form.

@@ -475,6 +475,9 @@ void TMainForm::FormCreate() {
         if (!FileExists(databasePath))
             CreateProfileDatabase(databasePath);
         adoT.Open(databasePath);
+        // Said once now, not after a whole setting has been typed in vain.
+        if (adoT.ReadOnly())
+            ShowMessage(adoT.ReadOnlyNotice());
         ShowGridColumns();
         adoQ.SetDatabasePath(adoT.DatabasePath());
         HideGridColumn(0);
@@ -505,8 +508,13 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormClose() {
-    if (ConfigFile)
-        ConfigFile->WriteValue("Index", std::to_string(SelectedAdapter()));
+    if (!ConfigFile)
+        return;
+    const int selected = SelectedAdapter();
+    ConfigFile->WriteValue("Index", std::to_string(selected));
+    const bool listed = selected >= 0 && static_cast<size_t>(selected) < AdapterList.size();
+    ConfigFile->WriteValue(AdapterIdSetting, listed ? AdapterList[static_cast<size_t>(selected)]
+                                                    : std::string());
 }
 
 void TMainForm::ComboBoxChange() {
@@ -710,6 +718,11 @@ bool TMainForm::TranslateAccelerator(const MSG& message) {
     if (message.message == WM_KEYDOWN && message.wParam == 'D' && ::GetKeyState(VK_CONTROL) < 0 &&
         ::GetKeyState(VK_SHIFT) >= 0 && ::GetKeyState(VK_MENU) >= 0) {
         RunGuarded([this] { ExecuteCommand(acDetails); });
+        return true;
+    }
+    // F1 opens the help from anywhere in the window, as in every Windows program.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_F1) {
+        RunGuarded([this] { ExecuteCommand(idHelpButton); });
         return true;
     }
     if (message.message != WM_SYSCHAR)

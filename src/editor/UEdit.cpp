@@ -1,5 +1,7 @@
 #include "UEdit.h"
 
+#include "editor/AddressWarnings.h"
+#include "store/CsvExchange.h"
 #include "support/AddressRules.h"
 #include "support/Strings.h"
 
@@ -71,6 +73,8 @@ const char* ProxyComplaint(TProxyCheck check) {
         return "Need a proxy";
     case TProxyCheck::BadPort:
         return "Proxy prot must be a number";
+    case TProxyCheck::PortOutOfRange:
+        return "Proxy port must be a number from 1 to 65535";
     case TProxyCheck::Empty:
     case TProxyCheck::Accepted:
         break;
@@ -206,6 +210,7 @@ void TEditForm::DataChanged() {
     if (writing_)
         return;
     TFlagScope loading(loading_);
+    gatewayPrefill_.clear(); // another record: whatever its Gateway holds is its own
     for (int row = 1; row <= RowCount; ++row) {
         // A table that failed to open at start-up leaves the dialog empty, not broken.
         const std::string text = adoT.Active() ? adoT.FieldText(FieldName(row)) : std::string();
@@ -258,7 +263,37 @@ void TEditForm::AddressChange() {
     const size_t lastDot = address.rfind('.');
     if (lastDot == std::string::npos)
         return;
-    SetEditorText(RowOfField("GateWay"), address.substr(0, lastDot + 1));
+    // Only an empty Gateway, or one that still holds the last pre-fill, is filled: what the
+    // user typed or the record brought stays.
+    const int gatewayRow = RowOfField("GateWay");
+    const std::string gateway = EditorText(gatewayRow);
+    if (!gateway.empty() && gateway != gatewayPrefill_)
+        return;
+    gatewayPrefill_ = address.substr(0, lastDot + 1);
+    SetEditorText(gatewayRow, gatewayPrefill_);
+}
+
+bool TEditForm::TextsFitCodePage() {
+    for (int row = TitleRow; row <= RowCount; ++row)
+        if (TextLeavesCodePage(editors_[row])) {
+            Complain(LacksCodePageComplaint(WindowText(fieldLabels_[row])), row);
+            return false;
+        }
+    return true;
+}
+
+// The checks pass; values Windows itself would refuse are stored only when the user says so.
+bool TEditForm::StoreAnywayWhenWindowsRefuses() {
+    const auto text = [this](const char* name) { return WindowText(EditorOfField(name)); };
+    const std::vector<std::string> warnings = AddressWarnings(
+        {text("Address"), text("Submask"), text("GateWay"), text("DNS1"), text("DNS2")});
+    if (warnings.empty())
+        return true;
+    const bool store = ShowMessageBox(Handle(), StoreAnywayQuestion(warnings), ApplicationTitle(),
+                                      MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    if (!store)
+        FormActivate();
+    return store;
 }
 
 void TEditForm::OKBtnClick() {
@@ -267,6 +302,8 @@ void TEditForm::OKBtnClick() {
         Complain(NoAdapterMessage, TitleRow);
         return;
     }
+    if (!TextsFitCodePage())
+        return;
     for (int row = FirstAddressRow; row <= LastAddressRow; ++row) {
         const std::string address = Trim(EditorText(row));
         if (address.empty())
@@ -285,6 +322,8 @@ void TEditForm::OKBtnClick() {
         Complain(complaint, TitleRow);
         return;
     }
+    if (!StoreAnywayWhenWindowsRefuses())
+        return;
     SetModalResult(mrOk);
 }
 

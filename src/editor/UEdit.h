@@ -94,6 +94,9 @@ class TEditForm : public TForm {
     // Shows a check's message; the focus then goes to the row's editor.
     void Complain(const std::string& message, int row);
     int TrackPopup(HMENU menu, POINT screenPoint) const;
+    // The checks of OK beyond the original's: each says why and returns false to stay.
+    bool TextsFitCodePage();
+    bool StoreAnywayWhenWindowsRefuses();
 
     TProfileTable& adoT;
     TProfileQuery& adoQ;
@@ -110,4 +113,6 @@ class TEditForm : public TForm {
     bool loading_ = false;
     // Set while the dialog writes a field, so that the change it causes reloads nothing.
     bool writing_ = false;
+    // What the Gateway pre-fill last put there, "" when it has not for this record.
+    std::string gatewayPrefill_;
 };

@@ -125,6 +125,12 @@ std::string ProxyComplaint(const std::string& proxy) {
     case TProxyCheck::Empty:
     case TProxyCheck::Accepted:
         return {};
+    case TProxyCheck::PortOutOfRange: {
+        std::string port = "port ";
+        port += Shown(CopyFrom(proxy, CharPosFrom(':', proxy, 1) + 1));
+        port += " is outside 1 to " + std::to_string(MaxPort);
+        return FieldComplaint("Proxy", port);
+    }
     default:
         return FieldComplaint("Proxy", Shown(proxy) + " is not host:port");
     }

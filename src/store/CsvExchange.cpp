@@ -258,6 +258,8 @@ std::optional<std::string> ProxyFault(const std::string& proxy) {
         return "Proxy needs a host before the colon";
     case TProxyCheck::BadPort:
         return "Proxy port must be a number above 0";
+    case TProxyCheck::PortOutOfRange:
+        return "Proxy port must be a number from 1 to " + std::to_string(MaxPort);
     case TProxyCheck::Empty:
     case TProxyCheck::Accepted:
         break;
@@ -277,8 +279,7 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
                             std::string(name) + " holds a line break or another control character");
         const std::string ansi = Utf8ToAnsi(utf8);
         if (AnsiToUtf8(ansi) != utf8)
-            throw LineError(record.Line,
-                            std::string(name) + " holds characters this system's code page lacks");
+            throw LineError(record.Line, LacksCodePageComplaint(name));
         if (ansi.size() > WidthOf(name))
             throw LineError(record.Line, std::string(name) + " is longer than " +
                                              std::to_string(WidthOf(name)) + " characters");
@@ -299,6 +300,12 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
 }
 
 } // namespace
+
+std::string LacksCodePageComplaint(const std::string& field) {
+    std::string complaint = field;
+    complaint += " holds characters this system's code page lacks";
+    return complaint;
+}
 
 const std::array<const char*, CsvColumnCount>& CsvColumns() {
     return Columns;
@@ -353,5 +360,9 @@ std::vector<TCsvSetting> ReadSettingsFile(const std::string& path) {
 }
 
 void WriteSettingsFile(const std::string& path, const std::vector<TCsvSetting>& settings) {
-    ReplaceFileContent(path, WriteSettingsCsv(settings));
+    // Without the mark a spreadsheet reads the file in the local code page, and every
+    // letter beyond ASCII shows as two odd characters.
+    std::string bytes = Utf8ByteOrderMark;
+    bytes += WriteSettingsCsv(settings);
+    ReplaceFileContent(path, bytes);
 }

@@ -17,6 +17,10 @@ const std::array<const char*, CsvColumnCount>& CsvColumns();
 // One setting's values in the order of CsvColumns(), ANSI.
 using TCsvSetting = std::array<std::string, CsvColumnCount>;
 
+// Why a field is refused whose text the ANSI code page cannot hold: the import and the
+// editor say the same.
+std::string LacksCodePageComplaint(const std::string& field);
+
 // The most settings one file may bring.
 constexpr size_t MaxImportSettings = 10000;
 // Larger files are refused; no more than this is read of them.
@@ -36,5 +40,6 @@ std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes);
 // The file at path, refused when larger than MaxImportFileBytes, then as ReadSettingsCsv.
 std::vector<TCsvSetting> ReadSettingsFile(const std::string& path);
 
-// Writes the file atomically: a failure leaves any earlier file whole.
+// Writes the file atomically, the UTF-8 byte-order mark first for spreadsheets: a failure
+// leaves any earlier file whole.
 void WriteSettingsFile(const std::string& path, const std::vector<TCsvSetting>& settings);

@@ -466,6 +466,19 @@ void TProfileTable::Post() {
     Changed();
 }
 
+std::string TProfileTable::ReadOnlyNotice() const {
+    if (readOnlyReason_.empty())
+        return {};
+    std::string notice = "The stored settings can be applied but not changed: the profile "
+                         "database \"";
+    notice += path_;
+    notice += "\" cannot be written: ";
+    notice += readOnlyReason_;
+    notice += ". To add, edit or delete settings, make the file and its folder writable and "
+              "start Netvane again.";
+    return notice;
+}
+
 void TProfileTable::RequireWritable(const std::string& context) const {
     if (!readOnlyReason_.empty())
         throw TError(context + ": the profile database \"" + path_ +

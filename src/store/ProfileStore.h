@@ -61,6 +61,9 @@ class TProfileTable {
     bool Active() const;
     // Open on a file that cannot take changes.
     bool ReadOnly() const { return !readOnlyReason_.empty(); }
+    // What the user is told once, when the file opened read-only: settings can be applied
+    // but not changed, and why. Empty when the file takes changes.
+    std::string ReadOnlyNotice() const;
     const std::string& DatabasePath() const { return path_; }
 
     // The nine fields of the view, positions 0..8.

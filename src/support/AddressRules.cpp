@@ -41,6 +41,10 @@ std::string QuadText(std::uint32_t bits) {
 
 } // namespace
 
+std::optional<std::uint32_t> AddressBits(const std::string& text) {
+    return DottedQuadBits(text);
+}
+
 bool IsValidIP(const std::string& text) {
     return DottedQuadBits(text).has_value();
 }
@@ -86,5 +90,8 @@ TProxyCheck CheckProxy(const std::string& typed) {
         return TProxyCheck::NoPort;
     if (colon == 1)
         return TProxyCheck::NoHost;
-    return IsPositiveInt(CopyFrom(typed, colon + 1)) ? TProxyCheck::Accepted : TProxyCheck::BadPort;
+    const std::string port = CopyFrom(typed, colon + 1);
+    if (!IsPositiveInt(port))
+        return TProxyCheck::BadPort;
+    return ParseIntDef(port, 0) > MaxPort ? TProxyCheck::PortOutOfRange : TProxyCheck::Accepted;
 }

@@ -3,6 +3,8 @@
 // functions: no state, no messages.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // The longest texts a network setting holds: its adapter's identifier and its proxy entry.
@@ -11,6 +13,9 @@ constexpr std::size_t MaxProxyLength = 100;
 
 // A dotted quad: at most 15 characters, four groups each converting to 0..255.
 bool IsValidIP(const std::string& text);
+
+// The 32 bits of a dotted quad (IsValidIP), first group highest; nothing for anything else.
+std::optional<std::uint32_t> AddressBits(const std::string& text);
 
 // The address IsValidIP reads in text, as plain decimal groups: 010.001.000.001 gives
 // 10.1.0.1, $FF.0.0.1 gives 255.0.0.1, 1. 2.3.4 gives 1.2.3.4. Windows reads a group with a
@@ -32,11 +37,15 @@ std::string MaskOfPrefix(int prefixLength);
 // ParseIntDef(text, 0) > 0.
 bool IsPositiveInt(const std::string& text);
 
+// The highest TCP port.
+constexpr int MaxPort = 65535;
+
 enum class TProxyCheck {
     Empty,    // nothing but blanks: no proxy, accepted
     NoPort,   // no ":" at all
     NoHost,   // ":" is the first character
     BadPort,  // what follows ":" is not a number above zero
+    PortOutOfRange, // a number above MaxPort, which no port can be
     Accepted, // host, ":" and a port
 };
 

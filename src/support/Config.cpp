@@ -203,3 +203,11 @@ void TConfig::SaveLines(const std::vector<std::string>& lines) const {
 int SavedAdapterIndex(const TConfig& config) {
     return std::max(ParseIntDef(config.ReadValue("Index"), 0), 0);
 }
+
+std::string SavedAdapterId(const TConfig& config) {
+    return Trim(config.ReadValue(AdapterIdSetting));
+}
+
+bool SavedNoAdapterSelected(const TConfig& config) {
+    return ParseIntDef(config.ReadValue("Index"), 0) < 0;
+}

@@ -55,3 +55,13 @@ inline constexpr char LineBreakToken[] = "<#\\r\\n#>";
 // a missing or non-numeric value counts as 0, and so does a negative one, which is what
 // closing without a selection writes.
 int SavedAdapterIndex(const TConfig& config);
+
+// The adapter's identifier, saved beside Index when the main window closes: Index stays a
+// position, as it always was, and the identifier names the same adapter after others are
+// added, removed or reordered. Empty when nothing was selected, or the file is older.
+inline constexpr char AdapterIdSetting[] = "AdapterId";
+std::string SavedAdapterId(const TConfig& config);
+
+// True when the saved Index records that nothing was selected: a negative position, which
+// closing without a selection writes ("-1").
+bool SavedNoAdapterSelected(const TConfig& config);

@@ -46,6 +46,21 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+bool TextLeavesCodePage(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    if (length <= 0)
+        return false;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(window, text.data(), length + 1);
+    // UTF-8 as the ANSI code page holds every character, and takes neither flag below.
+    if (::GetACP() == CP_UTF8)
+        return false;
+    BOOL defaultUsed = FALSE;
+    const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), copied,
+                                            nullptr, 0, nullptr, &defaultUsed);
+    return bytes == 0 || defaultUsed;
+}
+
 void ShowMessage(const std::string& text) {
     ShowMessageBox(::GetActiveWindow(), text, ApplicationTitle(), MB_OK);
 }

@@ -38,6 +38,9 @@ void RunGuarded(const std::function<void()>& handler);
 
 // The text of a window or control.
 std::string WindowText(HWND window);
+// True when the window's text holds a character the ANSI code page lacks: WindowText
+// would give "?" or a look-alike ("O" for an Omega) in its place.
+bool TextLeavesCodePage(HWND window);
 
 // ---- display scale --------------------------------------------------------------------
 

@@ -56,6 +56,6 @@ bool SameText(const std::string& a, const std::string& b) {
 }
 
 std::string WithoutUtf8ByteOrderMark(const std::string& text) {
-    const std::string mark = "\xEF\xBB\xBF";
+    const std::string mark = Utf8ByteOrderMark;
     return text.compare(0, mark.size(), mark) == 0 ? text.substr(mark.size()) : text;
 }

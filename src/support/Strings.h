@@ -27,5 +27,8 @@ std::string Trim(const std::string& s);
 // Case-insensitive equality of two ANSI texts.
 bool SameText(const std::string& a, const std::string& b);
 
+// The UTF-8 byte-order mark: spreadsheets read a file as UTF-8 only when it begins so.
+inline constexpr char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
 // The text without the UTF-8 byte-order mark a text editor may have put before it.
 std::string WithoutUtf8ByteOrderMark(const std::string& text);

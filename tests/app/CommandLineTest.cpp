@@ -39,6 +39,8 @@ TEST(CommandLineParsing, UnderstandsEachActionWithItsOptions) {
         {{"/quiet", "/Dhcp"}, TCommandAction::Dhcp, "", std::nullopt, true},
         {{"/list"}, TCommandAction::List, "", std::nullopt, false},
         {{"/list", "/adapter", ""}, TCommandAction::List, "", "", false},
+        {{"/?"}, TCommandAction::Usage, "", std::nullopt, false},
+        {{"/apply", "Office", "/?"}, TCommandAction::Usage, "", std::nullopt, false},
     };
     for (const Case& c : cases) {
         const TCommandLine command = ParseCommandLine(c.arguments);
@@ -68,6 +70,10 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
         {{"Office"}, "\"Office\" belongs to no switch"},
         {{"/quiet"}, "Say what to do: /apply, /dhcp or /list"},
         {{"/adapter", "Lab"}, "Say what to do: /apply, /dhcp or /list"},
+        {{"/apply", "/id"}, "/id needs a setting's ID (see /list) after it"},
+        {{"/apply", "/id", "0"}, "/id needs a setting's ID, a number above 0 (see /list), not \"0\""},
+        {{"/apply", "/ID", "$3"},
+         "/id needs a setting's ID, a number above 0 (see /list), not \"$3\""},
     };
     for (const Case& c : cases) {
         try {
@@ -183,8 +189,96 @@ TEST_F(CommandLineRun, AppliesTheTitledSettingToTheNamedOrTheLastSelectedAdapter
         std::string("\0\0\0\0", 4),
         registry_.Value(TRootKey::LocalMachine, InterfacesPath + OfficeId, "EnableDHCP")->Bytes);
     EXPECT_EQ((std::vector<std::string>{std::string("run ") + ReleaseCommand,
-                                        std::string("run ") + RenewCommand}),
+                                        std::string("run ") + RenewCommand,
+                                        "Applied DHCP to Lab Ethernet: written to the registry"}),
               recorder_.Lines);
+}
+
+TEST_F(CommandLineRun, ParsesAnIdAfterApplyAndPrintsTheUsageWhenAsked) {
+    const TCommandLine byId = ParseCommandLine({"/apply", "/id", "12", "/adapter", "Lab"});
+    EXPECT_EQ(TCommandAction::Apply, byId.Action);
+    EXPECT_EQ(std::optional<int>(12), byId.Id);
+    EXPECT_EQ("", byId.Title);
+    EXPECT_EQ(ExitDone, Run({"/?"}));
+    EXPECT_EQ(std::vector<std::string>{CommandLineUsage}, recorder_.Lines);
+    EXPECT_TRUE(recorder_.Errors.empty());
+    for (const char* named : {"/apply", "/id", "/dhcp", "/list", "/status", "/adapter", "/quiet",
+                              "/?", "0 done", "1 failed", "2 not understood", "3 no such adapter",
+                              "4 no such setting", "5 more than one", "6 saved"})
+        EXPECT_NE(std::string::npos, std::string(CommandLineUsage).find(named)) << named;
+}
+
+TEST_F(CommandLineRun, TheLastSelectedAdapterIsFoundByItsIdWhereverItStandsNow) {
+    // The window closed with Lab selected at position 1; since then Office went away, so
+    // position 1 is nobody and position 0 is Lab.
+    TMemoryRegistry moved;
+    moved.AddEthernetAdapter(LabId, "Lab Ethernet");
+    moved.OpenKey(TRootKey::LocalMachine, InterfacesPath + LabId, true);
+    moved.AddEthernetAdapter(OfficeId, "Office Ethernet");
+    moved.OpenKey(TRootKey::LocalMachine, InterfacesPath + OfficeId, true);
+    PutFile(dir_ / "config.ini", "Index=0\r\nAdapterId=" + LabId + "\r\n");
+    recorder_ = {};
+    EXPECT_EQ(ExitDone, RunCommandLine(ParseCommandLine({"/apply", "lab"}), dir_.Path(), moved,
+                                       recorder_, recorder_));
+    EXPECT_EQ(std::string("192.168.1.5"),
+              moved.Value(TRootKey::LocalMachine, InterfacesPath + LabId, "IPAddress")->Bytes.c_str());
+    EXPECT_EQ("Applied \"Lab\" to Lab Ethernet: written to the registry", recorder_.Lines.back());
+
+    struct Case {
+        std::string config;
+        int exitCode;
+        std::string error; // "" when it runs
+    } cases[] = {
+        {"Index=1\r\nAdapterId=" + LabId + "\r\n", ExitDone, ""},
+        {"Index=0\r\nAdapterId={D0000000-0000-0000-0000-00000000000F}\r\n", ExitNoAdapter,
+         "The adapter selected last ({D0000000-0000-0000-0000-00000000000F}) is not there now; "
+         "name one with /adapter (see /list)"},
+        {"Index=1\r\n", ExitDone, ""}, // an older file: the position, as before
+        {"Index=-1\r\n", ExitNoAdapter,
+         "No adapter was selected when Netvane was last closed; name one with /adapter (see "
+         "/list)"},
+    };
+    for (const Case& c : cases) {
+        PutFile(dir_ / "config.ini", c.config);
+        registry_.ClearJournal();
+        EXPECT_EQ(c.exitCode, Run({"/dhcp"})) << c.config;
+        EXPECT_EQ(c.error.empty(), !registry_.Journal().empty()) << c.config;
+        if (!c.error.empty())
+            EXPECT_EQ(std::vector<std::string>{c.error}, recorder_.Errors) << c.config;
+        else
+            EXPECT_EQ("Applied DHCP to Lab Ethernet: written to the registry",
+                      recorder_.Lines.back());
+    }
+}
+
+TEST_F(CommandLineRun, ASettingWithoutATitleOfItsOwnIsAppliedByItsId) {
+    Store({{LabId, "", "192.168.1.8"}});
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string address; // written, "" for nothing
+        std::string said;    // the summary, or the error
+    } cases[] = {
+        {{"/apply", "/id", "3", "/adapter", "Lab Ethernet"}, ExitDone, "192.168.1.6",
+         "Applied \"Twice\" (ID 3) to Lab Ethernet: written to the registry"},
+        {{"/apply", "/id", "4", "/adapter", LabId}, ExitDone, "192.168.1.7",
+         "Applied \"twice\" (ID 4) to Lab Ethernet: written to the registry"},
+        {{"/apply", "/id", "5", "/adapter", LabId}, ExitDone, "192.168.1.8",
+         "Applied (ID 5) to Lab Ethernet: written to the registry"},
+        {{"/apply", "/id", "1", "/adapter", LabId}, ExitNoSetting, "",
+         "No setting with ID 1 is stored for Lab Ethernet (see /list)"},
+    };
+    for (const Case& c : cases) {
+        registry_.ClearJournal();
+        EXPECT_EQ(c.exitCode, Run(c.arguments)) << c.said;
+        if (c.address.empty()) {
+            EXPECT_TRUE(registry_.Journal().empty()) << c.said;
+            EXPECT_EQ(std::vector<std::string>{c.said}, recorder_.Errors);
+        } else {
+            EXPECT_EQ(c.address, Written(LabId, "IPAddress"));
+            EXPECT_EQ(c.said, recorder_.Lines.back());
+        }
+    }
 }
 
 TEST_F(CommandLineRun, ASwitchEndsWithTheExitCodeOfWhatWindowsUsesAfterIt) {
@@ -202,9 +296,14 @@ TEST_F(CommandLineRun, ASwitchEndsWithTheExitCodeOfWhatWindowsUsesAfterIt) {
         {unplugged, ExitWaitingForCable, "is not connected; Windows applies them when it connects"},
         {TLiveState{}, ExitFailed, "is not present in Windows now"},
     };
+    const char* summaries[] = {
+        "Applied \"Office\" to Office Ethernet: Windows uses it now",
+        "Applied \"Office\" to Office Ethernet: saved; Windows uses it when the adapter connects",
+        "Did not apply \"Office\" to Office Ethernet"};
     for (const Case& c : cases) {
         live_ = c.state;
         EXPECT_EQ(c.exitCode, Run({"/apply", "office"})) << c.lastLine;
+        EXPECT_EQ(0u, recorder_.Lines.back().find(summaries[&c - cases])) << recorder_.Lines.back();
         const std::string last = recorder_.Errors.empty() ? "" : recorder_.Errors.back();
         EXPECT_NE(std::string::npos, last.find(c.lastLine)) << last;
         EXPECT_EQ(*c.lastLine == '\0', recorder_.Errors.empty()) << last;
@@ -297,11 +396,14 @@ TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne)
 TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
     EXPECT_EQ(ExitDone, Run({"/list"}));
     EXPECT_EQ(
-        (std::vector<std::string>{"Office Ethernet  " + OfficeId, "    Office",
-                                  "Lab Ethernet  " + LabId, "    Lab", "    Twice", "    twice "}),
+        (std::vector<std::string>{"Office Ethernet  " + OfficeId, "    ID 1: Office",
+                                  "Lab Ethernet  " + LabId, "    ID 2: Lab", "    ID 3: Twice",
+                                  "    ID 4: twice "}),
         recorder_.Lines);
+    Store({{OfficeId, " ", "10.0.0.7"}});
     EXPECT_EQ(ExitDone, Run({"/list", "/adapter", "Office Ethernet"}));
-    EXPECT_EQ((std::vector<std::string>{"Office Ethernet  " + OfficeId, "    Office"}),
+    EXPECT_EQ((std::vector<std::string>{"Office Ethernet  " + OfficeId, "    ID 1: Office",
+                                        "    ID 5: (no title)"}),
               recorder_.Lines);
 
     // Without a database there is nothing stored to list, and a command makes none.

@@ -4,6 +4,7 @@
 #include "GuiTesting.h"
 #include "ProgramRun.h"
 #include "ReadBack.h"
+#include "app/CommandLine.h"
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 #include "TestAdapters.h"
@@ -56,6 +57,9 @@ TEST_F(CommandLineExe, AppliesAndSwitchesToDhcpWithoutTheWindow) {
     EXPECT_EQ(1u, apply.ExitCode) << apply.Err;
     EXPECT_EQ(NotPresentMessage("Second Ethernet") + "\r\n", apply.Err);
     EXPECT_EQ(0u, apply.Out.rfind("Current IP is ", 0)) << apply.Out;
+    EXPECT_NE(std::string::npos,
+              apply.Out.find("\r\nDid not apply \"Lab\" to Second Ethernet"))
+        << apply.Out;
     EXPECT_EQ("192.168.1.5", AddressOf(SecondId));
     EXPECT_EQ("(none)", AddressOf(FirstId));
 
@@ -94,10 +98,15 @@ TEST_F(CommandLineExe, FailsWithItsExitCodeAndSaysWhyOnTheConsole) {
 TEST_F(CommandLineExe, ListsAdaptersAndTitles) {
     const TRun list = Run("/list");
     EXPECT_EQ(0u, list.ExitCode) << list.Err;
-    EXPECT_EQ("First Ethernet  " + FirstId + "\r\n    Office\r\nSecond Ethernet  " + SecondId +
-                  "\r\n    Lab\r\n    Twice\r\n    Twice\r\n",
+    EXPECT_EQ("First Ethernet  " + FirstId + "\r\n    ID 1: Office\r\nSecond Ethernet  " +
+                  SecondId + "\r\n    ID 2: Lab\r\n    ID 3: Twice\r\n    ID 4: Twice\r\n",
               list.Out);
     EXPECT_EQ("", list.Err);
+
+    const TRun usage = Run("/?");
+    EXPECT_EQ(0u, usage.ExitCode);
+    EXPECT_EQ(std::string(CommandLineUsage) + "\r\n", usage.Out);
+    EXPECT_EQ("", usage.Err);
 }
 
 TEST_F(CommandLineExe, KeepWithinGoesBackUnlessAnotherProcessSaysKeep) {

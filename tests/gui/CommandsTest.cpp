@@ -222,7 +222,7 @@ TEST_F(Commands, TheWholeCycleSurvivesARestart) {
               boxes.Texts());
     EXPECT_EQ(1, Restart().SelectedAdapter());
     EXPECT_EQ(1, GridRows());
-    EXPECT_EQ("Index=1\r\n", GetFile(dir_ / "config.ini"));
+    EXPECT_EQ("Index=1\r\nAdapterId=" + SecondId + "\r\n", GetFile(dir_ / "config.ini"));
     ASSERT_EQ(1u, RowsInFile(Db()).size());
     EXPECT_EQ(SecondId, RowsInFile(Db())[0].Adapter);
 }

@@ -237,7 +237,8 @@ TEST_F(EditForm, OkChecksTheAddressesThenTheProxyAndClosesOnlyWhenAllPass) {
         {{{"Proxy", "1.2.3.4:8080 "}}, badPort},
         {{{"Proxy", "  :8080"}}, ""},
         {{{"Proxy", "1.2.3.4:$1F"}}, ""},
-        {{{"Proxy", "1.2.3.4:99999"}}, ""},
+        {{{"Proxy", "1.2.3.4:65535"}}, ""},
+        {{{"Proxy", "proxy.example.com:99999"}}, "Proxy port must be a number from 1 to 65535"},
         {{{"Proxy", "   "}}, ""},
         {{{"Address", "10.0.0.1"}}, TEditForm::NoAdapterMessage, -1},
     };
@@ -346,7 +347,7 @@ TEST_F(EditForm, WhatIsTypedPickedOrPrefilledReachesThePendingRecordUntilTheCall
     });
     const TValues pending = {{"Title", "Office 2"},
                              {"Address", "192.168.1.20 "},
-                             {"Gateway", "192.168.1."},
+                             {"Gateway", "10.0.0.1"}, // stored: no pre-fill over it
                              {"Submask", "255.255.0.0"}};
     for (const auto& [field, text] : pending) {
         EXPECT_EQ(text, adoT.FieldText(field)) << field;
@@ -392,6 +393,100 @@ TEST_F(EditForm, TypingTheAddressKeyByKeyPrefillsTheGatewayUpToItsLastDot) {
     });
     EXPECT_EQ(std::vector<std::string>{"[Gateway] is not a valid IP"}, boxes.Texts());
     adoT.Cancel();
+}
+
+TEST_F(EditForm, ThePrefillNeverOverwritesAGatewayTypedOrStored) {
+    struct Case {
+        const char* how;
+        std::string stored;  // the record's Gateway, "" for a new record
+        std::string typed;   // typed into the Gateway after the address, "" for nothing
+        std::string gateway; // after the address changes from .20 to .21
+    } cases[] = {
+        {"new, untouched", "", "", "192.168.50."},
+        {"new, typed", "", "192.168.0.1", "192.168.0.1"},
+        {"new, a blank typed", "", " ", " "},
+        {"stored", "10.0.0.1", "", "10.0.0.1"},
+    };
+    for (const Case& c : cases) {
+        if (c.stored.empty()) {
+            adoT.Insert();
+        } else {
+            Store("{A}", {{"Title", "Home"}, {"Gateway", c.stored}});
+            adoT.Edit();
+        }
+        form->SetAdapterIndex(0);
+        ShowWith([&](HWND w) {
+            Type(Editor("Address"), "192.168.50.20");
+            if (!c.typed.empty())
+                Type(Editor("Gateway"), c.typed);
+            Type(Editor("Address"), "192.168.50.21");
+            EXPECT_EQ(c.gateway, TextOf(Editor("Gateway"))) << c.how;
+            EXPECT_EQ(c.gateway, adoT.FieldText("Gateway")) << c.how;
+            Click(::GetDlgItem(w, IDCANCEL));
+        });
+        adoT.Cancel();
+    }
+}
+
+TEST_F(EditForm, TextTheCodePageLacksIsRefusedWithTheImportsMessageAndItsFieldFocused) {
+    struct Case {
+        const char* field;
+        const wchar_t* typed;
+    } cases[] = {
+        {"Title", L"\x6771\x4EAC \x03A9"}, // Tokyo and an Omega, which would read "??O"
+        {"Proxy", L"\x03A9.example:80"},
+    };
+    const TRealMessageBoxes realBoxes; // the focus the real box leaves is the point
+    for (const Case& c : cases) {
+        adoT.Insert();
+        form->SetAdapterIndex(0);
+        std::string said;
+        const int result = ShowWith([&](HWND w) {
+            ::SetWindowTextW(Editor(c.field), c.typed);
+            TModalScript answer("#32770", [&](HWND box) {
+                said = TextOf(::GetDlgItem(box, 0xFFFF));
+                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            });
+            Click(::GetDlgItem(w, IDOK));
+            FlushEvents();
+            EXPECT_TRUE(answer.Ran()) << c.field;
+            EXPECT_EQ(Editor(c.field), ::GetFocus()) << c.field;
+            Click(::GetDlgItem(w, IDCANCEL));
+        });
+        EXPECT_EQ(mrCancel, result) << c.field;
+        EXPECT_EQ(std::string(c.field) + " holds characters this system's code page lacks", said);
+        adoT.Cancel();
+    }
+}
+
+TEST_F(EditForm, AddressesWindowsRefusesAreStoredOnlyWhenTheUserSaysYes) {
+    const TValues typed = {{"Title", "Lab"},
+                           {"Address", "192.168.50.255"},
+                           {"Submask", "255.255.255.0"},
+                           {"Gateway", "192.168.0.1"}};
+    for (const int answer : {IDNO, IDYES}) {
+        adoT.Insert();
+        form->SetAdapterIndex(0);
+        TMessageBoxRecorder boxes({answer});
+        const int result = ShowWith([&](HWND w) {
+            for (const auto& [field, text] : typed)
+                Type(Editor(field), text);
+            Click(::GetDlgItem(w, IDOK));
+            if (form->ModalResult() == mrNone)
+                Click(::GetDlgItem(w, IDCANCEL));
+        });
+        EXPECT_EQ(answer == IDYES ? mrOk : mrCancel, result);
+        ASSERT_EQ(1u, boxes.Boxes().size());
+        EXPECT_EQ("Windows refuses this setting:\r\n"
+                  "[Address] 192.168.50.255 is the broadcast address of its subnet, which no "
+                  "computer can have.\r\n"
+                  "[Gateway] 192.168.0.1 is not in the subnet of the address and mask, so the "
+                  "adapter cannot reach it.\r\n\r\nStore it anyway?",
+                  boxes.Boxes()[0].Text);
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2),
+                  boxes.Boxes()[0].Flags);
+        adoT.Cancel();
+    }
 }
 
 TEST_F(EditForm, WhileBrowsingTheEditorsFollowTheCurrentRowAndNothingIsPrefilled) {

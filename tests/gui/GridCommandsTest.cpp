@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <map>
 #include <optional>
 
@@ -109,18 +111,18 @@ class GridCommands : public TMainWindowTest {
 };
 
 const std::vector<TMenuItem> FullMenu = {
-    {"&Apply", false},
-    {"Apply with a way &back...", false},
-    {"&Edit...", false},
-    {"&Delete", false},
+    {"A&pply\tEnter", false},
+    {"Apply with a way &back...\tCtrl+Enter", false},
+    {"&Edit...\tF2", false},
+    {"De&lete\tDel", false},
     {"-", false},
-    {"&Add...", false},
+    {"&Add...\tIns", false},
     {"Add from &current settings...", false},
     {"-", false},
     {"E&xport settings...", false},
     {"&Import settings...", false},
     {"-", false},
-    {"Adapter &details...", false},
+    {"Adapter &details...\tCtrl+D", false},
 };
 
 } // namespace
@@ -169,6 +171,25 @@ TEST_F(GridCommands, RightClickShiftF10AndTheMenuKeyEachOpenTheMenuOnce) {
     EXPECT_EQ(1, form.adoT.CurrentRow()); // the right click picked the row under it
 }
 
+// A key pressed in the menu runs the item it is read on, never one that shares its letter.
+TEST_F(GridCommands, EveryItemHasALetterOfItsOwn) {
+    Seed();
+    Start();
+    Choose("");
+    ASSERT_EQ(1u, menus_.size());
+    std::string letters;
+    for (const TMenuItem& item : menus_[0]) {
+        const size_t mark = item.Caption.find('&');
+        if (item.Caption == "-")
+            continue;
+        ASSERT_NE(std::string::npos, mark) << item.Caption;
+        const char letter = static_cast<char>(std::tolower(item.Caption[mark + 1]));
+        EXPECT_EQ(std::string::npos, letters.find(letter)) << item.Caption;
+        letters += letter;
+    }
+    EXPECT_EQ(8u, letters.size());
+}
+
 TEST_F(GridCommands, ItemsThatNeedARowAreGreyOnAnEmptyView) {
     Start();
     Choose("");
@@ -202,7 +223,7 @@ TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
     TMainForm& form = Start();
     {
         TMessageBoxRecorder boxes({IDNO, IDYES});
-        Choose("&Apply"); // No: nothing applied
+        Choose("A&pply\tEnter"); // No: nothing applied
         EXPECT_EQ("(none)", Adapter(FirstId, "IPAddress"));
         PressEnter(); // Yes
         // Wine's IP helper does not have the adapter, and the user is told.
@@ -216,7 +237,7 @@ TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
         // F2 and "Edit..." open the editor on the current row; Cancel keeps it.
         int shown = 0;
         for (const auto& open : std::vector<std::function<void()>>{
-                 [&] { SendKey(WM_KEYDOWN, VK_F2); }, [&] { Choose("&Edit..."); }}) {
+                 [&] { SendKey(WM_KEYDOWN, VK_F2); }, [&] { Choose("&Edit...\tF2"); }}) {
             TModalScript editor("TEditForm", [&](HWND dialog) {
                 EXPECT_EQ("Office", TextOf(program_->EditForm().EditorOfField("Title")));
                 ++shown;
@@ -241,7 +262,7 @@ TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
     {
         TMessageBoxRecorder boxes({IDYES, IDYES});
         SendKey(WM_KEYDOWN, VK_DELETE); // the inserted row is current
-        Choose("&Delete");
+        Choose("De&lete\tDel");
         EXPECT_EQ((std::vector<std::string>{"Delete now?", "Delete now?"}), boxes.Texts());
     }
     ASSERT_EQ(1u, RowsInFile(Db()).size());
@@ -310,7 +331,8 @@ TEST_F(GridCommands, ExportThenImportCopiesTheSettingsToAnotherAdapter) {
     TMessageBoxRecorder boxes;
     Choose("E&xport settings...");
     EXPECT_EQ(std::vector<std::string>{"save Netvane First Ethernet.csv"}, chooserCalls_);
-    EXPECT_EQ("Title,Address,Submask,Gateway,DNS1,DNS2,Proxy\r\n"
+    EXPECT_EQ("\xEF\xBB\xBF"
+              "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy\r\n"
               "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080\r\n"
               "\"Lab, \"\"B\"\"\",192.168.1.5,255.255.255.0,,,,\r\n",
               GetFile(*file_));

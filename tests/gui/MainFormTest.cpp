@@ -145,7 +145,8 @@ TEST_F(MainForm, ClosingSavesTheSelectedPosition) {
     Start();
     PickAdapter(1);
     Close();
-    EXPECT_EQ("Index=1\r\n", GetFile(dir_ / "config.ini"));
+    // The position as always, and the adapter's identifier beside it for the command line.
+    EXPECT_EQ("Index=1\r\nAdapterId=" + LabId + "\r\n", GetFile(dir_ / "config.ini"));
     TMainForm& again = Start();
     EXPECT_EQ(1, again.SelectedAdapter());
 }
@@ -351,7 +352,8 @@ TEST_F(MainForm, TheSessionEndingSavesTheSelectedPositionUnlessItIsCalledOff) {
         WPARAM ending;
         const char* written; // nullptr: no file
     } cases[] = {
-        {"the session ends", TRUE, "Index=1\r\n"},
+        {"the session ends", TRUE,
+         "Index=1\r\nAdapterId={11111111-2222-3333-4444-555555555502}\r\n"},
         {"the shut-down is called off", FALSE, nullptr},
     };
     const std::string config = dir_ / "config.ini";
@@ -445,6 +447,15 @@ TEST_F(MainForm, OnlyTheHelpBesideTheProgramIsOpenedAndAFailureToOpenItIsReporte
     EXPECT_EQ(0u, boxes.Texts()[0].rfind("Cannot open \"" + dir_ / "help.htm" + "\": ", 0))
         << boxes.Texts()[0];
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes.Boxes()[0].Flags & MB_ICONMASK);
+
+    // F1 takes the same road, from the grid as from anywhere in the window.
+    MSG f1{};
+    f1.hwnd = Form().DBGrid;
+    f1.message = WM_KEYDOWN;
+    f1.wParam = VK_F1;
+    EXPECT_TRUE(Form().TranslateAccelerator(f1));
+    ASSERT_EQ(2u, boxes.Boxes().size());
+    EXPECT_EQ(boxes.Texts()[0], boxes.Texts()[1]);
     ::DeleteFileA((elsewhere / "help.htm").c_str());
 }
 

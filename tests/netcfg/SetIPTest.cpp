@@ -326,6 +326,7 @@ TEST_F(ApplySetting, EveryFieldOfAStoredRowIsCheckedAgainBeforeAnyWrite) {
         {"DNS2", "10.0.0.300", "[DNS2]"},
         {"Proxy", "socks=a:1;http=b:2", "[Proxy]"},
         {"Proxy", std::string(101, 'p') + ":80", "[Proxy]"},
+        {"Proxy", "p.example:70000", "[Proxy] port \"70000\" is outside 1 to 65535"},
         {"Adapter", "\\", "not one of this computer's network adapters"},
         {"Adapter", "{AAAAAAAA-0000-0000-0000-000000000001}\\..", "not one of this computer's"},
         {"Adapter", "{AAAAAAAA-0000-0000-0000-00000000000F}", "not one of this computer's"},

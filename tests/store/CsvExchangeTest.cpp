@@ -116,6 +116,8 @@ TEST(CsvExchange, RefusesABadFileNamingTheLineAndTheReason) {
          "Line 2: Proxy needs a port, such as 202.111.123.11:8080"},
         {Header + "Lab,,,,,,:8080\r\n", "Line 2: Proxy needs a host before the colon"},
         {Header + "Lab,,,,,,proxy.lan:0\r\n", "Line 2: Proxy port must be a number above 0"},
+        {Header + "Lab,,,,,,p.example:70000\r\n",
+         "Line 2: Proxy port must be a number from 1 to 65535"},
         {Header + std::string(21, 'T') + ",,,,,,\r\n",
          "Line 2: Title is longer than 20 characters"},
         {Header + "Lab,010.001.000.0001,,,,,\r\n", "Line 2: Address is longer than 15 characters"},
@@ -183,7 +185,7 @@ TEST(CsvExchange, FilesAreWrittenWholeAndCheckedBeforeReading) {
     const std::string path = dir / "settings.csv";
     WriteSettingsFile(path, {Office()});
     EXPECT_EQ(std::vector<TCsvSetting>{Office()}, ReadSettingsFile(path));
-    EXPECT_EQ(WriteSettingsCsv({Office()}), GetFile(path));
+    EXPECT_EQ("\xEF\xBB\xBF" + WriteSettingsCsv({Office()}), GetFile(path));
 
     EXPECT_THAT([&] { ReadSettingsFile(dir / "missing.csv"); },
                 testing::ThrowsMessage<TError>(HasSubstr("the file does not exist")));

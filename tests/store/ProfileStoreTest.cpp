@@ -580,6 +580,7 @@ std::string UseWithoutWriteRights(const std::string& path) {
     TProfileQuery query;
     query.SetDatabasePath(path);
     std::string outcome = "read-only: " + std::to_string(table.ReadOnly()) + "\n";
+    outcome += "notice: " + table.ReadOnlyNotice() + "\n";
     outcome += "titles: " + titles() + "\n";
     outcome += "pick list: " + query.DistinctValues("DNS1").at(0) + "\n";
     table.Insert();
@@ -623,6 +624,8 @@ TEST_F(ProfileStore, AFileThatCannotBeWrittenIsViewedReadOnlyAndRefusesChanges) 
         const std::string cannot = "the profile database \"" + path_ + "\" cannot be written: ";
         for (const std::string& line : {
                  "read-only: 1\n"s,
+                 "notice: The stored settings can be applied but not changed: " + cannot +
+                     c.reason,
                  "titles: a1;a2;\n"s,
                  "pick list: 8.8.8.8\n"s,
                  "store: Cannot store the network setting: " + cannot + c.reason,

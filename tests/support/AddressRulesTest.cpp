@@ -51,7 +51,7 @@ TEST(IsValidIP, AcceptsDottedQuadsOfFifteenCharactersAtMost) {
     }
 }
 
-TEST(CheckProxy, TellsWhichOfTheFiveOutcomesHolds) {
+TEST(CheckProxy, TellsWhichOutcomeHolds) {
     struct Case {
         std::string typed;
         TProxyCheck expected;
@@ -67,7 +67,12 @@ TEST(CheckProxy, TellsWhichOfTheFiveOutcomesHolds) {
         {"1.2.3.4:8080 ", TProxyCheck::BadPort}, // the port is read untrimmed
         {"1.2.3.4:8080", TProxyCheck::Accepted},
         {"proxy.example:$1F", TProxyCheck::Accepted},
-        {"h:99999", TProxyCheck::Accepted},
+        {"h:65535", TProxyCheck::Accepted},
+        {"h:1", TProxyCheck::Accepted},
+        {"h:65536", TProxyCheck::PortOutOfRange},
+        {"h:99999", TProxyCheck::PortOutOfRange},
+        {"h:$10000", TProxyCheck::PortOutOfRange},
+        {"h:2147483647", TProxyCheck::PortOutOfRange},
         {"  :8080", TProxyCheck::Accepted}, // the colon is not first in the text as typed
         {" 1.2.3.4:8080", TProxyCheck::Accepted},
     };
