@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "StartupTask.h"
 
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
@@ -15,11 +16,13 @@ const char* const CommandLineUsage =
     "       Netvane.exe /dhcp [/adapter \"Description or {id}\"] [/quiet]\r\n"
     "       Netvane.exe /list [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /status [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /tray\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
     "  /list     lists the adapters and the titles of their settings\r\n"
     "  /adapter  the adapter; without it, the one selected when Netvane was last closed\r\n"
     "  /quiet    no error box when there is no console to write to\r\n"
+    "  /tray     starts with the window hidden and the icon in the notification area\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
     "5 more than one adapter or setting matches.";
 
@@ -235,13 +238,17 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             command.Adapter = ValueOf(arguments, i, "an adapter's description or {id}");
         } else if (SameText(argument, "/quiet")) {
             command.Quiet = true;
+        } else if (SameText(argument, TraySwitch)) {
+            command.Tray = true;
         } else if (!argument.empty() && (argument[0] == '/' || argument[0] == '-')) {
             throw TUsageError("Unknown switch " + argument);
         } else {
             throw TUsageError("\"" + argument + "\" belongs to no switch");
         }
     }
-    if (command.Action == TCommandAction::None && !arguments.empty())
+    if (command.Tray && (command.Action != TCommandAction::None || arguments.size() > 1))
+        throw TUsageError("/tray starts the window: it goes with no other switch");
+    if (command.Action == TCommandAction::None && !command.Tray && !arguments.empty())
         throw TUsageError("Say what to do: /apply, /dhcp or /list");
     return command;
 }

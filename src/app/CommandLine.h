@@ -18,6 +18,7 @@ struct TCommandLine {
     std::string Title;                            // of /apply
     std::optional<std::string> Adapter;           // of /adapter: a description or {id}
     bool Quiet = false;                           // no error box without a console
+    bool Tray = false; // /tray: the window starts hidden, with the notification-area icon
 };
 
 // A command line the program does not understand.

@@ -1,6 +1,7 @@
 #include "CommandLineWin.h"
 
 #include "CommandLine.h"
+#include "StartupTask.h"
 
 #include "netcfg/NetServicesWin.h"
 #include "support/AccessWin.h"
@@ -91,6 +92,8 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
         output.Error(std::string(error.what()) + "\r\n" + CommandLineUsage);
         return ExitUsage;
     }
+    if (command.Tray)
+        return std::nullopt;
     output.SetQuiet(command.Quiet);
     // A warning, not a failure: the command still runs and its exit code is its own.
     if (const auto warning = StartupAccessWarning(exePath))
@@ -100,4 +103,8 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     TSystemNetServices services([&output](const std::string& status) { output.Print(status); },
                                 [&output](const std::string& message) { output.Error(message); });
     return RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services, output);
+}
+
+bool StartsInTray(int argc, char** argv) {
+    return argc == 2 && SameText(argv[1], TraySwitch);
 }
