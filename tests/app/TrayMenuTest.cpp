@@ -114,7 +114,7 @@ TEST(TrayTip, NamesAddressAndSettingWithinTheLimit) {
          "Wi-Fi: no address - no stored setting"},
         {"adapter missing", "USB LAN", {}, "", "USB LAN: not found"},
         {"the description gives way", longName, UsingAddress("10.0.0.5"), "Office",
-         longName.substr(0, 127 - 23 - 3) + "...: 10.0.0.5/24 - Office"},
+         longName.substr(0, 127 - 22 - 3) + "...: 10.0.0.5/24 - Office"},
         {"a long title is cut at the end", "Wi-Fi", UsingAddress("10.0.0.5"), longName,
          "Wi-Fi: 10.0.0.5/24 - " + longName.substr(0, 127 - 21 - 3) + "..."},
     };
