@@ -42,7 +42,7 @@ TEST(TrayMenu, OrdersAnAdaptersSettingsRecentFirstThenByTitle) {
     TTrayAdapter office{"Office LAN", UsingAddress("10.0.0.3"), {}};
     for (const auto& [id, title] : std::vector<std::pair<int, std::string>>{
              {1, "zeta"}, {2, "Alpha"}, {3, "beta & co"}, {4, "Home"}, {5, "gamma"}})
-        office.Settings.push_back(Setting(id, title, "10.0.0." + std::to_string(id)));
+        office.Settings.push_back(Setting(id, title, std::string("10.0.0.") + std::to_string(id)));
     struct Case {
         const char* what;
         std::vector<std::int64_t> recent;
@@ -62,7 +62,7 @@ TEST(TrayMenu, OrdersAnAdaptersSettingsRecentFirstThenByTitle) {
 TEST(TrayMenu, ShowsThirtySettingsAtMostAndFiveRecent) {
     TTrayAdapter many{"Wi-Fi", {}, {}};
     for (int id = 1; id <= 40; ++id)
-        many.Settings.push_back(Setting(id, "S" + std::to_string(100 + id), "10.1.0.1"));
+        many.Settings.push_back(Setting(id, std::string("S") + std::to_string(100 + id), "10.1.0.1"));
     const auto items = AdapterMenuItems(many, 2, {40, 39, 38, 37, 36, 35});
     int settings = 0;
     for (const TTrayMenuItem& item : items) {
@@ -116,7 +116,7 @@ TEST(TrayTip, NamesAddressAndSettingWithinTheLimit) {
         {"the description gives way", longName, UsingAddress("10.0.0.5"), "Office",
          longName.substr(0, 127 - 22 - 3) + "...: 10.0.0.5/24 - Office"},
         {"a long title is cut at the end", "Wi-Fi", UsingAddress("10.0.0.5"), longName,
-         "Wi-Fi: 10.0.0.5/24 - " + longName.substr(0, 127 - 21 - 3) + "..."},
+         std::string("Wi-Fi: 10.0.0.5/24 - ") + longName.substr(0, 127 - 21 - 3) + "..."},
     };
     for (const Case& c : cases) {
         const std::string tip = TrayTip(c.description, c.state, c.inUse, "-");
@@ -175,7 +175,7 @@ TEST(StartupTask, MakesAndRemovesTheLogonTask) {
     EXPECT_EQ(CreateStartupTaskCommand(exe),
               "schtasks.exe /Create /F /TN \"Netvane\" /SC ONLOGON /RL HIGHEST /IT /TR "
               "\"\\\"C:\\Tools\\Net vane\\Netvane.exe\\\" /tray\"");
-    EXPECT_THROW(CreateStartupTaskCommand("C:\\" + std::string(260, 'a') + ".exe"), TError);
+    EXPECT_THROW(CreateStartupTaskCommand(std::string("C:\\") + std::string(260, 'a') + ".exe"), TError);
     struct Case {
         const char* what;
         bool on;
