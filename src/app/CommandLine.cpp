@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "StartupTask.h"
 
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
@@ -20,6 +21,7 @@ const char* const CommandLineUsage =
     "       Netvane.exe /apply \"Title\" /keep-within seconds [/adapter ...]\r\n"
     "       Netvane.exe /keep\r\n"
     "       Netvane.exe /?\r\n"
+    "       Netvane.exe /tray\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /id       names the setting by its ID (see /list) instead of its title\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
@@ -31,6 +33,7 @@ const char* const CommandLineUsage =
     "            seconds (10 to 600)\r\n"
     "  /keep     keeps the settings of the apply that waits\r\n"
     "  /?        shows this text\r\n"
+    "  /tray     starts with the window hidden and the icon in the notification area\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
     "5 more than one adapter or setting matches, 6 saved but the adapter is not connected\r\n"
     "(Windows applies it when it connects), 7 went back, 8 nothing waits for /keep.";
@@ -386,6 +389,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             command.KeepWithin = value;
         } else if (SameText(argument, "/quiet")) {
             command.Quiet = true;
+        } else if (SameText(argument, TraySwitch)) {
+            command.Tray = true;
         } else if (!argument.empty() && (argument[0] == '/' || argument[0] == '-')) {
             throw TUsageError("Unknown switch " + argument);
         } else {
@@ -394,7 +399,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (command.KeepWithin && command.Action != TCommandAction::Apply)
         throw TUsageError("/keep-within belongs to /apply");
-    if (command.Action == TCommandAction::None && !arguments.empty())
+    if (command.Tray && (command.Action != TCommandAction::None || arguments.size() > 1))
+        throw TUsageError("/tray starts the window: it goes with no other switch");
+    if (command.Action == TCommandAction::None && !command.Tray && !arguments.empty())
         throw TUsageError("Say what to do: /apply, /dhcp or /list");
     return command;
 }

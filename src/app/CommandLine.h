@@ -21,6 +21,7 @@ struct TCommandLine {
     std::optional<std::string> Adapter;           // of /adapter: a description or {id}
     bool Quiet = false;                           // no error box without a console
     std::optional<int> KeepWithin; // of /apply: seconds to wait for /keep before going back
+    bool Tray = false; // /tray: the window starts hidden, with the notification-area icon
 };
 
 // A command line the program does not understand.

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "KeepSignalWin.h"
+#include "StartupTask.h"
 
 #include "netcfg/NetServicesWin.h"
 #include "netcfg/ReachabilityWin.h"
@@ -93,6 +94,8 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
         output.Error(std::string(error.what()) + "\r\n" + CommandLineUsage);
         return ExitUsage;
     }
+    if (command.Tray)
+        return std::nullopt;
     output.SetQuiet(command.Quiet);
     // A warning, not a failure: the command still runs and its exit code is its own.
     if (const auto warning = StartupAccessWarning(exePath))
@@ -105,4 +108,8 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     TKeepEvent keep;
     return RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services, output,
                           {&reachability, &keep});
+}
+
+bool StartsInTray(int argc, char** argv) {
+    return argc == 2 && SameText(argv[1], TraySwitch);
 }

@@ -5,6 +5,7 @@
 
 #include "SettingInUse.h"
 #include "UDetails.h"
+#include "UTray.h"
 
 #include "editor/UEdit.h"
 #include "netcfg/CurrentSettings.h"
@@ -185,6 +186,14 @@ bool TMainForm::ExecuteGridCommand(int id) {
     case acWayBack:
         acWayBackExecute();
         return true;
+    case idMinimizeToTrayOption:
+        if (tray_)
+            tray_->ToggleMinimizeToTray();
+        return true;
+    case idStartWithWindowsOption:
+        if (tray_)
+            tray_->ToggleStartWithWindows();
+        return true;
     default:
         return false;
     }
@@ -227,15 +236,30 @@ void TMainForm::DBGridContextMenu(LPARAM screenPoint) {
             ::AppendMenuA(menu.get(), MF_STRING | (item.NeedsRow && noRow ? MF_GRAYED : 0),
                           static_cast<UINT_PTR>(item.Command), item.Caption);
     }
-    const int command =
-        trackPopup_
-            ? trackPopup_(menu.get(), point)
-            : static_cast<int>(::TrackPopupMenu(menu.get(),
-                                                TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN |
-                                                    TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                                                point.x, point.y, 0, Handle(), nullptr));
+    // The options belong to the notification-area icon: without it, there are none.
+    if (tray_) {
+        ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+        TTrayMenuItem options;
+        options.Caption = "O&ptions";
+        options.Children = OptionsMenuItems(tray_->Options());
+        AppendMenuItems(menu.get(), {options}, [](const TTrayMenuItem& item) {
+            return static_cast<UINT>(item.Command == TTrayCommand::MinimizeToTray
+                                         ? idMinimizeToTrayOption
+                                         : idStartWithWindowsOption);
+        });
+    }
+    const int command = TrackMenu(menu.get(), point);
     if (command != 0)
         ExecuteCommand(command);
+}
+
+int TMainForm::TrackMenu(HMENU menu, POINT point) {
+    if (trackPopup_)
+        return trackPopup_(menu, point);
+    return static_cast<int>(::TrackPopupMenu(menu,
+                                             TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN |
+                                                 TPM_TOPALIGN | TPM_RIGHTBUTTON,
+                                             point.x, point.y, 0, Handle(), nullptr));
 }
 
 size_t TMainForm::SelectedAdapterPosition() const {

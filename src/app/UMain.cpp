@@ -2,6 +2,7 @@
 
 #include "Icons.h"
 #include "SettingInUse.h"
+#include "UTray.h"
 
 #include "about/UAbout.h"
 #include "editor/UEdit.h"
@@ -120,7 +121,8 @@ UniqueIcon LoadProgramIcon(int size) {
 TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     : AppPath(std::move(appPath)), registry_(registry),
       netServices_(std::make_unique<TSystemNetServices>(
-          [this](const std::string& text) { SetStatusText(text); })),
+          [this](const std::string& text) { SetStatusText(text); },
+          [this](const std::string& text) { messageSink_ ? messageSink_(text) : ShowMessage(text); })),
       liveStateReader_(std::make_unique<TSystemLiveStateReader>()),
       reachability_(std::make_unique<TSystemReachability>()) {
     // The program's icon (resource 1 of the executable), shared: never destroyed.
@@ -615,20 +617,54 @@ void TMainForm::acDeleteExecute() {
 void TMainForm::acChangeExecute() {
     if (ViewIsEmpty())
         return;
+    ApplyCurrentRow();
+}
+
+TSwitchResult TMainForm::ApplyCurrentRow() {
     FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
+    const std::string id = adoT.FieldText("ID");
     TSwitchResult result;
     SetIP(NewIP, registry_, *netServices_, &result);
     LogSwitch(AppPath, WindowText(ComboBox), Trim(adoT.FieldText("Title")), result);
+    // The recent list only orders the icon's menu: a settings file that cannot be written
+    // costs that order, never the switch, and closing the window says so anyway.
+    if (ConfigFile && result.Outcome != TSwitchOutcome::NotApplied && !id.empty())
+        try {
+            RememberRecentSetting(*ConfigFile, std::stoll(id));
+        } catch (const std::exception&) {
+        }
     ReadLiveState();
+    return result;
 }
 
 void TMainForm::acAutoExecute() {
+    ApplyDhcp();
+}
+
+TSwitchResult TMainForm::ApplyDhcp() {
     // The selector's adapter, not the current row's.
     FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
     TSwitchResult result;
     SetIP(NewIP, registry_, *netServices_, &result);
     LogSwitch(AppPath, WindowText(ComboBox), "DHCP", result);
     ReadLiveState();
+    return result;
+}
+
+void TMainForm::SelectAdapterAt(size_t position) {
+    if (position >= AdapterList.size())
+        throw ListIndexError(static_cast<int>(position));
+    if (SelectedAdapter() == static_cast<int>(position))
+        return;
+    ::SendMessageA(ComboBox, CB_SETCURSEL, position, 0);
+    ComboBoxChange();
+}
+
+void TMainForm::ShowTrayIcon(std::unique_ptr<INotifyIconCalls> calls,
+                             std::unique_ptr<ITaskScheduler> scheduler, std::string exePath) {
+    tray_.reset();
+    tray_ = std::make_unique<TTray>(*this, std::move(calls), std::move(scheduler),
+                                    std::move(exePath));
 }
 
 // What the selected adapter uses now, read once for each change of adapter and each switch
@@ -639,6 +675,8 @@ void TMainForm::ReadLiveState() {
                      ? liveStateReader_->Read(AdapterList[static_cast<size_t>(index)])
                      : TLiveState{};
     RefreshGrid();
+    if (tray_)
+        tray_->StateChanged();
 }
 
 void TMainForm::SetLiveStateReader(std::unique_ptr<ILiveStateReader> reader) {
@@ -769,8 +807,12 @@ LRESULT TMainForm::HandleNotify(const NMHDR& header) {
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (tray_ && tray_->HandleMessage(message, wParam, lParam))
+        return 0;
     switch (message) {
     case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED && tray_)
+            tray_->Minimized();
         LayOut();
         return 0;
     case WM_COMMAND:
@@ -818,6 +860,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_DESTROY:
+        tray_.reset(); // the icon goes with the window
         if (quitOnDestroy_)
             ::PostQuitMessage(0);
         return 0;

@@ -23,6 +23,10 @@
 
 class TAboutForm;
 class TEditForm;
+class TTray;
+class INotifyIconCalls;
+class ITaskScheduler;
+struct TSwitchResult;
 
 // Why a command of the grid's menu that works on the selected adapter did nothing.
 inline constexpr const char* NoAdapterPickedMessage =
@@ -74,6 +78,11 @@ class TMainForm : public TForm {
         acDetails, // also Ctrl+D
         acWayBack, // also Ctrl+Enter: apply, then keep or go back
     };
+    // The grid's "Options" submenu, also in the notification-area icon's menu.
+    enum : int {
+        idMinimizeToTrayOption = 231,
+        idStartWithWindowsOption,
+    };
 
     // appPath: the folder (with trailing separator) holding the database and the settings
     // file, normally the executable's; registry: where the adapters are found.
@@ -98,6 +107,23 @@ class TMainForm : public TForm {
     // Closing the window ends the message loop (the program's main window does this).
     void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
 
+    // The icon in the notification area, from now until the window is destroyed; the calls
+    // to the shell and the Task Scheduler go through calls and scheduler, and the start-up
+    // task starts exePath.
+    void ShowTrayIcon(std::unique_ptr<INotifyIconCalls> calls,
+                      std::unique_ptr<ITaskScheduler> scheduler, std::string exePath);
+    TTray* Tray() const { return tray_.get(); }
+    // Where what an apply tells the user goes; empty: a message box, as always.
+    void SetMessageSink(std::function<void(const std::string&)> sink) {
+        messageSink_ = std::move(sink);
+    }
+    // Picks the adapter at position in the selector, as the user's pick would.
+    void SelectAdapterAt(size_t position);
+    // The NETVANE and DHCP commands' work, without a question: the current row, or DHCP,
+    // applied to the selected adapter, logged, and the state read again.
+    TSwitchResult ApplyCurrentRow();
+    TSwitchResult ApplyDhcp();
+
     // Handles the toolbar's keyboard accelerators (Alt + the underlined letter).
     bool TranslateAccelerator(const MSG& message);
 
@@ -105,6 +131,8 @@ class TMainForm : public TForm {
     // Production tracks the menu at the point; a test reads the items and chooses.
     using TPopupTracker = std::function<int(HMENU menu, POINT screenPoint)>;
     void SetPopupTracker(TPopupTracker tracker) { trackPopup_ = std::move(tracker); }
+    // Shows a context menu of the window through the tracker; the chosen command, 0 for none.
+    int TrackMenu(HMENU menu, POINT screenPoint);
     // How a file is picked for export (save) and import (open): its path, or nothing when
     // the user cancels. Production shows the system's file dialogs; a test names a file.
     enum class TFileDialogKind { Save, Open };
@@ -164,6 +192,7 @@ class TMainForm : public TForm {
     void DpiChanged(int oldDpi) override;
 
   private:
+    friend class TTray;
     void CreateComponents();
     void CreateToolBar();
     void SizeToolBar();
@@ -228,4 +257,6 @@ class TMainForm : public TForm {
     TFileChooser chooseFile_;
     bool swallowF10Release_ = false;
     HWND focusOnActivate_ = nullptr; // the control that had the focus when the window was left
+    std::function<void(const std::string&)> messageSink_;
+    std::unique_ptr<TTray> tray_;
 };

@@ -5,6 +5,7 @@
 #include "CommandLineWin.h"
 #include "Program.h"
 #include "SingleInstance.h"
+#include "UTray.h"
 
 #include "netcfg/Registry.h"
 #include "support/AccessWin.h"
@@ -62,8 +63,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
         TProgram program(appPath, SystemRegistry());
         instance.Publish(program.MainForm.Handle());
         program.MainForm.SetQuitOnDestroy(true);
-        ::ShowWindow(program.MainForm.Handle(), showState);
-        ::UpdateWindow(program.MainForm.Handle());
+        program.MainForm.ShowTrayIcon(SystemNotifyIconCalls(), SystemTaskScheduler(),
+                                      ExecutablePath());
+        // Started at sign-in by the task: the icon alone, the window hidden.
+        if (!StartsInTray(__argc, __argv)) {
+            ::ShowWindow(program.MainForm.Handle(), showState);
+            ::UpdateWindow(program.MainForm.Handle());
+        }
         // Said once, over the window it is about; the program goes on.
         if (const auto warning = StartupAccessWarning(ExecutablePath()))
             ShowMessage(*warning);

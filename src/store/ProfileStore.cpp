@@ -595,6 +595,23 @@ TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
     return values;
 }
 
+std::vector<TProfileTable::TStoredRow>
+TProfileTable::StoredRowsOf(const std::string& adapterId) const {
+    std::vector<TStoredRow> rows;
+    for (const TRecord& record : rows_)
+        if (!record.Deleted && record.Values.Has(0) &&
+            SameAsciiText(record.Values.View(0), adapterId))
+            rows.push_back({record.Id, ValuesOf(record)});
+    return rows;
+}
+
+int TProfileTable::RowOfId(std::int64_t id) const {
+    for (size_t row = 0; row < visible_.size(); ++row)
+        if (rows_[visible_[row]].Id == id)
+            return static_cast<int>(row);
+    return -1;
+}
+
 int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows) {
     RequireActive();
     if (state_ != TViewState::Browse)

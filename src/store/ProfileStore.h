@@ -124,6 +124,16 @@ class TProfileTable {
     // many rows were stored; on failure TError, and neither the file nor the view changed.
     int AppendDistinctRows(const std::vector<TRowValues>& rows);
 
+    // The stored rows of one adapter (letter case aside) in ID order, whatever the
+    // restriction, the current row or a pending change: what the file holds.
+    struct TStoredRow {
+        std::int64_t Id = 0;
+        TRowValues Values;
+    };
+    std::vector<TStoredRow> StoredRowsOf(const std::string& adapterId) const;
+    // The visible row of the stored row id; -1 when it is not visible.
+    int RowOfId(std::int64_t id) const;
+
   private:
     struct TRecord {
         std::int64_t Id = 0;

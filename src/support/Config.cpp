@@ -7,6 +7,7 @@
 #include "Strings.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -210,4 +211,56 @@ std::string SavedAdapterId(const TConfig& config) {
 
 bool SavedNoAdapterSelected(const TConfig& config) {
     return ParseIntDef(config.ReadValue("Index"), 0) < 0;
+}
+
+namespace {
+
+constexpr const char* RecentName = "Recent";
+
+// A positive identity key written by RememberRecentSetting, or nothing.
+std::optional<std::int64_t> RecentEntry(const std::string& text) {
+    if (text.empty() || text.size() > 18 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const std::int64_t id = std::stoll(text);
+    return id > 0 ? std::optional<std::int64_t>(id) : std::nullopt;
+}
+
+} // namespace
+
+std::vector<std::int64_t> RecentSettings(const TConfig& config) {
+    std::vector<std::int64_t> ids;
+    const std::string value = config.ReadValue(RecentName);
+    size_t start = 0;
+    while (start <= value.size() && ids.size() < MaxRecentSettings) {
+        const size_t end = std::min(value.find(',', start), value.size());
+        const auto id = RecentEntry(Trim(value.substr(start, end - start)));
+        if (id && std::find(ids.begin(), ids.end(), *id) == ids.end())
+            ids.push_back(*id);
+        start = end + 1;
+    }
+    return ids;
+}
+
+void RememberRecentSetting(TConfig& config, std::int64_t id) {
+    std::vector<std::int64_t> ids = RecentSettings(config);
+    std::erase(ids, id);
+    ids.insert(ids.begin(), id);
+    if (ids.size() > MaxRecentSettings)
+        ids.resize(MaxRecentSettings);
+    std::string value;
+    for (const std::int64_t entry : ids) {
+        if (!value.empty())
+            value += ',';
+        value += std::to_string(entry);
+    }
+    config.WriteValue(RecentName, value);
+}
+
+bool ReadSwitch(const TConfig& config, const std::string& name) {
+    return Trim(config.ReadValue(name)) == "1";
+}
+
+void WriteSwitch(TConfig& config, const std::string& name, bool on) {
+    config.WriteValue(name, on ? "1" : "0");
 }

@@ -3,6 +3,7 @@
 // A value with line breaks goes to a side file of its own (or, with SideFiles off, has its
 // line breaks replaced by a token), so the main file stays one line per setting.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -65,3 +66,14 @@ std::string SavedAdapterId(const TConfig& config);
 // True when the saved Index records that nothing was selected: a negative position, which
 // closing without a selection writes ("-1").
 bool SavedNoAdapterSelected(const TConfig& config);
+// The stored settings applied most recently (setting "Recent"), most recent first, by their
+// identity key: kept apart from Index, which it leaves alone. Entries that are no number
+// are skipped; at most MaxRecentSettings are kept.
+inline constexpr std::size_t MaxRecentSettings = 50;
+std::vector<std::int64_t> RecentSettings(const TConfig& config);
+// Puts id first in the list (once) and writes it.
+void RememberRecentSetting(TConfig& config, std::int64_t id);
+
+// An on/off setting of the settings file: "1" is on, anything else (or nothing) off.
+bool ReadSwitch(const TConfig& config, const std::string& name);
+void WriteSwitch(TConfig& config, const std::string& name, bool on);

@@ -59,3 +59,20 @@ std::string WithoutUtf8ByteOrderMark(const std::string& text) {
     const std::string mark = Utf8ByteOrderMark;
     return text.compare(0, mark.size(), mark) == 0 ? text.substr(mark.size()) : text;
 }
+
+std::string CutText(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit)
+        return text;
+    const std::string ellipsis = "...";
+    if (limit <= ellipsis.size())
+        return ellipsis.substr(0, limit);
+    const size_t room = limit - ellipsis.size();
+    size_t end = 0;
+    while (end < room) {
+        const size_t next = end + (IsLeadByte(text[end]) ? 2 : 1);
+        if (next > room)
+            break;
+        end = next;
+    }
+    return text.substr(0, end) + ellipsis;
+}

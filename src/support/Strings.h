@@ -1,6 +1,7 @@
 #pragma once
 // Character and substring helpers. Texts are ANSI byte strings; positions count from 1.
 
+#include <cstddef>
 #include <string>
 
 // Position of the first c in s at or after start; 0 when there is none or start is past the end.
@@ -32,3 +33,7 @@ inline constexpr char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 // The text without the UTF-8 byte-order mark a text editor may have put before it.
 std::string WithoutUtf8ByteOrderMark(const std::string& text);
+
+// text when it has at most limit characters; otherwise its beginning and "...", limit
+// characters in all, never ending inside a two-byte character of the ANSI code page.
+std::string CutText(const std::string& text, std::size_t limit);

@@ -1,0 +1,288 @@
+#include "UTray.h"
+
+#include "AddressWatch.h"
+#include "UMain.h"
+
+#include "support/Error.h"
+#include "support/Forms.h"
+#include "support/Process.h"
+#include "support/Strings.h"
+
+#include <windowsx.h>
+
+namespace {
+
+class TSystemTaskScheduler : public ITaskScheduler {
+  public:
+    int Run(const std::string& commandLine, std::string& output) override {
+        return RunSystemProgramCapturing(commandLine, output);
+    }
+};
+
+// The em dash where the ANSI code page has one.
+std::string AnsiDash() {
+    char text[8] = {};
+    BOOL replaced = FALSE;
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, 0, L"\u2014", 1, text, sizeof text, nullptr, &replaced);
+    return length > 0 && !replaced ? std::string(text, static_cast<size_t>(length)) : "-";
+}
+
+// While it lives, what a switch tells the user is kept for one report instead of shown.
+class TMessageCollector {
+  public:
+    explicit TMessageCollector(TMainForm& form) : form_(form) {
+        form_.SetMessageSink([this](const std::string& text) { Messages.push_back(text); });
+    }
+    ~TMessageCollector() { form_.SetMessageSink(nullptr); }
+    TMessageCollector(const TMessageCollector&) = delete;
+    TMessageCollector& operator=(const TMessageCollector&) = delete;
+    std::vector<std::string> Messages;
+
+  private:
+    TMainForm& form_;
+};
+
+} // namespace
+
+std::unique_ptr<ITaskScheduler> SystemTaskScheduler() {
+    return std::make_unique<TSystemTaskScheduler>();
+}
+
+void AppendMenuItems(HMENU menu, const std::vector<TTrayMenuItem>& items,
+                     const std::function<UINT(const TTrayMenuItem&)>& commandOf) {
+    for (const TTrayMenuItem& item : items) {
+        if (!item.Children.empty()) {
+            HMENU submenu = ::CreatePopupMenu();
+            AppendMenuItems(submenu, item.Children, commandOf);
+            // The menu owns its submenus from here on.
+            ::AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu),
+                          item.Caption.c_str());
+        } else if (item.Caption.empty()) {
+            ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        } else {
+            const UINT command = item.Command == TTrayCommand::None ? 0 : commandOf(item);
+            ::AppendMenuA(menu,
+                          MF_STRING | (item.Checked ? MF_CHECKED : 0) |
+                              (command == 0 ? MF_GRAYED : 0),
+                          command, item.Caption.c_str());
+        }
+    }
+}
+
+TTray::TTray(TMainForm& form, std::unique_ptr<INotifyIconCalls> calls,
+             std::unique_ptr<ITaskScheduler> scheduler, std::string exePath)
+    : form_(form), icon_(form.Handle(), WM_TRAY_ICON, std::move(calls)),
+      scheduler_(std::move(scheduler)), exePath_(std::move(exePath)),
+      taskbarCreated_(::RegisterWindowMessageA("TaskbarCreated")) {
+    // The program runs elevated; Explorer does not, and its message would be filtered out.
+    ::ChangeWindowMessageFilterEx(form.Handle(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    icon_.Add(Tip());
+    addressWatch_ = std::make_unique<TAddressWatch>(form.Handle(), WM_ADDRESS_CHANGED);
+}
+
+TTray::~TTray() = default;
+
+TConfig& TTray::Config() const {
+    if (!form_.ConfigFile)
+        throw TError("The settings file config.ini is not open");
+    return *form_.ConfigFile;
+}
+
+TTrayAdapter TTray::AdapterAt(size_t position) const {
+    TTrayAdapter adapter;
+    const std::vector<std::string> descriptions = form_.AdapterDescriptions();
+    adapter.Description = position < descriptions.size() ? descriptions[position] : "";
+    if (form_.adoT.Active())
+        adapter.Settings = TraySettings(form_.adoT.StoredRowsOf(form_.AdapterList.at(position)));
+    return adapter;
+}
+
+// Each adapter's state is read now: the menu shows this moment.
+std::vector<TTrayAdapter> TTray::Adapters() const {
+    std::vector<TTrayAdapter> adapters;
+    for (size_t i = 0; i < form_.AdapterList.size(); ++i) {
+        TTrayAdapter& adapter = adapters.emplace_back(AdapterAt(i));
+        adapter.State = form_.liveStateReader_->Read(form_.AdapterList[i]);
+    }
+    return adapters;
+}
+
+std::string TTray::Tip() const {
+    const int selected = form_.SelectedAdapter();
+    if (selected < 0 || static_cast<size_t>(selected) >= form_.AdapterList.size())
+        return "Netvane";
+    TTrayAdapter adapter = AdapterAt(static_cast<size_t>(selected));
+    adapter.State = form_.liveState_;
+    return TrayTip(adapter.Description, adapter.State, TraySettingInUse(adapter), AnsiDash());
+}
+
+void TTray::StateChanged() {
+    icon_.SetTip(Tip());
+}
+
+bool TTray::WindowShown() const {
+    return ::IsWindowVisible(form_.Handle()) && !::IsIconic(form_.Handle());
+}
+
+void TTray::Minimized() {
+    if (icon_.Shown() && Options().MinimizeToTray)
+        ::ShowWindow(form_.Handle(), SW_HIDE);
+}
+
+void TTray::ShowWindow() {
+    HWND window = form_.Handle();
+    if (!::IsWindowVisible(window))
+        ::ShowWindow(window, SW_SHOW);
+    if (::IsIconic(window))
+        ::ShowWindow(window, SW_RESTORE);
+    ::SetForegroundWindow(window);
+}
+
+void TTray::IconClicked() {
+    if (WindowShown() && ::GetForegroundWindow() == form_.Handle())
+        ::ShowWindow(form_.Handle(), SW_MINIMIZE);
+    else
+        ShowWindow();
+}
+
+TTrayOptions TTray::Options() const {
+    TTrayOptions options;
+    if (!form_.ConfigFile)
+        return options;
+    options.MinimizeToTray = ReadSwitch(*form_.ConfigFile, MinimizeToTraySetting);
+    options.StartWithWindows =
+        StartupStateOf(*form_.ConfigFile, exePath_) == TStartupState::On;
+    options.StartWithWindowsNote = StartupNote(*form_.ConfigFile, exePath_);
+    return options;
+}
+
+void TTray::ToggleMinimizeToTray() {
+    WriteSwitch(Config(), MinimizeToTraySetting, !Options().MinimizeToTray);
+}
+
+void TTray::ToggleStartWithWindows() {
+    SetStartWithWindows(!Options().StartWithWindows, exePath_, Config(), *scheduler_);
+}
+
+void TTray::ShowMenu(POINT screenPoint) {
+    // While a dialog or a box of the window is open, the window is what needs the user.
+    if (!::IsWindowEnabled(form_.Handle())) {
+        ShowWindow();
+        return;
+    }
+    const std::vector<TTrayMenuItem> model =
+        TrayMenu(Adapters(), form_.ConfigFile ? RecentSettings(*form_.ConfigFile)
+                                              : std::vector<std::int64_t>{},
+                 Options());
+    std::vector<const TTrayMenuItem*> commands; // command n is commands[n - 1]
+    UniqueMenu menu(::CreatePopupMenu());
+    AppendMenuItems(menu.get(), model, [&](const TTrayMenuItem& item) {
+        commands.push_back(&item);
+        return static_cast<UINT>(commands.size());
+    });
+    // Without the window in front, the menu would not close when the user clicks elsewhere.
+    ::SetForegroundWindow(form_.Handle());
+    const int chosen = form_.TrackMenu(menu.get(), screenPoint);
+    ::PostMessageA(form_.Handle(), WM_NULL, 0, 0);
+    if (chosen > 0 && static_cast<size_t>(chosen) <= commands.size())
+        Execute(*commands[static_cast<size_t>(chosen) - 1]);
+}
+
+void TTray::Execute(const TTrayMenuItem& item) {
+    switch (item.Command) {
+    case TTrayCommand::ApplySetting:
+    case TTrayCommand::ApplyDhcp:
+        ApplyFromMenu(item);
+        break;
+    case TTrayCommand::MoreSettings:
+        form_.SelectAdapterAt(item.Adapter);
+        ShowWindow();
+        break;
+    case TTrayCommand::OpenWindow:
+        ShowWindow();
+        break;
+    case TTrayCommand::AdapterDetails:
+        form_.acDetailsExecute();
+        break;
+    case TTrayCommand::MinimizeToTray:
+        ToggleMinimizeToTray();
+        break;
+    case TTrayCommand::StartWithWindows:
+        ToggleStartWithWindows();
+        break;
+    case TTrayCommand::Exit:
+        ::PostMessageA(form_.Handle(), WM_CLOSE, 0, 0);
+        break;
+    case TTrayCommand::None:
+        break;
+    }
+}
+
+// As the window's NETVANE and DHCP commands apply, without their confirmation: the choice
+// in the menu is one. Shown, the window reports as it always does; hidden or minimised, a
+// balloon does, except for a setting Windows did not take, which is always a box.
+void TTray::ApplyFromMenu(const TTrayMenuItem& item) {
+    form_.SelectAdapterAt(item.Adapter);
+    const bool dhcp = item.Command == TTrayCommand::ApplyDhcp;
+    if (!dhcp) {
+        const int row = form_.adoT.RowOfId(item.SettingId);
+        if (row < 0)
+            throw TError("The setting chosen is no longer stored");
+        form_.adoT.MoveTo(row);
+    }
+    const std::string setting = dhcp ? "Automatic (DHCP)" : Trim(form_.adoT.FieldText("Title"));
+    const std::string adapter = form_.AdapterDescriptions().at(item.Adapter);
+    if (WindowShown()) {
+        dhcp ? form_.ApplyDhcp() : form_.ApplyCurrentRow();
+        return;
+    }
+    TSwitchResult result;
+    std::vector<std::string> messages;
+    {
+        TMessageCollector collector(form_);
+        try {
+            result = dhcp ? form_.ApplyDhcp() : form_.ApplyCurrentRow();
+        } catch (...) {
+            messages = std::move(collector.Messages);
+            for (const std::string& message : messages)
+                ::ShowMessage(message);
+            throw;
+        }
+        messages = std::move(collector.Messages);
+    }
+    const TTrayReport report = TrayReport(result, messages, setting, adapter);
+    if (report.Box)
+        ::ShowMessage(report.Text);
+    else
+        icon_.Balloon(report.Title, report.Text, report.Warning);
+}
+
+bool TTray::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarCreated_) {
+        icon_.Add(Tip());
+        return true;
+    }
+    if (message == WM_ADDRESS_CHANGED) {
+        form_.ReadLiveState();
+        return true;
+    }
+    if (message != WM_TRAY_ICON)
+        return false;
+    // Version 4 names the event in the low word and gives the point in wParam; older
+    // shells pass the bare mouse message.
+    const UINT event = LOWORD(lParam);
+    if (icon_.Version4()) {
+        if (event == NIN_SELECT || event == NIN_KEYSELECT)
+            RunGuarded([this] { IconClicked(); });
+        else if (event == WM_CONTEXTMENU)
+            RunGuarded([&] { ShowMenu({GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)}); });
+    } else if (event == WM_LBUTTONUP) {
+        RunGuarded([this] { IconClicked(); });
+    } else if (event == WM_RBUTTONUP) {
+        POINT point{};
+        ::GetCursorPos(&point);
+        RunGuarded([&] { ShowMenu(point); });
+    }
+    return true;
+}
