@@ -7,7 +7,8 @@ source "$top/tools/wine-env.sh"
 arch=${1:?win32 or win64}
 bins="$top/build/$arch/gui-bench"
 bench="$top/build/$arch/bench-wine"
-echo "bench: the $arch build"
+echo "bench: the $arch build, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores"
+echo "Netvane.exe: $(stat -c %s "$top/build/$arch/dist/Netvane.exe") bytes"
 cp "$top/build/$arch/dist/Netvane.exe" "$bins/"
 bash "$top/tools/wine-bench.sh" start "$arch" "$bench" >/dev/null
 trap 'bash "$top/tools/wine-bench.sh" stop "$arch" "$bench"' EXIT
@@ -15,6 +16,6 @@ netvane_wine_env "$arch" "$bench"
 cd "$bins"
 netvane_wine startup_bench.exe "Z:${bins//\//\\}" "${RUNS:-15}"
 echo
-netvane_wine startup_steps.exe
+netvane_wine startup_steps.exe "${STEP_RUNS:-30}"
 echo
-netvane_wine switch_bench.exe
+netvane_wine switch_bench.exe "${SWITCHES:-400}"

@@ -27,7 +27,7 @@ void RegisterBenchAdapters(TTestAdapters& adapters) {
         adapters.Add(ids[i], "Bench Ethernet " + std::to_string(i));
 }
 
-void CreateBenchDatabase(const std::string& folder) {
+void CreateBenchDatabase(const std::string& folder, int settings) {
     const std::string path = folder + "db";
     ::DeleteFileA(path.c_str());
     CreateProfileDatabase(path);
@@ -41,18 +41,13 @@ void CreateBenchDatabase(const std::string& folder) {
                        "DNS2, Proxy) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
                        -1, &insert, nullptr);
     const auto ids = BenchAdapterIds();
-    for (int i = 0; i < BenchSettings; ++i) {
-        const std::string values[] = {ids[static_cast<size_t>(i % BenchAdapters)],
-                                      "Setting " + std::to_string(i),
-                                      "10.1." + std::to_string(i / 250) + "." +
-                                          std::to_string(i % 250),
-                                      "255.255.0.0",
-                                      "10.1.0.1",
-                                      "10.0.0." + std::to_string(i % 7),
-                                      "8.8.8.8",
-                                      i % 3 ? "" : "proxy" + std::to_string(i % 5) + ":8080"};
-        for (int c = 0; c < 8; ++c)
-            sqlite3_bind_text(insert, c + 1, values[c].c_str(), -1, SQLITE_TRANSIENT);
+    for (int i = 0; i < settings; ++i) {
+        const auto texts = BenchRowTexts(i);
+        sqlite3_bind_text(insert, 1, ids[static_cast<size_t>(i % BenchAdapters)].c_str(), -1,
+                          SQLITE_TRANSIENT);
+        for (int c = 0; c < 7; ++c)
+            sqlite3_bind_text(insert, c + 2, texts[static_cast<size_t>(c)].c_str(), -1,
+                              SQLITE_TRANSIENT);
         sqlite3_step(insert);
         sqlite3_reset(insert);
     }

@@ -3,22 +3,20 @@
 // adapters made up in the registry of the benchmark's own Wine prefix (never a real
 // machine's: see TTestAdapters).
 
+#include "BenchRows.h"
 #include "gui/TestAdapters.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-constexpr int BenchAdapters = 20;
-constexpr int BenchSettings = 10000;
-
 // The adapters' identifiers, in the order they are listed.
 std::vector<std::string> BenchAdapterIds();
 // Registers the adapters (HKLM adapter class key and TCP/IP interface keys); they go when
 // `adapters` goes.
 void RegisterBenchAdapters(TTestAdapters& adapters);
-// Creates folder + "db" holding the settings.
-void CreateBenchDatabase(const std::string& folder);
+// Creates folder + "db" holding `settings` settings (BenchRowTexts 0, 1, ...).
+void CreateBenchDatabase(const std::string& folder, int settings = BenchSettings);
 
 // Median and 95th percentile of a set of milliseconds.
 struct TTimes {

@@ -1,7 +1,9 @@
 // Start-up benchmark: from process start to the main window shown and idle, for
-// Netvane.exe on 10,000 stored settings over 20 adapters and for a bare Win32 window of
-// the same size (the floor), under the same Wine; and each one's memory at that moment.
-//   startup_bench.exe <folder of Netvane.exe and bare_window.exe> [runs]
+// Netvane.exe on 100, 10,000 and 100,000 stored settings over 20 adapters (the first one
+// selected), for the same screen drawn by the least program (the floor that counts) and
+// for a bare Win32 window of the same size (what Wine itself costs), all in turn under the
+// same Wine; and each one's memory at that moment.
+//   startup_bench.exe <folder of Netvane.exe, same_screen.exe, bare_window.exe> [runs]
 
 #include "BenchData.h"
 
@@ -99,44 +101,95 @@ void PrintMemoryRow(const char* name, const TSamples& samples) {
                 Summarise(samples.PeakPrivateMiB).Median);
 }
 
+// Netvane on one file size: a folder of its own holding a copy of the program and its db.
+struct TNetvaneCase {
+    int Settings;
+    const char* Name;
+    std::string Folder;
+    TSamples Samples;
+};
+
+double Median(const std::vector<double>& values) {
+    return Summarise(values).Median;
+}
+
+void PrintAim(const char* name, double value, double aim, const char* unit) {
+    std::printf("| %s | %.2f%s | at most %.2f%s | %s |\n", name, value, unit, aim, unit,
+                value <= aim ? "met" : "not met");
+}
+
 int Run(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: startup_bench <folder of Netvane.exe and bare_window.exe> [runs]\n");
+        std::fprintf(stderr, "usage: startup_bench <folder of Netvane.exe, same_screen.exe and "
+                             "bare_window.exe> [runs]\n");
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "\\";
     const int runs = argc > 2 ? std::atoi(argv[2]) : 15;
     TTestAdapters adapters;
     RegisterBenchAdapters(adapters);
-    CreateBenchDatabase(folder);
-    TSamples netvane, bare, bareWithControls;
+    TNetvaneCase cases[] = {{100, "Netvane, 100 settings", {}, {}},
+                            {BenchSettings, "Netvane, 10,000 settings", {}, {}},
+                            {100000, "Netvane, 100,000 settings", {}, {}}};
+    for (TNetvaneCase& c : cases) {
+        c.Folder = folder + "settings-" + std::to_string(c.Settings) + "\\";
+        ::CreateDirectoryA(c.Folder.c_str(), nullptr);
+        ::DeleteFileA((c.Folder + "config.ini").c_str());
+        if (!::CopyFileA((folder + "Netvane.exe").c_str(), (c.Folder + "Netvane.exe").c_str(),
+                         FALSE))
+            throw std::runtime_error("cannot copy Netvane.exe into " + c.Folder);
+        CreateBenchDatabase(c.Folder, c.Settings);
+    }
+    TSamples bare, bareWithControls, same;
     for (int run = 0; run < runs + 1; ++run) {
+        // The first start of each warms Wine's caches (and makes Netvane's indexes).
+        const bool measured = run > 0;
         const TStart b = TimeOneStart(folder + "bare_window.exe", folder);
         const TStart c = TimeOneStart(folder + "bare_window_cc6.exe", folder);
-        const TStart n = TimeOneStart(folder + "Netvane.exe", folder);
-        if (run > 0) { // the first start warms Wine's caches for all three
+        const TStart s = TimeOneStart(folder + "same_screen.exe", folder);
+        if (measured) {
             bare.Add(b);
             bareWithControls.Add(c);
-            netvane.Add(n);
+            same.Add(s);
+        }
+        for (TNetvaneCase& n : cases) {
+            const TStart start = TimeOneStart(n.Folder + "Netvane.exe", n.Folder);
+            if (measured)
+                n.Samples.Add(start);
         }
     }
     adapters.RemoveAll();
-    std::printf("| start-up to the window shown and idle | median | p95 |\n|---|---:|---:|\n");
-    PrintTimeRow("bare Win32 window (the floor)", bare);
+    const char* const sameName = "the same screen, drawn by the least program (the floor)";
+    std::printf("| start-up to the window shown and idle (%d starts each) | median | p95 |\n"
+                "|---|---:|---:|\n",
+                runs);
+    PrintTimeRow("bare Win32 window (what Wine costs)", bare);
     PrintTimeRow("the same window after loading common controls 6", bareWithControls);
-    PrintTimeRow("Netvane, 10,000 settings, 20 adapters", netvane);
-    std::printf("| ratio of the medians (Netvane / floor) | %.2f | |\n",
-                Summarise(netvane.Milliseconds).Median / Summarise(bare.Milliseconds).Median);
+    PrintTimeRow(sameName, same);
+    for (const TNetvaneCase& n : cases)
+        PrintTimeRow(n.Name, n.Samples);
     std::printf("\n| memory once shown and idle (medians) | peak working set | peak private bytes |"
                 "\n|---|---:|---:|\n");
-    PrintMemoryRow("bare Win32 window (the floor)", bare);
+    PrintMemoryRow("bare Win32 window (what Wine costs)", bare);
     PrintMemoryRow("the same window after loading common controls 6", bareWithControls);
-    PrintMemoryRow("Netvane, 10,000 settings, 20 adapters", netvane);
-    std::printf("| Netvane above the floor | %.1f MiB | %.1f MiB |\n",
-                Summarise(netvane.PeakWorkingSetMiB).Median -
-                    Summarise(bare.PeakWorkingSetMiB).Median,
-                Summarise(netvane.PeakPrivateMiB).Median - Summarise(bare.PeakPrivateMiB).Median);
+    PrintMemoryRow(sameName, same);
+    for (const TNetvaneCase& n : cases)
+        PrintMemoryRow(n.Name, n.Samples);
+
+    const double sameTime = Median(same.Milliseconds);
+    const double sameMemory = Median(same.PeakWorkingSetMiB);
+    std::printf("\n| aim | measured | aim | |\n|---|---:|---:|---|\n");
+    std::printf("| Netvane (10,000 settings) / bare window | %.2f | | |\n",
+                Median(cases[1].Samples.Milliseconds) / Median(bare.Milliseconds));
+    PrintAim("start-up: Netvane (10,000 settings) / the same screen",
+             Median(cases[1].Samples.Milliseconds) / sameTime, 1.15, "");
+    PrintAim("start-up that does not grow: 100,000 / 100 settings",
+             Median(cases[2].Samples.Milliseconds) / Median(cases[0].Samples.Milliseconds), 1.2,
+             "");
+    PrintAim("peak working set above the same screen, 10,000 settings",
+             Median(cases[1].Samples.PeakWorkingSetMiB) - sameMemory, 4, " MiB");
+    PrintAim("peak working set above the same screen, 100,000 settings",
+             Median(cases[2].Samples.PeakWorkingSetMiB) - sameMemory, 12, " MiB");
     return 0;
 }
 

@@ -476,7 +476,9 @@ void TMainForm::FormCreate() {
         const std::string databasePath = AppPath + "db";
         if (!FileExists(databasePath))
             CreateProfileDatabase(databasePath);
-        adoT.Open(databasePath);
+        // Only the selected adapter's rows are read at start: a start that does not grow
+        // with the file. The others are read when first shown.
+        adoT.Open(databasePath, TRowLoad::AtRestriction);
         // Said once now, not after a whole setting has been typed in vain.
         if (adoT.ReadOnly())
             ShowMessage(adoT.ReadOnlyNotice());
@@ -500,6 +502,8 @@ void TMainForm::FormCreate() {
             ::SendMessageA(ComboBox, CB_SETCURSEL, index, 0);
             ComboBoxChange();
         }
+        // No adapter to select: every row, as without a restriction.
+        adoT.LoadRows();
 
         std::string address;
         GetLocalIP(address);
@@ -521,16 +525,18 @@ void TMainForm::FormClose() {
 
 void TMainForm::ComboBoxChange() {
     const TGridUpdate gridUpdate(*this);
-    adoT.ClearFilter();
     const int index = SelectedAdapter();
+    const bool known = index >= 0 && static_cast<size_t>(index) < AdapterList.size();
+    // Straight to the new restriction: clearing it first would read every adapter's rows.
+    if (known)
+        adoT.SetAdapterFilter(AdapterList[static_cast<size_t>(index)]);
+    else
+        adoT.ClearFilter();
     ReadLiveState();
     // Typed text that names no adapter shows every setting; a command that needs an
     // adapter complains on its own.
-    if (index < 0)
-        return;
-    if (static_cast<size_t>(index) >= AdapterList.size())
+    if (index >= 0 && !known)
         throw ListIndexError(index);
-    adoT.SetAdapterFilter(AdapterList[static_cast<size_t>(index)]);
 }
 
 std::string HelpDocument(const std::string& appPath) {

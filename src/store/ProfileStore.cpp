@@ -57,6 +57,46 @@ const std::string& SelectStatement() {
     return sql;
 }
 
+// An Adapter holding a byte outside ASCII: its ANSI form can be anything, even the plain
+// spelling of another adapter, so the rows read for one adapter always include these and
+// the restriction itself decides. The same text in the partial index and the query lets
+// SQLite find these few rows through the index.
+std::string WideAdapterCondition() {
+    return "Adapter GLOB '*[^' || char(1) || '-' || char(127) || ']*'";
+}
+
+// The rows whose Adapter may be the bound one: ASCII letters in either case through the
+// index, as the restriction compares them, and every adapter that is not plain ASCII.
+const std::string& AdapterSelectStatement() {
+    static const std::string sql = [] {
+        const std::string select = "SELECT " + ColumnList(0, ViewFields) + " FROM IPInfo WHERE ";
+        std::string s = select;
+        s += "Adapter = ?1 COLLATE NOCASE UNION ALL ";
+        s += select;
+        s += WideAdapterCondition();
+        s += " ORDER BY 1";
+        return s;
+    }();
+    return sql;
+}
+
+const std::string& AdapterIndexStatements() {
+    static const std::string sql = [] {
+        std::string s = "CREATE INDEX IF NOT EXISTS IPInfoAdapter ON IPInfo(Adapter COLLATE NOCASE); ";
+        s += "CREATE INDEX IF NOT EXISTS IPInfoWideAdapter ON IPInfo(Adapter) WHERE ";
+        s += WideAdapterCondition();
+        s += ";";
+        return s;
+    }();
+    return sql;
+}
+
+// The indexes only speed up reading one adapter's rows; a file that cannot take them
+// (another program holds a lock, the disk is full) is read without them.
+void MakeAdapterIndexes(const TSqliteConnection& db) {
+    sqlite3_exec(db.get(), AdapterIndexStatements().c_str(), nullptr, nullptr, nullptr);
+}
+
 const std::string& InsertStatement() {
     static const std::string sql =
         "INSERT INTO IPInfo(" + ColumnList(1, ViewFields - 1) + ") VALUES(?, ?, ?, ?, ?, ?, ?, ?)";
@@ -257,7 +297,7 @@ const std::vector<TFieldDef>& TProfileTable::Fields() {
     return fields;
 }
 
-void TProfileTable::Open(const std::string& dbPath) {
+void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     Close();
     const std::string context = "Cannot open the profile database \"" + dbPath + "\"";
     if (!FileExists(dbPath))
@@ -268,32 +308,53 @@ void TProfileTable::Open(const std::string& dbPath) {
     auto connection = std::make_unique<TConnection>();
     connection->Db = ConnectForUse(dbPath, context, readOnlyReason);
     const TSqliteConnection& db = connection->Db;
-    std::vector<TRecord> rows = LoadRows(db, context);
+    const bool readNow = load == TRowLoad::Now;
+    std::vector<TRecord> rows;
+    if (readNow)
+        rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
+    if (readOnlyReason.empty())
+        MakeAdapterIndexes(db);
 
     connection_ = std::move(connection);
     path_ = dbPath;
     readOnlyReason_ = std::move(readOnlyReason);
     rows_ = std::move(rows);
+    allRead_ = readNow && !filtered_;
+    adaptersRead_.clear();
+    if (readNow && filtered_)
+        adaptersRead_.insert(FoldedAscii(filterAdapter_));
+    readPending_ = !readNow;
     state_ = TViewState::Browse;
     Rebuild();
     current_ = visible_.empty() ? -1 : 0;
     Changed();
 }
 
-std::vector<TProfileTable::TRecord> TProfileTable::LoadRows(const TSqliteConnection& db,
-                                                            const std::string& context) {
+std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
+    const TSqliteConnection& db, const std::optional<std::string>& adapterId,
+    const std::string& context) {
     std::vector<TRecord> rows;
-    // Room for every row at once: growing the snapshot row by row would, at its last step,
-    // hold it twice over, and that peak is what the process's memory is measured by.
-    TSqliteStatement count(db, "SELECT count(*) FROM IPInfo", context);
-    if (count.Step(context))
-        rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
-    TSqliteStatement select(db, SelectStatement().c_str(), context);
+    if (!adapterId) {
+        // Room for every row at once: growing the rows one by one would, at the last step,
+        // hold them twice over, and that peak is what the process's memory is measured by.
+        TSqliteStatement count(db, "SELECT count(*) FROM IPInfo", context);
+        if (count.Step(context))
+            rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
+    }
+    TSqliteStatement select(
+        db, (adapterId ? AdapterSelectStatement() : SelectStatement()).c_str(), context);
+    if (adapterId)
+        select.BindText(1, AnsiToUtf8(*adapterId));
     while (select.Step(context)) {
+        const std::int64_t id = select.Int64(0);
+        // A row both plain-spelled and wide cannot be, but the two halves of the
+        // statement are not told so: never the same row twice.
+        if (!rows.empty() && rows.back().Id == id)
+            continue;
         TRecord& record = rows.emplace_back();
-        record.Id = select.Int64(0);
+        record.Id = id;
         TRowTexts::TTexts texts;
         for (int f = 1; f < ViewFields; ++f)
             if (!select.IsNull(f))
@@ -301,6 +362,47 @@ std::vector<TProfileTable::TRecord> TProfileTable::LoadRows(const TSqliteConnect
         record.Values.Assign(texts);
     }
     return rows;
+}
+
+// Reads the rows of the restriction (filtered to adapterId, or all) unless they are read
+// already. The rows read before stay as they are, our own changes included.
+void TProfileTable::ReadRowsFor(bool filtered, const std::string& adapterId) {
+    const std::string key = FoldedAscii(adapterId);
+    if (allRead_ || (filtered && adaptersRead_.count(key) != 0))
+        return;
+    const std::string context = "Cannot read the profile database \"" + path_ + "\"";
+    MergeRows(
+        ReadRows(connection_->Db, filtered ? std::optional(adapterId) : std::nullopt, context));
+    if (filtered) {
+        adaptersRead_.insert(key);
+    } else {
+        allRead_ = true;
+        adaptersRead_.clear();
+    }
+    readPending_ = false;
+}
+
+// Adds the rows not in the view yet, keeping ID order; a row read before (or stored,
+// changed or deleted by this view) keeps what the view knows of it. Indexes into rows_
+// move: the caller rebuilds the visible rows.
+void TProfileTable::MergeRows(std::vector<TRecord> read) {
+    const auto byId = [](const TRecord& a, const TRecord& b) { return a.Id < b.Id; };
+    const size_t known = rows_.size();
+    for (TRecord& record : read)
+        if (!std::binary_search(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(known),
+                                record, byId))
+            rows_.push_back(std::move(record));
+    std::inplace_merge(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(known),
+                       rows_.end(), byId);
+}
+
+void TProfileTable::LoadRows() {
+    if (!connection_ || !readPending_)
+        return;
+    ReadRowsFor(filtered_, filterAdapter_);
+    Rebuild();
+    current_ = visible_.empty() ? -1 : 0;
+    Changed();
 }
 
 void TProfileTable::Close() {
@@ -311,6 +413,9 @@ void TProfileTable::Close() {
     readOnlyReason_.clear();
     rows_.clear();
     visible_.clear();
+    allRead_ = false;
+    adaptersRead_.clear();
+    readPending_ = false;
     current_ = -1;
     state_ = TViewState::Browse;
     pending_ = {};
@@ -358,8 +463,10 @@ const TProfileTable::TRecord* TProfileTable::Current() const {
 }
 
 void TProfileTable::SetAdapterFilter(const std::string& adapterId) {
-    if (connection_)
+    if (connection_) {
         CheckBrowseMode();
+        ReadRowsFor(true, adapterId);
+    }
     filtered_ = true;
     filterAdapter_ = adapterId;
     if (!connection_)
@@ -370,8 +477,10 @@ void TProfileTable::SetAdapterFilter(const std::string& adapterId) {
 }
 
 void TProfileTable::ClearFilter() {
-    if (connection_)
+    if (connection_) {
         CheckBrowseMode();
+        ReadRowsFor(false, {});
+    }
     filtered_ = false;
     filterAdapter_.clear();
     if (!connection_)
@@ -424,6 +533,7 @@ std::string TProfileTable::FieldText(const std::string& name) const {
 void TProfileTable::Insert() {
     RequireActive();
     CheckBrowseMode();
+    LoadRows();
     currentBeforeInsert_ = current_;
     pending_ = {};
     state_ = TViewState::Insert;
@@ -596,7 +706,12 @@ TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
 }
 
 std::vector<TProfileTable::TStoredRow>
-TProfileTable::StoredRowsOf(const std::string& adapterId) const {
+TProfileTable::StoredRowsOf(const std::string& adapterId) {
+    // An adapter not shown yet has its rows read first: the answer is what the file holds.
+    if (connection_) {
+        ReadRowsFor(true, adapterId);
+        Rebuild();
+    }
     std::vector<TStoredRow> rows;
     for (const TRecord& record : rows_)
         if (!record.Deleted && record.Values.Has(0) &&
@@ -612,11 +727,22 @@ int TProfileTable::RowOfId(std::int64_t id) const {
     return -1;
 }
 
+// Every stored row that an imported one can equal is in the view: those of its adapters.
+void TProfileTable::ReadRowsOfAdapters(const std::vector<TRowValues>& rows) {
+    std::set<std::string> adapters;
+    for (const TRowValues& values : rows)
+        if (adapters.insert(FoldedAscii(values[0])).second)
+            ReadRowsFor(true, values[0]);
+    Rebuild();
+}
+
 int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows) {
     RequireActive();
     if (state_ != TViewState::Browse)
         throw TError("Cannot add settings while one is being edited");
     RequireWritable(StoreContext);
+    LoadRows();
+    ReadRowsOfAdapters(rows);
     TSqliteConnection& db = connection_->Db;
     TSqliteStatement& insert = connection_->Insert;
     // The adapter compares in either letter case, as the restriction to it does.

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,15 @@ enum class TViewState { Browse, Insert, Edit };
 // TError on failure, and no file is left behind.
 void CreateProfileDatabase(const std::string& dbPath);
 
-// The table view ("adoT"): a snapshot of all rows in ID order, loaded at Open, with an
-// optional restriction to one adapter, a current row and at most one pending new row or
-// change. Stores and deletions reach the file at once.
+// When Open reads the rows: at once, or at the first restriction set after it (or at
+// LoadRows), so that a caller about to restrict the view reads only that adapter's rows.
+enum class TRowLoad { Now, AtRestriction };
+
+// The table view ("adoT"): the rows in ID order, with an optional restriction to one
+// adapter, a current row and at most one pending new row or change. Stores and deletions
+// reach the file at once. Rows are read from the file per adapter, the first time the
+// restriction names it (all of them the first time there is none), and then kept: what the
+// view shows is what a snapshot of every row taken at Open would show.
 class TProfileTable {
   public:
     TProfileTable();
@@ -50,13 +57,19 @@ class TProfileTable {
     TProfileTable(const TProfileTable&) = delete;
     TProfileTable& operator=(const TProfileTable&) = delete;
 
-    // Opens the database file and loads every row; the current row is the first row under
-    // the restriction. A file that is missing, not a database, empty, without IPInfo or
+    // Opens the database file and reads the rows under the restriction (all of them when
+    // there is none), or, with TRowLoad::AtRestriction, leaves them for the next
+    // SetAdapterFilter, ClearFilter or LoadRows and shows no rows until then; the current
+    // row is the first row under the restriction. On a file that can be written, the
+    // indexes that let one adapter's rows be read alone are made when missing. A file that is missing, not a database, empty, without IPInfo or
     // with other columns gives TError with a clear text, and the file is not touched, nor
     // any journal beside it. A read-only file, or one in a folder that cannot be written,
     // is opened read-only: it can be viewed, and Post and DeleteCurrent fail with a text
     // that names the file. Opening again closes first.
-    void Open(const std::string& dbPath);
+    void Open(const std::string& dbPath, TRowLoad load = TRowLoad::Now);
+    // Reads the rows under the restriction when Open left them for later; nothing otherwise.
+    // TError when the file cannot be read, and the view stays as it was.
+    void LoadRows();
     void Close();
     bool Active() const;
     // Open on a file that cannot take changes.
@@ -71,8 +84,9 @@ class TProfileTable {
 
     // Restriction to the rows whose Adapter equals adapterId, ASCII letters in either case
     // alike and every other byte exactly (quotes and all), or off. Kept while closed and applied at
-    // Open. While open: a pending row or change is stored first (as a scroll would), and the
-    // current row becomes the first.
+    // Open. While open: a pending row or change is stored first (as a scroll would), the
+    // rows not read yet are read, and the current row becomes the first. When they cannot
+    // be read: TError, and the restriction, rows and current row stay as they were.
     void SetAdapterFilter(const std::string& adapterId);
     void ClearFilter();
     bool Filtered() const { return filtered_; }
@@ -130,7 +144,7 @@ class TProfileTable {
         std::int64_t Id = 0;
         TRowValues Values;
     };
-    std::vector<TStoredRow> StoredRowsOf(const std::string& adapterId) const;
+    std::vector<TStoredRow> StoredRowsOf(const std::string& adapterId);
     // The visible row of the stored row id; -1 when it is not visible.
     int RowOfId(std::int64_t id) const;
 
@@ -144,7 +158,14 @@ class TProfileTable {
     };
     struct TConnection;
 
-    static std::vector<TRecord> LoadRows(const TSqliteConnection& db, const std::string& context);
+    // The rows of the file in ID order: those whose Adapter may match adapterId (a few more
+    // may come: Matches decides), or all of them.
+    static std::vector<TRecord> ReadRows(const TSqliteConnection& db,
+                                         const std::optional<std::string>& adapterId,
+                                         const std::string& context);
+    void ReadRowsFor(bool filtered, const std::string& adapterId);
+    void MergeRows(std::vector<TRecord> read);
+    void ReadRowsOfAdapters(const std::vector<TRowValues>& rows);
     void RequireActive() const;
     void CheckBrowseMode();
     bool Matches(const TRecord& record) const;
@@ -161,10 +182,13 @@ class TProfileTable {
     std::unique_ptr<TConnection> connection_;
     std::string path_;
     std::string readOnlyReason_;  // why changes cannot be stored; "" when they can
-    std::vector<TRecord> rows_;   // every row of the file at Open, plus our own changes
+    std::vector<TRecord> rows_;   // the rows read so far, plus our own changes, in ID order
     std::vector<size_t> visible_; // indexes into rows_ under the restriction
     bool filtered_ = false;
     std::string filterAdapter_;
+    bool allRead_ = false;
+    std::set<std::string> adaptersRead_; // restrictions whose rows are read, ASCII lower case
+    bool readPending_ = false;           // Open left the rows for the first restriction
     int current_ = -1;
     TViewState state_ = TViewState::Browse;
     TRecord pending_;
