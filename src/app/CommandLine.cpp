@@ -145,7 +145,9 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
     RequireChangeableAdapter(adapter, registry);
     table.MoveTo(rows[0]);
     TIP request;
-    FillStaticRequest(request, [&table](const std::string& name) { return table.FieldText(name); });
+    FillStaticRequest(
+        request, [&table](const std::string& name) { return table.FieldText(name); },
+        table.FieldExtras());
     TSwitchResult result;
     SetIP(request, registry, services, &result);
     LogSwitch(appPath, adapter.Description, Trim(command.Title), result);

@@ -605,7 +605,8 @@ void TMainForm::acDeleteExecute() {
 void TMainForm::acChangeExecute() {
     if (ViewIsEmpty())
         return;
-    FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
+    FillStaticRequest(
+        NewIP, [this](const std::string& name) { return adoT.FieldText(name); }, adoT.FieldExtras());
     TSwitchResult result;
     SetIP(NewIP, registry_, *netServices_, &result);
     LogSwitch(AppPath, WindowText(ComboBox), Trim(adoT.FieldText("Title")), result);

@@ -88,3 +88,10 @@ TProxyCheck CheckProxy(const std::string& typed) {
         return TProxyCheck::NoHost;
     return IsPositiveInt(CopyFrom(typed, colon + 1)) ? TProxyCheck::Accepted : TProxyCheck::BadPort;
 }
+
+bool InSameSubnet(const std::string& a, const std::string& b, const std::string& mask) {
+    const auto first = DottedQuadBits(a), second = DottedQuadBits(b), bits = DottedQuadBits(mask);
+    if (!first || !second || !IsSubnetMask(mask))
+        return false;
+    return (*first & *bits) == (*second & *bits);
+}
