@@ -153,44 +153,68 @@ TGatewayListParse ParseGatewayList(const std::string& text) {
     return result;
 }
 
-std::string ExtrasComplaint(const std::string& address, const std::string& submask,
-                            const std::string& gateway, const TSettingExtras& extras) {
+TExtrasFault CheckExtras(const std::string& address, const std::string& submask,
+                         const std::string& gateway, const TSettingExtras& extras) {
+    using enum TExtrasField;
     if (extras.GatewayMetric > MaxGatewayMetric)
-        return "[Gateway] the metric must be Automatic or 1 to 9999";
+        return {GatewayMetric, "the metric must be Automatic or 1 to 9999"};
     if (extras.GatewayMetric != 0 && gateway.empty())
-        return "[Gateway] a metric is given without a gateway";
-    for (const std::string& fault :
-         {CountFault("addresses", extras.MoreAddresses.size(), MaxMoreAddresses),
-          CountFault("gateways", extras.MoreGateways.size(), MaxMoreGateways)})
-        if (!fault.empty())
-            return fault;
+        return {GatewayMetric, "a metric is given without a gateway"};
+    if (std::string fault = CountFault("addresses", extras.MoreAddresses.size(), MaxMoreAddresses);
+        !fault.empty())
+        return {MoreAddresses, fault};
+    if (std::string fault = CountFault("gateways", extras.MoreGateways.size(), MaxMoreGateways);
+        !fault.empty())
+        return {MoreGateways, fault};
     std::vector<TAddressEntry> all = {{address, submask}};
     for (const TAddressEntry& entry : extras.MoreAddresses) {
         const std::string shown = entry.Address + "/" + entry.Submask;
         if (std::string fault = AddressEntryComplaint(entry); !fault.empty())
-            return "[More IP addresses] " + EntryFault(shown, fault);
+            return {MoreAddresses, EntryFault(shown, fault)};
         const bool twice = std::any_of(all.begin(), all.end(), [&](const TAddressEntry& e) {
             return CanonicalIP(e.Address) == CanonicalIP(entry.Address);
         });
         if (twice)
-            return "[More IP addresses] " + EntryFault(shown, "the setting has this address already");
+            return {MoreAddresses, EntryFault(shown, "the setting has this address already")};
         all.push_back(entry);
     }
     if (!extras.MoreGateways.empty() && gateway.empty())
-        return "[More gateways] give the first gateway in the Gateway field before further ones";
+        return {MoreGateways, "give the first gateway in the Gateway field before further ones"};
     std::vector<std::string> gateways = {CanonicalIP(gateway)};
     for (const TGatewayEntry& entry : extras.MoreGateways) {
         if (std::string fault = GatewayEntryComplaint(entry); !fault.empty())
-            return "[More gateways] " + EntryFault(entry.Gateway, fault);
+            return {MoreGateways, EntryFault(entry.Gateway, fault)};
         if (std::find(gateways.begin(), gateways.end(), CanonicalIP(entry.Gateway)) != gateways.end())
-            return "[More gateways] " + EntryFault(entry.Gateway, "the setting has this gateway already");
+            return {MoreGateways, EntryFault(entry.Gateway, "the setting has this gateway already")};
         const bool reachable = std::any_of(all.begin(), all.end(), [&](const TAddressEntry& e) {
             return InSameSubnet(entry.Gateway, e.Address, e.Submask);
         });
         if (!reachable)
-            return "[More gateways] " +
-                   EntryFault(entry.Gateway, "it lies outside the subnet of every address of the setting");
+            return {MoreGateways,
+                    EntryFault(entry.Gateway, "it lies outside the subnet of every address of the setting")};
         gateways.push_back(CanonicalIP(entry.Gateway));
     }
     return {};
+}
+
+std::string ExtrasComplaint(const std::string& address, const std::string& submask,
+                            const std::string& gateway, const TSettingExtras& extras) {
+    const TExtrasFault fault = CheckExtras(address, submask, gateway, extras);
+    const char* label = "";
+    switch (fault.Field) {
+    case TExtrasField::None:
+        return {};
+    case TExtrasField::GatewayMetric:
+        label = "[Gateway] ";
+        break;
+    case TExtrasField::MoreAddresses:
+        label = "[More IP addresses] ";
+        break;
+    case TExtrasField::MoreGateways:
+        label = "[More gateways] ";
+        break;
+    }
+    std::string text = label;
+    text += fault.Text;
+    return text;
 }

@@ -65,7 +65,16 @@ std::string GatewayEntryComplaint(const TGatewayEntry& entry);
 
 // The extras beside the setting's own address, mask and gateway: each entry, the limits,
 // no address twice (the setting's own included), a first gateway before any further one,
-// and each gateway (further ones) inside the subnet of one of the addresses. Names the
-// entry at fault; empty when accepted. The setting's own fields are judged elsewhere.
+// and each gateway (further ones) inside the subnet of one of the addresses. The fault
+// names the entry; the setting's own fields are judged elsewhere.
+enum class TExtrasField { None, GatewayMetric, MoreAddresses, MoreGateways };
+struct TExtrasFault {
+    TExtrasField Field = TExtrasField::None; // None: accepted
+    std::string Text;
+};
+TExtrasFault CheckExtras(const std::string& address, const std::string& submask,
+                         const std::string& gateway, const TSettingExtras& extras);
+
+// CheckExtras's fault as the editor names it ("[More gateways] entry ..."); empty when accepted.
 std::string ExtrasComplaint(const std::string& address, const std::string& submask,
                             const std::string& gateway, const TSettingExtras& extras);
