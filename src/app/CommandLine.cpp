@@ -4,6 +4,7 @@
 #include "netcfg/SwitchCheck.h"
 #include "app/SettingInUse.h"
 #include "store/ProfileStore.h"
+#include "store/SettingsTransfer.h"
 #include "support/Config.h"
 #include "support/FileSystem.h"
 #include "support/Strings.h"
@@ -15,9 +16,13 @@ const char* const CommandLineUsage =
     "       Netvane.exe /dhcp [/adapter \"Description or {id}\"] [/quiet]\r\n"
     "       Netvane.exe /list [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /status [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /import \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /export \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
     "  /list     lists the adapters and the titles of their settings\r\n"
+    "  /import   adds the file's settings to the adapter's, all or none, asking nothing\r\n"
+    "  /export   writes the adapter's settings to the file\r\n"
     "  /adapter  the adapter; without it, the one selected when Netvane was last closed\r\n"
     "  /quiet    no error box when there is no console to write to\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
@@ -196,6 +201,34 @@ int Status(const TAdapter& adapter, const std::string& appPath, INetServices& se
     return state.Present ? ExitDone : ExitNoAdapter;
 }
 
+std::string Settings(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " setting" : " settings");
+}
+
+// An administrator's deployment: nothing is asked, and a PC without a database gets one.
+int Import(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
+           ICommandOutput& output) {
+    if (!FileExists(appPath + "db"))
+        CreateProfileDatabase(appPath + "db");
+    TProfileTable table;
+    table.Open(appPath + "db");
+    table.SetAdapterFilter(adapter.Id);
+    const TImportCount count = ImportSettingsFile(table, adapter.Id, command.Path);
+    output.Print(Settings(count.Imported) + " imported, " + std::to_string(count.Skipped) +
+                 " already there");
+    return ExitDone;
+}
+
+int Export(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
+           ICommandOutput& output) {
+    TProfileTable table;
+    if (!OpenStore(table, appPath))
+        throw TCommandFailure{ExitFailed, "No settings are stored yet: there is no database"};
+    table.SetAdapterFilter(adapter.Id);
+    output.Print(Settings(ExportSettingsFile(table, command.Path)) + " exported");
+    return ExitDone;
+}
+
 int Run(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
         INetServices& services, ICommandOutput& output) {
     const std::vector<TAdapter> adapters = Adapters(registry);
@@ -211,6 +244,10 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         return Status(adapter, appPath, services, output);
     if (command.Action == TCommandAction::Apply)
         return Apply(command, adapter, appPath, registry, services);
+    if (command.Action == TCommandAction::Import)
+        return Import(command, adapter, appPath, output);
+    if (command.Action == TCommandAction::Export)
+        return Export(command, adapter, appPath, output);
     return SwitchToDhcp(adapter, appPath, registry, services);
 }
 
@@ -230,6 +267,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             SetAction(command, TCommandAction::List, argument);
         } else if (SameText(argument, "/status")) {
             SetAction(command, TCommandAction::Status, argument);
+        } else if (SameText(argument, "/import") || SameText(argument, "/export")) {
+            SetAction(command,
+                      SameText(argument, "/import") ? TCommandAction::Import : TCommandAction::Export,
+                      argument);
+            command.Path = ValueOf(arguments, i, "the path of a CSV file");
         } else if (SameText(argument, "/adapter")) {
             if (adapterGiven)
                 throw TUsageError("/adapter is given twice");

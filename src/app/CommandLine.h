@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
-enum class TCommandAction { None, Apply, Dhcp, List, Status };
+enum class TCommandAction { None, Apply, Dhcp, List, Status, Import, Export };
 
 struct TCommandLine {
     TCommandAction Action = TCommandAction::None; // None: start the window as usual
     std::string Title;                            // of /apply
+    std::string Path;                             // the CSV file of /import and /export
     std::optional<std::string> Adapter;           // of /adapter: a description or {id}
     bool Quiet = false;                           // no error box without a console
 };
