@@ -57,6 +57,16 @@ std::string CountFault(const char* what, std::size_t count, std::size_t limit) {
 
 } // namespace
 
+std::string WithMoreCount(const std::string& address, std::size_t more) {
+    if (more == 0)
+        return address;
+    std::string text = address;
+    text += " (+";
+    text += std::to_string(more);
+    text += ')';
+    return text;
+}
+
 std::string MetricText(unsigned metric) {
     return metric == 0 ? "Automatic" : std::to_string(metric);
 }

@@ -33,6 +33,9 @@ constexpr std::size_t MaxMoreAddresses = 15;
 constexpr std::size_t MaxMoreGateways = 4;
 constexpr unsigned MaxGatewayMetric = 9999;
 
+// An address as the grid shows it: "10.0.0.5 (+2)" with two more, as it is with none.
+std::string WithMoreCount(const std::string& address, std::size_t more);
+
 // A metric as the user reads it: "Automatic" for 0, else the number.
 std::string MetricText(unsigned metric);
 
