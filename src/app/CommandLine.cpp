@@ -198,7 +198,12 @@ int Status(const TAdapter& adapter, const std::string& appPath, INetServices& se
     }
     for (const TFactRow& row : LiveStateRows(state, adapter.Description, inUse))
         output.Print(row.Name + ": " + row.Value);
-    return state.Present ? ExitDone : ExitNoAdapter;
+    if (state.Present)
+        return ExitDone;
+    std::string why = adapter.Description;
+    why += " is not present in Windows now";
+    output.Error(why);
+    return ExitNoAdapter;
 }
 
 std::string Settings(std::size_t count) {

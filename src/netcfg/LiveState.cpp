@@ -41,6 +41,7 @@ std::vector<TFactRow> LiveStateRows(const TLiveState& state, const std::string& 
     std::vector<TFactRow> rows = {{"Description", description}};
     if (!state.Present) {
         rows.push_back({"Present", "no"});
+        rows.push_back({"Setting in use", "none"});
         return rows;
     }
     rows.push_back({"MAC address", state.Mac.empty() ? "none" : state.Mac});

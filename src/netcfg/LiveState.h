@@ -47,6 +47,6 @@ struct TFactRow {
 // The facts of an adapter in the order the details dialog and /status show them: its
 // description, MAC address, whether it is connected, speed, DHCP, each address/mask, the
 // gateways, the DNS servers, and the stored setting in use (settingInUse; "none" when
-// empty). An adapter Windows does not have gives its description and "Present: no" alone.
+// empty). An adapter Windows does not have gives its description, "Present: no" and no setting in use.
 std::vector<TFactRow> LiveStateRows(const TLiveState& state, const std::string& description,
                                     const std::string& settingInUse);

@@ -226,7 +226,9 @@ TEST_F(CommandLineRun, StatusNamesWhatTheAdapterUsesAndTheSettingInUse) {
     EXPECT_EQ("Setting in use: none", recorder_.Lines.back());
     live_ = TLiveState{};
     EXPECT_EQ(ExitNoAdapter, Run({"/status"}));
-    EXPECT_EQ("Present: no", recorder_.Lines.back());
+    EXPECT_EQ("Setting in use: none", recorder_.Lines.back());
+    ASSERT_EQ(1u, recorder_.Errors.size());
+    EXPECT_NE(std::string::npos, recorder_.Errors[0].find("not present in Windows now"));
 }
 
 TEST_F(CommandLineRun, EndsWithItsOwnExitCodeAndWritesNothingWhenNothingMatches) {

@@ -35,6 +35,10 @@ testing::AssertionResult ChildrenInsideClientAreas(HWND window);
 // The text of a report list's cell.
 std::string ListViewText(HWND list, int row, int column);
 
+// Saves what the screen shows of window as NETVANE_SHOT_DIR/<name>-<dpi>.bmp, for a person
+// to look at; does nothing when that variable is not set.
+void SaveShot(HWND window, const std::string& name);
+
 // Clicks a button as a user would.
 void Click(HWND button);
 

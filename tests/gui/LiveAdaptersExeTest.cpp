@@ -4,54 +4,12 @@
 // no value of a real interface changes: applying to an adapter that is down ends before any
 // fallback, and Wine never changes an interface's address.
 
+#include "HostAdapters.h"
 #include "ProgramRun.h"
 #include "TestAdapters.h"
-#include "support/AddressRules.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <winsock2.h>
-#include <iphlpapi.h>
-#include <windows.h>
-
-#include <optional>
-#include <vector>
-
-namespace {
-
-struct THostAdapter {
-    std::string Id, Address, Mask, Gateway;
-};
-
-std::string Quad(const SOCKET_ADDRESS& address) {
-    const auto* b = reinterpret_cast<const unsigned char*>(
-        &reinterpret_cast<const sockaddr_in*>(address.lpSockaddr)->sin_addr);
-    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
-           std::to_string(b[3]);
-}
-
-// An adapter as the host's IP helper lists it: up with an address and a gateway, or down.
-std::optional<THostAdapter> HostAdapter(bool up) {
-    ULONG size = 64 * 1024;
-    std::vector<unsigned char> buffer(size);
-    auto* first = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
-    if (::GetAdaptersAddresses(AF_INET, GAA_FLAG_INCLUDE_GATEWAYS, nullptr, first, &size) != NO_ERROR)
-        return std::nullopt;
-    for (auto* a = first; a; a = a->Next) {
-        if ((a->OperStatus == IfOperStatusUp) != up || a->IfType == IF_TYPE_SOFTWARE_LOOPBACK)
-            continue;
-        if (!up)
-            return THostAdapter{a->AdapterName, "", "", ""};
-        if (a->FirstUnicastAddress && a->FirstGatewayAddress)
-            return THostAdapter{a->AdapterName, Quad(a->FirstUnicastAddress->Address),
-                                MaskOfPrefix(a->FirstUnicastAddress->OnLinkPrefixLength),
-                                Quad(a->FirstGatewayAddress->Address)};
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 TEST(LiveAdaptersExe, StatusReadsTheHostsAdapterAndAnApplyToOneThatIsDownWaits) {
     const auto up = HostAdapter(true);
@@ -65,16 +23,12 @@ TEST(LiveAdaptersExe, StatusReadsTheHostsAdapterAndAnApplyToOneThatIsDownWaits) 
     TTempFolder dir;
     const std::string exe = dir.Path() + "\\Netvane.exe";
     ASSERT_TRUE(::CopyFileA(NETVANE_DIST_EXE, exe.c_str(), FALSE));
-    // DNS servers are left out of the stored setting: they must match too, so read them.
     const TRun first = RunProgram(exe, "/status /adapter \"Host Ethernet\"", dir.Path());
     EXPECT_EQ(0u, first.ExitCode) << first.Err;
     EXPECT_NE(std::string::npos, first.Out.find("Address: " + up->Address + "/" + up->Mask))
         << first.Out;
     EXPECT_NE(std::string::npos, first.Out.find("Gateway: " + up->Gateway + "\r\n")) << first.Out;
-    std::vector<std::string> dns;
-    for (std::size_t at = first.Out.find("DNS server: "); at != std::string::npos;
-         at = first.Out.find("DNS server: ", at + 1))
-        dns.push_back(first.Out.substr(at + 12, first.Out.find("\r\n", at) - at - 12));
+    const std::vector<std::string>& dns = up->DnsServers;
     StoreSettings(dir.Path() + "\\db",
                   {{up->Id, "Here", up->Address, up->Mask, up->Gateway,
                     dns.size() > 0 ? dns[0] : "", dns.size() > 1 ? dns[1] : "", ""},

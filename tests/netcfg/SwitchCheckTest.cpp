@@ -187,7 +187,8 @@ TEST(SwitchCheck, TheFactsOfAnAdapterReadAsTheDetailsShowThem) {
         {"Gateway", "10.0.0.1"},        {"DNS server", "10.0.0.2"},
         {"DNS server", "10.0.0.3"},     {"Setting in use", "Office"}};
     EXPECT_EQ(expected, LiveStateRows(state, "Demo", "Office"));
-    EXPECT_EQ((std::vector<TFactRow>{{"Description", "Gone"}, {"Present", "no"}}),
+    EXPECT_EQ((std::vector<TFactRow>{
+                  {"Description", "Gone"}, {"Present", "no"}, {"Setting in use", "none"}}),
               LiveStateRows(TLiveState{}, "Gone", ""));
 }
 
