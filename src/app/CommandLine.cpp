@@ -5,6 +5,7 @@
 #include "netcfg/SwitchCheck.h"
 #include "app/SettingInUse.h"
 #include "store/ProfileStore.h"
+#include "store/SettingsTransfer.h"
 #include "support/Config.h"
 #include "support/FileSystem.h"
 #include "support/IntegerText.h"
@@ -22,11 +23,15 @@ const char* const CommandLineUsage =
     "       Netvane.exe /keep\r\n"
     "       Netvane.exe /?\r\n"
     "       Netvane.exe /tray\r\n"
+    "       Netvane.exe /import \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /export \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /id       names the setting by its ID (see /list) instead of its title\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
     "  /list     lists the adapters and the IDs and titles of their settings\r\n"
     "  /status   shows what the adapter uses now, and which stored setting that is\r\n"
+    "  /import   adds the file's settings to the adapter's, all or none, asking nothing\r\n"
+    "  /export   writes the adapter's settings to the file\r\n"
     "  /adapter  the adapter; without it, the one selected when Netvane was last closed\r\n"
     "  /quiet    no error box when there is no console to write to\r\n"
     "  /keep-within  goes back to the previous settings unless /keep comes within the\r\n"
@@ -246,7 +251,9 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
     RequireChangeableAdapter(adapter, registry);
     table.MoveTo(rows[0]);
     TIP request;
-    FillStaticRequest(request, [&table](const std::string& name) { return table.FieldText(name); });
+    FillStaticRequest(
+        request, [&table](const std::string& name) { return table.FieldText(name); },
+        table.FieldExtras());
     if (command.KeepWithin)
         return ApplyKeepingWayBack(request, command, adapter, appPath, registry, services, output,
                                    wayBack);
@@ -319,6 +326,34 @@ int Keep(IKeepSignal* keep, ICommandOutput& output) {
     return ExitDone;
 }
 
+std::string Settings(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " setting" : " settings");
+}
+
+// An administrator's deployment: nothing is asked, and a PC without a database gets one.
+int Import(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
+           ICommandOutput& output) {
+    if (!FileExists(appPath + "db"))
+        CreateProfileDatabase(appPath + "db");
+    TProfileTable table;
+    table.Open(appPath + "db");
+    table.SetAdapterFilter(adapter.Id);
+    const TImportCount count = ImportSettingsFile(table, adapter.Id, command.Path);
+    output.Print(Settings(count.Imported) + " imported, " + std::to_string(count.Skipped) +
+                 " already there");
+    return ExitDone;
+}
+
+int Export(const TCommandLine& command, const TAdapter& adapter, const std::string& appPath,
+           ICommandOutput& output) {
+    TProfileTable table;
+    if (!OpenStore(table, appPath))
+        throw TCommandFailure{ExitFailed, "No settings are stored yet: there is no database"};
+    table.SetAdapterFilter(adapter.Id);
+    output.Print(Settings(ExportSettingsFile(table, command.Path)) + " exported");
+    return ExitDone;
+}
+
 int Run(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
         INetServices& services, ICommandOutput& output, const TWayBackSeams& wayBack) {
     if (command.Action == TCommandAction::Keep)
@@ -340,6 +375,10 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         return Status(adapter, appPath, services, output);
     if (command.Action == TCommandAction::Apply)
         return Apply(command, adapter, appPath, registry, services, output, wayBack);
+    if (command.Action == TCommandAction::Import)
+        return Import(command, adapter, appPath, output);
+    if (command.Action == TCommandAction::Export)
+        return Export(command, adapter, appPath, output);
     return SwitchToDhcp(adapter, appPath, registry, services, output);
 }
 
@@ -370,6 +409,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             SetAction(command, TCommandAction::List, argument);
         } else if (SameText(argument, "/status")) {
             SetAction(command, TCommandAction::Status, argument);
+        } else if (SameText(argument, "/import") || SameText(argument, "/export")) {
+            SetAction(command,
+                      SameText(argument, "/import") ? TCommandAction::Import : TCommandAction::Export,
+                      argument);
+            command.Path = ValueOf(arguments, i, "the path of a CSV file");
         } else if (SameText(argument, "/adapter")) {
             if (adapterGiven)
                 throw TUsageError("/adapter is given twice");

@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
-enum class TCommandAction { None, Apply, Dhcp, List, Status, Keep, Usage };
+enum class TCommandAction { None, Apply, Dhcp, List, Status, Keep, Usage, Import, Export };
 
 struct TCommandLine {
     TCommandAction Action = TCommandAction::None; // None: start the window as usual
     std::string Title;                            // of /apply
     std::optional<int> Id;                        // of /apply /id: the setting's ID instead
+    std::string Path;                             // the CSV file of /import and /export
     std::optional<std::string> Adapter;           // of /adapter: a description or {id}
     bool Quiet = false;                           // no error box without a console
     std::optional<int> KeepWithin; // of /apply: seconds to wait for /keep before going back

@@ -9,7 +9,7 @@
 
 #include "editor/UEdit.h"
 #include "netcfg/CurrentSettings.h"
-#include "store/CsvExchange.h"
+#include "store/SettingsTransfer.h"
 #include "support/Error.h"
 #include "support/SystemLibrary.h"
 #include "support/WinHandles.h"
@@ -298,14 +298,7 @@ void TMainForm::acExportExecute() {
     const auto path = ChooseFile(TFileDialogKind::Save, ExportFileName(descriptions.at(adapter)));
     if (!path)
         return;
-    std::vector<TCsvSetting> settings;
-    for (int row = 0; row < adoT.RowCount(); ++row) {
-        TCsvSetting& setting = settings.emplace_back();
-        for (size_t column = 0; column < setting.size(); ++column)
-            setting[column] = adoT.Text(row, static_cast<int>(column) + 2); // Title onwards
-    }
-    WriteSettingsFile(*path, settings);
-    ShowMessage(SettingsCount(settings.size()) + " exported");
+    ShowMessage(SettingsCount(ExportSettingsFile(adoT, *path)) + " exported");
 }
 
 // All or nothing: the file is read and checked whole before one row is stored.
@@ -314,22 +307,12 @@ void TMainForm::acImportExecute() {
     const auto path = ChooseFile(TFileDialogKind::Open, "");
     if (!path)
         return;
-    std::vector<TProfileTable::TRowValues> rows;
-    try {
-        for (const TCsvSetting& setting : ReadSettingsFile(*path)) {
-            TProfileTable::TRowValues& row = rows.emplace_back();
-            row[0] = adapter;
-            std::copy(setting.begin(), setting.end(), row.begin() + 1);
-        }
-    } catch (const TError& error) {
-        throw TError(std::string(error.what()) + "; nothing was imported");
-    }
     const TGridUpdate gridUpdate(*this);
-    const size_t stored = static_cast<size_t>(adoT.AppendDistinctRows(rows));
-    std::string report = SettingsCount(stored) + " imported";
-    if (stored < rows.size()) {
+    const TImportCount count = ImportSettingsFile(adoT, adapter, *path);
+    std::string report = SettingsCount(count.Imported) + " imported";
+    if (count.Skipped > 0) {
         report += "; ";
-        report += SettingsCount(rows.size() - stored);
+        report += SettingsCount(count.Skipped);
         report += " already stored for this adapter skipped";
     }
     ShowMessage(report);

@@ -25,7 +25,8 @@ int RowInUse(const TProfileTable& view, const TLiveState& state) {
     for (int row = 0; row < view.RowCount(); ++row) {
         // Filled as an apply would fill it, so that the mark and a switch agree.
         FillStaticRequest(
-            request, [&](const std::string& name) { return view.Text(row, FieldPosition(name)); });
+            request, [&](const std::string& name) { return view.Text(row, FieldPosition(name)); },
+            view.Extras(row));
         if (IsSettingInUse(request, state))
             return row;
     }

@@ -22,6 +22,9 @@
 
 namespace {
 
+// The view's position of Address, after which the grid counts a setting's further addresses.
+constexpr int AddressField = 3;
+
 constexpr const char* MainClassName = "TMainForm";
 constexpr const char* PanelClassName = "TPanel";
 constexpr int ProgramIconId = 1;
@@ -418,7 +421,12 @@ void TMainForm::GridTextRequest(NMLVDISPINFOA& info) {
     const int column = info.item.iSubItem;
     if (column >= 1 && static_cast<size_t>(column) <= gridFields_.size() && adoT.Active() &&
         info.item.iItem < adoT.RowCount())
-        gridText_ = adoT.Text(info.item.iItem, gridFields_[static_cast<size_t>(column - 1)]);
+    {
+        const int field = gridFields_[static_cast<size_t>(column - 1)];
+        gridText_ = adoT.Text(info.item.iItem, field);
+        if (field == AddressField) // the grid alone tells that a setting has more addresses
+            gridText_ = WithMoreCount(gridText_, adoT.Extras(info.item.iItem).MoreAddresses.size());
+    }
     const size_t room = static_cast<size_t>(info.item.cchTextMax) - 1;
     const size_t length = std::min(gridText_.size(), room);
     gridText_.copy(info.item.pszText, length);
@@ -627,7 +635,8 @@ void TMainForm::acChangeExecute() {
 }
 
 TSwitchResult TMainForm::ApplyCurrentRow() {
-    FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
+    FillStaticRequest(
+        NewIP, [this](const std::string& name) { return adoT.FieldText(name); }, adoT.FieldExtras());
     const std::string id = adoT.FieldText("ID");
     TSwitchResult result;
     SetIP(NewIP, registry_, *netServices_, &result);

@@ -17,6 +17,7 @@ const char* const NetworkConnectionsKey =
 const char* const ReleaseCommand = "ipconfig.exe /release ";
 const char* const RenewCommand = "ipconfig.exe /renew ";
 const char* const DisableDhcpOnConnectValue = "DisableDhcpOnConnect";
+const char* const GatewayMetricValue = "DefaultGatewayMetric";
 const char* const NoValidAddressMessage =
     "This setting has no valid address and subnet mask; nothing was changed";
 
@@ -38,6 +39,46 @@ class TWaitCursor {
     INetServices& services_;
 };
 
+bool HasExtras(const TIP& request) {
+    return request.GatewayMetric != 0 || !request.MoreAddresses.empty() ||
+           !request.MoreGateways.empty();
+}
+
+// Windows pairs DefaultGatewayMetric with DefaultGateway entry by entry: a value left from an
+// earlier setting would give this one's gateways metrics it never asked for.
+void RemoveGatewayMetrics(TReg& reg) {
+    if (reg.ValueExists(GatewayMetricValue))
+        reg.DeleteValue(GatewayMetricValue);
+}
+
+// Every address with its mask in order, every gateway in order, and their metrics beside
+// them when any has one ("0": automatic).
+void WriteAddressLists(TReg& reg, const TIP& request) {
+    std::vector<std::string> addresses = {request.Address}, masks = {request.Submask};
+    for (const TAddressEntry& entry : request.MoreAddresses) {
+        addresses.push_back(entry.Address);
+        masks.push_back(entry.Submask);
+    }
+    std::vector<std::string> gateways, metrics;
+    if (!request.Gateway.empty()) {
+        gateways.push_back(request.Gateway);
+        metrics.push_back(std::to_string(request.GatewayMetric));
+    }
+    bool anyMetric = request.GatewayMetric != 0;
+    for (const TGatewayEntry& entry : request.MoreGateways) {
+        gateways.push_back(entry.Gateway);
+        metrics.push_back(std::to_string(entry.Metric));
+        anyMetric = anyMetric || entry.Metric != 0;
+    }
+    WriteMultiSzList(reg, "IPAddress", addresses);
+    WriteMultiSzList(reg, "DefaultGateway", gateways.empty() ? std::vector<std::string>{""} : gateways);
+    WriteMultiSzList(reg, "SubnetMask", masks);
+    if (anyMetric)
+        WriteMultiSzList(reg, GatewayMetricValue, metrics);
+    else
+        RemoveGatewayMetrics(reg);
+}
+
 // True when the adapter's key opened and its values were written.
 bool WriteAdapterValues(TReg& reg, const TIP& request) {
     reg.SetRootKey(TRootKey::LocalMachine);
@@ -51,10 +92,16 @@ bool WriteAdapterValues(TReg& reg, const TIP& request) {
         // DHCP client ignores the adapter's requests.
         if (reg.ValueExists(DisableDhcpOnConnectValue))
             reg.DeleteValue(DisableDhcpOnConnectValue);
-    } else {
+        RemoveGatewayMetrics(reg);
+    } else if (!HasExtras(request)) {
         WriteMultiSz(reg, "IPAddress", request.Address);
         WriteMultiSz(reg, "DefaultGateway", request.Gateway);
         WriteMultiSz(reg, "SubnetMask", request.Submask);
+        reg.WriteString("NameServer", request.DNS);
+        reg.WriteInteger("EnableDHCP", 0);
+        RemoveGatewayMetrics(reg);
+    } else {
+        WriteAddressLists(reg, request);
         reg.WriteString("NameServer", request.DNS);
         reg.WriteInteger("EnableDHCP", 0);
     }
@@ -186,7 +233,8 @@ std::string RequestComplaint(const TIP& request) {
                           ProxyComplaint(request.Proxy)})
         if (!c.empty())
             return c;
-    return {};
+    const TSettingExtras extras{request.GatewayMetric, request.MoreAddresses, request.MoreGateways};
+    return ExtrasComplaint(request.Address, request.Submask, request.Gateway, extras);
 }
 
 bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter) {
@@ -208,7 +256,8 @@ std::string NotAppliedMessage(std::uint32_t error) {
            std::to_string(error) + "). They take effect when the adapter restarts.";
 }
 
-void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field) {
+void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field,
+                       const TSettingExtras& extras) {
     // The stored text stays as typed; Windows is given each address in the one form it
     // reads as the program does.
     const auto address = [&field](const char* name) { return CanonicalIP(Trim(field(name))); };
@@ -225,6 +274,14 @@ void FillStaticRequest(TIP& request, const std::function<std::string(const std::
         request.DNS += secondDns;
     }
     request.Proxy = Trim(field("Proxy"));
+    request.GatewayMetric = extras.GatewayMetric;
+    request.MoreAddresses.clear();
+    for (const TAddressEntry& entry : extras.MoreAddresses)
+        request.MoreAddresses.push_back(
+            {CanonicalIP(Trim(entry.Address)), CanonicalIP(Trim(entry.Submask))});
+    request.MoreGateways.clear();
+    for (const TGatewayEntry& entry : extras.MoreGateways)
+        request.MoreGateways.push_back({CanonicalIP(Trim(entry.Gateway)), entry.Metric});
 }
 
 void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, int index) {
@@ -234,10 +291,23 @@ void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, 
     request.Gateway.clear();
     request.DNS.clear();
     request.DHCP = true;
+    request.GatewayMetric = 0;
+    request.MoreAddresses.clear();
+    request.MoreGateways.clear();
 }
 
 void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text) {
     reg.WriteRaw(name, RegMultiSz, text + std::string(2, '\0'));
+}
+
+void WriteMultiSzList(TReg& reg, const std::string& name, const std::vector<std::string>& texts) {
+    std::string bytes;
+    for (const std::string& text : texts) {
+        bytes += text;
+        bytes += '\0';
+    }
+    bytes += '\0';
+    reg.WriteRaw(name, RegMultiSz, bytes);
 }
 
 std::optional<std::string> ConnectionName(TReg& reg, const std::string& adapter) {

@@ -3,6 +3,7 @@
 // proxy, then the DHCP client service (static) or a release and renew (automatic).
 
 #include "netcfg/Registry.h"
+#include "support/AddressLists.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,18 +14,6 @@
 class ILiveStateReader;
 class ISwitchSystem;
 struct TSwitchResult;
-
-// An address beyond a setting's first one, with its own mask.
-struct TAddressEntry {
-    std::string Address;
-    std::string Submask;
-};
-
-// A gateway beyond a setting's first one; Metric 0 lets Windows choose it (automatic).
-struct TGatewayEntry {
-    std::string Gateway;
-    unsigned Metric = 0;
-};
 
 // The apply request.
 struct TIP {
@@ -90,12 +79,17 @@ extern const char* const RenewCommand;
 // The value under the adapter's interface key that a switch to DHCP removes.
 extern const char* const DisableDhcpOnConnectValue;
 
+// The gateways' metrics, parallel to DefaultGateway ("0": automatic); written only for a
+// setting with a metric, removed by every other switch.
+extern const char* const GatewayMetricValue;
+
 // The refusal of a static request without a valid address and subnet mask.
 extern const char* const NoValidAddressMessage;
 
 // What is wrong with a static request's fields by the editor's rules, naming the field
 // ("[Gateway] "x" is not a valid IP"); empty when every field would have been accepted.
-// The Address and the Submask must be dotted quads, the Submask a contiguous mask.
+// The Address and the Submask must be dotted quads, the Submask a contiguous mask; the
+// further addresses and gateways follow ExtrasComplaint.
 std::string RequestComplaint(const TIP& request);
 
 // What the user is told when the DHCP client service did not take a static setting.
@@ -108,9 +102,10 @@ bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter);
 // was changed (the proxy, the notification and the status line still were).
 std::string AdapterKeyMessage(const std::string& adapter);
 
-// Fills the request from a stored setting (field looks a column up by name): every value
-// trimmed, the DNS servers joined by ",", DHCP off. Title plays no part.
-void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field);
+// Fills the request from a stored setting (field looks a column up by name) and its extras:
+// every value trimmed, the DNS servers joined by ",", DHCP off. Title plays no part.
+void FillStaticRequest(TIP& request, const std::function<std::string(const std::string&)>& field,
+                       const TSettingExtras& extras = {});
 
 // Fills the request for automatic addressing of the adapter at position index of
 // adapterList; Proxy keeps what the last static request put there.
@@ -120,6 +115,10 @@ void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, 
 // Writes text as a one-element REG_MULTI_SZ on the open key: the bytes, then two NULs.
 // A failure is silent.
 void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text);
+
+// Writes the texts in order as one REG_MULTI_SZ: each with its NUL, then one more NUL.
+// A failure is silent.
+void WriteMultiSzList(TReg& reg, const std::string& name, const std::vector<std::string>& texts);
 
 // The adapter's connection name, or nothing when it cannot be read (no key, no value, an
 // empty one or one of another type).

@@ -54,36 +54,64 @@ void CompareLeftOvers(const TLiveState& state, const TLiveState& before,
             differences.push_back({"", "the gateway " + gateway});
 }
 
-void CompareAddresses(const TIP& request, const TLiveState& state,
-                      std::vector<TDifference>& differences) {
-    const int prefix = PrefixLengthOf(request.Submask);
-    const std::string asked = WithPrefix(request.Address, prefix);
-    const auto found =
-        std::find_if(state.Addresses.begin(), state.Addresses.end(),
-                     [&](const TLiveAddress& a) { return a.Address == request.Address; });
-    if (found == state.Addresses.end())
-        differences.push_back({"the address " + asked, ""});
-    else if (found->PrefixLength != prefix)
-        differences.push_back(
-            {"the address " + asked, "the address " + WithPrefix(found->Address, found->PrefixLength)});
-    for (const TLiveAddress& address : state.Addresses)
-        if (address.Address != request.Address)
-            differences.push_back(
-                {"", "the address " + WithPrefix(address.Address, address.PrefixLength)});
+// Every address the request asks for, the first one first.
+std::vector<TAddressEntry> AskedAddresses(const TIP& request) {
+    std::vector<TAddressEntry> asked = {{request.Address, request.Submask}};
+    asked.insert(asked.end(), request.MoreAddresses.begin(), request.MoreAddresses.end());
+    return asked;
 }
 
+std::vector<std::string> AskedGateways(const TIP& request) {
+    std::vector<std::string> asked;
+    if (!request.Gateway.empty())
+        asked.push_back(request.Gateway);
+    for (const TGatewayEntry& entry : request.MoreGateways)
+        asked.push_back(entry.Gateway);
+    return asked;
+}
+
+void CompareAddresses(const TIP& request, const TLiveState& state,
+                      std::vector<TDifference>& differences) {
+    const std::vector<TAddressEntry> askedAddresses = AskedAddresses(request);
+    for (const TAddressEntry& entry : askedAddresses) {
+        const int prefix = PrefixLengthOf(entry.Submask);
+        const std::string asked = WithPrefix(entry.Address, prefix);
+        const auto found =
+            std::find_if(state.Addresses.begin(), state.Addresses.end(),
+                         [&](const TLiveAddress& a) { return a.Address == entry.Address; });
+        if (found == state.Addresses.end())
+            differences.push_back({"the address " + asked, ""});
+        else if (found->PrefixLength != prefix)
+            differences.push_back({"the address " + asked,
+                                   "the address " + WithPrefix(found->Address, found->PrefixLength)});
+    }
+    for (const TLiveAddress& address : state.Addresses) {
+        const bool wasAsked =
+            std::any_of(askedAddresses.begin(), askedAddresses.end(),
+                        [&](const TAddressEntry& e) { return e.Address == address.Address; });
+        if (!wasAsked)
+            differences.push_back(
+                {"", "the address " + WithPrefix(address.Address, address.PrefixLength)});
+    }
+}
+
+// The gateways as a set: Windows lists them in the order of their routes' metrics, not in
+// the order they were written.
 void CompareGateways(const TIP& request, const TLiveState& state,
                      std::vector<TDifference>& differences) {
     if (request.DHCP)
         return; // the DHCP server gives it; one left over shows in CompareLeftOvers
-    const std::vector<std::string> asked =
-        request.Gateway.empty() ? std::vector<std::string>{} : std::vector{request.Gateway};
-    if (state.Gateways == asked)
+    std::vector<std::string> asked = AskedGateways(request);
+    std::vector<std::string> used = state.Gateways;
+    std::sort(asked.begin(), asked.end());
+    std::sort(used.begin(), used.end());
+    if (used == asked)
         return;
+    const std::vector<std::string> inOrder = AskedGateways(request);
     if (asked.empty())
         differences.push_back({"", "the gateway " + Joined(state.Gateways)});
     else
-        differences.push_back({"the gateway " + asked.front(),
+        differences.push_back({"the gateway " + Joined(inOrder),
                                state.Gateways.empty() ? "" : "the gateway " + Joined(state.Gateways)});
 }
 
@@ -126,10 +154,18 @@ std::vector<std::string> NetshCommands(const TIP& request, std::uint32_t interfa
     if (request.DHCP)
         return {ipv4 + "set address" + name + " source=dhcp",
                 ipv4 + "set dnsservers" + name + " source=dhcp"};
-    std::vector<std::string> lines = {
-        ipv4 + "set address" + name + " source=static address=" + request.Address +
-        " mask=" + request.Submask +
-        " gateway=" + (request.Gateway.empty() ? "none" : request.Gateway)};
+    std::string first = ipv4 + "set address" + name + " source=static address=" +
+                        request.Address + " mask=" + request.Submask +
+                        " gateway=" + (request.Gateway.empty() ? "none" : request.Gateway);
+    if (!request.Gateway.empty() && request.GatewayMetric != 0)
+        first += " gwmetric=" + std::to_string(request.GatewayMetric);
+    std::vector<std::string> lines = {first};
+    for (const TAddressEntry& entry : request.MoreAddresses)
+        lines.push_back(ipv4 + "add address" + name + " address=" + entry.Address +
+                        " mask=" + entry.Submask);
+    for (const TGatewayEntry& entry : request.MoreGateways)
+        lines.push_back(ipv4 + "add address" + name + " gateway=" + entry.Gateway +
+                        " gwmetric=" + std::to_string(entry.Metric));
     const std::vector<std::string> dns = DnsList(request.DNS);
     lines.push_back(ipv4 + "set dnsservers" + name + " source=static address=" +
                     (dns.empty() ? "none" : dns[0]) + " validate=no");
@@ -158,15 +194,16 @@ const TLiveAddress* AskedAddress(const TIP& request, const TLiveState& state) {
     return nullptr;
 }
 
-// The state is what was asked and Windows has done with it: a static address past
+// The state is what was asked and Windows has done with it: static addresses past
 // duplicate-address detection, a lease from a DHCP server.
 bool Settled(const TIP& request, const TLiveState& state, const TLiveState& before) {
     if (!state.Present || !Differences(request, state, before).empty())
         return false;
     if (request.DHCP)
         return HasLeasedAddress(state);
-    const TLiveAddress* asked = AskedAddress(request, state);
-    return asked && asked->Preferred;
+    // Differences found every asked address; no other is there.
+    return std::all_of(state.Addresses.begin(), state.Addresses.end(),
+                       [](const TLiveAddress& a) { return a.Preferred; });
 }
 
 // Reads until the state has settled, or the time is up; the last state read.

@@ -13,8 +13,8 @@
 
 // What differs between the request and the state, as the user reads it ("the address
 // 10.0.0.5/8"); empty when the state is what was asked. A static request: the DHCP flag,
-// its address with its mask and no other address, its gateway and no other, its DNS
-// servers in order. A DHCP request: the flag, and nothing left of the static setting the
+// each of its addresses with its mask and no other address, its gateways (in any order)
+// and no other, its DNS servers in order. A DHCP request: the flag, and nothing left of the static setting the
 // adapter had before (before: its state then), neither address nor gateway; the rest is the
 // DHCP server's to choose.
 struct TDifference {
@@ -31,7 +31,8 @@ bool IsSettingInUse(const TIP& request, const TLiveState& state);
 // The netsh command lines ("netsh.exe interface ipv4 ...") that set the request by
 // interface index, never by connection name (which breaks on non-ASCII names and on names
 // beginning with "#"), in order: the address
-// (static, with mask and gateway, or DHCP), then the DNS servers (static: the first with
+// (static, with mask and gateway, or DHCP), each further address ("add address ... mask=")
+// and further gateway ("add address ... gateway= gwmetric=", 0: automatic), then the DNS servers (static: the first with
 // validate=no, the second added at index=2; DHCP: source=dhcp).
 std::vector<std::string> NetshCommands(const TIP& request, std::uint32_t interfaceIndex);
 

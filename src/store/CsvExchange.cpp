@@ -3,6 +3,7 @@
 #include "support/AddressRules.h"
 #include "store/ProfileStore.h"
 #include "store/StorePlatform.h"
+#include "support/AddressLists.h"
 #include "support/Error.h"
 #include "support/FileSystem.h"
 #include "support/Strings.h"
@@ -13,11 +14,16 @@
 namespace {
 
 constexpr std::array<const char*, CsvColumnCount> Columns = {
-    "Title", "Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy"};
+    "Title", "Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy",
+    "MoreAddresses", "MoreGateways", "GatewayMetric"};
 constexpr size_t FirstAddressColumn = 1; // Address .. DNS2 are dotted quads
 constexpr size_t LastAddressColumn = 5;
 constexpr size_t SubmaskColumn = 2;
+constexpr size_t GatewayColumn = 3;
 constexpr size_t ProxyColumn = 6;
+constexpr size_t MoreAddressesColumn = 7;
+constexpr size_t MoreGatewaysColumn = 8;
+constexpr size_t GatewayMetricColumn = 9;
 
 // 10000 as 10,000.
 std::string Thousands(size_t n) {
@@ -244,6 +250,13 @@ std::vector<size_t> ReadHeader(const TRecord& header) {
 // ---- checking a setting -------------------------------------------------------------------
 
 size_t WidthOf(const char* column) {
+    // Room for every entry at its longest, the separators included.
+    if (SameText(column, Columns[MoreAddressesColumn]))
+        return MaxMoreAddresses * 32;
+    if (SameText(column, Columns[MoreGatewaysColumn]))
+        return MaxMoreGateways * 21;
+    if (SameText(column, Columns[GatewayMetricColumn]))
+        return 9;
     for (const TColumnDef& def : ProfileColumns())
         if (SameText(def.Name, column))
             return static_cast<size_t>(def.Width);
@@ -265,6 +278,35 @@ std::optional<std::string> ProxyFault(const std::string& proxy) {
         break;
     }
     return std::nullopt;
+}
+
+std::string ColumnFault(size_t column, const std::string& fault) {
+    std::string text = Columns[column];
+    text += ' ';
+    text += fault;
+    return text;
+}
+
+// The extras' columns by the rules of the editor's Advanced dialog.
+void CheckExtrasColumns(int line, const TCsvSetting& setting) {
+    const TSettingExtras extras = CsvExtras(setting);
+    const auto addresses = ParseAddressList(setting[MoreAddressesColumn]);
+    if (!addresses.Complaint.empty())
+        throw LineError(line, ColumnFault(MoreAddressesColumn, addresses.Complaint));
+    const auto gateways = ParseGatewayList(setting[MoreGatewaysColumn]);
+    if (!gateways.Complaint.empty())
+        throw LineError(line, ColumnFault(MoreGatewaysColumn, gateways.Complaint));
+    unsigned metric = 0;
+    if (!ParseMetric(setting[GatewayMetricColumn], metric))
+        throw LineError(line, ColumnFault(GatewayMetricColumn, "must be blank (automatic) or 1 to 9999"));
+    const TExtrasFault fault = CheckExtras(CanonicalIP(Trim(setting[FirstAddressColumn])),
+                                           CanonicalIP(Trim(setting[SubmaskColumn])),
+                                           CanonicalIP(Trim(setting[GatewayColumn])), extras);
+    const size_t column = fault.Field == TExtrasField::GatewayMetric   ? GatewayMetricColumn
+                          : fault.Field == TExtrasField::MoreAddresses ? MoreAddressesColumn
+                                                                       : MoreGatewaysColumn;
+    if (fault.Field != TExtrasField::None)
+        throw LineError(line, ColumnFault(column, fault.Text));
 }
 
 // The setting in ANSI, or the first fault: what the editor would refuse or could not hold.
@@ -296,6 +338,7 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
         throw LineError(record.Line, "Submask is not a valid subnet mask");
     if (const auto fault = ProxyFault(setting[ProxyColumn]))
         throw LineError(record.Line, *fault);
+    CheckExtrasColumns(record.Line, setting);
     return setting;
 }
 
@@ -311,11 +354,32 @@ const std::array<const char*, CsvColumnCount>& CsvColumns() {
     return Columns;
 }
 
+TSettingExtras CsvExtras(const TCsvSetting& setting) {
+    TSettingExtras extras;
+    extras.MoreAddresses = ParseAddressList(setting[MoreAddressesColumn]).Entries;
+    extras.MoreGateways = ParseGatewayList(setting[MoreGatewaysColumn]).Entries;
+    if (!ParseMetric(setting[GatewayMetricColumn], extras.GatewayMetric))
+        extras.GatewayMetric = 0;
+    return extras;
+}
+
+void SetCsvExtras(TCsvSetting& setting, const TSettingExtras& extras) {
+    setting[MoreAddressesColumn] = FormatAddressList(extras.MoreAddresses);
+    setting[MoreGatewaysColumn] = FormatGatewayList(extras.MoreGateways);
+    setting[GatewayMetricColumn] = extras.GatewayMetric == 0 ? "" : std::to_string(extras.GatewayMetric);
+}
+
 std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
-    std::string bytes = CsvLine(Columns);
+    // The first gateway's metric is rare: its column comes only with a setting that has one.
+    const bool withMetric = std::any_of(settings.begin(), settings.end(), [](const TCsvSetting& s) {
+        return !s[GatewayMetricColumn].empty();
+    });
+    const size_t columns = withMetric ? CsvColumnCount : GatewayMetricColumn;
+    const std::vector<const char*> header(Columns.begin(), Columns.begin() + static_cast<long>(columns));
+    std::string bytes = CsvLine(header);
     for (const TCsvSetting& setting : settings) {
-        TCsvSetting utf8;
-        std::transform(setting.begin(), setting.end(), utf8.begin(),
+        std::vector<std::string> utf8(columns);
+        std::transform(setting.begin(), setting.begin() + static_cast<long>(columns), utf8.begin(),
                        [](const std::string& ansi) { return AsSpreadsheetText(AnsiToUtf8(ansi)); });
         bytes += CsvLine(utf8);
     }
@@ -326,9 +390,12 @@ std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes) {
     CheckIsUtf8Text(bytes);
     const std::string text = WithoutUtf8ByteOrderMark(bytes);
     TCsvParser parser(text);
-    if (parser.AtEnd())
-        throw TError(std::string("The file is empty; a settings file begins with the line ") +
-                     CsvLine(Columns).substr(0, CsvLine(Columns).size() - 2));
+    if (parser.AtEnd()) {
+        // The columns every setting has; the extras' are optional.
+        const std::string line = CsvLine(std::vector(Columns.begin(), Columns.begin() + 7));
+        throw TError("The file is empty; a settings file begins with the line " +
+                     line.substr(0, line.size() - 2));
+    }
     const TRecord header = parser.NextRecord();
     const std::vector<size_t> order = ReadHeader(header);
     std::vector<TCsvSetting> settings;

@@ -5,13 +5,19 @@
 // with one more apostrophe before it, which reading takes away again. The program's texts are ANSI;
 // they are converted at this boundary, as the store converts them.
 
+#include "support/AddressLists.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Title, Address, Submask, Gateway, DNS1, DNS2, Proxy: the order export writes.
-constexpr size_t CsvColumnCount = 7;
+// Title, Address, Submask, Gateway, DNS1, DNS2, Proxy, MoreAddresses, MoreGateways,
+// GatewayMetric: the order export writes. MoreAddresses holds "address/mask" entries and
+// MoreGateways "gateway" or "gateway/metric" entries, separated by ";" (FormatAddressList,
+// FormatGatewayList); GatewayMetric is the first gateway's, blank for automatic, and its
+// column is written only when a setting of the file has one.
+constexpr size_t CsvColumnCount = 10;
 const std::array<const char*, CsvColumnCount>& CsvColumns();
 
 // One setting's values in the order of CsvColumns(), ANSI.
@@ -27,13 +33,19 @@ constexpr size_t MaxImportSettings = 10000;
 constexpr std::uint64_t MegaByte = std::uint64_t{1024} * 1024;
 constexpr std::uint64_t MaxImportFileBytes = 16 * MegaByte;
 
+// A setting's extras from its columns (entries a check would refuse are left out), and
+// the other way round.
+TSettingExtras CsvExtras(const TCsvSetting& setting);
+void SetCsvExtras(TCsvSetting& setting, const TSettingExtras& extras);
+
 // The file's bytes: the header line, then one line per setting.
 std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings);
 
 // Reads a file's bytes (UTF-8, with or without a byte order mark; the header's columns in
 // any order and any case, a missing column read as empty) and checks every setting with
 // the editor's rules and the store's column widths. The first fault raises TError naming
-// it, "Line 4: DNS1 is not a valid address" for one; so does a file that is not UTF-8,
+// it, "Line 4: DNS1 is not a valid address" for one, or names the column and the entry
+// (`Line 4: MoreGateways entry "10.1.0.1": ...`); so does a file that is not UTF-8,
 // holds a NUL byte or brings more than MaxImportSettings settings.
 std::vector<TCsvSetting> ReadSettingsCsv(const std::string& bytes);
 

@@ -1,5 +1,6 @@
 #include "ProfileStore.h"
 
+#include "store/ExtrasStore.h"
 #include "store/Sqlite.h"
 #include "store/StorePlatform.h"
 #include "support/AddressRules.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -241,6 +243,18 @@ void CheckNoNul(const std::optional<std::string>& value, int field) {
                      " must not contain a NUL character (byte 0)");
 }
 
+// Runs store inside one transaction: all of it reaches the file, or none.
+template <typename Store> void InTransaction(TSqliteConnection& db, Store store) {
+    db.Execute("BEGIN IMMEDIATE", StoreContext);
+    try {
+        store();
+        db.Execute("COMMIT", StoreContext);
+    } catch (...) {
+        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 } // namespace
 
 const std::array<TColumnDef, 12>& ProfileColumns() {
@@ -308,10 +322,15 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     auto connection = std::make_unique<TConnection>();
     connection->Db = ConnectForUse(dbPath, context, readOnlyReason);
     const TSqliteConnection& db = connection->Db;
+    // The extras' table comes with the first opening that may write; a read-only file
+    // without it simply has no extras.
+    if (readOnlyReason.empty())
+        EnsureExtrasTable(connection->Db, context);
     const bool readNow = load == TRowLoad::Now;
     std::vector<TRecord> rows;
     if (readNow)
         rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
+    std::map<std::int64_t, TSettingExtras> extras = LoadExtras(db, context);
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
     if (readOnlyReason.empty())
@@ -326,6 +345,7 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     if (readNow && filtered_)
         adaptersRead_.insert(FoldedAscii(filterAdapter_));
     readPending_ = !readNow;
+    extras_ = std::move(extras);
     state_ = TViewState::Browse;
     Rebuild();
     current_ = visible_.empty() ? -1 : 0;
@@ -412,6 +432,7 @@ void TProfileTable::Close() {
     path_.clear();
     readOnlyReason_.clear();
     rows_.clear();
+    extras_.clear();
     visible_.clear();
     allRead_ = false;
     adaptersRead_.clear();
@@ -419,6 +440,7 @@ void TProfileTable::Close() {
     current_ = -1;
     state_ = TViewState::Browse;
     pending_ = {};
+    pendingExtras_ = {};
     Changed();
 }
 
@@ -530,12 +552,48 @@ std::string TProfileTable::FieldText(const std::string& name) const {
     return std::string(record->Values.View(static_cast<size_t>(field - 1)));
 }
 
+const TSettingExtras& TProfileTable::StoredExtras(std::int64_t id) const {
+    static const TSettingExtras none;
+    const auto found = extras_.find(id);
+    return found == extras_.end() ? none : found->second;
+}
+
+void TProfileTable::KeepExtras(std::int64_t id, const TSettingExtras& extras) {
+    if (extras.Empty())
+        extras_.erase(id);
+    else
+        extras_[id] = extras;
+}
+
+TSettingExtras TProfileTable::Extras(int row) const {
+    if (!connection_ || row < 0 || static_cast<size_t>(row) >= visible_.size())
+        return {};
+    return StoredExtras(rows_[visible_[static_cast<size_t>(row)]].Id);
+}
+
+TSettingExtras TProfileTable::FieldExtras() const {
+    RequireActive();
+    if (state_ != TViewState::Browse)
+        return pendingExtras_;
+    const TRecord* record = Current();
+    return record ? StoredExtras(record->Id) : TSettingExtras{};
+}
+
+void TProfileTable::SetFieldExtras(const TSettingExtras& extras) {
+    RequireActive();
+    if (state_ == TViewState::Browse)
+        throw TError("Dataset not in edit or insert mode");
+    pendingExtras_ = extras;
+    Changed();
+}
+
 void TProfileTable::Insert() {
     RequireActive();
     CheckBrowseMode();
     LoadRows();
     currentBeforeInsert_ = current_;
     pending_ = {};
+    pendingExtras_ = {};
     state_ = TViewState::Insert;
     Changed();
 }
@@ -548,6 +606,7 @@ void TProfileTable::Edit() {
     if (!record)
         throw TError(EmptyDataSet);
     pending_ = *record;
+    pendingExtras_ = StoredExtras(record->Id);
     state_ = TViewState::Edit;
     Changed();
 }
@@ -572,6 +631,7 @@ void TProfileTable::Post() {
     else
         return;
     pending_ = {};
+    pendingExtras_ = {};
     state_ = TViewState::Browse;
     Changed();
 }
@@ -611,12 +671,18 @@ void TProfileTable::PostInsert() {
     for (int f = 1; f < ViewFields; ++f)
         fields.push_back(f);
     TSqliteStatement& insert = connection_->Insert;
-    {
-        TStatementRun run(insert);
-        BindPending(insert, fields);
-        insert.Step(StoreContext);
-    }
-    pending_.Id = sqlite3_last_insert_rowid(connection_->Db.get());
+    TSqliteConnection& db = connection_->Db;
+    InTransaction(db, [&] {
+        {
+            TStatementRun run(insert);
+            BindPending(insert, fields);
+            insert.Step(StoreContext);
+        }
+        pending_.Id = sqlite3_last_insert_rowid(db.get());
+        if (!pendingExtras_.Empty())
+            StoreExtras(db, pending_.Id, pendingExtras_, StoreContext);
+    });
+    KeepExtras(pending_.Id, pendingExtras_);
     // AUTOINCREMENT gives a number above every one used before: the new row is last.
     rows_.push_back(std::move(pending_));
     if (Matches(rows_.back())) {
@@ -641,15 +707,24 @@ std::vector<int> TProfileTable::ChangedFields(const TRecord& stored) const {
 void TProfileTable::PostEdit() {
     const size_t index = visible_[static_cast<size_t>(current_)];
     const std::vector<int> fields = ChangedFields(rows_[index]);
+    const bool extrasChanged = !(pendingExtras_ == StoredExtras(pending_.Id));
     // Nothing changed, nothing to store.
-    if (!fields.empty()) {
+    if (!fields.empty() || extrasChanged) {
         RequireWritable(StoreContext);
-        TSqliteStatement update(connection_->Db, UpdateStatement(fields).c_str(), StoreContext);
-        BindPending(update, fields);
-        update.BindInt64(static_cast<int>(fields.size()) + 1, pending_.Id);
-        update.Step(StoreContext);
-        if (sqlite3_changes(connection_->Db.get()) == 0)
-            throw TError(std::string(StoreContext) + ": it is no longer in the database");
+        TSqliteConnection& db = connection_->Db;
+        InTransaction(db, [&] {
+            if (!fields.empty()) {
+                TSqliteStatement update(db, UpdateStatement(fields).c_str(), StoreContext);
+                BindPending(update, fields);
+                update.BindInt64(static_cast<int>(fields.size()) + 1, pending_.Id);
+                update.Step(StoreContext);
+                if (sqlite3_changes(db.get()) == 0)
+                    throw TError(std::string(StoreContext) + ": it is no longer in the database");
+            }
+            if (extrasChanged)
+                StoreExtras(db, pending_.Id, pendingExtras_, StoreContext);
+        });
+        KeepExtras(pending_.Id, pendingExtras_);
     }
     rows_[index] = std::move(pending_);
     if (!Matches(rows_[index])) {
@@ -664,6 +739,7 @@ void TProfileTable::Cancel() {
     if (state_ == TViewState::Insert)
         current_ = currentBeforeInsert_;
     pending_ = {};
+    pendingExtras_ = {};
     state_ = TViewState::Browse;
     Changed();
 }
@@ -684,8 +760,11 @@ void TProfileTable::DeleteCurrent() {
         erase.BindInt64(1, record->Id);
         erase.Step(DeleteContext);
     }
-    // The row is gone from the file (or was gone already): it leaves the view too.
+    // The row is gone from the file (or was gone already): it leaves the view too, and
+    // the trigger took its extras with it.
+    extras_.erase(record->Id);
     pending_ = {};
+    pendingExtras_ = {};
     state_ = TViewState::Browse;
     rows_[visible_[static_cast<size_t>(current_)]].Deleted = true;
     visible_.erase(visible_.begin() + current_);
@@ -736,29 +815,37 @@ void TProfileTable::ReadRowsOfAdapters(const std::vector<TRowValues>& rows) {
     Rebuild();
 }
 
-int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows) {
+int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows,
+                                      const std::vector<TSettingExtras>& extras) {
     RequireActive();
     if (state_ != TViewState::Browse)
         throw TError("Cannot add settings while one is being edited");
+    if (!extras.empty() && extras.size() != rows.size())
+        throw TError("Cannot add settings: their extras do not match them one for one");
     RequireWritable(StoreContext);
     LoadRows();
     ReadRowsOfAdapters(rows);
     TSqliteConnection& db = connection_->Db;
     TSqliteStatement& insert = connection_->Insert;
+    static const TSettingExtras none;
     // The adapter compares in either letter case, as the restriction to it does.
-    const auto key = [](TRowValues values) {
+    const auto key = [](TRowValues values, const TSettingExtras& more) {
         values[0] = FoldedAscii(values[0]);
-        return values;
+        return std::pair(values, std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
+                                            FormatGatewayList(more.MoreGateways)));
     };
-    std::set<TRowValues> stored;
+    std::set<decltype(key(TRowValues{}, none))> stored;
     for (const TRecord& record : rows_)
         if (!record.Deleted)
-            stored.insert(key(ValuesOf(record)));
+            stored.insert(key(ValuesOf(record), StoredExtras(record.Id)));
     std::vector<TRecord> added;
+    std::vector<const TSettingExtras*> addedExtras;
     db.Execute("BEGIN IMMEDIATE", StoreContext);
     try {
-        for (const TRowValues& values : rows) {
-            if (!stored.insert(key(values)).second)
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const TRowValues& values = rows[i];
+            const TSettingExtras& more = extras.empty() ? none : extras[i];
+            if (!stored.insert(key(values, more)).second)
                 continue;
             TRecord& record = added.emplace_back();
             {
@@ -772,6 +859,9 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows) {
                 insert.Step(StoreContext);
             }
             record.Id = sqlite3_last_insert_rowid(db.get());
+            if (!more.Empty())
+                StoreExtras(db, record.Id, more, StoreContext);
+            addedExtras.push_back(&more);
         }
         db.Execute("COMMIT", StoreContext);
     } catch (...) {
@@ -779,8 +869,10 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows) {
         sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
-    for (TRecord& record : added)
-        rows_.push_back(std::move(record));
+    for (size_t i = 0; i < added.size(); ++i) {
+        KeepExtras(added[i].Id, *addedExtras[i]);
+        rows_.push_back(std::move(added[i]));
+    }
     Rebuild();
     if (current_ < 0 && !visible_.empty())
         current_ = 0;

@@ -6,10 +6,12 @@
 // Every failure raises TError with a text for the user.
 
 #include "store/RowTexts.h"
+#include "support/AddressLists.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -111,6 +113,14 @@ class TProfileTable {
     // A pending change of the current row (nothing when already pending). TError when
     // there is no current row.
     void Edit();
+    // A visible row's further addresses and gateways (none for a row out of range).
+    TSettingExtras Extras(int row) const;
+    // The current row's extras, or the pending ones during Insert and Edit.
+    TSettingExtras FieldExtras() const;
+    // Only during Insert and Edit: the extras Post stores with the row, in the same
+    // transaction. TError while browsing.
+    void SetFieldExtras(const TSettingExtras& extras);
+
     // Only during Insert and Edit; ID cannot be set. The text is kept as it is: a value
     // too long for its column is refused by Post, never cut.
     void SetFieldText(const std::string& name, const std::string& text);
@@ -133,10 +143,12 @@ class TProfileTable {
 
     // The fields Adapter .. Proxy (positions 1..8) of one row, as texts.
     using TRowValues = std::array<std::string, 8>;
-    // Stores the rows in one transaction, all or none, while browsing. A row equal in every
-    // field to one stored already (or to one earlier in the list) is skipped. Returns how
+    // Stores the rows in one transaction, all or none, while browsing, each with its extras
+    // (extras: none, or one entry per row). A row equal in every field and its extras to one
+    // stored already (or to one earlier in the list) is skipped. Returns how
     // many rows were stored; on failure TError, and neither the file nor the view changed.
-    int AppendDistinctRows(const std::vector<TRowValues>& rows);
+    int AppendDistinctRows(const std::vector<TRowValues>& rows,
+                           const std::vector<TSettingExtras>& extras = {});
 
     // The stored rows of one adapter (letter case aside) in ID order, whatever the
     // restriction, the current row or a pending change: what the file holds.
@@ -177,6 +189,8 @@ class TProfileTable {
     std::vector<int> ChangedFields(const TRecord& stored) const;
     void PostInsert();
     void PostEdit();
+    const TSettingExtras& StoredExtras(std::int64_t id) const;
+    void KeepExtras(std::int64_t id, const TSettingExtras& extras);
     static TRowValues ValuesOf(const TRecord& record);
 
     std::unique_ptr<TConnection> connection_;
@@ -192,6 +206,9 @@ class TProfileTable {
     int current_ = -1;
     TViewState state_ = TViewState::Browse;
     TRecord pending_;
+    TSettingExtras pendingExtras_;
+    // Only the rows that have extras: most settings have none.
+    std::map<std::int64_t, TSettingExtras> extras_;
     int currentBeforeInsert_ = -1;
     std::function<void()> onChange_;
 };

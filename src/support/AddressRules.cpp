@@ -95,3 +95,10 @@ TProxyCheck CheckProxy(const std::string& typed) {
         return TProxyCheck::BadPort;
     return ParseIntDef(port, 0) > MaxPort ? TProxyCheck::PortOutOfRange : TProxyCheck::Accepted;
 }
+
+bool InSameSubnet(const std::string& a, const std::string& b, const std::string& mask) {
+    const auto first = DottedQuadBits(a), second = DottedQuadBits(b), bits = DottedQuadBits(mask);
+    if (!first || !second || !IsSubnetMask(mask))
+        return false;
+    return (*first & *bits) == (*second & *bits);
+}

@@ -51,3 +51,7 @@ enum class TProxyCheck {
 
 // Judges a proxy entry as typed (untrimmed): host, ":" and port.
 TProxyCheck CheckProxy(const std::string& typed);
+
+// Whether two dotted quads lie in the same subnet of a contiguous mask; false when any of
+// the three is not valid.
+bool InSameSubnet(const std::string& a, const std::string& b, const std::string& mask);

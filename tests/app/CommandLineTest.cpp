@@ -6,6 +6,7 @@
 #include "store/ProfileStore.h"
 #include "support/Config.h"
 #include "support/FileSystem.h"
+#include "store/RawDatabase.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -412,4 +413,34 @@ TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
     EXPECT_EQ(2u, recorder_.Lines.size());
     EXPECT_EQ(ExitNoSetting, Run({"/apply", "Office"}));
     EXPECT_FALSE(FileExists(dir_ / "db"));
+}
+
+TEST_F(CommandLineRun, ImportsAllOrNothingThenAppliesEveryAddressAndExportsThemAgain) {
+    const std::string csv = dir_ / "lab.csv";
+    PutFile(csv, "Title,Address,Submask,Gateway,MoreAddresses,MoreGateways\r\n"
+                 "Multi,192.168.1.9,255.255.255.0,192.168.1.1,10.5.0.9/255.255.0.0,10.5.0.1/30\r\n");
+    EXPECT_EQ(ExitDone, Run({"/import", csv, "/adapter", LabId}));
+    EXPECT_EQ(std::vector<std::string>{"1 setting imported, 0 already there"}, recorder_.Lines);
+    EXPECT_EQ(ExitDone, Run({"/import", csv, "/adapter", LabId}));
+    EXPECT_EQ(std::vector<std::string>{"0 settings imported, 1 already there"}, recorder_.Lines);
+
+    EXPECT_EQ(ExitDone, Run({"/apply", "Multi", "/adapter", LabId}));
+    const auto value = [&](const char* name) {
+        return registry_.Value(TRootKey::LocalMachine, InterfacesPath + LabId, name)->Bytes;
+    };
+    EXPECT_EQ(std::string("192.168.1.9\0" "10.5.0.9\0\0", 22), value("IPAddress"));
+    EXPECT_EQ(std::string("192.168.1.1\0" "10.5.0.1\0\0", 22), value("DefaultGateway"));
+    EXPECT_EQ(std::string("0\0" "30\0\0", 6), value("DefaultGatewayMetric"));
+
+    const std::string out = dir_ / "out.csv";
+    EXPECT_EQ(ExitDone, Run({"/export", out, "/adapter", LabId}));
+    EXPECT_EQ(std::vector<std::string>{"4 settings exported"}, recorder_.Lines);
+
+    PutFile(csv, "Title,Address,Submask,MoreAddresses\r\nGood,10.0.0.1,255.0.0.0,\r\n"
+                 "Bad,10.0.0.2,255.0.0.0,10.0.0.2/255.0.0.0\r\n");
+    EXPECT_EQ(ExitFailed, Run({"/import", csv, "/adapter", LabId}));
+    EXPECT_EQ(std::vector<std::string>{"Line 3: MoreAddresses entry \"10.0.0.2/255.0.0.0\": the "
+                                       "setting has this address already; nothing was imported"},
+              recorder_.Errors);
+    EXPECT_EQ(5u, StoredSettings(dir_ / "db").size());
 }

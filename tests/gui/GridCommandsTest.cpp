@@ -332,9 +332,9 @@ TEST_F(GridCommands, ExportThenImportCopiesTheSettingsToAnotherAdapter) {
     Choose("E&xport settings...");
     EXPECT_EQ(std::vector<std::string>{"save Netvane First Ethernet.csv"}, chooserCalls_);
     EXPECT_EQ("\xEF\xBB\xBF"
-              "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy\r\n"
-              "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080\r\n"
-              "\"Lab, \"\"B\"\"\",192.168.1.5,255.255.255.0,,,,\r\n",
+              "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy,MoreAddresses,MoreGateways\r\n"
+              "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080,,\r\n"
+              "\"Lab, \"\"B\"\"\",192.168.1.5,255.255.255.0,,,,,,\r\n",
               GetFile(*file_));
 
     PickAdapter(1);

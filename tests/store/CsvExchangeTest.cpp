@@ -10,6 +10,8 @@ using testing::HasSubstr;
 namespace {
 
 const std::string Header = "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy\r\n";
+const std::string WrittenHeader =
+    "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy,MoreAddresses,MoreGateways\r\n";
 
 TCsvSetting Office() {
     return {"Office", "10.0.0.5", "255.0.0.0", "10.0.0.1", "10.0.0.2", "", "proxy.lan:8080"};
@@ -30,10 +32,10 @@ TEST(CsvExchange, WritesAHeaderAndQuotesOnlyWhatNeedsIt) {
     TCsvSetting quoted = Office();
     quoted[0] = "2nd \"floor\", east";
     quoted[6] = "";
-    EXPECT_EQ(Header + "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080\r\n" +
-                  "\"2nd \"\"floor\"\", east\",10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,\r\n",
+    EXPECT_EQ(WrittenHeader + "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080,,\r\n" +
+                  "\"2nd \"\"floor\"\", east\",10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,,,\r\n",
               WriteSettingsCsv({Office(), quoted}));
-    EXPECT_EQ(Header, WriteSettingsCsv({}));
+    EXPECT_EQ(WrittenHeader, WriteSettingsCsv({}));
 }
 
 TEST(CsvExchange, WhatIsWrittenReadsBackTheSame) {
@@ -71,7 +73,7 @@ TEST(CsvExchange, ValuesASpreadsheetWouldComputeAreMarkedAndReadBackByteForByte)
         TCsvSetting setting{};
         setting[0] = c.title;
         const std::string bytes = WriteSettingsCsv({setting});
-        EXPECT_EQ(Header + c.cell + ",,,,,,\r\n", bytes) << c.title;
+        EXPECT_EQ(WrittenHeader + c.cell + ",,,,,,,,\r\n", bytes) << c.title;
         EXPECT_EQ(std::vector<TCsvSetting>{setting}, ReadSettingsCsv(bytes)) << c.title;
     }
 }
@@ -106,7 +108,8 @@ TEST(CsvExchange, RefusesABadFileNamingTheLineAndTheReason) {
         {"", "The file is empty; a settings file begins with the line "
              "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy"},
         {"Title,Address,Port\r\n", "Line 1: unknown column \"Port\"; the columns are Title, "
-                                   "Address, Submask, Gateway, DNS1, DNS2, Proxy"},
+                                   "Address, Submask, Gateway, DNS1, DNS2, Proxy, MoreAddresses, "
+                                   "MoreGateways, GatewayMetric"},
         {"Title,DNS1,title\r\n", "Line 1: the column Title appears twice"},
         {Header + good + good + "Lab,1.2.3.4,,,10.0.0.256,,\r\n",
          "Line 4: DNS1 is not a valid address"},
@@ -197,4 +200,54 @@ TEST(CsvExchange, FilesAreWrittenWholeAndCheckedBeforeReading) {
     EXPECT_THAT([&] { ReadSettingsFile(path); },
                 testing::ThrowsMessage<TError>(HasSubstr("the file is larger than 16 MB")));
     EXPECT_EQ(largest + ' ', GetFile(path));
+}
+
+TEST(CsvExchange, ExtrasColumnsRoundTripAndTheFirstMetricOnlyWhenGiven) {
+    TCsvSetting lab = {"Lab", "10.0.0.5", "255.255.255.0", "10.0.0.1", "", "", ""};
+    SetCsvExtras(lab, {20,
+                       {{"192.168.0.10", "255.255.255.0"}, {"172.16.1.2", "255.255.0.0"}},
+                       {{"192.168.0.254", 20}, {"172.16.0.1", 0}}});
+    const std::string bytes = WriteSettingsCsv({lab});
+    EXPECT_EQ(WrittenHeader.substr(0, WrittenHeader.size() - 2) + ",GatewayMetric\r\n" +
+                  "Lab,10.0.0.5,255.255.255.0,10.0.0.1,,,,"
+                  "192.168.0.10/255.255.255.0;172.16.1.2/255.255.0.0,"
+                  "192.168.0.254/20;172.16.0.1,20\r\n",
+              bytes);
+    const std::vector<TCsvSetting> read = ReadSettingsCsv(bytes);
+    ASSERT_EQ(1u, read.size());
+    EXPECT_EQ(CsvExtras(lab), CsvExtras(read[0]));
+    // Any column order, any case.
+    const auto reordered = ReadSettingsCsv("moregateways,Title,Address,Submask,Gateway\r\n"
+                                           "10.0.0.9/5,Lab,10.0.0.5,255.255.255.0,10.0.0.1\r\n");
+    EXPECT_EQ((std::vector<TGatewayEntry>{{"10.0.0.9", 5}}), CsvExtras(reordered.at(0)).MoreGateways);
+}
+
+TEST(CsvExchange, RefusesABadExtraNamingLineColumnAndEntry) {
+    const std::string header = "Title,Address,Submask,Gateway,MoreAddresses,MoreGateways,GatewayMetric\r\n";
+    const std::string own = "Lab,10.0.0.5,255.255.255.0,10.0.0.1,";
+    std::string sixteen;
+    for (int i = 1; i <= 16; ++i)
+        sixteen += (i > 1 ? ";10.1.0." : "10.1.0.") + std::to_string(i) + "/255.255.0.0";
+    struct Case {
+        std::string line, message;
+    } cases[] = {
+        {own + "10.0.0.x/255.0.0.0,,", "MoreAddresses entry \"10.0.0.x/255.0.0.0\": \"10.0.0.x\" is not a valid IP"},
+        {own + "10.1.0.1/255.0.255.0,,", "MoreAddresses entry \"10.1.0.1/255.0.255.0\": \"255.0.255.0\" is not a subnet mask"},
+        {own + "10.1.0.1,,", "MoreAddresses entry \"10.1.0.1\": the mask is missing"},
+        {own + "10.1.0.1/255.255.0.0;;10.2.0.1/255.255.0.0,,", "MoreAddresses entry \"\": an address is missing"},
+        {own + "10.0.0.5/255.0.0.0,,", "MoreAddresses entry \"10.0.0.5/255.0.0.0\": the setting has this address already"},
+        {own + sixteen + ",,", "MoreAddresses 16 more addresses where a setting holds at most 15"},
+        {own + ",10.0.0.9/0,", "MoreGateways entry \"10.0.0.9/0\": the metric must be 1 to 9999 (none: automatic)"},
+        {own + ",10.0.0.9/10000,", "MoreGateways entry \"10.0.0.9/10000\": the metric must be 1 to 9999 (none: automatic)"},
+        {own + ",10.9.0.1,", "MoreGateways entry \"10.9.0.1\": it lies outside the subnet of every address of the setting"},
+        {own + ",10.0.0.1,", "MoreGateways entry \"10.0.0.1\": the setting has this gateway already"},
+        {own + ",10.0.0.2;10.0.0.3;10.0.0.4;10.0.0.6;10.0.0.7,", "MoreGateways 5 more gateways where a setting holds at most 4"},
+        {"Lab,10.0.0.5,255.255.255.0,,,10.0.0.9,", "MoreGateways give the first gateway in the Gateway field before further ones"},
+        {own + ",,fast", "GatewayMetric must be blank (automatic) or 1 to 9999"},
+        {"Lab,10.0.0.5,255.255.255.0,,,,5", "GatewayMetric a metric is given without a gateway"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ("Line 2: " + c.message, ErrorOf(header + c.line + "\r\n")) << c.line;
+    // A gateway in the subnet of a further address is reachable.
+    EXPECT_NO_THROW(ReadSettingsCsv(header + own + "172.16.1.2/255.255.0.0,172.16.0.1/3,7\r\n"));
 }
