@@ -224,8 +224,11 @@ TEST(SwitchLog, TwoWritersAtOnceLoseNoLine) {
     const std::string path = SwitchLogPath(dir.Path() + "/");
     constexpr int Lines = 300;
     auto write = [&](char who) {
-        for (int i = 0; i < Lines; ++i)
-            AppendSwitchLog(path, std::string(1, who) + std::to_string(i));
+        for (int i = 0; i < Lines; ++i) {
+            std::string line(1, who);
+            line += std::to_string(i);
+            AppendSwitchLog(path, line);
+        }
     };
     std::thread first(write, 'a'), second(write, 'b');
     first.join();
