@@ -187,7 +187,7 @@ TEST_F(GridCommands, EveryItemHasALetterOfItsOwn) {
         EXPECT_EQ(std::string::npos, letters.find(letter)) << item.Caption;
         letters += letter;
     }
-    EXPECT_EQ(8u, letters.size());
+    EXPECT_EQ(9u, letters.size());
 }
 
 TEST_F(GridCommands, ItemsThatNeedARowAreGreyOnAnEmptyView) {
