@@ -38,6 +38,7 @@ enum class TTrayCommand {
     AdapterDetails,
     MinimizeToTray,
     StartWithWindows,
+    ShowAllAdapters, // the grid's Options only
     Exit,
 };
 

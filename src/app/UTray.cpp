@@ -211,6 +211,9 @@ void TTray::Execute(const TTrayMenuItem& item) {
     case TTrayCommand::StartWithWindows:
         ToggleStartWithWindows();
         break;
+    case TTrayCommand::ShowAllAdapters:
+        form_.ToggleShowAllAdapters();
+        break;
     case TTrayCommand::Exit:
         ::PostMessageA(form_.Handle(), WM_CLOSE, 0, 0);
         break;
