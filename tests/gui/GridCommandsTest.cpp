@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 
 #include <map>
 #include <optional>
@@ -425,6 +426,13 @@ TEST_F(GridCommands, ShowAllNetworkAdaptersListsTheWiFiAdapterWithConnectionName
     EXPECT_EQ(all, Form().AdapterDescriptions());
     EXPECT_EQ(1, Form().SelectedAdapter());
     EXPECT_TRUE(ReadSwitchFromFile(dir_ / "config.ini", ShowAllAdaptersSetting));
+    if (std::getenv("NETVANE_SHOT_DIR")) {
+        ::ShowWindow(Form().Handle(), SW_SHOWNOACTIVATE);
+        ::SendMessageA(Form().ComboBox, CB_SHOWDROPDOWN, TRUE, 0);
+        SaveShot(Form().Handle(), "all-adapters");
+        ::SendMessageA(Form().ComboBox, CB_SHOWDROPDOWN, FALSE, 0);
+        ::ShowWindow(Form().Handle(), SW_HIDE);
+    }
 
     Restart();
     EXPECT_EQ(all, Form().AdapterDescriptions());
