@@ -33,7 +33,8 @@ TWayBackChoice AskKeep(const TWayBackApply& apply, unsigned seconds, bool goBack
 void TMainForm::acWayBackExecute() {
     if (ViewIsEmpty())
         return;
-    FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
+    FillStaticRequest(
+        NewIP, [this](const std::string& name) { return adoT.FieldText(name); }, adoT.FieldExtras());
     const TWayBackApply apply =
         ApplyWithWayBack(NewIP, registry_, *netServices_, reachability_.get());
     LogSwitch(AppPath, WindowText(ComboBox), Trim(adoT.FieldText("Title")), apply.Result);
