@@ -44,7 +44,7 @@ void TMainForm::acWayBackExecute() {
         static_cast<unsigned>(ConfigFile ? RevertSeconds(*ConfigFile) : DefaultRevertSeconds);
     const TWayBackChoice choice = AskKeep(apply, seconds, option, Handle());
     if (!choice.Keep) {
-        const std::string outcome = GoBack(apply, registry_, *netServices_);
+        const std::string outcome = GoBack(apply, registry_, *netServices_, AppPath, WindowText(ComboBox));
         ReadLiveState();
         ShowMessage(outcome);
     }

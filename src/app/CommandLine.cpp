@@ -224,7 +224,7 @@ int ApplyKeepingWayBack(const TIP& request, const TCommandLine& command, const T
             return SwitchExitCode(apply.Result);
         }
     }
-    output.Print(GoBack(apply, registry, services));
+    output.Print(GoBack(apply, registry, services, appPath, adapter.Description));
     return ExitWentBack;
 }
 
