@@ -322,10 +322,6 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     auto connection = std::make_unique<TConnection>();
     connection->Db = ConnectForUse(dbPath, context, readOnlyReason);
     const TSqliteConnection& db = connection->Db;
-    // The extras' table comes with the first opening that may write; a read-only file
-    // without it simply has no extras.
-    if (readOnlyReason.empty())
-        EnsureExtrasTable(connection->Db, context);
     const bool readNow = load == TRowLoad::Now;
     std::vector<TRecord> rows;
     if (readNow)
@@ -333,8 +329,13 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     std::map<std::int64_t, TSettingExtras> extras = LoadExtras(db, context);
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
-    if (readOnlyReason.empty())
+    // Written last, once nothing else can refuse the file: a file refused is left as it
+    // was. The extras' table comes with the first opening that may write (its own
+    // transaction); a read-only file without it simply has no extras.
+    if (readOnlyReason.empty()) {
+        EnsureExtrasTable(connection->Db, context);
         MakeAdapterIndexes(db);
+    }
 
     connection_ = std::move(connection);
     path_ = dbPath;
