@@ -160,9 +160,4 @@ TEST_F(CommandLineExe, ImportsAFileWithMoreAddressesAndGatewaysAndAppliesThemAll
               ReadValue(HKEY_LOCAL_MACHINE, key, "SubnetMask"));
     EXPECT_EQ(list({"192.168.0.1", "172.16.0.1", "10.1.0.1"}), ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGateway"));
     EXPECT_EQ(list({"5", "20", "0"}), ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGatewayMetric"));
-
-    // A setting without extras afterwards leaves no metric behind.
-    EXPECT_EQ(1u, Run("/apply Lab /adapter \"Second Ethernet\"").ExitCode);
-    EXPECT_EQ(MultiSz("192.168.1.5"), ReadValue(HKEY_LOCAL_MACHINE, key, "IPAddress"));
-    EXPECT_EQ(std::nullopt, ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGatewayMetric"));
 }
