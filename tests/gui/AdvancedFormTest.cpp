@@ -155,8 +155,7 @@ TEST_F(AdvancedForm, LaysOutAsDesigned) {
     Start();
     InEditor(TMainForm::acAdd, [&](HWND editor) {
         InAdvanced(editor, [&](HWND advanced) {
-            EXPECT_TRUE(IsScaled(360, ClientSize(advanced).cx));
-            EXPECT_TRUE(IsScaled(372, ClientSize(advanced).cy));
+            EXPECT_TRUE(IsScaled(360, ClientSize(advanced).cx) && IsScaled(372, ClientSize(advanced).cy));
             HWND addresses = ::GetDlgItem(advanced, TAdvancedForm::idAddresses);
             EXPECT_TRUE(IsScaledRect({8, 26, 352, 122}, ChildBounds(addresses)));
             EXPECT_TRUE(IsScaled(160, static_cast<int>(::SendMessageA(addresses, LVM_GETCOLUMNWIDTH, 1, 0))));

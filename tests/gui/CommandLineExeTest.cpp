@@ -147,17 +147,13 @@ TEST_F(CommandLineExe, ImportsAFileWithMoreAddressesAndGatewaysAndAppliesThemAll
     EXPECT_EQ("1 setting imported, 0 already there\r\n", imported.Out);
 
     EXPECT_EQ(1u, Run("/apply \"Machines\" /adapter \"Second Ethernet\"").ExitCode);
-    const auto list = [](std::initializer_list<std::string> entries) {
-        TRawValue value{REG_MULTI_SZ, {}};
-        for (const std::string& entry : entries)
-            value.Bytes += entry + '\0';
-        value.Bytes += '\0';
-        return value;
-    };
+    using namespace std::string_literals; // lists of NUL-separated entries
     const std::string key = AdapterKey(SecondId);
-    EXPECT_EQ(list({"192.168.0.10", "10.1.0.5", "172.16.1.2"}), ReadValue(HKEY_LOCAL_MACHINE, key, "IPAddress"));
-    EXPECT_EQ(list({"255.255.255.0", "255.255.0.0", "255.255.0.0"}),
+    EXPECT_EQ(MultiSz("192.168.0.10\0" "10.1.0.5\0" "172.16.1.2"s),
+              ReadValue(HKEY_LOCAL_MACHINE, key, "IPAddress"));
+    EXPECT_EQ(MultiSz("255.255.255.0\0" "255.255.0.0\0" "255.255.0.0"s),
               ReadValue(HKEY_LOCAL_MACHINE, key, "SubnetMask"));
-    EXPECT_EQ(list({"192.168.0.1", "172.16.0.1", "10.1.0.1"}), ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGateway"));
-    EXPECT_EQ(list({"5", "20", "0"}), ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGatewayMetric"));
+    EXPECT_EQ(MultiSz("192.168.0.1\0" "172.16.0.1\0" "10.1.0.1"s),
+              ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGateway"));
+    EXPECT_EQ(MultiSz("5\0" "20\0" "0"s), ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGatewayMetric"));
 }
