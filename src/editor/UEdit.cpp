@@ -1,6 +1,7 @@
 #include "UEdit.h"
 
 #include "editor/AddressWarnings.h"
+#include "editor/UAdvanced.h"
 #include "store/CsvExchange.h"
 #include "support/AddressRules.h"
 #include "support/Strings.h"
@@ -136,6 +137,9 @@ void TEditForm::FormCreate(const std::vector<std::string>& adapterDescriptions) 
 
     for (int row = 1; row <= RowCount; ++row)
         CreateRow(row);
+    // Left of OK and Cancel, below the frame: the one free place that moves nothing.
+    AddControl("BUTTON", "Ad&vanced...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 8, 236, 75, 25,
+               idAdvancedBtn);
 
     PlaceControl(fieldLabels_[AdapterRow], LabelLeft, AdapterRowTop, 0, 0);
     PlaceControl(editors_[AdapterRow], EditorLeft, AdapterRowTop, EditorWidth, EditorHeight);
@@ -322,9 +326,36 @@ void TEditForm::OKBtnClick() {
         Complain(complaint, TitleRow);
         return;
     }
+    if (!ExtrasFitTheAddress())
+        return;
     if (!StoreAnywayWhenWindowsRefuses())
         return;
     SetModalResult(mrOk);
+}
+
+TOwnAddress TEditForm::OwnAddress() const {
+    const auto text = [this](const char* name) { return WindowText(EditorOfField(name)); };
+    return {text("Address"), text("Submask"), text("GateWay")};
+}
+
+// The address or gateway may have changed since the extras were accepted beside them.
+bool TEditForm::ExtrasFitTheAddress() {
+    if (!adoT.Active())
+        return true;
+    const std::string complaint =
+        TExtrasEditing(OwnAddress(), adoT.FieldExtras()).Complaint();
+    if (complaint.empty())
+        return true;
+    Complain(complaint, TitleRow);
+    return false;
+}
+
+void TEditForm::AdvancedBtnClick() {
+    const TSettingExtras extras = adoT.Active() ? adoT.FieldExtras() : TSettingExtras{};
+    TAdvancedForm dialog(OwnAddress(), extras, Handle());
+    // While browsing there is no pending record to keep them in: the dialog only shows them.
+    if (dialog.ShowModal(Handle()) == mrOk && Editing())
+        adoT.SetFieldExtras(dialog.Extras());
 }
 
 // ---- pick lists -------------------------------------------------------------------------
@@ -393,6 +424,10 @@ LRESULT TEditForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const int code = HIWORD(wParam);
         if (id == idOKBtn && code == BN_CLICKED) {
             OKBtnClick();
+            return 0;
+        }
+        if (id == idAdvancedBtn && code == BN_CLICKED) {
+            AdvancedBtnClick();
             return 0;
         }
         if (id > idEditor && id <= idEditor + RowCount && code == EN_CHANGE) {

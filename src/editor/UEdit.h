@@ -3,6 +3,7 @@
 // the values of one network setting. It edits the main window's pending record directly;
 // the caller begins the record before showing it and posts or cancels it afterwards.
 
+#include "editor/ExtrasEditing.h"
 #include "store/ProfileStore.h"
 #include "support/Forms.h"
 #include "support/WinHandles.h"
@@ -55,6 +56,7 @@ class TEditForm : public TForm {
         idEditor = 120,
         idPickButton = 130,
         idExampleLabel = 140,
+        idAdvancedBtn = 150,
     };
 
     // Shown when OK is pressed with no adapter selected in the dialog.
@@ -67,6 +69,9 @@ class TEditForm : public TForm {
     void FormActivate();
     void FormPaint();
     void OKBtnClick();
+    // The setting's further addresses and gateways, in their own dialog; what its OK keeps
+    // goes to the pending record.
+    void AdvancedBtnClick();
     void PickButtonClick(HWND button);
     void PresetClick(int command);
     void AddressChange();
@@ -97,6 +102,8 @@ class TEditForm : public TForm {
     // The checks of OK beyond the original's: each says why and returns false to stay.
     bool TextsFitCodePage();
     bool StoreAnywayWhenWindowsRefuses();
+    bool ExtrasFitTheAddress();
+    TOwnAddress OwnAddress() const;
 
     TProfileTable& adoT;
     TProfileQuery& adoQ;

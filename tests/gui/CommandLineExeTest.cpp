@@ -8,6 +8,7 @@
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 #include "TestAdapters.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -134,4 +135,25 @@ TEST_F(CommandLineExe, KeepWithinGoesBackUnlessAnotherProcessSaysKeep) {
     EXPECT_NE(std::string::npos, kept.Out.find("Kept")) << kept.Out;
     EXPECT_EQ(Dword(0), ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(SecondId), "EnableDHCP"));
     EXPECT_EQ("192.168.1.5", AddressOf(SecondId));
+}
+
+TEST_F(CommandLineExe, ImportsAFileWithMoreAddressesAndGatewaysAndAppliesThemAll) {
+    const std::string csv = dir_ / "deploy.csv";
+    WriteFileText(csv, "Title,Address,Submask,Gateway,MoreAddresses,MoreGateways,GatewayMetric\r\n"
+                       "Machines,192.168.0.10,255.255.255.0,192.168.0.1,"
+                       "10.1.0.5/255.255.0.0;172.16.1.2/255.255.0.0,172.16.0.1/20;10.1.0.1,5");
+    const TRun imported = Run("/import \"" + csv + "\" /adapter \"Second Ethernet\"");
+    EXPECT_EQ(0u, imported.ExitCode) << imported.Err;
+    EXPECT_EQ("1 setting imported, 0 already there\r\n", imported.Out);
+
+    EXPECT_EQ(1u, Run("/apply \"Machines\" /adapter \"Second Ethernet\"").ExitCode);
+    using namespace std::string_literals; // lists of NUL-separated entries
+    const std::string key = AdapterKey(SecondId);
+    EXPECT_EQ(MultiSz("192.168.0.10\0" "10.1.0.5\0" "172.16.1.2"s),
+              ReadValue(HKEY_LOCAL_MACHINE, key, "IPAddress"));
+    EXPECT_EQ(MultiSz("255.255.255.0\0" "255.255.0.0\0" "255.255.0.0"s),
+              ReadValue(HKEY_LOCAL_MACHINE, key, "SubnetMask"));
+    EXPECT_EQ(MultiSz("192.168.0.1\0" "172.16.0.1\0" "10.1.0.1"s),
+              ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGateway"));
+    EXPECT_EQ(MultiSz("5\0" "20\0" "0"s), ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGatewayMetric"));
 }

@@ -1,5 +1,6 @@
 #include "about/UAbout.h"
 #include "app/UMain.h"
+#include "editor/UAdvanced.h"
 #include "editor/UEdit.h"
 
 #include "GuiTesting.h"
@@ -30,6 +31,11 @@ class TEditAtDpi : public TEditForm {
 class TAboutAtDpi : public TAboutForm {
   public:
     using TAboutForm::TAboutForm;
+    using TForm::ApplyDpi;
+};
+class TAdvancedAtDpi : public TAdvancedForm {
+  public:
+    using TAdvancedForm::TAdvancedForm;
     using TForm::ApplyDpi;
 };
 
@@ -118,6 +124,7 @@ TEST_F(DisplayScale, AnotherDpiLaysEachFormOutAgainAndBack) {
     TMainAtDpi& main = Main();
     TEditAtDpi editor(main.adoT, main.adoQ, main.AdapterDescriptions(), main.Handle());
     TAboutAtDpi about(main.Handle());
+    TAdvancedAtDpi advanced({}, {}, main.Handle());
     struct Case {
         const char* name;
         TForm& form;
@@ -128,6 +135,8 @@ TEST_F(DisplayScale, AnotherDpiLaysEachFormOutAgainAndBack) {
         {"editor", editor, [&](int dpi) { editor.ApplyDpi(dpi); }, editor.Editors()[2]},
         {"about", about, [&](int dpi) { about.ApplyDpi(dpi); },
          ::GetDlgItem(about.Handle(), TAboutForm::idClose)},
+        {"advanced", advanced, [&](int dpi) { advanced.ApplyDpi(dpi); },
+         ::GetDlgItem(advanced.Handle(), IDOK)},
     };
     const int other = TestDpi() * 2;
     for (const Case& c : cases) {

@@ -99,6 +99,7 @@ TEST_F(EditForm, LaysOutItsRowsAsDesigned) {
         {TEditForm::idBevel, "", {8, 8, 441, 217}},
         {TEditForm::idOKBtn, "&OK", {271, 236, 346, 261}},
         {TEditForm::idCancelBtn, "&Cancel", {367, 236, 442, 261}},
+        {TEditForm::idAdvancedBtn, "Ad&vanced...", {8, 236, 83, 261}},
     };
     for (const auto& f : fixed) {
         const RECT bounds = ChildBounds(Control(f.id));
@@ -186,7 +187,7 @@ TEST_F(EditForm, OffersTheAdaptersInARedRowAndTabsFromOkThroughTheRows) {
         Editor("Title"),       Editor("Address"),   Editor("Submask"),
         PickButton("Submask"), Editor("Gateway"),   Editor("DNS1"),
         PickButton("DNS1"),    Editor("DNS2"),      PickButton("DNS2"),
-        Editor("Proxy"),       PickButton("Proxy"),
+        Editor("Proxy"),       PickButton("Proxy"), Control(TEditForm::idAdvancedBtn),
     };
     ::ShowWindow(form->Handle(), SW_SHOWNA);
     std::vector<HWND> order = {expected.front()};
