@@ -275,6 +275,7 @@ std::optional<std::string> TMainForm::ChooseFile(TFileDialogKind kind, const std
 
 // The editor opens on a new row holding what the selected adapter has now.
 void TMainForm::acAddCurrentExecute() {
+    RequireDatabase();
     const TCurrentSettings current =
         ReadCurrentSettings(registry_, AdapterList[SelectedAdapterPosition()]);
     {
@@ -303,6 +304,7 @@ void TMainForm::acExportExecute() {
 
 // All or nothing: the file is read and checked whole before one row is stored.
 void TMainForm::acImportExecute() {
+    RequireDatabase();
     const std::string adapter = AdapterList[SelectedAdapterPosition()];
     const auto path = ChooseFile(TFileDialogKind::Open, "");
     if (!path)
