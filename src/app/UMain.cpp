@@ -355,7 +355,7 @@ void TMainForm::FillLastColumn() {
     ::GetClientRect(DBGrid, &grid); // without a vertical scroll bar's width
     const int designed =
         Scale(GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(gridFields_.back())]));
-    ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, last, std::max(designed, grid.right - others));
+    ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, last, std::max(designed, static_cast<int>(grid.right) - others));
 }
 
 // The least outer size at which every toolbar button and the selector's drop-down arrow
@@ -369,7 +369,7 @@ SIZE TMainForm::MinimumWindowSize() const {
     ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&selector), 2);
     RECT status{};
     ::GetWindowRect(StatusBar1, &status);
-    const SIZE client{std::max(button.right, selector.right) + Scale(MinimumRightMargin),
+    const SIZE client{std::max<LONG>(button.right, selector.right) + Scale(MinimumRightMargin),
                       Scale(CoolBarHeight) + Scale(PanelHeight) + Scale(MinimumGridHeight) +
                           (status.bottom - status.top)};
     return WindowSizeForClient(client, MainStyle, 0, Dpi());
