@@ -44,6 +44,8 @@ constexpr int SmallIconSize = 16;
 // Below the toolbar and the selector, the least of the grid that stays: its header and a
 // few rows.
 constexpr int MinimumGridHeight = 80;
+constexpr int SelectorLeft = 72;
+constexpr int SelectorWidth = 385;
 // Room to the right of the last toolbar button at the window's least width.
 constexpr int MinimumRightMargin = 8;
 // The resizing border Windows draws outside a window's visible frame, which may lie off
@@ -236,6 +238,7 @@ void TMainForm::CreateToolBar() {
 // The toolbar's icons, font, buttons and band at the window's DPI: the icons are drawn
 // again at the scaled size.
 void TMainForm::SizeToolBar() {
+    toolBarDpi_ = Dpi();
     UniqueImageList images = CreateCommandImages(Scale(IconSize));
     ::SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
     ImageList1 = std::move(images);
@@ -307,8 +310,8 @@ void TMainForm::CreatePanel() {
                         idAdapterLabel, 0, Panel1);
     // Editable and unsorted: entry i stays entry i of AdapterList.
     ComboBox = AddControl("COMBOBOX", "",
-                          WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 72,
-                          12, 385, 200, idComboBox, 0, Panel1);
+                          WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
+                          SelectorLeft, 12, SelectorWidth, 200, idComboBox, 0, Panel1);
 }
 
 void TMainForm::CreateGrid() {
@@ -364,12 +367,12 @@ SIZE TMainForm::MinimumWindowSize() const {
     RECT button{};
     ::SendMessageA(ToolBar1, TB_GETITEMRECT, Buttons.size() - 1, reinterpret_cast<LPARAM>(&button));
     ::MapWindowPoints(ToolBar1, Handle(), reinterpret_cast<POINT*>(&button), 2);
-    RECT selector{};
-    ::GetWindowRect(ComboBox, &selector);
-    ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&selector), 2);
+    // Asked for in the middle of a change of DPI, the toolbar is still at the old one.
+    const int buttonsRight = ::MulDiv(button.right, Dpi(), toolBarDpi_);
+    const int selectorRight = Scale(SelectorLeft + SelectorWidth);
     RECT status{};
     ::GetWindowRect(StatusBar1, &status);
-    const SIZE client{std::max<LONG>(button.right, selector.right) + Scale(MinimumRightMargin),
+    const SIZE client{std::max(buttonsRight, selectorRight) + Scale(MinimumRightMargin),
                       Scale(CoolBarHeight) + Scale(PanelHeight) + Scale(MinimumGridHeight) +
                           (status.bottom - status.top)};
     return WindowSizeForClient(client, MainStyle, 0, Dpi());

@@ -262,6 +262,7 @@ class TMainForm : public TForm {
     std::vector<int> gridFields_; // field position of each grid column after the indicator
     std::string gridText_;        // storage for the text handed to the grid
     bool quitOnDestroy_ = false;
+    int toolBarDpi_ = 96;        // the DPI the toolbar was last sized for
     int gridWidth_ = 0;          // the grid's width at the last layout
     TScreenRect designedWindow_; // where the window was made, at its designed size
     bool syncingGrid_ = false;
