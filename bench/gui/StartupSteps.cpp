@@ -7,8 +7,11 @@
 #include "BenchData.h"
 
 #include "about/UAbout.h"
+#include "app/AddressWatch.h"
 #include "app/Icons.h"
+#include "app/TrayIcon.h"
 #include "app/UMain.h"
+#include "app/UTray.h"
 #include "editor/UEdit.h"
 #include "netcfg/Adapters.h"
 #include "netcfg/LiveStateWin.h"
@@ -97,11 +100,15 @@ void TimeOneStart(TSteps& steps, const std::string& folder) {
                [] { CreateCommandImages(32); });
     steps.Time("  of which: the live state of the selected adapter",
                [] { TSystemLiveStateReader().Read(BenchAdapterIds().front()); });
-    // The notification-area icon and the address-change notifications are timed here, as
-    // steps of their own, where the program has them.
     std::unique_ptr<TMainForm> form;
     steps.Time("create the main window (its start-up included)",
                [&] { form = std::make_unique<TMainForm>(folder, SystemRegistry()); });
+    steps.Time("  (after it) the address-change notifications, on their own", [&] {
+        const TAddressWatch watch(form->Handle(), WM_APP + 1);
+    });
+    steps.Time("the notification-area icon, its address notifications included", [&] {
+        form->ShowTrayIcon(SystemNotifyIconCalls(), SystemTaskScheduler(), folder + "Netvane.exe");
+    });
     steps.Time("show it", [&] { ::ShowWindow(form->Handle(), SW_SHOWNORMAL); });
     steps.Time("paint it", [&] { ::UpdateWindow(form->Handle()); });
     steps.Time("handle what is left in the queue", PumpUntilIdle);

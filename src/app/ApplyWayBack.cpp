@@ -33,7 +33,8 @@ TWayBackChoice AskKeep(const TWayBackApply& apply, unsigned seconds, bool goBack
 void TMainForm::acWayBackExecute() {
     if (ViewIsEmpty())
         return;
-    FillStaticRequest(NewIP, [this](const std::string& name) { return adoT.FieldText(name); });
+    FillStaticRequest(
+        NewIP, [this](const std::string& name) { return adoT.FieldText(name); }, adoT.FieldExtras());
     const TWayBackApply apply =
         ApplyWithWayBack(NewIP, registry_, *netServices_, reachability_.get());
     LogSwitch(AppPath, WindowText(ComboBox), Trim(adoT.FieldText("Title")), apply.Result);
@@ -43,7 +44,7 @@ void TMainForm::acWayBackExecute() {
         static_cast<unsigned>(ConfigFile ? RevertSeconds(*ConfigFile) : DefaultRevertSeconds);
     const TWayBackChoice choice = AskKeep(apply, seconds, option, Handle());
     if (!choice.Keep) {
-        const std::string outcome = GoBack(apply, registry_, *netServices_);
+        const std::string outcome = GoBack(apply, registry_, *netServices_, AppPath, WindowText(ComboBox));
         ReadLiveState();
         ShowMessage(outcome);
     }

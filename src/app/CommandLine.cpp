@@ -77,14 +77,14 @@ int SettingId(const std::string& text) {
     return id;
 }
 
-std::vector<TAdapter> Adapters(IRegistryBackend& registry) {
-    std::vector<std::string> lines;
-    GetAdapters(registry, lines);
+// The adapters the window lists, in its order, so that a saved position means the same.
+std::vector<TAdapter> Adapters(IRegistryBackend& registry, const std::string& appPath) {
+    const TAdapterScope scope = ReadSwitchFromFile(appPath + "config.ini", ShowAllAdaptersSetting)
+                                    ? TAdapterScope::AllWithTcpIp
+                                    : TAdapterScope::Ethernet;
     std::vector<TAdapter> adapters;
-    for (const std::string& line : lines) {
-        const TSplit entry = SplitNameValue(line);
-        adapters.push_back({entry.Left, entry.Right});
-    }
+    for (const TDiscoveredAdapter& adapter : DiscoverAdapters(registry, scope))
+        adapters.push_back({adapter.Id, adapter.Description});
     return adapters;
 }
 
@@ -224,7 +224,7 @@ int ApplyKeepingWayBack(const TIP& request, const TCommandLine& command, const T
             return SwitchExitCode(apply.Result);
         }
     }
-    output.Print(GoBack(apply, registry, services));
+    output.Print(GoBack(apply, registry, services, appPath, adapter.Description));
     return ExitWentBack;
 }
 
@@ -362,7 +362,7 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         output.Print(CommandLineUsage);
         return ExitDone;
     }
-    const std::vector<TAdapter> adapters = Adapters(registry);
+    const std::vector<TAdapter> adapters = Adapters(registry, appPath);
     if (command.Action == TCommandAction::List) {
         if (command.Adapter)
             List({adapters[ChosenAdapter(adapters, command, appPath)]}, appPath, output);

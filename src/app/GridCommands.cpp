@@ -194,6 +194,9 @@ bool TMainForm::ExecuteGridCommand(int id) {
         if (tray_)
             tray_->ToggleStartWithWindows();
         return true;
+    case idShowAllAdaptersOption:
+        ToggleShowAllAdapters();
+        return true;
     default:
         return false;
     }
@@ -236,21 +239,34 @@ void TMainForm::DBGridContextMenu(LPARAM screenPoint) {
             ::AppendMenuA(menu.get(), MF_STRING | (item.NeedsRow && noRow ? MF_GRAYED : 0),
                           static_cast<UINT_PTR>(item.Command), item.Caption);
     }
-    // The options belong to the notification-area icon: without it, there are none.
-    if (tray_) {
-        ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-        TTrayMenuItem options;
-        options.Caption = "O&ptions";
-        options.Children = OptionsMenuItems(tray_->Options());
-        AppendMenuItems(menu.get(), {options}, [](const TTrayMenuItem& item) {
-            return static_cast<UINT>(item.Command == TTrayCommand::MinimizeToTray
-                                         ? idMinimizeToTrayOption
-                                         : idStartWithWindowsOption);
-        });
-    }
+    ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuItems(menu.get(), {GridOptionsMenu()}, [this](const TTrayMenuItem& item) {
+        switch (item.Command) {
+        case TTrayCommand::MinimizeToTray:
+            return static_cast<UINT>(idMinimizeToTrayOption);
+        case TTrayCommand::StartWithWindows:
+            return static_cast<UINT>(idStartWithWindowsOption);
+        default:
+            // Without the settings file there is nowhere to keep the choice.
+            return static_cast<UINT>(ConfigFile ? idShowAllAdaptersOption : 0);
+        }
+    });
     const int command = TrackMenu(menu.get(), point);
     if (command != 0)
         ExecuteCommand(command);
+}
+
+// The icon's two options when it is shown, and the adapter list's.
+TTrayMenuItem TMainForm::GridOptionsMenu() const {
+    TTrayMenuItem options;
+    options.Caption = "&Options"; // "p" is Apply's letter here
+    if (tray_)
+        options.Children = OptionsMenuItems(tray_->Options());
+    TTrayMenuItem& showAll = options.Children.emplace_back();
+    showAll.Command = TTrayCommand::ShowAllAdapters;
+    showAll.Caption = "Show &all network adapters";
+    showAll.Checked = showAllAdapters_;
+    return options;
 }
 
 int TMainForm::TrackMenu(HMENU menu, POINT point) {

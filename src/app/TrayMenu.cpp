@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr const char* DhcpCaption = "Automatic (DHCP)";
-
 // A menu shows "&" as the underline of the next letter; a title's own stays a character.
 std::string MenuText(const std::string& text) {
     std::string escaped;
@@ -86,7 +84,7 @@ std::vector<TTraySetting> TraySettings(const std::vector<TProfileTable::TStoredR
         TTraySetting& setting = settings.emplace_back();
         setting.Id = row.Id;
         setting.Title = Trim(value("Title"));
-        FillStaticRequest(setting.Request, value);
+        FillStaticRequest(setting.Request, value, row.Extras);
     }
     return settings;
 }

@@ -38,6 +38,7 @@ enum class TTrayCommand {
     AdapterDetails,
     MinimizeToTray,
     StartWithWindows,
+    ShowAllAdapters, // the grid's Options only
     Exit,
 };
 
@@ -51,6 +52,8 @@ struct TTrayMenuItem {
 };
 
 inline constexpr std::size_t RecentSettingsInMenu = 5;
+// The menu's item, and the tooltip's setting, for an adapter that gets its address so.
+inline constexpr char DhcpCaption[] = "Automatic (DHCP)";
 inline constexpr std::size_t SettingsInMenu = 30;
 
 // The state of the two options as the menus show them.

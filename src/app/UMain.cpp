@@ -598,7 +598,7 @@ void TMainForm::FormCreate() {
         MissDatabase(TDatabaseAbsence::Unusable, error.what());
     }
     try {
-        ListAdapters();
+        SelectSavedAdapter();
         std::string address;
         GetLocalIP(address);
         SetStatusText("Current IP is " + address);
@@ -637,13 +637,9 @@ void TMainForm::RequireDatabase() const {
 }
 
 // The adapters into the selector, and the one used last selected again.
-void TMainForm::ListAdapters() {
-    GetAdapters(registry_, AdapterList);
-    for (std::string& line : AdapterList) {
-        const TSplit entry = SplitNameValue(line);
-        line = entry.Left;
-        ::SendMessageA(ComboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.Right.c_str()));
-    }
+void TMainForm::SelectSavedAdapter() {
+    showAllAdapters_ = ReadSwitchFromFile(AppPath + "config.ini", ShowAllAdaptersSetting);
+    ListAdapters();
 
     ConfigFile = std::make_unique<TConfig>(AppPath + "config.ini");
     RestorePlacement();
@@ -804,6 +800,43 @@ TSwitchResult TMainForm::ApplyDhcp() {
     LogSwitch(AppPath, WindowText(ComboBox), "DHCP", result);
     ReadLiveState();
     return result;
+}
+
+void TMainForm::ListAdapters() {
+    AdapterList.clear();
+    ::SendMessageA(ComboBox, CB_RESETCONTENT, 0, 0);
+    const TAdapterScope scope =
+        showAllAdapters_ ? TAdapterScope::AllWithTcpIp : TAdapterScope::Ethernet;
+    TReg names(registry_);
+    for (const TDiscoveredAdapter& adapter : DiscoverAdapters(registry_, scope)) {
+        AdapterList.push_back(adapter.Id);
+        // With every kind of adapter listed, a description alone is often not enough to
+        // tell which one is the Wi-Fi: Windows' connection name says it.
+        const std::string caption = AdapterCaption(
+            adapter.Description,
+            showAllAdapters_ ? ConnectionName(names, adapter.Id) : std::nullopt);
+        ::SendMessageA(ComboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+    }
+}
+
+void TMainForm::ToggleShowAllAdapters() {
+    if (!ConfigFile)
+        throw TError("The settings file config.ini is not open");
+    const int selected = SelectedAdapter();
+    const std::string selectedId = selected >= 0 && static_cast<size_t>(selected) < AdapterList.size()
+                                       ? AdapterList[static_cast<size_t>(selected)]
+                                       : std::string();
+    WriteSwitch(*ConfigFile, ShowAllAdaptersSetting, !showAllAdapters_);
+    showAllAdapters_ = !showAllAdapters_;
+    const TGridUpdate gridUpdate(*this);
+    ListAdapters();
+    const auto kept = std::find(AdapterList.begin(), AdapterList.end(), selectedId);
+    // The adapter chosen before stays chosen; one that is no longer listed gives way to
+    // the first, as at start.
+    if (!AdapterList.empty())
+        ::SendMessageA(ComboBox, CB_SETCURSEL,
+                       kept == AdapterList.end() ? 0 : kept - AdapterList.begin(), 0);
+    ComboBoxChange();
 }
 
 void TMainForm::SelectAdapterAt(size_t position) {

@@ -29,6 +29,7 @@ class TTray;
 class INotifyIconCalls;
 class ITaskScheduler;
 struct TSwitchResult;
+struct TTrayMenuItem;
 
 // Why a command of the grid's menu that works on the selected adapter did nothing.
 inline constexpr const char* NoAdapterPickedMessage =
@@ -84,6 +85,7 @@ class TMainForm : public TForm {
     enum : int {
         idMinimizeToTrayOption = 231,
         idStartWithWindowsOption,
+        idShowAllAdaptersOption, // the grid's menu only
     };
 
     // appPath: the folder (with trailing separator) holding the database and the settings
@@ -121,6 +123,10 @@ class TMainForm : public TForm {
     }
     // Picks the adapter at position in the selector, as the user's pick would.
     void SelectAdapterAt(size_t position);
+    // Whether the selector lists every adapter bound to TCP/IP (config.ini remembers it);
+    // switching lists the adapters again and keeps the selected one when it stays listed.
+    bool ShowsAllAdapters() const { return showAllAdapters_; }
+    void ToggleShowAllAdapters();
     // The NETVANE and DHCP commands' work, without a question: the current row, or DHCP,
     // applied to the selected adapter, logged, and the state read again.
     TSwitchResult ApplyCurrentRow();
@@ -202,7 +208,7 @@ class TMainForm : public TForm {
     void MissDatabase(TDatabaseAbsence absence, const std::string& cause);
     // TError with the plain notice when the start-up left the window without a database.
     void RequireDatabase() const;
-    void ListAdapters();
+    void SelectSavedAdapter();
     void CreateComponents();
     void CreateToolBar();
     void SizeToolBar();
@@ -245,6 +251,9 @@ class TMainForm : public TForm {
     void InstallGridKeys();
     bool ExecuteGridCommand(int id);
     size_t SelectedAdapterPosition() const; // NoAdapterPickedMessage when none is selected
+    TTrayMenuItem GridOptionsMenu() const;
+    // Fills the selector and AdapterList afresh, position for position.
+    void ListAdapters();
     std::optional<std::string> ChooseFile(TFileDialogKind kind, const std::string& name);
 
     IRegistryBackend& registry_;
@@ -276,4 +285,5 @@ class TMainForm : public TForm {
     HWND focusOnActivate_ = nullptr; // the control that had the focus when the window was left
     std::function<void(const std::string&)> messageSink_;
     std::unique_ptr<TTray> tray_;
+    bool showAllAdapters_ = false;
 };

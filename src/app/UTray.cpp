@@ -1,6 +1,7 @@
 #include "UTray.h"
 
 #include "AddressWatch.h"
+#include "SettingInUse.h"
 #include "UMain.h"
 
 #include "support/Error.h"
@@ -112,9 +113,14 @@ std::string TTray::Tip() const {
     const int selected = form_.SelectedAdapter();
     if (selected < 0 || static_cast<size_t>(selected) >= form_.AdapterList.size())
         return "Netvane";
-    TTrayAdapter adapter = AdapterAt(static_cast<size_t>(selected));
-    adapter.State = form_.liveState_;
-    return TrayTip(adapter.Description, adapter.State, TraySettingInUse(adapter), AnsiDash());
+    // The grid's rows are the selected adapter's, already read: the tip, asked for at every
+    // change of state, reads nothing more from the file.
+    const TLiveState& state = form_.liveState_;
+    const std::string inUse = state.Present && state.Dhcp
+                                  ? std::string(DhcpCaption)
+                                  : RowTitle(form_.adoT, RowInUse(form_.adoT, state));
+    return TrayTip(form_.AdapterDescriptions().at(static_cast<size_t>(selected)), state,
+                   Trim(inUse), AnsiDash());
 }
 
 void TTray::StateChanged() {
@@ -210,6 +216,9 @@ void TTray::Execute(const TTrayMenuItem& item) {
         break;
     case TTrayCommand::StartWithWindows:
         ToggleStartWithWindows();
+        break;
+    case TTrayCommand::ShowAllAdapters:
+        form_.ToggleShowAllAdapters();
         break;
     case TTrayCommand::Exit:
         ::PostMessageA(form_.Handle(), WM_CLOSE, 0, 0);

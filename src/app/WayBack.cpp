@@ -91,16 +91,21 @@ bool GoBackAtOnce(const TWayBackApply& apply, bool revertWhenUnreachable) {
     return revertWhenUnreachable && apply.Report && !apply.Report->GatewayAnswers;
 }
 
-std::string GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services) {
+std::string GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services,
+                   const std::string& appPath, const std::string& adapter) {
     TSwitchResult result;
     result.Outcome = TSwitchOutcome::Applied;
     try {
         RestoreSnapshot(apply.Snapshot, registry, services, &result);
     } catch (const std::exception& error) {
+        result.Outcome = TSwitchOutcome::NotApplied;
+        result.Reason = error.what();
+        LogSwitch(appPath, adapter, WentBackLogName, result);
         std::string line = "Could not go back to the previous settings: ";
         line += error.what();
         return line;
     }
+    LogSwitch(appPath, adapter, WentBackLogName, result);
     std::string line = apply.Snapshot.Request.DHCP ? "Went back to the previous settings (DHCP)"
                                                    : "Went back to the previous settings";
     switch (result.Outcome) {

@@ -57,9 +57,12 @@ std::vector<std::string> WayBackLines(const TWayBackApply& apply);
 // Whether to go back without waiting: the option is on and the gateway did not answer.
 bool GoBackAtOnce(const TWayBackApply& apply, bool revertWhenUnreachable);
 
-// Applies the snapshot back and says how that ended, as one line. Never raises: a failure
+// Applies the snapshot back and says how that ended, as one line, which netvane.log in
+// appPath also gets under the adapter's name, as every switch does. Never raises: a failure
 // is the line.
-std::string GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services);
+inline constexpr char WentBackLogName[] = "(the previous settings)";
+std::string GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services,
+                   const std::string& appPath, const std::string& adapter);
 
 // The signal of Netvane.exe /keep to an apply waiting with /keep-within, across sessions.
 class IKeepSignal {

@@ -1,8 +1,10 @@
 #pragma once
-// Adapter discovery: the machine's Ethernet adapters from the registry.
+// Adapter discovery: the machine's network adapters from the registry, the Ethernet ones
+// by default, every one bound to TCP/IP on request.
 
 #include "netcfg/Registry.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,9 +12,45 @@
 // (lower-case "b" included), trailing "\" included.
 extern const char* const AdapterClassKey;
 
-// Appends "NetCfgInstanceID=DriverDesc" for every subkey of the adapter class key whose
-// Ndi\Interfaces LowerRange is exactly "ethernet", in the registry's enumeration order;
-// never clears the list. Production passes SystemRegistry(). An adapter whose key does not
-// open, or whose LowerRange, NetCfgInstanceID or DriverDesc is of a non-text type, is left
-// out; discovery goes on with the next.
-void GetAdapters(IRegistryBackend& backend, std::vector<std::string>& list);
+// Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE): this key + identifier.
+extern const char* const InterfacesKey;
+
+// Where an adapter's connection name ("Ethernet 2") lives (HKEY_LOCAL_MACHINE): this key
+// + adapter identifier + "\\Connection", value Name.
+extern const char* const NetworkConnectionsKey;
+
+enum class TAdapterScope {
+    // Ndi\Interfaces LowerRange exactly "ethernet": the list as it has always been.
+    Ethernet,
+    // Those, and every other adapter bound to TCP/IP (it has a key under InterfacesKey)
+    // that Windows does not hide (NCF_HIDDEN in Characteristics): Wi-Fi, USB, virtual.
+    AllWithTcpIp,
+};
+
+struct TDiscoveredAdapter {
+    std::string Id; // NetCfgInstanceID
+    std::string Description; // DriverDesc
+};
+
+// The adapters of the scope in the registry's enumeration order. An adapter whose key does
+// not open, or whose LowerRange, NetCfgInstanceID or DriverDesc is of a non-text type, is
+// left out of the Ethernet ones; discovery goes on with the next.
+std::vector<TDiscoveredAdapter> DiscoverAdapters(IRegistryBackend& backend, TAdapterScope scope);
+
+// Appends "NetCfgInstanceID=DriverDesc" for every adapter DiscoverAdapters finds; never
+// clears the list. Production passes SystemRegistry().
+void GetAdapters(IRegistryBackend& backend, std::vector<std::string>& list,
+                 TAdapterScope scope = TAdapterScope::Ethernet);
+
+// An identifier that could leave the interfaces key: the parent key itself, another key
+// beneath it, or nothing at all.
+bool IsPlainAdapterId(const std::string& adapter);
+
+// The adapter's connection name, or nothing when it cannot be read (no key, no value, an
+// empty one or one of another type).
+std::optional<std::string> ConnectionName(TReg& reg, const std::string& adapter);
+
+// What the adapter selector shows: the description, and the connection name beside it
+// when asked for and known ("Intel Wi-Fi 6 AX201 (Wi-Fi)").
+std::string AdapterCaption(const std::string& description,
+                           const std::optional<std::string>& connectionName);

@@ -8,12 +8,8 @@
 #include "support/Error.h"
 #include "support/Strings.h"
 
-const char* const InterfacesKey =
-    "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
 const char* const InternetSettingsKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
-const char* const NetworkConnectionsKey =
-    "\\SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 const char* const ReleaseCommand = "ipconfig.exe /release ";
 const char* const RenewCommand = "ipconfig.exe /renew ";
 const char* const DisableDhcpOnConnectValue = "DisableDhcpOnConnect";
@@ -183,21 +179,13 @@ std::string ProxyComplaint(const std::string& proxy) {
     }
 }
 
-// An identifier that could leave the interfaces key: the parent key itself, another key
-// beneath it, or nothing at all.
-bool IsPlainAdapterId(const std::string& adapter) {
-    return !adapter.empty() && adapter.size() <= MaxAdapterIdLength &&
-           adapter.find_first_of("\\/") == std::string::npos;
-}
-
-// The discovered adapter's description; nothing when discovery does not find it.
+// The discovered adapter's description; nothing when discovery does not find it. Any
+// adapter bound to TCP/IP will do, whether or not the window lists it now.
 std::optional<std::string> DiscoveredAdapter(IRegistryBackend& registry,
                                              const std::string& adapter) {
-    std::vector<std::string> entries;
-    GetAdapters(registry, entries);
-    for (const std::string& entry : entries)
-        if (const TSplit split = SplitNameValue(entry); split.Left == adapter)
-            return split.Right.empty() ? adapter : split.Right;
+    for (const TDiscoveredAdapter& found : DiscoverAdapters(registry, TAdapterScope::AllWithTcpIp))
+        if (found.Id == adapter)
+            return found.Description.empty() ? adapter : found.Description;
     return std::nullopt;
 }
 
@@ -308,22 +296,6 @@ void WriteMultiSzList(TReg& reg, const std::string& name, const std::vector<std:
     }
     bytes += '\0';
     reg.WriteRaw(name, RegMultiSz, bytes);
-}
-
-std::optional<std::string> ConnectionName(TReg& reg, const std::string& adapter) {
-    reg.SetRootKey(TRootKey::LocalMachine);
-    if (!reg.OpenKey(NetworkConnectionsKey + adapter + "\\Connection", false))
-        return std::nullopt;
-    std::optional<std::string> name;
-    try {
-        name = reg.ReadString("Name");
-    } catch (const TError&) {
-        // A value of another type names nothing we could pass on.
-    }
-    reg.CloseKey();
-    if (!name || name->empty())
-        return std::nullopt;
-    return name;
 }
 
 std::string AddressToolCommand(const char* command, const std::optional<std::string>& connection) {

@@ -2,6 +2,7 @@
 // Applying a network setting to an adapter: its TCP/IP values in the registry, the user's
 // proxy, then the DHCP client service (static) or a release and renew (automatic).
 
+#include "netcfg/Adapters.h"
 #include "netcfg/Registry.h"
 #include "support/AddressLists.h"
 
@@ -62,14 +63,9 @@ class INetServices {
     virtual ISwitchSystem* SwitchSystem() { return nullptr; }
 };
 
-// Where the adapters' TCP/IP values live (HKEY_LOCAL_MACHINE), and the user's proxy
-// settings (HKEY_CURRENT_USER).
-extern const char* const InterfacesKey;
+// Where the user's proxy settings live (HKEY_CURRENT_USER); the adapters' keys are in
+// netcfg/Adapters.h.
 extern const char* const InternetSettingsKey;
-
-// Where an adapter's connection name ("Ethernet 2") lives (HKEY_LOCAL_MACHINE): this key
-// + adapter identifier + "\\Connection", value Name.
-extern const char* const NetworkConnectionsKey;
 
 // The child commands of a switch to DHCP, run in this order; alone they act on every
 // adapter, so the adapter's connection name follows them whenever it is known.
@@ -119,10 +115,6 @@ void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text);
 // Writes the texts in order as one REG_MULTI_SZ: each with its NUL, then one more NUL.
 // A failure is silent.
 void WriteMultiSzList(TReg& reg, const std::string& name, const std::vector<std::string>& texts);
-
-// The adapter's connection name, or nothing when it cannot be read (no key, no value, an
-// empty one or one of another type).
-std::optional<std::string> ConnectionName(TReg& reg, const std::string& adapter);
 
 // The command for the named connection: command + the name quoted; the bare command when
 // the name is unknown or would make the line longer than a child's command line may be.

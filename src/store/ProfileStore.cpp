@@ -811,7 +811,7 @@ TProfileTable::StoredRowsOf(const std::string& adapterId) {
     for (const TRecord& record : rows_)
         if (!record.Deleted && record.Values.Has(0) &&
             SameAsciiText(record.Values.View(0), adapterId))
-            rows.push_back({record.Id, ValuesOf(record)});
+            rows.push_back({record.Id, ValuesOf(record), StoredExtras(record.Id)});
     return rows;
 }
 

@@ -166,6 +166,7 @@ class TProfileTable {
     struct TStoredRow {
         std::int64_t Id = 0;
         TRowValues Values;
+        TSettingExtras Extras;
     };
     std::vector<TStoredRow> StoredRowsOf(const std::string& adapterId);
     // The visible row of the stored row id; -1 when it is not visible.

@@ -264,3 +264,11 @@ bool ReadSwitch(const TConfig& config, const std::string& name) {
 void WriteSwitch(TConfig& config, const std::string& name, bool on) {
     config.WriteValue(name, on ? "1" : "0");
 }
+
+bool ReadSwitchFromFile(const std::string& fileName, const std::string& name) {
+    try {
+        return ReadSwitch(TConfig(fileName), name);
+    } catch (const std::exception&) {
+        return false;
+    }
+}

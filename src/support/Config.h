@@ -77,3 +77,10 @@ void RememberRecentSetting(TConfig& config, std::int64_t id);
 // An on/off setting of the settings file: "1" is on, anything else (or nothing) off.
 bool ReadSwitch(const TConfig& config, const std::string& name);
 void WriteSwitch(TConfig& config, const std::string& name, bool on);
+// The switch as the settings file at fileName holds it; off when the file cannot be read,
+// which whoever opens it for good reports.
+bool ReadSwitchFromFile(const std::string& fileName, const std::string& name);
+
+// Whether the adapter selector lists every adapter bound to TCP/IP, with its connection
+// name, rather than the Ethernet adapters alone (the default).
+inline constexpr char ShowAllAdaptersSetting[] = "ShowAllAdapters";

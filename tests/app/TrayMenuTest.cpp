@@ -59,6 +59,18 @@ TEST(TrayMenu, OrdersAnAdaptersSettingsRecentFirstThenByTitle) {
         EXPECT_EQ(Outline(AdapterMenuItems(office, 0, c.recent)), c.expected) << c.what;
 }
 
+// A stored setting's further addresses take part in telling which one the adapter uses.
+TEST(TrayMenu, ASettingsFurtherAddressesDecideWhichIsInUse) {
+    TSettingExtras extras;
+    extras.MoreAddresses = {{"192.168.0.10", "255.255.255.0"}};
+    const std::vector<TProfileTable::TStoredRow> rows = {
+        {1, {"{A}", "plain", "10.0.0.3", "255.255.255.0", "", "", "", ""}, {}},
+        {2, {"{A}", "two nets", "10.0.0.3", "255.255.255.0", "", "", "", ""}, extras}};
+    TTrayAdapter adapter{"LAN", UsingAddress("10.0.0.3"), TraySettings(rows)};
+    adapter.State.Addresses.push_back({"192.168.0.10", 24});
+    EXPECT_EQ("two nets", TraySettingInUse(adapter));
+}
+
 TEST(TrayMenu, ShowsThirtySettingsAtMostAndFiveRecent) {
     TTrayAdapter many{"Wi-Fi", {}, {}};
     for (int id = 1; id <= 40; ++id)

@@ -3,6 +3,7 @@
 
 #include "netcfg/MemoryRegistry.h"
 #include "store/ProfileStore.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -110,6 +111,13 @@ class TKeepScript : public IKeepSignal, public ICommandOutput, public INetServic
     std::vector<std::string> Lines;
 };
 
+int CountOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 TEST(WayBack, KeepWithinGoesBackWithoutKeepAndEndsWithItsOwnCodeWithIt) {
     TTempFolder dir;
     CreateProfileDatabase(dir / "db");
@@ -138,6 +146,10 @@ TEST(WayBack, KeepWithinGoesBackWithoutKeepAndEndsWithItsOwnCodeWithIt) {
         EXPECT_EQ(keepComes ? "Kept" : "Went back to the previous settings (DHCP); they are in use",
                   script.Lines.back());
     }
+    // The log has both applies and the one way back.
+    const std::string log = ReadFileText(dir / "netvane.log");
+    EXPECT_EQ(2, CountOf(log, "  Lab  ")) << log;
+    EXPECT_EQ(1, CountOf(log, WentBackLogName)) << log;
     TMemoryRegistry registry;
     TKeepScript nobody;
     EXPECT_EQ(ExitNothingWaiting, RunCommandLine(ParseCommandLine({"/keep"}), dir.Path(), registry,

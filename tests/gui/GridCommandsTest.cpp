@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 
 #include <map>
 #include <optional>
@@ -70,17 +71,27 @@ class GridCommands : public TMainWindowTest {
     // Records the menu and chooses the item whose caption is choice_ (none when empty).
     int Track(HMENU menu) {
         std::vector<TMenuItem>& items = menus_.emplace_back();
-        int chosen = 0;
         for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
             char caption[128] = {};
             ::GetMenuStringA(menu, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION);
             const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
             const bool separator = (state & MF_SEPARATOR) != 0;
             items.push_back({separator ? "-" : caption, !separator && (state & MF_GRAYED)});
-            if (!choice_.empty() && choice_ == caption)
-                chosen = static_cast<int>(::GetMenuItemID(menu, i));
         }
-        return chosen;
+        return choice_.empty() ? 0 : ItemWithCaption(menu, choice_);
+    }
+    // The command of the item with the caption, in the menu or one of its submenus.
+    static int ItemWithCaption(HMENU menu, const std::string& wanted) {
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            char caption[128] = {};
+            ::GetMenuStringA(menu, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION);
+            if (wanted == caption)
+                return static_cast<int>(::GetMenuItemID(menu, i));
+            if (HMENU submenu = ::GetSubMenu(menu, i))
+                if (const int found = ItemWithCaption(submenu, wanted))
+                    return found;
+        }
+        return 0;
     }
     void Choose(const std::string& caption) {
         choice_ = caption;
@@ -123,6 +134,8 @@ const std::vector<TMenuItem> FullMenu = {
     {"&Import settings...", false},
     {"-", false},
     {"Adapter &details...\tCtrl+D", false},
+    {"-", false},
+    {"&Options", false},
 };
 
 } // namespace
@@ -187,7 +200,7 @@ TEST_F(GridCommands, EveryItemHasALetterOfItsOwn) {
         EXPECT_EQ(std::string::npos, letters.find(letter)) << item.Caption;
         letters += letter;
     }
-    EXPECT_EQ(9u, letters.size());
+    EXPECT_EQ(10u, letters.size());
 }
 
 TEST_F(GridCommands, ItemsThatNeedARowAreGreyOnAnEmptyView) {
@@ -393,4 +406,38 @@ TEST_F(GridCommands, AFileThatCannotBeWrittenOrReadIsReportedAndNothingChanges) 
         EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.Boxes()[0].Flags) << c.item;
     }
     EXPECT_EQ(2u, RowsInFile(Db()).size());
+}
+
+// The option lists the Wi-Fi adapter too, with connection names; the chosen adapter stays
+// chosen while it stays listed, and the choice outlasts a restart.
+TEST_F(GridCommands, ShowAllNetworkAdaptersListsTheWiFiAdapterWithConnectionNames) {
+    const std::string wifiId = "{44444444-2222-3333-4444-555555555503}";
+    adapters_.Add(wifiId, "Demo Wi-Fi 6 Adapter", "wlan,ethernet,vwifi");
+    adapters_.SetConnectionName(wifiId, "Wi-Fi");
+    adapters_.SetConnectionName(FirstId, "Ethernet");
+    Start();
+    const std::vector<std::string> ethernetOnly = {"First Ethernet", "Second Ethernet"};
+    EXPECT_EQ(ethernetOnly, Form().AdapterDescriptions());
+    PickAdapter(1);
+
+    Choose("Show &all network adapters");
+    const std::vector<std::string> all = {"First Ethernet (Ethernet)", "Second Ethernet",
+                                          "Demo Wi-Fi 6 Adapter (Wi-Fi)"};
+    EXPECT_EQ(all, Form().AdapterDescriptions());
+    EXPECT_EQ(1, Form().SelectedAdapter());
+    EXPECT_TRUE(ReadSwitchFromFile(dir_ / "config.ini", ShowAllAdaptersSetting));
+    if (std::getenv("NETVANE_SHOT_DIR")) {
+        ::ShowWindow(Form().Handle(), SW_SHOWNOACTIVATE);
+        ::SendMessageA(Form().ComboBox, CB_SHOWDROPDOWN, TRUE, 0);
+        SaveShot(Form().Handle(), "all-adapters");
+        ::SendMessageA(Form().ComboBox, CB_SHOWDROPDOWN, FALSE, 0);
+        ::ShowWindow(Form().Handle(), SW_HIDE);
+    }
+
+    Restart();
+    EXPECT_EQ(all, Form().AdapterDescriptions());
+    PickAdapter(2);
+    Choose("Show &all network adapters");
+    EXPECT_EQ(ethernetOnly, Form().AdapterDescriptions());
+    EXPECT_EQ(0, Form().SelectedAdapter()) << "the Wi-Fi adapter is no longer listed";
 }

@@ -86,7 +86,8 @@ void TTestAdapters::RemoveAll() {
     next_ = 0;
 }
 
-void TTestAdapters::Add(const std::string& id, const std::string& description) {
+void TTestAdapters::Add(const std::string& id, const std::string& description,
+                        const std::string& lowerRange) {
     if (ClassKeyState() == TClassKeyState::Missing)
         SetText(TestAdapterClassKey, MadeByTestsMark, "made by a test; removed when it ends");
     char subkey[8];
@@ -94,7 +95,7 @@ void TTestAdapters::Add(const std::string& id, const std::string& description) {
     const std::string adapterKey = std::string(TestAdapterClassKey) + "\\" + subkey;
     SetText(adapterKey, "NetCfgInstanceID", id);
     SetText(adapterKey, "DriverDesc", description);
-    SetText(adapterKey + "\\Ndi\\Interfaces", "LowerRange", "ethernet");
+    SetText(adapterKey + "\\Ndi\\Interfaces", "LowerRange", lowerRange);
     interfaceKeys_.push_back(InterfacesKey + id);
     SetText(interfaceKeys_.back(), nullptr, "");
 }

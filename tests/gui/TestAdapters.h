@@ -22,9 +22,10 @@ class TTestAdapters {
     TTestAdapters(const TTestAdapters&) = delete;
     TTestAdapters& operator=(const TTestAdapters&) = delete;
 
-    // Adds an Ethernet adapter under the next class subkey (0000, 0001 ...) and its TCP/IP
-    // interface key.
-    void Add(const std::string& id, const std::string& description);
+    // Adds an adapter under the next class subkey (0000, 0001 ...) and its TCP/IP interface
+    // key: an Ethernet one unless lowerRange names other media ("wlan,ethernet,vwifi").
+    void Add(const std::string& id, const std::string& description,
+             const std::string& lowerRange = "ethernet");
 
     // Gives an added adapter the connection name Windows shows for it ("Ethernet 2").
     void SetConnectionName(const std::string& id, const std::string& name);

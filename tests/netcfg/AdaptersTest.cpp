@@ -173,3 +173,40 @@ TEST_P(AdapterDiscovery, AValueOfAnotherTypeLeavesOutItsAdapterOnly) {
     GetAdapters(Backend(), list);
     EXPECT_THAT(list, ElementsAre("{A}=first", "{B}=middle", "{C}=last"));
 }
+
+// Asked for every adapter, discovery adds those bound to TCP/IP that Windows shows, in the
+// registry's order among the Ethernet ones; the Ethernet list stays as it was.
+TEST_P(AdapterDiscovery, EveryAdapterBoundToTcpIpWhenAskedFor) {
+    const auto dword = [](char low) { return TRegValue{RegDword, std::string{low, 0, 0, 0}}; };
+    struct Case {
+        TAdapterKey key;
+        bool bound; // has a TCP/IP interfaces key
+        std::optional<TRegValue> characteristics;
+        bool listed;
+    } cases[] = {
+        {Ethernet("0000", "{E}", "Ethernet"), false, std::nullopt, true},
+        {{"0001", true, Sz("wlan,ethernet,vwifi"), Sz("{W}"), Sz("Wi-Fi")}, true, dword(0x04), true},
+        {{"0002", true, Sz("wan"), Sz("{H}"), Sz("WAN Miniport")}, true, dword(0x29), false},
+        {{"0003", false, {}, Sz("{U}"), Sz("USB tether")}, true, TRegValue{RegSz, "8"}, true},
+        {{"0004", true, Sz("wlan"), Sz("{N}"), Sz("not bound")}, false, std::nullopt, false},
+        {{"0005", true, Sz("wlan"), Sz("{a\\b}"), Sz("leaves the key")}, true, std::nullopt, false},
+    };
+    TReg reg(Backend());
+    reg.SetRootKey(TRootKey::LocalMachine);
+    for (const auto& c : cases) {
+        AddAdapterKeys(Backend(), {c.key});
+        ASSERT_TRUE(reg.OpenKey(AdapterClassKey + c.key.Name, false));
+        Put(reg, "Characteristics", c.characteristics);
+        std::string id = c.key.InstanceId->Bytes;
+        id.pop_back(); // its NUL
+        if (c.bound) {
+            ASSERT_TRUE(reg.OpenKey(InterfacesKey + id, true));
+        }
+    }
+    std::vector<std::string> all, ethernet;
+    for (const TDiscoveredAdapter& a : DiscoverAdapters(Backend(), TAdapterScope::AllWithTcpIp))
+        all.push_back(a.Id);
+    GetAdapters(Backend(), ethernet);
+    EXPECT_THAT(all, ElementsAre("{E}", "{W}", "{U}"));
+    EXPECT_THAT(ethernet, ElementsAre("{E}=Ethernet"));
+}
