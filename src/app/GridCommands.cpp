@@ -291,6 +291,7 @@ std::optional<std::string> TMainForm::ChooseFile(TFileDialogKind kind, const std
 
 // The editor opens on a new row holding what the selected adapter has now.
 void TMainForm::acAddCurrentExecute() {
+    RequireDatabase();
     const TCurrentSettings current =
         ReadCurrentSettings(registry_, AdapterList[SelectedAdapterPosition()]);
     {
@@ -319,6 +320,7 @@ void TMainForm::acExportExecute() {
 
 // All or nothing: the file is read and checked whole before one row is stored.
 void TMainForm::acImportExecute() {
+    RequireDatabase();
     const std::string adapter = AdapterList[SelectedAdapterPosition()];
     const auto path = ChooseFile(TFileDialogKind::Open, "");
     if (!path)

@@ -1,6 +1,8 @@
 #include "UMain.h"
 
 #include "Icons.h"
+#include "MissingDatabase.h"
+#include "WindowPlacement.h"
 #include "SettingInUse.h"
 #include "UTray.h"
 
@@ -39,6 +41,16 @@ constexpr int SeparatorWidth = 8;
 constexpr int IndicatorWidth = 14;
 constexpr int IconSize = 32;
 constexpr int SmallIconSize = 16;
+// Below the toolbar and the selector, the least of the grid that stays: its header and a
+// few rows.
+constexpr int MinimumGridHeight = 80;
+constexpr int SelectorLeft = 72;
+constexpr int SelectorWidth = 385;
+// Room to the right of the last toolbar button at the window's least width.
+constexpr int MinimumRightMargin = 8;
+// The resizing border Windows draws outside a window's visible frame, which may lie off
+// the work area of a window pushed to a screen's edge.
+constexpr int PlacementSlack = 8;
 
 constexpr DWORD MainStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
@@ -135,6 +147,9 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     const SIZE client = ClientSizeFor(OuterWidth, OuterHeight);
     CreateForm(MainClassName, "Netvane", MainStyle, 0, client.cx, client.cy, nullptr);
     CreateComponents();
+    RECT designed{};
+    ::GetWindowRect(Handle(), &designed);
+    designedWindow_ = {designed.left, designed.top, designed.right, designed.bottom};
     ShowProgramIcons();
     adoT.SetOnChange([this] { TableChanged(); });
     FormCreate();
@@ -223,6 +238,7 @@ void TMainForm::CreateToolBar() {
 // The toolbar's icons, font, buttons and band at the window's DPI: the icons are drawn
 // again at the scaled size.
 void TMainForm::SizeToolBar() {
+    toolBarDpi_ = Dpi();
     UniqueImageList images = CreateCommandImages(Scale(IconSize));
     ::SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
     ImageList1 = std::move(images);
@@ -294,8 +310,8 @@ void TMainForm::CreatePanel() {
                         idAdapterLabel, 0, Panel1);
     // Editable and unsorted: entry i stays entry i of AdapterList.
     ComboBox = AddControl("COMBOBOX", "",
-                          WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 72,
-                          12, 385, 200, idComboBox, 0, Panel1);
+                          WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
+                          SelectorLeft, 12, SelectorWidth, 200, idComboBox, 0, Panel1);
 }
 
 void TMainForm::CreateGrid() {
@@ -316,11 +332,98 @@ void TMainForm::LayOut() {
     ::MoveWindow(CoolBar1, 0, 0, width, Scale(CoolBarHeight), TRUE);
     ::MoveWindow(Panel1, 0, Scale(CoolBarHeight), width, Scale(PanelHeight), TRUE);
     ::SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+    // The status bar's class repaints only what a wider bar uncovers: the size grip would
+    // stay drawn where the bar used to end.
+    ::InvalidateRect(StatusBar1, nullptr, TRUE);
     RECT status{};
     ::GetWindowRect(StatusBar1, &status);
     const int gridTop = Scale(CoolBarHeight) + Scale(PanelHeight);
     const int gridHeight = client.bottom - gridTop - (status.bottom - status.top);
     ::MoveWindow(DBGrid, 0, gridTop, width, std::max(gridHeight, 0), TRUE);
+    // At start the columns keep their designed widths; once the window is sized, the last
+    // one takes what the others leave.
+    if (gridWidth_ != 0 && gridWidth_ != width)
+        FillLastColumn();
+    gridWidth_ = width;
+}
+
+void TMainForm::FillLastColumn() {
+    if (gridFields_.empty())
+        return;
+    const int last = static_cast<int>(gridFields_.size());
+    int others = 0;
+    for (int column = 0; column < last; ++column)
+        others += static_cast<int>(::SendMessageA(DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
+    RECT grid{};
+    ::GetClientRect(DBGrid, &grid); // without a vertical scroll bar's width
+    const int designed =
+        Scale(GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(gridFields_.back())]));
+    ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, last, std::max(designed, static_cast<int>(grid.right) - others));
+}
+
+// The least outer size at which every toolbar button and the selector's drop-down arrow
+// stay whole, at the window's DPI.
+SIZE TMainForm::MinimumWindowSize() const {
+    RECT button{};
+    ::SendMessageA(ToolBar1, TB_GETITEMRECT, Buttons.size() - 1, reinterpret_cast<LPARAM>(&button));
+    ::MapWindowPoints(ToolBar1, Handle(), reinterpret_cast<POINT*>(&button), 2);
+    // Asked for in the middle of a change of DPI, the toolbar is still at the old one.
+    const int buttonsRight = ::MulDiv(button.right, Dpi(), toolBarDpi_);
+    const int selectorRight = Scale(SelectorLeft + SelectorWidth);
+    RECT status{};
+    ::GetWindowRect(StatusBar1, &status);
+    const SIZE client{std::max(buttonsRight, selectorRight) + Scale(MinimumRightMargin),
+                      Scale(CoolBarHeight) + Scale(PanelHeight) + Scale(MinimumGridHeight) +
+                          (status.bottom - status.top)};
+    return WindowSizeForClient(client, MainStyle, 0, Dpi());
+}
+
+// The saved size and place when they fit a monitor as it is now, at the DPI they were saved
+// at; else the designed default stays. Damaged values are passed over, never repaired here.
+void TMainForm::RestorePlacement() {
+    const auto placement = ParseWindowPlacement(ConfigFile->ReadValue(WindowPlacementSetting));
+    if (placement && placement->Dpi == Dpi()) {
+        const TScreenRect& saved = placement->Window;
+        const RECT rect{saved.Left, saved.Top, saved.Right, saved.Bottom};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        HMONITOR on = ::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL);
+        const SIZE least = MinimumWindowSize();
+        if (on && ::GetMonitorInfoA(on, &monitor) &&
+            PlacementFits(saved,
+                          {monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
+                           monitor.rcWork.bottom},
+                          least.cx, least.cy, Scale(PlacementSlack)))
+            ::SetWindowPos(Handle(), nullptr, saved.Left, saved.Top, saved.Width(), saved.Height(),
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const std::vector<int> widths =
+        ParseColumnWidths(ConfigFile->ReadValue(ColumnWidthsSetting), gridFields_.size());
+    for (size_t i = 0; i < widths.size(); ++i)
+        ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, i + 1, Scale(widths[i]));
+}
+
+// Only what differs from the designed default is kept: a window never moved or sized
+// leaves config.ini as it was.
+void TMainForm::SavePlacement() {
+    // A minimised window's rectangle is no place to come back to: the last one stays.
+    if (!::IsIconic(Handle())) {
+        RECT window{};
+        ::GetWindowRect(Handle(), &window);
+        const TScreenRect now{window.left, window.top, window.right, window.bottom};
+        ConfigFile->WriteValue(WindowPlacementSetting, now == designedWindow_
+                                                           ? std::string()
+                                                           : FormatWindowPlacement({now, Dpi()}));
+    }
+    std::vector<int> widths, designed;
+    for (size_t column = 1; column <= gridFields_.size(); ++column) {
+        const int width = static_cast<int>(::SendMessageA(DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
+        widths.push_back(::MulDiv(width, DesignDpi, Dpi()));
+        designed.push_back(
+            GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(gridFields_[column - 1])]));
+    }
+    ConfigFile->WriteValue(ColumnWidthsSetting,
+                           widths == designed ? std::string() : FormatColumnWidths(widths));
 }
 
 // ---- the grid --------------------------------------------------------------------------
@@ -480,40 +583,75 @@ LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
 
 void TMainForm::FormCreate() {
     const TGridUpdate gridUpdate(*this);
+    // The grid's columns are the view's fields, known without the file: the header is drawn
+    // whatever becomes of the database.
+    ShowGridColumns();
+    HideGridColumn(0);
+    HideGridColumn(1);
+    // Without the database the steps that need it are skipped; the adapters, DHCP and the
+    // address do not need it, and every command that does says why there is none.
     try {
-        const std::string databasePath = AppPath + "db";
-        if (!FileExists(databasePath))
-            CreateProfileDatabase(databasePath);
-        // Only the selected adapter's rows are read at start: a start that does not grow
-        // with the file. The others are read when first shown.
-        adoT.Open(databasePath, TRowLoad::AtRestriction);
-        // Said once now, not after a whole setting has been typed in vain.
-        if (adoT.ReadOnly())
-            ShowMessage(adoT.ReadOnlyNotice());
-        ShowGridColumns();
-        adoQ.SetDatabasePath(adoT.DatabasePath());
-        HideGridColumn(0);
-        HideGridColumn(1);
-
-        showAllAdapters_ = ReadSwitchFromFile(AppPath + "config.ini", ShowAllAdaptersSetting);
-        ListAdapters();
-
-        ConfigFile = std::make_unique<TConfig>(AppPath + "config.ini");
-        const int index = SavedAdapterIndex(*ConfigFile);
-        const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));
-        if (count > 0 && index < count) {
-            ::SendMessageA(ComboBox, CB_SETCURSEL, index, 0);
-            ComboBoxChange();
-        }
-        // No adapter to select: every row, as without a restriction.
-        adoT.LoadRows();
-
+        OpenDatabase();
+    } catch (const TFolderNotWritable& error) {
+        MissDatabase(TDatabaseAbsence::FolderNotWritable, error.what());
+    } catch (const std::exception& error) {
+        MissDatabase(TDatabaseAbsence::Unusable, error.what());
+    }
+    try {
+        SelectSavedAdapter();
         std::string address;
         GetLocalIP(address);
         SetStatusText("Current IP is " + address);
     } catch (const std::exception& error) {
         ShowErrorBox(error.what());
     }
+}
+
+void TMainForm::OpenDatabase() {
+    const std::string databasePath = AppPath + "db";
+    if (!FileExists(databasePath))
+        CreateProfileDatabase(databasePath);
+    // Only the selected adapter's rows are read at start: a start that does not grow
+    // with the file. The others are read when first shown.
+    adoT.Open(databasePath, TRowLoad::AtRestriction);
+    // Said once now, not after a whole setting has been typed in vain.
+    if (adoT.ReadOnly())
+        ShowMessage(adoT.ReadOnlyNotice());
+    adoQ.SetDatabasePath(adoT.DatabasePath());
+}
+
+void TMainForm::MissDatabase(TDatabaseAbsence absence, const std::string& cause) {
+    databaseAbsence_ = absence;
+    std::string text = cause;
+    text += ".\n\n";
+    text += MissingDatabaseAdvice(absence);
+    ShowErrorBox(text);
+}
+
+void TMainForm::RequireDatabase() const {
+    if (!adoT.Active())
+        throw TError(MissingDatabaseNotice(databaseAbsence_ == TDatabaseAbsence::None
+                                               ? TDatabaseAbsence::Unusable
+                                               : databaseAbsence_,
+                                           AppPath));
+}
+
+// The adapters into the selector, and the one used last selected again.
+void TMainForm::SelectSavedAdapter() {
+    showAllAdapters_ = ReadSwitchFromFile(AppPath + "config.ini", ShowAllAdaptersSetting);
+    ListAdapters();
+
+    ConfigFile = std::make_unique<TConfig>(AppPath + "config.ini");
+    RestorePlacement();
+    const int index = SavedAdapterIndex(*ConfigFile);
+    const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));
+    if (count > 0 && index < count) {
+        ::SendMessageA(ComboBox, CB_SETCURSEL, index, 0);
+        ComboBoxChange();
+    }
+    // No adapter to select: every row, as without a restriction.
+    if (adoT.Active())
+        adoT.LoadRows();
 }
 
 void TMainForm::FormClose() {
@@ -524,6 +662,7 @@ void TMainForm::FormClose() {
     const bool listed = selected >= 0 && static_cast<size_t>(selected) < AdapterList.size();
     ConfigFile->WriteValue(AdapterIdSetting, listed ? AdapterList[static_cast<size_t>(selected)]
                                                     : std::string());
+    SavePlacement();
 }
 
 void TMainForm::ComboBoxChange() {
@@ -558,6 +697,7 @@ void TMainForm::ToolButton9Click() {
 // ---- adding, editing, deleting --------------------------------------------------------
 
 bool TMainForm::ViewIsEmpty() {
+    RequireDatabase();
     if (adoT.RowCount() != 0)
         return false;
     ShowMessage("No item!");
@@ -603,6 +743,7 @@ void TMainForm::StorePendingRow(const TEditForm& editor) {
 }
 
 void TMainForm::acAddExecute() {
+    RequireDatabase();
     adoT.Insert();
     EditPendingRow();
 }
@@ -732,6 +873,7 @@ void TMainForm::SetLiveStateReader(std::unique_ptr<ILiveStateReader> reader) {
 }
 
 void TMainForm::DBGridDblClick() {
+    RequireDatabase();
     if (Confirm("Netvane now?"))
         acChangeExecute();
 }
@@ -862,6 +1004,14 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             tray_->Minimized();
         LayOut();
         return 0;
+    case WM_GETMINMAXINFO:
+        if (ToolBar1) {
+            auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
+            const SIZE least = MinimumWindowSize();
+            limits.ptMinTrackSize = {least.cx, least.cy};
+            return 0;
+        }
+        break;
     case WM_COMMAND:
         if (LOWORD(wParam) == idComboBox &&
             (HIWORD(wParam) == CBN_SELCHANGE || HIWORD(wParam) == CBN_EDITCHANGE)) {

@@ -2,6 +2,8 @@
 // The main window: the adapter selector, the grid of the selected adapter's settings,
 // the toolbar of commands and the status line with the machine's address.
 
+#include "app/MissingDatabase.h"
+#include "app/WindowPlacement.h"
 #include "support/Config.h"
 #include "support/Forms.h"
 #include "support/WinHandles.h"
@@ -130,6 +132,9 @@ class TMainForm : public TForm {
     TSwitchResult ApplyCurrentRow();
     TSwitchResult ApplyDhcp();
 
+    // The least outer size the window can be given, at its DPI.
+    SIZE MinimumWindowSize() const;
+
     // Handles the toolbar's keyboard accelerators (Alt + the underlined letter).
     bool TranslateAccelerator(const MSG& message);
 
@@ -199,6 +204,11 @@ class TMainForm : public TForm {
 
   private:
     friend class TTray;
+    void OpenDatabase();
+    void MissDatabase(TDatabaseAbsence absence, const std::string& cause);
+    // TError with the plain notice when the start-up left the window without a database.
+    void RequireDatabase() const;
+    void SelectSavedAdapter();
     void CreateComponents();
     void CreateToolBar();
     void SizeToolBar();
@@ -206,6 +216,9 @@ class TMainForm : public TForm {
     void CreatePanel();
     void CreateGrid();
     void LayOut();
+    void FillLastColumn();
+    void RestorePlacement();
+    void SavePlacement();
     void ShowGridColumns();
     void HideGridColumn(int field);
     void RefreshGrid();
@@ -244,6 +257,7 @@ class TMainForm : public TForm {
     std::optional<std::string> ChooseFile(TFileDialogKind kind, const std::string& name);
 
     IRegistryBackend& registry_;
+    TDatabaseAbsence databaseAbsence_{};
     std::unique_ptr<INetServices> netServices_;
     std::unique_ptr<ILiveStateReader> liveStateReader_;
     std::unique_ptr<IReachability> reachability_;
@@ -257,6 +271,9 @@ class TMainForm : public TForm {
     std::vector<int> gridFields_; // field position of each grid column after the indicator
     std::string gridText_;        // storage for the text handed to the grid
     bool quitOnDestroy_ = false;
+    int toolBarDpi_ = 96;        // the DPI the toolbar was last sized for
+    int gridWidth_ = 0;          // the grid's width at the last layout
+    TScreenRect designedWindow_; // where the window was made, at its designed size
     bool syncingGrid_ = false;
     bool restoreSelectionPosted_ = false;
     int selectedRow_ = -1;

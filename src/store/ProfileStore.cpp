@@ -261,10 +261,26 @@ const std::array<TColumnDef, 12>& ProfileColumns() {
     return Columns;
 }
 
+// The true cause when the folder takes no new file, rather than SQLite's "unable to open
+// database file". The folder stands on a line of its own: a message box would break a long
+// path anywhere it runs out of room.
+void RequireWritableFolder(const std::string& folder) {
+    std::string reason;
+    if (StoreFiles::FolderIsWritable(folder, reason))
+        return;
+    std::string message = "Cannot create the profile database: the folder\n\n";
+    message += folder;
+    message += "\n\ncannot be written (";
+    message += reason;
+    message += ")";
+    throw TFolderNotWritable(message);
+}
+
 void CreateProfileDatabase(const std::string& dbPath) {
     const std::string context = "Cannot create the profile database \"" + dbPath + "\"";
     if (FileExists(dbPath))
         throw TError(context + ": a file of that name exists already");
+    RequireWritableFolder(ExtractFilePath(dbPath));
     // Our own name for the file under construction: a stale one is a leftover of ours.
     const std::string temp = dbPath + ".netvane-new";
     const auto removeTemp = [&] {

@@ -7,6 +7,7 @@
 
 #include "store/RowTexts.h"
 #include "support/AddressLists.h"
+#include "support/Error.h"
 
 #include <array>
 #include <cstdint>
@@ -37,6 +38,16 @@ struct TColumnDef {
 const std::array<TColumnDef, 12>& ProfileColumns();
 
 enum class TViewState { Browse, Insert, Edit };
+
+// The database cannot be made because its folder takes no new file.
+class TFolderNotWritable : public TError {
+  public:
+    using TError::TError;
+};
+
+// Gives TFolderNotWritable, naming the folder and the system's reason, unless a new file
+// can be made in folder.
+void RequireWritableFolder(const std::string& folder);
 
 // Builds the database atomically: a temporary file in the same folder gets the table, is
 // closed, and only then takes the name dbPath (never replacing a file of that name).

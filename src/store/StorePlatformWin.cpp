@@ -66,8 +66,11 @@ void RemoveQuietly(const std::string& path) {
 bool FolderIsWritable(const std::string& folder, std::string& reason) {
     char name[MAX_PATH + 1] = {};
     const std::string dir = folder.empty() ? "." : folder;
-    if (::GetTempFileNameA(dir.c_str(), "nv", 0, name) == 0) {
-        reason = LastSystemErrorText();
+    const UINT made = ::GetTempFileNameA(dir.c_str(), "nv", 0, name);
+    const DWORD error = ::GetLastError();
+    // Wine gives a number even when it could make no file: only a file that is there counts.
+    if (made == 0 || !FileExists(name)) {
+        reason = SystemErrorText(static_cast<int>(error));
         return false;
     }
     ::DeleteFileA(name);

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+using namespace std::string_literals;
+
 namespace {
 
 const std::string OfficeId = "{11111111-2222-3333-4444-555555555501}";
@@ -167,11 +169,16 @@ TEST_F(MainForm, AGarbageDatabaseIsReportedAndLeftAsItWas) {
     EXPECT_EQ(ApplicationTitle(), boxes_.Boxes()[0].Caption);
     EXPECT_FALSE(boxes_.Boxes()[0].Text.empty());
     EXPECT_TRUE(::IsWindow(form.Handle()));
-    EXPECT_EQ(0, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
-    EXPECT_EQ("", form.StatusText());
+    // Only what needs the file is skipped: the adapters and the address are there, and a
+    // command that needs the file says there is none and what to do.
+    EXPECT_EQ(2, ::SendMessageA(form.ComboBox, CB_GETCOUNT, 0, 0));
+    ExpectStatusShowsTheAddress();
+    Command(TMainForm::acAdd);
+    ASSERT_EQ(2u, boxes_.Boxes().size());
+    EXPECT_EQ(MissingDatabaseNotice(TDatabaseAbsence::Unusable, dir_.Path()) + ".",
+              boxes_.Boxes()[1].Text);
     Close();
     EXPECT_EQ(garbage, GetFile(Db()));
-    EXPECT_FALSE(FileExists(dir_ / "config.ini")); // no settings file was made, none written
 }
 
 // Closing writes nothing over a settings file that could not be read.
@@ -473,4 +480,98 @@ TEST_F(MainForm, TheSelectorHasTheFocusAtStartAndTabGoesBetweenItAndTheGrid) {
     EXPECT_EQ(Form().DBGrid, afterSelector);
     EXPECT_TRUE(inSelector(::GetNextDlgTabItem(Form().Handle(), Form().DBGrid, FALSE)));
     EXPECT_TRUE(inSelector(::GetNextDlgTabItem(Form().Handle(), Form().DBGrid, TRUE)));
+}
+
+namespace {
+
+RECT WindowRect(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+int ColumnWidth(HWND grid, int column) {
+    return static_cast<int>(::SendMessageA(grid, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+void SizeWindow(HWND window, int left, int top, int width, int height) {
+    ::SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    FlushEvents();
+}
+
+} // namespace
+
+TEST_F(MainForm, AtItsLeastSizeEveryToolbarButtonAndTheSelectorsArrowStayWhole) {
+    TMainForm& form = Start();
+    SizeWindow(form.Handle(), 0, 0, 100, 100);
+    const RECT least = WindowRect(form.Handle());
+    const SIZE expected = form.MinimumWindowSize();
+    EXPECT_EQ(expected.cx, least.right - least.left);
+    EXPECT_EQ(expected.cy, least.bottom - least.top);
+    SaveShot(form.Handle(), "minimum-size");
+    RECT client{};
+    ::GetClientRect(form.Handle(), &client);
+    const int buttons = static_cast<int>(::SendMessageA(form.ToolBar1, TB_BUTTONCOUNT, 0, 0));
+    RECT last{}, bar{};
+    ::SendMessageA(form.ToolBar1, TB_GETITEMRECT, buttons - 1, reinterpret_cast<LPARAM>(&last));
+    ::GetClientRect(form.ToolBar1, &bar);
+    EXPECT_LE(last.right, bar.right) << "the toolbar cuts its last button";
+    ::MapWindowPoints(form.ToolBar1, form.Handle(), reinterpret_cast<POINT*>(&last), 2);
+    EXPECT_LE(last.right, client.right);
+    RECT selector = WindowRect(form.ComboBox);
+    ::MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&selector), 2);
+    EXPECT_LE(selector.right, client.right);
+    EXPECT_GT(ChildBounds(form.DBGrid).bottom - ChildBounds(form.DBGrid).top, form.Scale(60));
+}
+
+TEST_F(MainForm, SizedTheLastColumnTakesTheWidthThatIsLeft) {
+    TMainForm& form = Start();
+    const RECT start = WindowRect(form.Handle());
+    for (const int wider : {240, 40, -100}) {
+        SizeWindow(form.Handle(), start.left, start.top, start.right - start.left + wider,
+                   start.bottom - start.top);
+        int others = 0;
+        for (int column = 0; column < 7; ++column)
+            others += ColumnWidth(form.DBGrid, column);
+        RECT grid{};
+        ::GetClientRect(form.DBGrid, &grid);
+        EXPECT_EQ(std::max(static_cast<int>(grid.right) - others, form.Scale(100)), ColumnWidth(form.DBGrid, 7))
+            << wider;
+    }
+}
+
+TEST_F(MainForm, SizePlaceAndColumnWidthsComeBackOnlyWhereTheyFit) {
+    TMainForm& form = Start();
+    const RECT designed = WindowRect(form.Handle());
+    const int width = designed.right - designed.left + 120, height = designed.bottom - designed.top;
+    SizeWindow(form.Handle(), 10, 20, width, height + 50);
+    const int wide = form.Scale(150);
+    ::SendMessageA(form.DBGrid, LVM_SETCOLUMNWIDTH, 1, wide);
+    const RECT moved = WindowRect(form.Handle());
+    Close();
+    const TConfig saved(dir_ / "config.ini");
+    EXPECT_EQ("0", saved.ReadValue("Index")); // the keys of old, exactly as they were
+    EXPECT_EQ(OfficeId, saved.ReadValue(AdapterIdSetting));
+    TMainForm& again = Start();
+    const RECT restored = WindowRect(again.Handle());
+    EXPECT_TRUE(::EqualRect(&moved, &restored));
+    EXPECT_EQ(wide, ColumnWidth(again.DBGrid, 1));
+    Close();
+
+    const std::string dpi = std::to_string(TestDpi());
+    const std::string kept = "Index=1\r\nAdapterId=" + LabId + "\r\n";
+    for (const std::string& placement :
+         {"30000,100,30700,600," + dpi, "10,10,300,200," + dpi, "-5000,10,-4300,510," + dpi,
+          "10,20," + std::to_string(10 + width) + ",520," + std::to_string(TestDpi() * 2),
+          "10,20,abc"s, "10,20,30"s}) {
+        PutFile(dir_ / "config.ini",
+                kept + "WindowPlacement=" + placement + "\r\nColumnWidths=150,0,88\r\n");
+        TMainForm& bad = Start();
+        const RECT placed = WindowRect(bad.Handle());
+        EXPECT_TRUE(::EqualRect(&designed, &placed)) << placement;
+        EXPECT_EQ(bad.Scale(96), ColumnWidth(bad.DBGrid, 1)) << placement;
+        EXPECT_EQ(1, bad.SelectedAdapter()) << placement;
+        Close();
+        EXPECT_EQ(kept, GetFile(dir_ / "config.ini")) << placement;
+    }
 }
