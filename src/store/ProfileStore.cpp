@@ -67,20 +67,26 @@ std::string WideAdapterCondition() {
     return "Adapter GLOB '*[^' || char(1) || '-' || char(127) || ']*'";
 }
 
+} // namespace
+
 // The rows whose Adapter may be the bound one: ASCII letters in either case through the
 // index, as the restriction compares them, and every adapter that is not plain ASCII.
-const std::string& AdapterSelectStatement() {
+// No ORDER BY: with one, SQLite reads the second half by scanning the whole table in ID
+// order rather than through its partial index, and the read grows with the file. The
+// few rows are put in ID order as they are read.
+const std::string& AdapterRowsStatement() {
     static const std::string sql = [] {
         const std::string select = "SELECT " + ColumnList(0, ViewFields) + " FROM IPInfo WHERE ";
         std::string s = select;
         s += "Adapter = ?1 COLLATE NOCASE UNION ALL ";
         s += select;
         s += WideAdapterCondition();
-        s += " ORDER BY 1";
         return s;
     }();
     return sql;
 }
+
+namespace {
 
 const std::string& AdapterIndexStatements() {
     static const std::string sql = [] {
@@ -381,24 +387,32 @@ std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
             rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
     }
     TSqliteStatement select(
-        db, (adapterId ? AdapterSelectStatement() : SelectStatement()).c_str(), context);
+        db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(), context);
     if (adapterId)
         select.BindText(1, AnsiToUtf8(*adapterId));
     while (select.Step(context)) {
-        const std::int64_t id = select.Int64(0);
-        // A row both plain-spelled and wide cannot be, but the two halves of the
-        // statement are not told so: never the same row twice.
-        if (!rows.empty() && rows.back().Id == id)
-            continue;
         TRecord& record = rows.emplace_back();
-        record.Id = id;
+        record.Id = select.Int64(0);
         TRowTexts::TTexts texts;
         for (int f = 1; f < ViewFields; ++f)
             if (!select.IsNull(f))
                 texts[static_cast<size_t>(f - 1)] = Utf8ToAnsi(select.Text(f));
         record.Values.Assign(texts);
     }
+    if (adapterId)
+        InIdOrder(rows);
     return rows;
+}
+
+// One adapter's rows come from two halves, each in its index's order. A row both
+// plain-spelled and wide cannot be, but the halves are not told so: never the same row
+// twice.
+void TProfileTable::InIdOrder(std::vector<TRecord>& rows) {
+    const auto byId = [](const TRecord& a, const TRecord& b) { return a.Id < b.Id; };
+    std::sort(rows.begin(), rows.end(), byId);
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [](const TRecord& a, const TRecord& b) { return a.Id == b.Id; }),
+               rows.end());
 }
 
 // Reads the rows of the restriction (filtered to adapterId, or all) unless they are read

@@ -39,6 +39,11 @@ const std::array<TColumnDef, 12>& ProfileColumns();
 
 enum class TViewState { Browse, Insert, Edit };
 
+// The statement that reads the rows one adapter may have (?1 its id), as the view runs it:
+// whether SQLite reads it through the adapter indexes decides whether a start grows with
+// the file, and only the plan of this very text tells.
+const std::string& AdapterRowsStatement();
+
 // The database cannot be made because its folder takes no new file.
 class TFolderNotWritable : public TError {
   public:
@@ -189,6 +194,7 @@ class TProfileTable {
                                          const std::string& context);
     void ReadRowsFor(bool filtered, const std::string& adapterId);
     void MergeRows(std::vector<TRecord> read);
+    static void InIdOrder(std::vector<TRecord>& rows);
     void ReadRowsOfAdapters(const std::vector<TRowValues>& rows);
     void RequireActive() const;
     void CheckBrowseMode();

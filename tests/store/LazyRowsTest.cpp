@@ -54,12 +54,13 @@ class LazyRows : public testing::Test {
         CreateProfileDatabase(fullPath_);
         {
             TRawDatabase raw(fullPath_);
-            // Interleaved, so that every adapter's rows lie apart in ID order.
+            // Interleaved, so that every adapter's rows lie apart in ID order, and the adapters
+            // outside ASCII stored in an order other than their spelling's.
             const std::vector<std::vector<std::string>> seed = {
                 {A, "a1"},         {B, "b1"},          {C, "c1"},   {A, "a2"},
                 {"{a0000000-0000-0000-0000-000000000000}", "a3 lower"},
-                {B, "b2"},         {WideUpper, "wide upper"},        {D, "d1"},
-                {WideLower, "wide lower"},             {Stray, "stray"}, {C, "c2"},
+                {B, "b2"},         {Stray, "stray"},   {WideUpper, "wide upper"}, {D, "d1"},
+                {WideLower, "wide lower"}, {C, "c2"},
                 {"{A0000000-0000-0000-0000-000000000000} ", "a with a space"}};
             for (const auto& row : seed)
                 raw.ExecWith("INSERT INTO IPInfo(Adapter, Title, Address, DNS1) "
@@ -184,15 +185,13 @@ TEST_F(LazyRows, AWritableFileGetsTheAdapterIndexesAndShowsNoRowsBeforeItsRestri
                          "name LIKE 'IPInfo%' ORDER BY name"),
               (std::vector<std::string>{"IPInfoAdapter", "IPInfoWideAdapter"}));
     // One adapter's rows come through the indexes, not a pass over the whole table.
-    const auto details =
-        raw.Rows("EXPLAIN QUERY PLAN SELECT ID FROM IPInfo WHERE Adapter = 'x' COLLATE NOCASE "
-                 "UNION ALL SELECT ID FROM IPInfo WHERE Adapter GLOB '*[^' || char(1) || '-' || "
-                 "char(127) || ']*'");
+    const auto details = raw.Rows("EXPLAIN QUERY PLAN " + AdapterRowsStatement());
     std::string all;
     for (const auto& row : details)
         all += row.back() + "\n";
-    EXPECT_THAT(all, HasSubstr("USING COVERING INDEX IPInfoAdapter"));
-    EXPECT_THAT(all, HasSubstr("INDEX IPInfoWideAdapter"));
+    EXPECT_THAT(all, HasSubstr("USING INDEX IPInfoAdapter"));
+    EXPECT_THAT(all, HasSubstr("USING INDEX IPInfoWideAdapter"));
+    EXPECT_THAT(all, Not(HasSubstr("SCAN IPInfo\n")));
     lazy_.LoadRows();
     EXPECT_EQ(lazy_.RowCount(), 13);
 }
