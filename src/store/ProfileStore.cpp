@@ -91,7 +91,8 @@ namespace {
 // One adapter's rows lie scattered over the whole table, one or two to a page: read
 // through the table, a start would read most of the file. The index holds the columns
 // the view shows, so those rows are read from a few pages of it, side by side. It takes
-// the place of the plain index on Adapter an earlier version made.
+// the place of the plain index on Adapter an earlier version made, which goes only once
+// the new one is there: the statements stop at the first that fails.
 const std::string& AdapterIndexStatements() {
     static const std::string sql = [] {
         std::string s = "CREATE INDEX IF NOT EXISTS IPInfoAdapterRows ON IPInfo(Adapter COLLATE "
@@ -154,6 +155,9 @@ constexpr int BusyTimeoutMs = 2000;
 const char* const EmptyDataSet = "Cannot perform this operation on an empty dataset";
 const char* const StoreContext = "Cannot store the network setting";
 const char* const DeleteContext = "Cannot delete the network setting";
+
+// The view's rows, and every batch read for it, are kept in ID order.
+constexpr auto IdBefore = [](const auto& a, const auto& b) { return a.Id < b.Id; };
 
 char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -414,8 +418,7 @@ std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
 // plain-spelled and wide cannot be, but the halves are not told so: never the same row
 // twice.
 void TProfileTable::InIdOrder(std::vector<TRecord>& rows) {
-    const auto byId = [](const TRecord& a, const TRecord& b) { return a.Id < b.Id; };
-    std::sort(rows.begin(), rows.end(), byId);
+    std::sort(rows.begin(), rows.end(), IdBefore);
     rows.erase(std::unique(rows.begin(), rows.end(),
                            [](const TRecord& a, const TRecord& b) { return a.Id == b.Id; }),
                rows.end());
@@ -443,7 +446,6 @@ void TProfileTable::ReadRowsFor(bool filtered, const std::string& adapterId) {
 // changed or deleted by this view) keeps what the view knows of it. Indexes into rows_
 // move: the caller rebuilds the visible rows.
 void TProfileTable::MergeRows(std::vector<TRecord> read) {
-    const auto byId = [](const TRecord& a, const TRecord& b) { return a.Id < b.Id; };
     if (rows_.empty()) {
         rows_ = std::move(read);
         return;
@@ -452,10 +454,10 @@ void TProfileTable::MergeRows(std::vector<TRecord> read) {
     rows_.reserve(known + read.size());
     for (TRecord& record : read)
         if (!std::binary_search(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(known),
-                                record, byId))
+                                record, IdBefore))
             rows_.push_back(std::move(record));
     std::inplace_merge(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(known),
-                       rows_.end(), byId);
+                       rows_.end(), IdBefore);
 }
 
 void TProfileTable::LoadRows() {
