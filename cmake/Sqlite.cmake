@@ -47,7 +47,10 @@ target_compile_definitions(sqlite3 PRIVATE
     SQLITE_DQS=0 SQLITE_OMIT_LOAD_EXTENSION SQLITE_DEFAULT_FOREIGN_KEYS=1 SQLITE_THREADSAFE=1
     SQLITE_OMIT_DEPRECATED SQLITE_OMIT_SHARED_CACHE SQLITE_OMIT_JSON SQLITE_OMIT_PROGRESS_CALLBACK
     SQLITE_OMIT_GET_TABLE SQLITE_OMIT_TCL_VARIABLE SQLITE_DEFAULT_MEMSTATUS=0
-    SQLITE_DEFAULT_CACHE_SIZE=-256)
+    SQLITE_DEFAULT_CACHE_SIZE=-256
+    # No memory set aside per connection ahead of use: the store's few statements do not
+    # need the small-allocation pool or the preallocated pages, and the start pays for both.
+    SQLITE_DEFAULT_LOOKASIDE=0,0 SQLITE_DEFAULT_PCACHE_INITSZ=0)
 # In the shipped program SQLite is optimised for size: it is half the executable at -O3,
 # and a settings list of a few rows never notices the difference.
 if(WIN32)

@@ -1,6 +1,7 @@
 #include "UMain.h"
 
 #include "Icons.h"
+#include "StartupReads.h"
 #include "MissingDatabase.h"
 #include "WindowPlacement.h"
 #include "SettingInUse.h"
@@ -140,6 +141,7 @@ TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
           [this](const std::string& text) { messageSink_ ? messageSink_(text) : ShowMessage(text); })),
       liveStateReader_(std::make_unique<TSystemLiveStateReader>()),
       reachability_(std::make_unique<TSystemReachability>()) {
+    ReadAhead();
     // The program's icon (resource 1 of the executable), shared: never destroyed.
     RegisterFormClass(MainClassName,
                       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconId)));
@@ -599,12 +601,24 @@ void TMainForm::FormCreate() {
     }
     try {
         SelectSavedAdapter();
-        std::string address;
-        GetLocalIP(address);
-        SetStatusText("Current IP is " + address);
+        std::optional<std::string> address;
+        if (startupReads_)
+            address = startupReads_->TakeLocalAddress();
+        if (!address)
+            GetLocalIP(address.emplace());
+        SetStatusText("Current IP is " + *address);
     } catch (const std::exception& error) {
         ShowErrorBox(error.what());
     }
+    startupReads_.reset();
+}
+
+// The system's slow answers, asked while the window and the database are made.
+void TMainForm::ReadAhead() {
+    TStartupQuestions questions{registry_, *liveStateReader_,
+                                [](std::string& text) { return GetLocalIP(text); }};
+    GuessFromSettingsFile(AppPath + "config.ini", questions);
+    startupReads_ = std::make_unique<TStartupReads>(std::move(questions));
 }
 
 void TMainForm::OpenDatabase() {
@@ -807,8 +821,13 @@ void TMainForm::ListAdapters() {
     ::SendMessageA(ComboBox, CB_RESETCONTENT, 0, 0);
     const TAdapterScope scope =
         showAllAdapters_ ? TAdapterScope::AllWithTcpIp : TAdapterScope::Ethernet;
+    std::optional<std::vector<TDiscoveredAdapter>> adapters;
+    if (startupReads_)
+        adapters = startupReads_->TakeAdapters(scope);
+    if (!adapters)
+        adapters = DiscoverAdapters(registry_, scope);
     TReg names(registry_);
-    for (const TDiscoveredAdapter& adapter : DiscoverAdapters(registry_, scope)) {
+    for (const TDiscoveredAdapter& adapter : *adapters) {
         AdapterList.push_back(adapter.Id);
         // With every kind of adapter listed, a description alone is often not enough to
         // tell which one is the Wi-Fi: Windows' connection name says it.
@@ -859,9 +878,14 @@ void TMainForm::ShowTrayIcon(std::unique_ptr<INotifyIconCalls> calls,
 // (never for a paint); the grid's mark follows from it.
 void TMainForm::ReadLiveState() {
     const int index = SelectedAdapter();
-    liveState_ = index >= 0 && static_cast<size_t>(index) < AdapterList.size()
-                     ? liveStateReader_->Read(AdapterList[static_cast<size_t>(index)])
-                     : TLiveState{};
+    liveState_ = {};
+    if (index >= 0 && static_cast<size_t>(index) < AdapterList.size()) {
+        const std::string& id = AdapterList[static_cast<size_t>(index)];
+        std::optional<TLiveState> readAhead;
+        if (startupReads_)
+            readAhead = startupReads_->TakeLiveState(id);
+        liveState_ = readAhead ? std::move(*readAhead) : liveStateReader_->Read(id);
+    }
     RefreshGrid();
     if (tray_)
         tray_->StateChanged();

@@ -26,6 +26,7 @@
 class TAboutForm;
 class TEditForm;
 class TTray;
+class TStartupReads;
 class INotifyIconCalls;
 class ITaskScheduler;
 struct TSwitchResult;
@@ -204,6 +205,7 @@ class TMainForm : public TForm {
 
   private:
     friend class TTray;
+    void ReadAhead();
     void OpenDatabase();
     void MissDatabase(TDatabaseAbsence absence, const std::string& cause);
     // TError with the plain notice when the start-up left the window without a database.
@@ -261,6 +263,8 @@ class TMainForm : public TForm {
     std::unique_ptr<INetServices> netServices_;
     std::unique_ptr<ILiveStateReader> liveStateReader_;
     std::unique_ptr<IReachability> reachability_;
+    // During the start only; after the sources above, so it is gone (waited for) first.
+    std::unique_ptr<TStartupReads> startupReads_;
     TLiveState liveState_; // the selected adapter's, as last read
     int rowInUse_ = -1;
     int boldFont_ = 0;

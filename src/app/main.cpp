@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -29,17 +30,31 @@ std::string ExecutableFolder() {
     return ExtractFilePath(ExecutablePath());
 }
 
+void Dispatch(TMainForm& mainForm, MSG& message) {
+    if (mainForm.TranslateAccelerator(message))
+        return;
+    // Tab and Shift+Tab between the selector and the grid.
+    if (::IsDialogMessageA(mainForm.Handle(), &message))
+        return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+}
+
+// Handles what is queued now; the exit code when that includes the end of the program.
+std::optional<int> HandleQueuedMessages(TMainForm& mainForm) {
+    MSG message{};
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            return static_cast<int>(message.wParam);
+        Dispatch(mainForm, message);
+    }
+    return std::nullopt;
+}
+
 int RunMessageLoop(TMainForm& mainForm) {
     MSG message{};
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (mainForm.TranslateAccelerator(message))
-            continue;
-        // Tab and Shift+Tab between the selector and the grid.
-        if (::IsDialogMessageA(mainForm.Handle(), &message))
-            continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0)
+        Dispatch(mainForm, message);
     return static_cast<int>(message.wParam);
 }
 
@@ -63,13 +78,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
         TProgram program(appPath, SystemRegistry());
         instance.Publish(program.MainForm.Handle());
         program.MainForm.SetQuitOnDestroy(true);
-        program.MainForm.ShowTrayIcon(SystemNotifyIconCalls(), SystemTaskScheduler(),
-                                      ExecutablePath());
         // Started at sign-in by the task: the icon alone, the window hidden.
         if (!StartsInTray(__argc, __argv)) {
             ::ShowWindow(program.MainForm.Handle(), showState);
             ::UpdateWindow(program.MainForm.Handle());
         }
+        // The icon once the window is drawn and waits for input: the user has the window
+        // first, and the shell's library and the icon's round trip to the taskbar follow
+        // within milliseconds, before any input is handled.
+        if (const auto exitCode = HandleQueuedMessages(program.MainForm))
+            return *exitCode;
+        program.MainForm.ShowTrayIcon(SystemNotifyIconCalls(), SystemTaskScheduler(),
+                                      ExecutablePath());
         // Said once, over the window it is about; the program goes on.
         if (const auto warning = StartupAccessWarning(ExecutablePath()))
             ShowMessage(*warning);

@@ -1,0 +1,64 @@
+#include "StartupReads.h"
+
+#include "support/Config.h"
+
+#include <utility>
+
+void GuessFromSettingsFile(const std::string& configPath, TStartupQuestions& questions) {
+    try {
+        const TConfig config(configPath);
+        questions.Scope = ReadSwitch(config, ShowAllAdaptersSetting) ? TAdapterScope::AllWithTcpIp
+                                                                      : TAdapterScope::Ethernet;
+        questions.Position = SavedAdapterIndex(config);
+    } catch (const std::exception&) {
+        questions.Scope = TAdapterScope::Ethernet;
+        questions.Position = 0;
+    }
+}
+
+TStartupReads::TStartupReads(TStartupQuestions questions)
+    : questions_(std::move(questions)), worker_([this] { ReadAll(); }) {}
+
+// Each answer is kept only once it is whole, so a failure part way leaves the question
+// to the window.
+void TStartupReads::ReadAll() {
+    try {
+        std::string address;
+        if (questions_.LocalAddress)
+            questions_.LocalAddress(address);
+        localAddress_ = std::move(address);
+    } catch (const std::exception&) {
+    }
+    try {
+        std::vector<TDiscoveredAdapter> adapters =
+            DiscoverAdapters(questions_.Registry, questions_.Scope);
+        const size_t position = static_cast<size_t>(questions_.Position);
+        adapters_ = std::move(adapters);
+        if (questions_.Position >= 0 && position < adapters_->size()) {
+            const std::string& id = (*adapters_)[position].Id;
+            liveState_ = questions_.LiveState.Read(id);
+            liveStateId_ = id;
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+std::optional<std::vector<TDiscoveredAdapter>> TStartupReads::TakeAdapters(TAdapterScope scope) {
+    Finish();
+    if (scope != questions_.Scope)
+        adapters_.reset();
+    return std::exchange(adapters_, std::nullopt);
+}
+
+std::optional<TLiveState> TStartupReads::TakeLiveState(const std::string& adapterId) {
+    Finish();
+    if (liveStateId_ != adapterId)
+        liveState_.reset();
+    liveStateId_.reset();
+    return std::exchange(liveState_, std::nullopt);
+}
+
+std::optional<std::string> TStartupReads::TakeLocalAddress() {
+    Finish();
+    return std::exchange(localAddress_, std::nullopt);
+}
