@@ -79,9 +79,8 @@ int SettingId(const std::string& text) {
 
 // The adapters the window lists, in its order, so that a saved position means the same.
 std::vector<TAdapter> Adapters(IRegistryBackend& registry, const std::string& appPath) {
-    const TAdapterScope scope = ReadSwitchFromFile(appPath + "config.ini", ShowAllAdaptersSetting)
-                                    ? TAdapterScope::AllWithTcpIp
-                                    : TAdapterScope::Ethernet;
+    const TAdapterScope scope =
+        AdapterScopeOf(ReadSwitchFromFile(appPath + "config.ini", ShowAllAdaptersSetting));
     std::vector<TAdapter> adapters;
     for (const TDiscoveredAdapter& adapter : DiscoverAdapters(registry, scope))
         adapters.push_back({adapter.Id, adapter.Description});

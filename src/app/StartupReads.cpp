@@ -7,8 +7,7 @@
 void GuessFromSettingsFile(const std::string& configPath, TStartupQuestions& questions) {
     try {
         const TConfig config(configPath);
-        questions.Scope = ReadSwitch(config, ShowAllAdaptersSetting) ? TAdapterScope::AllWithTcpIp
-                                                                      : TAdapterScope::Ethernet;
+        questions.Scope = AdapterScopeOf(ReadSwitch(config, ShowAllAdaptersSetting));
         questions.Position = SavedAdapterIndex(config);
     } catch (const std::exception&) {
         questions.Scope = TAdapterScope::Ethernet;

@@ -819,8 +819,7 @@ TSwitchResult TMainForm::ApplyDhcp() {
 void TMainForm::ListAdapters() {
     AdapterList.clear();
     ::SendMessageA(ComboBox, CB_RESETCONTENT, 0, 0);
-    const TAdapterScope scope =
-        showAllAdapters_ ? TAdapterScope::AllWithTcpIp : TAdapterScope::Ethernet;
+    const TAdapterScope scope = AdapterScopeOf(showAllAdapters_);
     std::optional<std::vector<TDiscoveredAdapter>> adapters;
     if (startupReads_)
         adapters = startupReads_->TakeAdapters(scope);

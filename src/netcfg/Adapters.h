@@ -27,6 +27,11 @@ enum class TAdapterScope {
     AllWithTcpIp,
 };
 
+// The scope the settings file's ShowAllAdapters switch names.
+inline TAdapterScope AdapterScopeOf(bool showAllAdapters) {
+    return showAllAdapters ? TAdapterScope::AllWithTcpIp : TAdapterScope::Ethernet;
+}
+
 struct TDiscoveredAdapter {
     std::string Id; // NetCfgInstanceID
     std::string Description; // DriverDesc
