@@ -21,6 +21,13 @@ TStartupReads::TStartupReads(TStartupQuestions questions)
 // Each answer is kept only once it is whole, so a failure part way leaves the question
 // to the window.
 void TStartupReads::ReadAll() {
+    // In the order the window needs them: the adapters and the file, then the address.
+    ReadAdapters();
+    try {
+        if (!questions_.DatabasePath.empty())
+            database_ = TOpenedProfileFile::Open(questions_.DatabasePath);
+    } catch (const std::exception&) {
+    }
     try {
         std::string address;
         if (questions_.LocalAddress)
@@ -28,6 +35,9 @@ void TStartupReads::ReadAll() {
         localAddress_ = std::move(address);
     } catch (const std::exception&) {
     }
+}
+
+void TStartupReads::ReadAdapters() {
     try {
         std::vector<TDiscoveredAdapter> adapters =
             DiscoverAdapters(questions_.Registry, questions_.Scope);
@@ -60,4 +70,11 @@ std::optional<TLiveState> TStartupReads::TakeLiveState(const std::string& adapte
 std::optional<std::string> TStartupReads::TakeLocalAddress() {
     Finish();
     return std::exchange(localAddress_, std::nullopt);
+}
+
+std::optional<TOpenedProfileFile> TStartupReads::TakeDatabase(const std::string& path) {
+    Finish();
+    if (!database_ || database_->Path() != path)
+        database_.reset();
+    return std::exchange(database_, std::nullopt);
 }

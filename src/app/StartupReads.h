@@ -9,6 +9,7 @@
 #include "netcfg/Adapters.h"
 #include "netcfg/LiveState.h"
 #include "netcfg/Registry.h"
+#include "store/ProfileStore.h"
 #include "support/WorkerThread.h"
 
 #include <functional>
@@ -25,6 +26,8 @@ struct TStartupQuestions {
     TAdapterScope Scope = TAdapterScope::Ethernet;
     // The adapter, by its position in the scope's list, whose live state is read.
     int Position = 0;
+    // The database file the window shows; none when empty.
+    std::string DatabasePath;
 };
 
 // The scope and position the settings file at configPath names, read ahead of the window's
@@ -41,17 +44,21 @@ class TStartupReads {
     std::optional<TLiveState> TakeLiveState(const std::string& adapterId);
     // The address as the status line shows it: empty when there is none.
     std::optional<std::string> TakeLocalAddress();
+    // The file opened as TOpenedProfileFile::Open opens it, when it is the one asked for.
+    std::optional<TOpenedProfileFile> TakeDatabase(const std::string& path);
 
     // Waits for the reads; from then on the sources are the caller's again.
     void Finish() { worker_.Wait(); }
 
   private:
     void ReadAll();
+    void ReadAdapters();
 
     TStartupQuestions questions_;
     std::optional<std::vector<TDiscoveredAdapter>> adapters_;
     std::optional<std::string> liveStateId_;
     std::optional<TLiveState> liveState_;
     std::optional<std::string> localAddress_;
+    std::optional<TOpenedProfileFile> database_;
     TWorkerThread worker_; // last: made once the rest is, and gone before it
 };

@@ -616,18 +616,26 @@ void TMainForm::FormCreate() {
 // The system's slow answers, asked while the window and the database are made.
 void TMainForm::ReadAhead() {
     TStartupQuestions questions{registry_, *liveStateReader_,
-                                [](std::string& text) { return GetLocalIP(text); }};
+                                [](std::string& text) { return GetLocalIP(text); },
+                                TAdapterScope::Ethernet, 0, DatabasePath()};
     GuessFromSettingsFile(AppPath + "config.ini", questions);
     startupReads_ = std::make_unique<TStartupReads>(std::move(questions));
 }
 
+std::string TMainForm::DatabasePath() const {
+    return AppPath + "db";
+}
+
 void TMainForm::OpenDatabase() {
-    const std::string databasePath = AppPath + "db";
+    const std::string databasePath = DatabasePath();
     if (!FileExists(databasePath))
         CreateProfileDatabase(databasePath);
     // Only the selected adapter's rows are read at start: a start that does not grow
     // with the file. The others are read when first shown.
-    adoT.Open(databasePath, TRowLoad::AtRestriction);
+    if (auto opened = startupReads_ ? startupReads_->TakeDatabase(databasePath) : std::nullopt)
+        adoT.Show(std::move(*opened));
+    else
+        adoT.Open(databasePath, TRowLoad::AtRestriction);
     // Said once now, not after a whole setting has been typed in vain.
     if (adoT.ReadOnly())
         ShowMessage(adoT.ReadOnlyNotice());

@@ -206,6 +206,7 @@ class TMainForm : public TForm {
   private:
     friend class TTray;
     void ReadAhead();
+    std::string DatabasePath() const;
     void OpenDatabase();
     void MissDatabase(TDatabaseAbsence absence, const std::string& cause);
     // TError with the plain notice when the start-up left the window without a database.

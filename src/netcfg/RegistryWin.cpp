@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr size_t FirstValueBufferSize = 512;
+
 HKEY RootHandle(TRootKey root) {
     switch (root) {
     case TRootKey::ClassesRoot:
@@ -45,15 +47,13 @@ class TWinKey : public IRegistryKey {
     }
 
     std::optional<TRegValue> QueryValue(const std::string& name) override {
-        DWORD type = 0;
-        DWORD size = 0;
-        if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS)
-            return std::nullopt;
-        // The value may grow between the calls: ask again, a few times, until it fits.
+        // Most values fit the first buffer: one call to the registry, not one for the size
+        // and one for the data. A larger one is asked for again at the size it reports,
+        // a few times, as it may grow between the calls.
+        std::string bytes(FirstValueBufferSize, '\0');
         for (int attempt = 0; attempt < 8; ++attempt) {
-            std::string bytes(size, '\0');
-            DWORD got = size;
+            DWORD type = 0;
+            DWORD got = static_cast<DWORD>(bytes.size());
             const LONG rc = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
                                                reinterpret_cast<BYTE*>(bytes.data()), &got);
             if (rc == ERROR_SUCCESS) {
@@ -62,7 +62,7 @@ class TWinKey : public IRegistryKey {
             }
             if (rc != ERROR_MORE_DATA)
                 break;
-            size = got > size ? got : size * 2 + 16;
+            bytes.assign(got > bytes.size() ? got : bytes.size() * 2, '\0');
         }
         return std::nullopt;
     }

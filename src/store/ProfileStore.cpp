@@ -321,11 +321,47 @@ void CreateProfileDatabase(const std::string& dbPath) {
 }
 
 // The open connection and its prepared statements; statements are finalized first.
-struct TProfileTable::TConnection {
+struct TProfileConnection {
     TSqliteConnection Db;
     TSqliteStatement Insert;
     TSqliteStatement Delete;
 };
+
+TOpenedProfileFile::TOpenedProfileFile() = default;
+TOpenedProfileFile::TOpenedProfileFile(TOpenedProfileFile&&) noexcept = default;
+TOpenedProfileFile& TOpenedProfileFile::operator=(TOpenedProfileFile&&) noexcept = default;
+TOpenedProfileFile::~TOpenedProfileFile() = default;
+
+TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath) {
+    return Open(dbPath, [](const TSqliteConnection&, const std::string&) {});
+}
+
+TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
+                                            const TReadFirst& readFirst) {
+    const std::string context = "Cannot open the profile database \"" + dbPath + "\"";
+    if (!FileExists(dbPath))
+        throw TError(context + ": the file does not exist");
+
+    CheckUntouched(dbPath, context);
+    TOpenedProfileFile file;
+    auto connection = std::make_unique<TProfileConnection>();
+    connection->Db = ConnectForUse(dbPath, context, file.readOnlyReason_);
+    const TSqliteConnection& db = connection->Db;
+    readFirst(db, context);
+    file.extras_ = LoadExtras(db, context);
+    connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
+    connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
+    // Written last, once nothing else can refuse the file: a file refused is left as it
+    // was. The extras' table comes with the first opening that may write (its own
+    // transaction); a read-only file without it simply has no extras.
+    if (file.readOnlyReason_.empty()) {
+        EnsureExtrasTable(connection->Db, context);
+        MakeAdapterIndexes(db);
+    }
+    file.connection_ = std::move(connection);
+    file.path_ = dbPath;
+    return file;
+}
 
 TProfileTable::TProfileTable() = default;
 TProfileTable::~TProfileTable() = default;
@@ -345,40 +381,33 @@ const std::vector<TFieldDef>& TProfileTable::Fields() {
 
 void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     Close();
-    const std::string context = "Cannot open the profile database \"" + dbPath + "\"";
-    if (!FileExists(dbPath))
-        throw TError(context + ": the file does not exist");
-
-    CheckUntouched(dbPath, context);
-    std::string readOnlyReason;
-    auto connection = std::make_unique<TConnection>();
-    connection->Db = ConnectForUse(dbPath, context, readOnlyReason);
-    const TSqliteConnection& db = connection->Db;
     const bool readNow = load == TRowLoad::Now;
     std::vector<TRecord> rows;
-    if (readNow)
-        rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
-    std::map<std::int64_t, TSettingExtras> extras = LoadExtras(db, context);
-    connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
-    connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
-    // Written last, once nothing else can refuse the file: a file refused is left as it
-    // was. The extras' table comes with the first opening that may write (its own
-    // transaction); a read-only file without it simply has no extras.
-    if (readOnlyReason.empty()) {
-        EnsureExtrasTable(connection->Db, context);
-        MakeAdapterIndexes(db);
-    }
+    TOpenedProfileFile file = TOpenedProfileFile::Open(
+        dbPath, [&](const TSqliteConnection& db, const std::string& context) {
+            if (readNow)
+                rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt,
+                                context);
+        });
+    Adopt(std::move(file), std::move(rows), readNow);
+}
 
-    connection_ = std::move(connection);
-    path_ = dbPath;
-    readOnlyReason_ = std::move(readOnlyReason);
+void TProfileTable::Show(TOpenedProfileFile file) {
+    Close();
+    Adopt(std::move(file), {}, false);
+}
+
+void TProfileTable::Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bool rowsRead) {
+    connection_ = std::move(file.connection_);
+    path_ = std::move(file.path_);
+    readOnlyReason_ = std::move(file.readOnlyReason_);
+    extras_ = std::move(file.extras_);
     rows_ = std::move(rows);
-    allRead_ = readNow && !filtered_;
+    allRead_ = rowsRead && !filtered_;
     adaptersRead_.clear();
-    if (readNow && filtered_)
+    if (rowsRead && filtered_)
         adaptersRead_.insert(FoldedAscii(filterAdapter_));
-    readPending_ = !readNow;
-    extras_ = std::move(extras);
+    readPending_ = !rowsRead;
     state_ = TViewState::Browse;
     Rebuild();
     current_ = visible_.empty() ? -1 : 0;

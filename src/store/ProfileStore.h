@@ -63,6 +63,33 @@ void CreateProfileDatabase(const std::string& dbPath);
 // LoadRows), so that a caller about to restrict the view reads only that adapter's rows.
 enum class TRowLoad { Now, AtRestriction };
 
+class TSqliteConnection;
+struct TProfileConnection;
+
+// A database file opened and checked as TProfileTable::Open opens it, its rows not read yet:
+// made on any thread (the start opens it while the window is made), then shown by one view
+// with TProfileTable::Show. The same files give the same TError as Open.
+class TOpenedProfileFile {
+  public:
+    static TOpenedProfileFile Open(const std::string& dbPath);
+    TOpenedProfileFile(TOpenedProfileFile&&) noexcept;
+    TOpenedProfileFile& operator=(TOpenedProfileFile&&) noexcept;
+    ~TOpenedProfileFile();
+    const std::string& Path() const { return path_; }
+
+  private:
+    friend class TProfileTable;
+    using TReadFirst = std::function<void(const TSqliteConnection&, const std::string& context)>;
+    TOpenedProfileFile();
+    // readFirst reads from the file before anything is written to it.
+    static TOpenedProfileFile Open(const std::string& dbPath, const TReadFirst& readFirst);
+
+    std::unique_ptr<TProfileConnection> connection_;
+    std::string path_;
+    std::string readOnlyReason_; // why changes cannot be stored; "" when they can
+    std::map<std::int64_t, TSettingExtras> extras_;
+};
+
 // The table view ("adoT"): the rows in ID order, with an optional restriction to one
 // adapter, a current row and at most one pending new row or change. Stores and deletions
 // reach the file at once. Rows are read from the file per adapter, the first time the
@@ -85,6 +112,8 @@ class TProfileTable {
     // is opened read-only: it can be viewed, and Post and DeleteCurrent fail with a text
     // that names the file. Opening again closes first.
     void Open(const std::string& dbPath, TRowLoad load = TRowLoad::Now);
+    // Shows a file opened beforehand, as Open with TRowLoad::AtRestriction would.
+    void Show(TOpenedProfileFile file);
     // Reads the rows under the restriction when Open left them for later; nothing otherwise.
     // TError when the file cannot be read, and the view stays as it was.
     void LoadRows();
@@ -185,13 +214,13 @@ class TProfileTable {
         // delete costs no more than its statement.
         bool Deleted = false;
     };
-    struct TConnection;
 
     // The rows of the file in ID order: those whose Adapter may match adapterId (a few more
     // may come: Matches decides), or all of them.
     static std::vector<TRecord> ReadRows(const TSqliteConnection& db,
                                          const std::optional<std::string>& adapterId,
                                          const std::string& context);
+    void Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bool rowsRead);
     void ReadRowsFor(bool filtered, const std::string& adapterId);
     void MergeRows(std::vector<TRecord> read);
     static void InIdOrder(std::vector<TRecord>& rows);
@@ -211,7 +240,7 @@ class TProfileTable {
     void KeepExtras(std::int64_t id, const TSettingExtras& extras);
     static TRowValues ValuesOf(const TRecord& record);
 
-    std::unique_ptr<TConnection> connection_;
+    std::unique_ptr<TProfileConnection> connection_;
     std::string path_;
     std::string readOnlyReason_;  // why changes cannot be stored; "" when they can
     std::vector<TRecord> rows_;   // the rows read so far, plus our own changes, in ID order

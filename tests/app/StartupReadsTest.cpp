@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <stdexcept>
 
@@ -54,7 +56,7 @@ class StartupReadsTest : public testing::Test {
                     text = "192.0.2.7";
                     return true;
                 },
-                TAdapterScope::Ethernet, position};
+                TAdapterScope::Ethernet, position, {}};
     }
     TMemoryRegistry registry_;
     TScriptedLiveState live_;
@@ -115,6 +117,43 @@ TEST_F(StartupReadsTest, AFailedAddressLeavesTheRestAnswered) {
     EXPECT_TRUE(reads.TakeLiveState("{A}"));
 }
 
+// The file is opened ahead only as the window would open it: a missing or bad file, or
+// another one, is left to the window, which then meets the error itself.
+TEST_F(StartupReadsTest, TheDatabaseIsHandedOverOnlyWhenItIsTheFileAskedForAndGood) {
+    struct Case {
+        const char* Name;
+        const char* Contents; // nullptr: no file
+        bool AskAnother;
+        bool Kept;
+    };
+    const Case cases[] = {
+        {"the file asked for", "", false, true},
+        {"another file", "", true, false},
+        {"a file that is no database", "Adapter=Title\r\n", false, false},
+        {"no file", nullptr, false, false},
+    };
+    for (const Case& c : cases) {
+        TTempFolder dir;
+        const std::string path = dir / "db";
+        if (c.Contents && *c.Contents)
+            std::ofstream(path, std::ios::binary) << c.Contents;
+        else if (c.Contents)
+            CreateProfileDatabase(path);
+        TStartupQuestions questions = Questions(0);
+        questions.DatabasePath = path;
+        TStartupReads reads(std::move(questions));
+        auto opened = reads.TakeDatabase(c.AskAnother ? dir / "other" : path);
+        ASSERT_EQ(opened.has_value(), c.Kept) << c.Name;
+        if (!opened)
+            continue;
+        TProfileTable table;
+        table.Show(std::move(*opened));
+        EXPECT_TRUE(table.Active()) << c.Name;
+        EXPECT_EQ(table.DatabasePath(), path) << c.Name;
+        EXPECT_FALSE(reads.TakeDatabase(path)) << "taken once";
+    }
+}
+
 // The reads go on beside the caller, and a take waits for them.
 TEST_F(StartupReadsTest, RunsBesideTheCallerAndATakeWaits) {
     std::promise<void> release;
@@ -148,7 +187,7 @@ TEST(StartupGuess, ReadsTheScopeAndPositionTheSettingsFileNames) {
             PutFile(folder / "config.ini", *c.File);
         TMemoryRegistry registry;
         TScriptedLiveState live;
-        TStartupQuestions questions{registry, live, nullptr, TAdapterScope::AllWithTcpIp, 9};
+        TStartupQuestions questions{registry, live, nullptr, TAdapterScope::AllWithTcpIp, 9, {}};
         GuessFromSettingsFile(folder / "config.ini", questions);
         EXPECT_EQ(questions.Scope, c.Scope) << c.Name;
         EXPECT_EQ(questions.Position, c.Position) << c.Name;

@@ -554,6 +554,8 @@ TEST(ProfileStoreBadInput, AFileThatIsNotOurDatabaseIsRefusedAndLeftAsItWas) {
         EXPECT_THAT(error, HasSubstr(c.error)) << c.name;
         EXPECT_EQ(error.find("Cannot open"), error.rfind("Cannot open")) << "said once: " << error;
         EXPECT_FALSE(table.Active()) << c.name;
+        // Opened ahead, on its own, the file gives the same error.
+        EXPECT_EQ(ErrorOf([&] { TOpenedProfileFile::Open(dir / "db"); }), error) << c.name;
         EXPECT_EQ(c.bytes, GetFile(dir / "db")) << c.name;
         EXPECT_THAT(FolderEntries(dir.Path()), ElementsAre("db")) << c.name;
     }
