@@ -4,6 +4,10 @@
 // for a bare Win32 window of the same size (what Wine itself costs), all in turn under the
 // same Wine; and each one's memory at that moment.
 //   startup_bench.exe <folder of Netvane.exe, same_screen.exe, bare_window.exe> [runs]
+//                     [other Netvane.exe ...]
+// Each other build named is started in turn with the rest on 10,000 settings, from a
+// folder of its own: a change measured against the build before it in one run, where the
+// machine's drift between runs is larger than most changes.
 
 #include "BenchData.h"
 
@@ -104,7 +108,8 @@ void PrintMemoryRow(const char* name, const TSamples& samples) {
 // Netvane on one file size: a folder of its own holding a copy of the program and its db.
 struct TNetvaneCase {
     int Settings;
-    const char* Name;
+    std::string Name;
+    std::string Build; // another build's Netvane.exe; empty for the one beside the bench
     std::string Folder;
     TSamples Samples;
 };
@@ -128,16 +133,20 @@ int Run(int argc, char** argv) {
     const int runs = argc > 2 ? std::atoi(argv[2]) : 15;
     TTestAdapters adapters;
     RegisterBenchAdapters(adapters);
-    TNetvaneCase cases[] = {{100, "Netvane, 100 settings", {}, {}},
-                            {BenchSettings, "Netvane, 10,000 settings", {}, {}},
-                            {100000, "Netvane, 100,000 settings", {}, {}}};
-    for (TNetvaneCase& c : cases) {
-        c.Folder = folder + "settings-" + std::to_string(c.Settings) + "\\";
+    std::vector<TNetvaneCase> cases = {{100, "Netvane, 100 settings", {}, {}, {}},
+                                       {BenchSettings, "Netvane, 10,000 settings", {}, {}, {}},
+                                       {100000, "Netvane, 100,000 settings", {}, {}, {}}};
+    for (int other = 3; other < argc; ++other)
+        cases.push_back({BenchSettings, "Netvane, 10,000 settings, the build ", argv[other], {}, {}});
+    for (size_t i = 0; i < cases.size(); ++i) {
+        TNetvaneCase& c = cases[i];
+        c.Folder = folder + "settings-" + std::to_string(c.Settings) + "-" + std::to_string(i) +
+                   "\\";
         ::CreateDirectoryA(c.Folder.c_str(), nullptr);
         ::DeleteFileA((c.Folder + "config.ini").c_str());
-        if (!::CopyFileA((folder + "Netvane.exe").c_str(), (c.Folder + "Netvane.exe").c_str(),
-                         FALSE))
-            throw std::runtime_error("cannot copy Netvane.exe into " + c.Folder);
+        const std::string exe = c.Build.empty() ? folder + "Netvane.exe" : c.Build;
+        if (!::CopyFileA(exe.c_str(), (c.Folder + "Netvane.exe").c_str(), FALSE))
+            throw std::runtime_error("cannot copy " + exe + " into " + c.Folder);
         CreateBenchDatabase(c.Folder, c.Settings);
     }
     TSamples bare, bareWithControls, same;
@@ -167,14 +176,14 @@ int Run(int argc, char** argv) {
     PrintTimeRow("the same window after loading common controls 6", bareWithControls);
     PrintTimeRow(sameName, same);
     for (const TNetvaneCase& n : cases)
-        PrintTimeRow(n.Name, n.Samples);
+        PrintTimeRow((n.Name + n.Build).c_str(), n.Samples);
     std::printf("\n| memory once shown and idle (medians) | peak working set | peak private bytes |"
                 "\n|---|---:|---:|\n");
     PrintMemoryRow("bare Win32 window (what Wine costs)", bare);
     PrintMemoryRow("the same window after loading common controls 6", bareWithControls);
     PrintMemoryRow(sameName, same);
     for (const TNetvaneCase& n : cases)
-        PrintMemoryRow(n.Name, n.Samples);
+        PrintMemoryRow((n.Name + n.Build).c_str(), n.Samples);
 
     const double sameTime = Median(same.Milliseconds);
     const double sameMemory = Median(same.PeakWorkingSetMiB);
@@ -190,6 +199,10 @@ int Run(int argc, char** argv) {
              Median(cases[1].Samples.PeakWorkingSetMiB) - sameMemory, 4, " MiB");
     PrintAim("peak working set above the same screen, 100,000 settings",
              Median(cases[2].Samples.PeakWorkingSetMiB) - sameMemory, 12, " MiB");
+    for (size_t i = 3; i < cases.size(); ++i)
+        std::printf("| the build %s / this build (10,000 settings) | %.3f | | |\n",
+                    cases[i].Build.c_str(),
+                    Median(cases[i].Samples.Milliseconds) / Median(cases[1].Samples.Milliseconds));
     return 0;
 }
 
