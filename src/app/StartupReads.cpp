@@ -21,11 +21,14 @@ TStartupReads::TStartupReads(TStartupQuestions questions)
 // Each answer is kept only once it is whole, so a failure part way leaves the question
 // to the window.
 void TStartupReads::ReadAll() {
-    // In the order the window needs them: the adapters and the file, then the address.
-    ReadAdapters();
+    // In the order the window needs them: the adapters, the file with the rows of the
+    // adapter it will select, then the address.
+    const std::optional<std::string> selected = ReadAdapters();
     try {
         if (!questions_.DatabasePath.empty())
-            database_ = TOpenedProfileFile::Open(questions_.DatabasePath);
+            database_ = selected
+                            ? TOpenedProfileFile::OpenWithRowsOf(questions_.DatabasePath, *selected)
+                            : TOpenedProfileFile::Open(questions_.DatabasePath);
     } catch (const std::exception&) {
     }
     try {
@@ -37,19 +40,21 @@ void TStartupReads::ReadAll() {
     }
 }
 
-void TStartupReads::ReadAdapters() {
+std::optional<std::string> TStartupReads::ReadAdapters() {
+    std::optional<std::string> selected;
     try {
         std::vector<TDiscoveredAdapter> adapters =
             DiscoverAdapters(questions_.Registry, questions_.Scope);
         const size_t position = static_cast<size_t>(questions_.Position);
         adapters_ = std::move(adapters);
         if (questions_.Position >= 0 && position < adapters_->size()) {
-            const std::string& id = (*adapters_)[position].Id;
-            liveState_ = questions_.LiveState.Read(id);
-            liveStateId_ = id;
+            selected = (*adapters_)[position].Id;
+            liveState_ = questions_.LiveState.Read(*selected);
+            liveStateId_ = selected;
         }
     } catch (const std::exception&) {
     }
+    return selected;
 }
 
 std::optional<std::vector<TDiscoveredAdapter>> TStartupReads::TakeAdapters(TAdapterScope scope) {

@@ -44,7 +44,8 @@ class TStartupReads {
     std::optional<TLiveState> TakeLiveState(const std::string& adapterId);
     // The address as the status line shows it: empty when there is none.
     std::optional<std::string> TakeLocalAddress();
-    // The file opened as TOpenedProfileFile::Open opens it, when it is the one asked for.
+    // The file opened as TOpenedProfileFile::Open opens it, when it is the one asked for,
+    // with the rows of the adapter at the position read too.
     std::optional<TOpenedProfileFile> TakeDatabase(const std::string& path);
 
     // Waits for the reads; from then on the sources are the caller's again.
@@ -52,7 +53,8 @@ class TStartupReads {
 
   private:
     void ReadAll();
-    void ReadAdapters();
+    // The adapters and the live state; the id of the adapter at the position, if any.
+    std::optional<std::string> ReadAdapters();
 
     TStartupQuestions questions_;
     std::optional<std::vector<TDiscoveredAdapter>> adapters_;

@@ -327,6 +327,11 @@ struct TProfileConnection {
     TSqliteStatement Delete;
 };
 
+struct TOpenedProfileFile::TRowsRead {
+    std::string Adapter;
+    std::vector<TProfileTable::TRecord> Rows;
+};
+
 TOpenedProfileFile::TOpenedProfileFile() = default;
 TOpenedProfileFile::TOpenedProfileFile(TOpenedProfileFile&&) noexcept = default;
 TOpenedProfileFile& TOpenedProfileFile::operator=(TOpenedProfileFile&&) noexcept = default;
@@ -334,6 +339,18 @@ TOpenedProfileFile::~TOpenedProfileFile() = default;
 
 TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath) {
     return Open(dbPath, [](const TSqliteConnection&, const std::string&) {});
+}
+
+TOpenedProfileFile TOpenedProfileFile::OpenWithRowsOf(const std::string& dbPath,
+                                                      const std::string& adapterId) {
+    auto read = std::make_unique<TRowsRead>();
+    read->Adapter = adapterId;
+    TOpenedProfileFile file =
+        Open(dbPath, [&](const TSqliteConnection& db, const std::string& context) {
+            read->Rows = TProfileTable::ReadRows(db, adapterId, context);
+        });
+    file.rowsRead_ = std::move(read);
+    return file;
 }
 
 TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
@@ -394,6 +411,10 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
 
 void TProfileTable::Show(TOpenedProfileFile file) {
     Close();
+    if (file.rowsRead_) {
+        aheadKey_ = FoldedAscii(file.rowsRead_->Adapter);
+        aheadRows_ = std::move(file.rowsRead_->Rows);
+    }
     Adopt(std::move(file), {}, false);
 }
 
@@ -460,8 +481,16 @@ void TProfileTable::ReadRowsFor(bool filtered, const std::string& adapterId) {
     if (allRead_ || (filtered && adaptersRead_.count(key) != 0))
         return;
     const std::string context = "Cannot read the profile database \"" + path_ + "\"";
-    MergeRows(
-        ReadRows(connection_->Db, filtered ? std::optional(adapterId) : std::nullopt, context));
+    // The rows read with the open serve only the restriction they were read for, and only
+    // the first read: later ones read the file as it is then.
+    std::vector<TRecord> read =
+        filtered && aheadKey_ == key
+            ? std::move(aheadRows_)
+            : ReadRows(connection_->Db, filtered ? std::optional(adapterId) : std::nullopt,
+                       context);
+    aheadKey_.reset();
+    aheadRows_.clear();
+    MergeRows(std::move(read));
     if (filtered) {
         adaptersRead_.insert(key);
     } else {
@@ -510,6 +539,8 @@ void TProfileTable::Close() {
     allRead_ = false;
     adaptersRead_.clear();
     readPending_ = false;
+    aheadKey_.reset();
+    aheadRows_.clear();
     current_ = -1;
     state_ = TViewState::Browse;
     pending_ = {};

@@ -72,6 +72,11 @@ struct TProfileConnection;
 class TOpenedProfileFile {
   public:
     static TOpenedProfileFile Open(const std::string& dbPath);
+    // As Open, and the rows the restriction to adapterId reads, read now as well: the view
+    // that shows the file takes them at its first restriction, when that is to adapterId,
+    // instead of reading them then. A failed read fails the open, with the same TError.
+    static TOpenedProfileFile OpenWithRowsOf(const std::string& dbPath,
+                                             const std::string& adapterId);
     TOpenedProfileFile(TOpenedProfileFile&&) noexcept;
     TOpenedProfileFile& operator=(TOpenedProfileFile&&) noexcept;
     ~TOpenedProfileFile();
@@ -84,10 +89,12 @@ class TOpenedProfileFile {
     // readFirst reads from the file before anything is written to it.
     static TOpenedProfileFile Open(const std::string& dbPath, const TReadFirst& readFirst);
 
+    struct TRowsRead; // one adapter's rows, read with the open
     std::unique_ptr<TProfileConnection> connection_;
     std::string path_;
     std::string readOnlyReason_; // why changes cannot be stored; "" when they can
     std::map<std::int64_t, TSettingExtras> extras_;
+    std::unique_ptr<TRowsRead> rowsRead_;
 };
 
 // The table view ("adoT"): the rows in ID order, with an optional restriction to one
@@ -112,7 +119,8 @@ class TProfileTable {
     // is opened read-only: it can be viewed, and Post and DeleteCurrent fail with a text
     // that names the file. Opening again closes first.
     void Open(const std::string& dbPath, TRowLoad load = TRowLoad::Now);
-    // Shows a file opened beforehand, as Open with TRowLoad::AtRestriction would.
+    // Shows a file opened beforehand, as Open with TRowLoad::AtRestriction would; rows the
+    // file was opened with serve the first restriction when it is to their adapter.
     void Show(TOpenedProfileFile file);
     // Reads the rows under the restriction when Open left them for later; nothing otherwise.
     // TError when the file cannot be read, and the view stays as it was.
@@ -207,6 +215,7 @@ class TProfileTable {
     int RowOfId(std::int64_t id) const;
 
   private:
+    friend class TOpenedProfileFile;
     struct TRecord {
         std::int64_t Id = 0;
         TRowTexts Values; // fields 1..8
@@ -250,6 +259,10 @@ class TProfileTable {
     bool allRead_ = false;
     std::set<std::string> adaptersRead_; // restrictions whose rows are read, ASCII lower case
     bool readPending_ = false;           // Open left the rows for the first restriction
+    // Rows read with the open for the restriction to one adapter (its key as in
+    // adaptersRead_), until the first read takes or drops them.
+    std::optional<std::string> aheadKey_;
+    std::vector<TRecord> aheadRows_;
     int current_ = -1;
     TViewState state_ = TViewState::Browse;
     TRecord pending_;

@@ -25,6 +25,7 @@ const std::string A = "{A0000000-0000-0000-0000-000000000000}";
 const std::string B = "{B0000000-0000-0000-0000-000000000000}";
 const std::string C = "{C0000000-0000-0000-0000-000000000000}";
 const std::string D = "{D0000000-0000-0000-0000-000000000000}";
+const std::string LowerA = "{a0000000-0000-0000-0000-000000000000}";
 // The same letters outside ASCII: a different adapter, in any case.
 const std::string WideUpper = "{\xC3\x84-0000}"; // A with diaeresis, UTF-8
 const std::string WideLower = "{\xC3\xA4-0000}";
@@ -53,7 +54,8 @@ std::vector<std::string> Observe(const TProfileTable& table) {
 class LazyRows : public testing::Test {
   protected:
     LazyRows()
-        : fullPath_(dir_ / "full.db"), lazyPath_(dir_ / "lazy.db"), shownPath_(dir_ / "shown.db") {
+        : fullPath_(dir_ / "full.db"), lazyPath_(dir_ / "lazy.db"), shownPath_(dir_ / "shown.db"),
+          aheadPath_(dir_ / "ahead.db") {
         CreateProfileDatabase(fullPath_);
         {
             TRawDatabase raw(fullPath_);
@@ -75,12 +77,17 @@ class LazyRows : public testing::Test {
         }
         std::filesystem::copy_file(fullPath_, lazyPath_);
         std::filesystem::copy_file(fullPath_, shownPath_);
+        std::filesystem::copy_file(fullPath_, aheadPath_);
         full_.Open(fullPath_);
         lazy_.Open(lazyPath_, TRowLoad::AtRestriction);
         // As the start opens it: on another thread, then shown by the view.
         std::optional<TOpenedProfileFile> opened;
         std::thread([&] { opened = TOpenedProfileFile::Open(shownPath_); }).join();
         shown_.Show(std::move(*opened));
+        // And with the first adapter's rows read along, spelled as another case would.
+        std::thread([&] { opened = TOpenedProfileFile::OpenWithRowsOf(aheadPath_, LowerA); })
+            .join();
+        ahead_.Show(std::move(*opened));
     }
 
     std::vector<std::vector<std::string>> FileRows(const std::string& path) {
@@ -89,8 +96,8 @@ class LazyRows : public testing::Test {
     }
 
     TTempFolder dir_;
-    std::string fullPath_, lazyPath_, shownPath_;
-    TProfileTable full_, lazy_, shown_;
+    std::string fullPath_, lazyPath_, shownPath_, aheadPath_;
+    TProfileTable full_, lazy_, shown_, ahead_;
 };
 
 std::string FileBytes(const std::string& path) {
@@ -154,8 +161,10 @@ TEST_F(LazyRows, EveryStepShowsWhatTheViewOfAllRowsShows) {
         const std::string full = step.Run(full_);
         EXPECT_EQ(step.Run(lazy_), full);
         EXPECT_EQ(step.Run(shown_), full);
+        EXPECT_EQ(step.Run(ahead_), full);
         EXPECT_THAT(Observe(lazy_), ElementsAreArray(Observe(full_)));
         EXPECT_THAT(Observe(shown_), ElementsAreArray(Observe(full_)));
+        EXPECT_THAT(Observe(ahead_), ElementsAreArray(Observe(full_)));
     }
     TProfileQuery fullQuery, lazyQuery;
     fullQuery.SetDatabasePath(fullPath_);
@@ -164,6 +173,36 @@ TEST_F(LazyRows, EveryStepShowsWhatTheViewOfAllRowsShows) {
         EXPECT_EQ(lazyQuery.DistinctValues(column), fullQuery.DistinctValues(column)) << column;
     EXPECT_EQ(FileRows(lazyPath_), FileRows(fullPath_));
     EXPECT_EQ(FileRows(shownPath_), FileRows(fullPath_));
+    EXPECT_EQ(FileRows(aheadPath_), FileRows(fullPath_));
+}
+
+// Rows read with the open are the file as it was then, and serve the first restriction
+// only, and only when it names their adapter (letter case aside).
+TEST_F(LazyRows, RowsReadWithTheOpenServeOnlyAFirstRestrictionToTheirAdapter) {
+    const struct {
+        const char* Name;
+        std::string ReadAlong, First;
+        std::vector<std::string> Titles;
+    } cases[] = {
+        {"the same adapter", A, A, {"a1", "a2", "a3 lower"}},
+        {"the same adapter in another case", A, LowerA, {"a1", "a2", "a3 lower"}},
+        {"another adapter: the file as it is now", B, A, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempFolder dir;
+        const std::string path = dir / "db";
+        std::filesystem::copy_file(fullPath_, path);
+        TOpenedProfileFile opened = TOpenedProfileFile::OpenWithRowsOf(path, c.ReadAlong);
+        TRawDatabase(path).ExecWith("DELETE FROM IPInfo WHERE Adapter = ? COLLATE NOCASE", {A});
+        TProfileTable table;
+        table.Show(std::move(opened));
+        table.SetAdapterFilter(c.First);
+        std::vector<std::string> titles;
+        for (int row = 0; row < table.RowCount(); ++row)
+            titles.push_back(table.Text(row, 2));
+        EXPECT_EQ(titles, c.Titles);
+    }
 }
 
 // The restriction's own rule, which the rows read through the index must keep: ASCII

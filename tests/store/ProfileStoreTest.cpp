@@ -556,6 +556,8 @@ TEST(ProfileStoreBadInput, AFileThatIsNotOurDatabaseIsRefusedAndLeftAsItWas) {
         EXPECT_FALSE(table.Active()) << c.name;
         // Opened ahead, on its own, the file gives the same error.
         EXPECT_EQ(ErrorOf([&] { TOpenedProfileFile::Open(dir / "db"); }), error) << c.name;
+        EXPECT_EQ(ErrorOf([&] { TOpenedProfileFile::OpenWithRowsOf(dir / "db", "{A}"); }), error)
+            << c.name;
         EXPECT_EQ(c.bytes, GetFile(dir / "db")) << c.name;
         EXPECT_THAT(FolderEntries(dir.Path()), ElementsAre("db")) << c.name;
     }
