@@ -411,10 +411,6 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
 
 void TProfileTable::Show(TOpenedProfileFile file) {
     Close();
-    if (file.rowsRead_) {
-        aheadKey_ = FoldedAscii(file.rowsRead_->Adapter);
-        aheadRows_ = std::move(file.rowsRead_->Rows);
-    }
     Adopt(std::move(file), {}, false);
 }
 
@@ -423,6 +419,7 @@ void TProfileTable::Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bo
     path_ = std::move(file.path_);
     readOnlyReason_ = std::move(file.readOnlyReason_);
     extras_ = std::move(file.extras_);
+    rowsAhead_ = std::move(file.rowsRead_);
     rows_ = std::move(rows);
     allRead_ = rowsRead && !filtered_;
     adaptersRead_.clear();
@@ -484,12 +481,11 @@ void TProfileTable::ReadRowsFor(bool filtered, const std::string& adapterId) {
     // The rows read with the open serve only the restriction they were read for, and only
     // the first read: later ones read the file as it is then.
     std::vector<TRecord> read =
-        filtered && aheadKey_ == key
-            ? std::move(aheadRows_)
+        filtered && rowsAhead_ && FoldedAscii(rowsAhead_->Adapter) == key
+            ? std::move(rowsAhead_->Rows)
             : ReadRows(connection_->Db, filtered ? std::optional(adapterId) : std::nullopt,
                        context);
-    aheadKey_.reset();
-    aheadRows_.clear();
+    rowsAhead_.reset();
     MergeRows(std::move(read));
     if (filtered) {
         adaptersRead_.insert(key);
@@ -539,8 +535,7 @@ void TProfileTable::Close() {
     allRead_ = false;
     adaptersRead_.clear();
     readPending_ = false;
-    aheadKey_.reset();
-    aheadRows_.clear();
+    rowsAhead_.reset();
     current_ = -1;
     state_ = TViewState::Browse;
     pending_ = {};

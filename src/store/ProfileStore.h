@@ -259,10 +259,8 @@ class TProfileTable {
     bool allRead_ = false;
     std::set<std::string> adaptersRead_; // restrictions whose rows are read, ASCII lower case
     bool readPending_ = false;           // Open left the rows for the first restriction
-    // Rows read with the open for the restriction to one adapter (its key as in
-    // adaptersRead_), until the first read takes or drops them.
-    std::optional<std::string> aheadKey_;
-    std::vector<TRecord> aheadRows_;
+    // Rows the file was opened with, until the first read takes or drops them.
+    std::unique_ptr<TOpenedProfileFile::TRowsRead> rowsAhead_;
     int current_ = -1;
     TViewState state_ = TViewState::Browse;
     TRecord pending_;
