@@ -271,6 +271,23 @@ template <typename Store> void InTransaction(TSqliteConnection& db, Store store)
     }
 }
 
+// The reads of one open as one read transaction: the file is locked and its change
+// counter checked once rather than for every statement (each a round trip to the server
+// under Wine), and the rows and their extras come from one state of the file.
+class TReadTransaction {
+  public:
+    TReadTransaction(TSqliteConnection& db, const std::string& context) : db_(db) {
+        db_.Execute("BEGIN", context);
+    }
+    // Nothing was written, so ending it cannot lose anything.
+    ~TReadTransaction() { sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr); }
+    TReadTransaction(const TReadTransaction&) = delete;
+    TReadTransaction& operator=(const TReadTransaction&) = delete;
+
+  private:
+    TSqliteConnection& db_;
+};
+
 } // namespace
 
 const std::array<TColumnDef, 12>& ProfileColumns() {
@@ -364,8 +381,11 @@ TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
     auto connection = std::make_unique<TProfileConnection>();
     connection->Db = ConnectForUse(dbPath, context, file.readOnlyReason_);
     const TSqliteConnection& db = connection->Db;
-    readFirst(db, context);
-    file.extras_ = LoadExtras(db, context);
+    {
+        const TReadTransaction reading(connection->Db, context);
+        readFirst(db, context);
+        file.extras_ = LoadExtras(db, context);
+    }
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
     // Written last, once nothing else can refuse the file: a file refused is left as it
@@ -400,12 +420,11 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     Close();
     const bool readNow = load == TRowLoad::Now;
     std::vector<TRecord> rows;
-    TOpenedProfileFile file = TOpenedProfileFile::Open(
-        dbPath, [&](const TSqliteConnection& db, const std::string& context) {
-            if (readNow)
-                rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt,
-                                context);
-        });
+    TOpenedProfileFile file = TOpenedProfileFile::Open(dbPath, [&](const TSqliteConnection& db,
+                                                                   const std::string& context) {
+        if (readNow)
+            rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
+    });
     Adopt(std::move(file), std::move(rows), readNow);
 }
 
@@ -432,9 +451,9 @@ void TProfileTable::Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bo
     Changed();
 }
 
-std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
-    const TSqliteConnection& db, const std::optional<std::string>& adapterId,
-    const std::string& context) {
+std::vector<TProfileTable::TRecord>
+TProfileTable::ReadRows(const TSqliteConnection& db, const std::optional<std::string>& adapterId,
+                        const std::string& context) {
     std::vector<TRecord> rows;
     if (!adapterId) {
         // Room for every row at once: growing the rows one by one would, at the last step,
@@ -443,8 +462,8 @@ std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
         if (count.Step(context))
             rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
     }
-    TSqliteStatement select(
-        db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(), context);
+    TSqliteStatement select(db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(),
+                            context);
     if (adapterId)
         select.BindText(1, AnsiToUtf8(*adapterId));
     while (select.Step(context)) {
@@ -883,8 +902,7 @@ TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
     return values;
 }
 
-std::vector<TProfileTable::TStoredRow>
-TProfileTable::StoredRowsOf(const std::string& adapterId) {
+std::vector<TProfileTable::TStoredRow> TProfileTable::StoredRowsOf(const std::string& adapterId) {
     // An adapter not shown yet has its rows read first: the answer is what the file holds.
     if (connection_) {
         ReadRowsFor(true, adapterId);
@@ -930,8 +948,9 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows,
     // The adapter compares in either letter case, as the restriction to it does.
     const auto key = [](TRowValues values, const TSettingExtras& more) {
         values[0] = FoldedAscii(values[0]);
-        return std::pair(values, std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
-                                            FormatGatewayList(more.MoreGateways)));
+        return std::pair(values,
+                         std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
+                                    FormatGatewayList(more.MoreGateways)));
     };
     std::set<decltype(key(TRowValues{}, none))> stored;
     for (const TRecord& record : rows_)
