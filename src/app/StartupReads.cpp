@@ -4,19 +4,23 @@
 
 #include <utility>
 
-void GuessFromSettingsFile(const std::string& configPath, TStartupQuestions& questions) {
+std::optional<TConfig> GuessFromSettingsFile(const std::string& configPath,
+                                             TStartupQuestions& questions) {
     try {
-        const TConfig config(configPath);
+        TConfig config(configPath);
         questions.Scope = AdapterScopeOf(ReadSwitch(config, ShowAllAdaptersSetting));
         questions.Position = SavedAdapterIndex(config);
+        return config;
     } catch (const std::exception&) {
         questions.Scope = TAdapterScope::Ethernet;
         questions.Position = 0;
+        return std::nullopt;
     }
 }
 
-TStartupReads::TStartupReads(TStartupQuestions questions)
-    : questions_(std::move(questions)), worker_([this] { ReadAll(); }) {}
+TStartupReads::TStartupReads(TStartupQuestions questions, std::optional<TConfig> settings)
+    : questions_(std::move(questions)), settings_(std::move(settings)),
+      worker_([this] { ReadAll(); }) {}
 
 // Each answer is kept only once it is whole, so a failure part way leaves the question
 // to the window.
@@ -82,4 +86,10 @@ std::optional<TOpenedProfileFile> TStartupReads::TakeDatabase(const std::string&
     if (!database_ || database_->Path() != path)
         database_.reset();
     return std::exchange(database_, std::nullopt);
+}
+
+std::optional<TConfig> TStartupReads::TakeSettingsFile(const std::string& path) {
+    if (!settings_ || settings_->FileName != path)
+        settings_.reset();
+    return std::exchange(settings_, std::nullopt);
 }

@@ -10,6 +10,7 @@
 #include "netcfg/LiveState.h"
 #include "netcfg/Registry.h"
 #include "store/ProfileStore.h"
+#include "support/Config.h"
 #include "support/WorkerThread.h"
 
 #include <functional>
@@ -31,12 +32,16 @@ struct TStartupQuestions {
 };
 
 // The scope and position the settings file at configPath names, read ahead of the window's
-// own opening of it: a guess, so a file that cannot be read gives the defaults.
-void GuessFromSettingsFile(const std::string& configPath, TStartupQuestions& questions);
+// own opening of it: a guess, so a file that cannot be read gives the defaults. Returns the
+// file as read, for the window to take rather than read it again; none when it could not be.
+std::optional<TConfig> GuessFromSettingsFile(const std::string& configPath,
+                                             TStartupQuestions& questions);
 
 class TStartupReads {
   public:
-    explicit TStartupReads(TStartupQuestions questions);
+    // settings: the settings file the guess read, if any, handed over as it is.
+    explicit TStartupReads(TStartupQuestions questions,
+                           std::optional<TConfig> settings = std::nullopt);
 
     // Each waits for the reads, then hands over its answer once: nothing when the question
     // differs, the answer failed, or it was taken before.
@@ -47,6 +52,9 @@ class TStartupReads {
     // The file opened as TOpenedProfileFile::Open opens it, when it is the one asked for,
     // with the rows of the adapter at the position read too.
     std::optional<TOpenedProfileFile> TakeDatabase(const std::string& path);
+    // The settings file, when it is the one at path; once. The worker never touches it, so
+    // this does not wait.
+    std::optional<TConfig> TakeSettingsFile(const std::string& path);
 
     // Waits for the reads; from then on the sources are the caller's again.
     void Finish() { worker_.Wait(); }
@@ -62,5 +70,6 @@ class TStartupReads {
     std::optional<TLiveState> liveState_;
     std::optional<std::string> localAddress_;
     std::optional<TOpenedProfileFile> database_;
+    std::optional<TConfig> settings_;
     TWorkerThread worker_; // last: made once the rest is, and gone before it
 };

@@ -619,8 +619,8 @@ void TMainForm::ReadAhead() {
     TStartupQuestions questions{registry_, *liveStateReader_,
                                 [](std::string& text) { return GetLocalIP(text); },
                                 TAdapterScope::Ethernet, 0, DatabasePath()};
-    GuessFromSettingsFile(AppPath + "config.ini", questions);
-    startupReads_ = std::make_unique<TStartupReads>(std::move(questions));
+    std::optional<TConfig> settings = GuessFromSettingsFile(AppPath + "config.ini", questions);
+    startupReads_ = std::make_unique<TStartupReads>(std::move(questions), std::move(settings));
 }
 
 std::string TMainForm::DatabasePath() const {
@@ -661,10 +661,16 @@ void TMainForm::RequireDatabase() const {
 
 // The adapters into the selector, and the one used last selected again.
 void TMainForm::SelectSavedAdapter() {
-    showAllAdapters_ = ReadSwitchFromFile(AppPath + "config.ini", ShowAllAdaptersSetting);
+    // The settings file as the start read it, not read again.
+    const std::string settingsPath = AppPath + "config.ini";
+    std::optional<TConfig> readAhead =
+        startupReads_ ? startupReads_->TakeSettingsFile(settingsPath) : std::nullopt;
+    showAllAdapters_ = readAhead ? ReadSwitch(*readAhead, ShowAllAdaptersSetting)
+                                 : ReadSwitchFromFile(settingsPath, ShowAllAdaptersSetting);
     ListAdapters();
 
-    ConfigFile = std::make_unique<TConfig>(AppPath + "config.ini");
+    ConfigFile = readAhead ? std::make_unique<TConfig>(std::move(*readAhead))
+                           : std::make_unique<TConfig>(settingsPath);
     RestorePlacement();
     const int index = SavedAdapterIndex(*ConfigFile);
     const int count = static_cast<int>(::SendMessageA(ComboBox, CB_GETCOUNT, 0, 0));

@@ -420,11 +420,12 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     Close();
     const bool readNow = load == TRowLoad::Now;
     std::vector<TRecord> rows;
-    TOpenedProfileFile file = TOpenedProfileFile::Open(dbPath, [&](const TSqliteConnection& db,
-                                                                   const std::string& context) {
-        if (readNow)
-            rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
-    });
+    TOpenedProfileFile file = TOpenedProfileFile::Open(
+        dbPath, [&](const TSqliteConnection& db, const std::string& context) {
+            if (readNow)
+                rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt,
+                                context);
+        });
     Adopt(std::move(file), std::move(rows), readNow);
 }
 
@@ -451,9 +452,9 @@ void TProfileTable::Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bo
     Changed();
 }
 
-std::vector<TProfileTable::TRecord>
-TProfileTable::ReadRows(const TSqliteConnection& db, const std::optional<std::string>& adapterId,
-                        const std::string& context) {
+std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
+    const TSqliteConnection& db, const std::optional<std::string>& adapterId,
+    const std::string& context) {
     std::vector<TRecord> rows;
     if (!adapterId) {
         // Room for every row at once: growing the rows one by one would, at the last step,
@@ -462,8 +463,8 @@ TProfileTable::ReadRows(const TSqliteConnection& db, const std::optional<std::st
         if (count.Step(context))
             rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
     }
-    TSqliteStatement select(db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(),
-                            context);
+    TSqliteStatement select(
+        db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(), context);
     if (adapterId)
         select.BindText(1, AnsiToUtf8(*adapterId));
     while (select.Step(context)) {
@@ -902,7 +903,8 @@ TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
     return values;
 }
 
-std::vector<TProfileTable::TStoredRow> TProfileTable::StoredRowsOf(const std::string& adapterId) {
+std::vector<TProfileTable::TStoredRow>
+TProfileTable::StoredRowsOf(const std::string& adapterId) {
     // An adapter not shown yet has its rows read first: the answer is what the file holds.
     if (connection_) {
         ReadRowsFor(true, adapterId);
@@ -948,9 +950,8 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows,
     // The adapter compares in either letter case, as the restriction to it does.
     const auto key = [](TRowValues values, const TSettingExtras& more) {
         values[0] = FoldedAscii(values[0]);
-        return std::pair(values,
-                         std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
-                                    FormatGatewayList(more.MoreGateways)));
+        return std::pair(values, std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
+                                            FormatGatewayList(more.MoreGateways)));
     };
     std::set<decltype(key(TRowValues{}, none))> stored;
     for (const TRecord& record : rows_)

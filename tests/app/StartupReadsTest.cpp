@@ -49,13 +49,17 @@ class StartupReadsTest : public testing::Test {
         AddEthernet(registry_, "0001", "{B}");
     }
     TStartupQuestions Questions(int position) {
-        return {registry_, live_, [this](std::string& text) {
+        return {registry_,
+                live_,
+                [this](std::string& text) {
                     if (addressFails_)
                         throw std::runtime_error("no sockets");
                     text = "192.0.2.7";
                     return true;
                 },
-                TAdapterScope::Ethernet, position, {}};
+                TAdapterScope::Ethernet,
+                position,
+                {}};
     }
     TMemoryRegistry registry_;
     TScriptedLiveState live_;
@@ -165,12 +169,14 @@ TEST(StartupGuess, ReadsTheScopeAndPositionTheSettingsFileNames) {
         std::optional<std::string> File;
         TAdapterScope Scope;
         int Position;
+        const char* Index; // as the file handed over reads it
     };
     const Case cases[] = {
-        {"saved", "ShowAllAdapters=1\r\nIndex=3\r\n", TAdapterScope::AllWithTcpIp, 3},
-        {"nothing selected", "Index=-1\r\n", TAdapterScope::Ethernet, 0},
-        {"no file", std::nullopt, TAdapterScope::Ethernet, 0},
-        {"too large to be ours", std::string(MaxConfigFileBytes + 1, 'x'), TAdapterScope::Ethernet, 0},
+        {"saved", "ShowAllAdapters=1\r\nIndex=3\r\n", TAdapterScope::AllWithTcpIp, 3, "3"},
+        {"nothing selected", "Index=-1\r\n", TAdapterScope::Ethernet, 0, "-1"},
+        {"no file", std::nullopt, TAdapterScope::Ethernet, 0, ""},
+        {"too large to be ours", std::string(MaxConfigFileBytes + 1, 'x'), TAdapterScope::Ethernet,
+         0, ""},
     };
     for (const Case& c : cases) {
         TTempFolder folder;
@@ -179,8 +185,25 @@ TEST(StartupGuess, ReadsTheScopeAndPositionTheSettingsFileNames) {
         TMemoryRegistry registry;
         TScriptedLiveState live;
         TStartupQuestions questions{registry, live, nullptr, TAdapterScope::AllWithTcpIp, 9, {}};
-        GuessFromSettingsFile(folder / "config.ini", questions);
+        std::optional<TConfig> read = GuessFromSettingsFile(folder / "config.ini", questions);
         EXPECT_EQ(questions.Scope, c.Scope) << c.Name;
         EXPECT_EQ(questions.Position, c.Position) << c.Name;
+        // The file read goes to the window once, and only for the path it came from.
+        EXPECT_EQ(read.has_value(), !c.File || c.File->size() <= MaxConfigFileBytes) << c.Name;
+        if (read) {
+            EXPECT_EQ(read->ReadValue("Index"), c.Index) << c.Name;
+        }
+        TStartupReads reads(std::move(questions), std::move(read));
+        EXPECT_FALSE(reads.TakeSettingsFile(folder / "other.ini")) << c.Name;
+        EXPECT_FALSE(reads.TakeSettingsFile(folder / "config.ini")) << c.Name;
     }
+    TTempFolder folder;
+    PutFile(folder / "config.ini", "Index=1\r\n");
+    TMemoryRegistry registry;
+    TScriptedLiveState live;
+    TStartupQuestions questions{registry, live, nullptr, TAdapterScope::Ethernet, 0, {}};
+    std::optional<TConfig> read = GuessFromSettingsFile(folder / "config.ini", questions);
+    TStartupReads reads(std::move(questions), std::move(read));
+    EXPECT_TRUE(reads.TakeSettingsFile(folder / "config.ini"));
+    EXPECT_FALSE(reads.TakeSettingsFile(folder / "config.ini"));
 }
