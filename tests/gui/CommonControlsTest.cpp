@@ -1,0 +1,23 @@
+#include "support/CommonControls.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+// The program imports nothing from comctl32: the library its calls bind to must still be the
+// side-by-side version 6 its manifest names (themed controls, the subclass functions by
+// name), not the system folder's version 5, which a load by full path would give.
+TEST(CommonControls, TheCallsBindToTheVersionTheManifestNames) {
+    HMODULE library = CommonControlsLibrary();
+    ASSERT_NE(nullptr, library);
+    char path[MAX_PATH] = {};
+    ASSERT_NE(0u, ::GetModuleFileNameA(library, path, MAX_PATH));
+    std::string file = path;
+    ::CharLowerBuffA(file.data(), static_cast<DWORD>(file.size()));
+    EXPECT_NE(std::string::npos, file.find("\\winsxs\\")) << path;
+    EXPECT_NE(std::string::npos,
+              file.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."))
+        << path;
+}
