@@ -102,26 +102,34 @@ TEST(SingleInstance, ALaterStartAsksThePublishedWindowToComeUpInFront) {
     }
 }
 
+// Minimised, or never shown since a start with /tray: a plain second start brings the first
+// one's window up, in front, and ends.
 TEST(SingleInstance, ASecondStartOfTheProgramFromTheSameFolderHandsOverAndEnds) {
-    TTempFolder dir, other;
-    TChild first(dir.Path());
-    ASSERT_TRUE(Eventually([&] { return first.Window() != nullptr; })) << "no window";
-    HWND window = first.Window();
-    ::ShowWindow(window, SW_MINIMIZE);
-    ASSERT_TRUE(Eventually([&] { return ::IsIconic(window) != FALSE; }));
+    for (const std::string arguments : {"", "/tray"}) {
+        TTempFolder dir, other;
+        TChild first(dir.Path(), arguments);
+        const bool shown = arguments.empty();
+        ASSERT_TRUE(Eventually([&] { return first.Window(shown) != nullptr; })) << arguments;
+        HWND window = first.Window(shown);
+        if (shown)
+            ::ShowWindow(window, SW_MINIMIZE);
+        ASSERT_TRUE(Eventually([&] { return !::IsWindowVisible(window) || ::IsIconic(window); }));
 
-    TChild second(dir.Path());
-    DWORD exitCode = 99;
-    ASSERT_TRUE(second.EndsWithin(15000, exitCode)) << "the second start kept running";
-    EXPECT_EQ(0u, exitCode);
-    EXPECT_TRUE(Eventually([&] { return !::IsIconic(window); })) << "not restored";
-    EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window; })) << "not in front";
-    EXPECT_TRUE(first.Running());
+        TChild second(dir.Path());
+        DWORD exitCode = 99;
+        ASSERT_TRUE(second.EndsWithin(15000, exitCode)) << "the second start kept running";
+        EXPECT_EQ(0u, exitCode);
+        EXPECT_TRUE(Eventually([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }))
+            << "not shown: " << arguments;
+        EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window; }))
+            << "not in front: " << arguments;
+        EXPECT_TRUE(first.Running());
 
-    // Another folder holds another database: its program runs beside the first.
-    TChild elsewhere(other.Path());
-    EXPECT_TRUE(Eventually([&] { return elsewhere.Window() != nullptr; }));
-    EXPECT_TRUE(first.Running());
+        // Another folder holds another database: its program runs beside the first.
+        TChild elsewhere(other.Path());
+        EXPECT_TRUE(Eventually([&] { return elsewhere.Window() != nullptr; }));
+        EXPECT_TRUE(first.Running());
+    }
 }
 
 // Anything may take the folder's names before the program starts, and publish a window of
@@ -159,23 +167,4 @@ TEST(SingleInstance, AnotherProgramHoldingTheNamesNeitherStopsTheStartNorGetsIts
         EXPECT_NE(squatter, ::GetForegroundWindow());
         ::DestroyWindow(squatter);
     }
-}
-
-// Started with /tray, the first start has no window on the screen: a plain second start
-// brings it up, in front, and ends.
-TEST(SingleInstance, ASecondStartShowsTheWindowOfAFirstStartedInTheNotificationArea) {
-    TTempFolder dir;
-    TChild first(dir.Path(), "/tray");
-    ASSERT_TRUE(Eventually([&] { return first.Window(false) != nullptr; }, 20000)) << "no window";
-    HWND window = first.Window(false);
-    EXPECT_FALSE(::IsWindowVisible(window));
-
-    TChild second(dir.Path());
-    DWORD exitCode = 99;
-    ASSERT_TRUE(second.EndsWithin(15000, exitCode)) << "the second start kept running";
-    EXPECT_EQ(0u, exitCode);
-    EXPECT_TRUE(Eventually([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }))
-        << "not shown";
-    EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window; })) << "not in front";
-    EXPECT_TRUE(first.Running());
 }
