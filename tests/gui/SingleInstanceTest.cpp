@@ -40,9 +40,8 @@ TEST(SingleInstance, OnlyTheFirstOfOneFolderRunsUntilItEnds) {
 namespace {
 
 LRESULT CALLBACK ComesUpOnRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerShowRequest(window, message))
-        return 0;
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return AnswerShowRequest(window, message) ? 0
+                                              : ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 HWND MakeWindow(const char* className, DWORD style, HWND owner = nullptr) {
@@ -68,68 +67,53 @@ TEST(SingleInstance, ALaterStartAsksThePublishedWindowToComeUpInFront) {
         {"minimised, showing a dialog", {SW_MINIMIZE}, true},
     };
     RegisterWindowClass("TSingleInstanceProbe", ComesUpOnRequest);
-    RegisterWindowClass("TSingleInstanceOther", ::DefWindowProcA);
     for (const TCase& c : cases) {
         TTempFolder dir;
         HWND window = MakeWindow("TSingleInstanceProbe", WS_OVERLAPPEDWINDOW);
-        ASSERT_NE(nullptr, window);
         ::ShowWindow(window, SW_SHOW);
         for (const int show : c.Shows)
             ::ShowWindow(window, show);
-        HWND dialog =
-            c.Dialog ? MakeWindow("TSingleInstanceOther", WS_POPUP | WS_CAPTION, window) : nullptr;
+        HWND dialog = c.Dialog ? MakeWindow("STATIC", WS_POPUP | WS_CAPTION, window) : nullptr;
         if (dialog) { // modal: its owner disabled, and it was the active one
             ::EnableWindow(window, FALSE);
             ::ShowWindow(dialog, SW_SHOW);
             ::SetForegroundWindow(dialog);
-            FlushEvents();
         }
-        // Whatever the user works with meanwhile.
-        HWND other = MakeWindow("TSingleInstanceOther", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+        HWND other = MakeWindow("STATIC", WS_OVERLAPPEDWINDOW | WS_VISIBLE); // the user's
         ::SetForegroundWindow(other);
         FlushEvents();
-        TSingleInstance first(dir.Path());
-        TSingleInstance later(dir.Path());
+        TSingleInstance first(dir.Path()), later(dir.Path());
         EXPECT_FALSE(later.ActivateFirst(200)) << c.State; // nothing published yet
         first.Publish(window);
         EXPECT_TRUE(later.ActivateFirst(200)) << c.State;
         FlushEvents();
-        EXPECT_TRUE(::IsWindowVisible(window)) << c.State;
-        EXPECT_FALSE(::IsIconic(window)) << c.State;
+        EXPECT_TRUE(::IsWindowVisible(window) && !::IsIconic(window)) << c.State;
         EXPECT_EQ(dialog ? dialog : window, ::GetForegroundWindow()) << c.State;
         ::DestroyWindow(other);
         ::DestroyWindow(window); // and its dialog
     }
 }
 
-// Minimised, or never shown since a start with /tray: a plain second start brings the first
-// one's window up, in front, and ends.
 TEST(SingleInstance, ASecondStartOfTheProgramFromTheSameFolderHandsOverAndEnds) {
-    for (const std::string arguments : {"", "/tray"}) {
-        TTempFolder dir, other;
-        TChild first(dir.Path(), arguments);
-        const bool shown = arguments.empty();
-        ASSERT_TRUE(Eventually([&] { return first.Window(shown) != nullptr; })) << arguments;
-        HWND window = first.Window(shown);
-        if (shown)
-            ::ShowWindow(window, SW_MINIMIZE);
-        ASSERT_TRUE(Eventually([&] { return !::IsWindowVisible(window) || ::IsIconic(window); }));
+    TTempFolder dir, other;
+    TChild first(dir.Path());
+    ASSERT_TRUE(Eventually([&] { return first.Window() != nullptr; })) << "no window";
+    HWND window = first.Window();
+    ::ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([&] { return ::IsIconic(window) != FALSE; }));
 
-        TChild second(dir.Path());
-        DWORD exitCode = 99;
-        ASSERT_TRUE(second.EndsWithin(15000, exitCode)) << "the second start kept running";
-        EXPECT_EQ(0u, exitCode);
-        EXPECT_TRUE(Eventually([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }))
-            << "not shown: " << arguments;
-        EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window; }))
-            << "not in front: " << arguments;
-        EXPECT_TRUE(first.Running());
+    TChild second(dir.Path());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(second.EndsWithin(15000, exitCode)) << "the second start kept running";
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_TRUE(Eventually([&] { return !::IsIconic(window); })) << "not restored";
+    EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window; })) << "not in front";
+    EXPECT_TRUE(first.Running());
 
-        // Another folder holds another database: its program runs beside the first.
-        TChild elsewhere(other.Path());
-        EXPECT_TRUE(Eventually([&] { return elsewhere.Window() != nullptr; }));
-        EXPECT_TRUE(first.Running());
-    }
+    // Another folder holds another database: its program runs beside the first.
+    TChild elsewhere(other.Path());
+    EXPECT_TRUE(Eventually([&] { return elsewhere.Window() != nullptr; }));
+    EXPECT_TRUE(first.Running());
 }
 
 // Anything may take the folder's names before the program starts, and publish a window of
@@ -167,4 +151,17 @@ TEST(SingleInstance, AnotherProgramHoldingTheNamesNeitherStopsTheStartNorGetsIts
         EXPECT_NE(squatter, ::GetForegroundWindow());
         ::DestroyWindow(squatter);
     }
+}
+
+// Started with /tray, the first start shows no window: a plain second start brings it up.
+TEST(SingleInstance, ASecondStartShowsTheWindowOfAStartWithTray) {
+    TTempFolder dir;
+    TChild first(dir.Path(), "/tray");
+    ASSERT_TRUE(Eventually([&] { return first.Window(false) != nullptr; })) << "no window";
+    HWND window = first.Window(false);
+    TChild second(dir.Path());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(second.EndsWithin(15000, exitCode) && exitCode == 0) << exitCode;
+    EXPECT_TRUE(Eventually([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }));
+    EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window; })) << "not in front";
 }
