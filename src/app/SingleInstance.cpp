@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include "HandOver.h"
+#include "ShowRequest.h"
 
 #include <sddl.h>
 
@@ -87,14 +88,6 @@ HWND PublishedWindow(const std::string& instanceName) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(*view.get()));
 }
 
-void BringToFront(HWND window) {
-    if (::IsIconic(window))
-        ::ShowWindow(window, SW_RESTORE);
-    // An open dialog of that window is what the user has to answer first.
-    HWND popup = ::GetLastActivePopup(window);
-    ::SetForegroundWindow(popup ? popup : window);
-}
-
 } // namespace
 
 TAdministratorsOnly::TAdministratorsOnly() {
@@ -147,8 +140,9 @@ bool TSingleInstance::ActivateFirst(DWORD timeoutMs) const {
         published.OfThisProgram = published.Exists && IsOfThisProgram(window);
         switch (ChooseHandOver(published, ::GetTickCount() - start >= timeoutMs)) {
         case THandOver::ToFirst:
-            BringToFront(window);
-            return true;
+            // A window whose process takes no request is on its way out: its start no
+            // longer holds the database.
+            return RequestShow(window);
         case THandOver::StartNormally:
             return false;
         case THandOver::Wait:

@@ -1,8 +1,8 @@
 #pragma once
 // One running program per settings database. The first start owns a named mutex made
 // from the database's folder and publishes its main window; a later start from the same
-// folder finds the mutex taken, brings that window to the front and ends, so that two
-// windows never edit one file. Both objects are for Administrators and the system alone,
+// folder finds the mutex taken, asks that window to come up and ends, so that two windows
+// never edit one file. Both objects are for Administrators and the system alone,
 // and a later start hands over only to a window of a process that runs this same file:
 // anything else that holds the name is ignored and the program runs.
 
@@ -44,10 +44,11 @@ class TSingleInstance {
     // The first start: its main window, for later starts to bring forward.
     void Publish(HWND window);
 
-    // A later start: restores the first start's window (or the dialog it shows) and brings
-    // it to the front, when a process of this same executable made it. Waits up to
-    // timeoutMs for a window still being made; false, and nothing touched, when none
-    // appeared or the published one is another program's: the start then runs normally.
+    // A later start: asks the first start's window to come up, restored and in front (or
+    // the dialog it shows), when a process of this same executable made it. Waits up to
+    // timeoutMs for a window still being made; false, and nothing asked, when none appeared,
+    // the published one is another program's, or it could not be asked: the start then runs
+    // normally.
     bool ActivateFirst(DWORD timeoutMs = 5000) const;
 
   private:

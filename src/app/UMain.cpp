@@ -5,6 +5,7 @@
 #include "MissingDatabase.h"
 #include "WindowPlacement.h"
 #include "SettingInUse.h"
+#include "ShowRequest.h"
 #include "UTray.h"
 
 #include "about/UAbout.h"
@@ -1034,6 +1035,8 @@ LRESULT TMainForm::HandleNotify(const NMHDR& header) {
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (AnswerShowRequest(Handle(), message))
+        return 0;
     if (tray_ && tray_->HandleMessage(message, wParam, lParam))
         return 0;
     switch (message) {

@@ -2,6 +2,7 @@
 
 #include "AddressWatch.h"
 #include "SettingInUse.h"
+#include "ShowRequest.h"
 #include "UMain.h"
 
 #include "support/Error.h"
@@ -137,12 +138,7 @@ void TTray::Minimized() {
 }
 
 void TTray::ShowWindow() {
-    HWND window = form_.Handle();
-    if (!::IsWindowVisible(window))
-        ::ShowWindow(window, SW_SHOW);
-    if (::IsIconic(window))
-        ::ShowWindow(window, SW_RESTORE);
-    ::SetForegroundWindow(window);
+    BringWindowUp(form_.Handle());
 }
 
 void TTray::IconClicked() {

@@ -59,7 +59,7 @@ class TTray {
     void ShowMenu(POINT screenPoint);
     // A left click: the window to the front, or minimised when it is in front already.
     void IconClicked();
-    // Shown, restored and in front.
+    // Shown, restored and in front, or the dialog it shows in front of it.
     void ShowWindow();
     const TTrayIcon& Icon() const { return icon_; }
     // The tooltip as it reads now.

@@ -67,6 +67,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     // Switches do their work without the window.
     if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutablePath()))
         return *exitCode;
+    // The first call into comctl32 loads it, now that loads come from the system folder
+    // alone: so does uxtheme.dll, which it loads in turn.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);

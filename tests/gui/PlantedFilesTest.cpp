@@ -24,14 +24,8 @@ const std::string AdapterId = "{77777777-2222-3333-4444-555555555501}";
 // Not version.dll: Wine's own user32 imports it, so Wine loads one planted beside any program
 // before the program's first instruction; Windows' user32 does not, and the program itself
 // no longer imports it (see the import_table test).
-// Not uxtheme.dll in the 32-bit build yet: it imports comctl32 at start, which loads it
-// before WinMain can limit the search.
-const char* const Libraries[] = {"dhcpcsvc", "wininet", "iphlpapi", "dwmapi", "comdlg32",
-                                 "shell32",
-#ifdef _WIN64
-                                 "uxtheme"
-#endif
-};
+const char* const Libraries[] = {"dhcpcsvc", "wininet", "iphlpapi", "dwmapi",
+                                 "comdlg32", "shell32", "uxtheme"};
 
 // Whether Wine was told to prefer every planted library to its own.
 bool PlantedLibrariesPreferred() {

@@ -1,5 +1,6 @@
 #include "ProgramChild.h"
 
+#include "app/ShowRequest.h"
 #include "app/SingleInstance.h"
 #include "support/TempFolder.h"
 
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 TEST(SingleInstance, OneNamePerDatabaseFolderHoweverItIsSpelt) {
     TTempFolder dir, other;
@@ -35,24 +37,61 @@ TEST(SingleInstance, OnlyTheFirstOfOneFolderRunsUntilItEnds) {
     EXPECT_TRUE(TSingleInstance(dir.Path()).IsFirst());
 }
 
-TEST(SingleInstance, ALaterStartRestoresThePublishedWindowAndBringsItForward) {
-    TTempFolder dir;
-    RegisterWindowClass("TSingleInstanceProbe", ::DefWindowProcA);
-    HWND window =
-        ::CreateWindowExA(0, "TSingleInstanceProbe", "probe", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                          nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(nullptr, window);
-    ::ShowWindow(window, SW_MINIMIZE);
-    FlushEvents();
-    TSingleInstance first(dir.Path());
-    TSingleInstance later(dir.Path());
-    EXPECT_FALSE(later.ActivateFirst(200)); // nothing published yet
-    first.Publish(window);
-    EXPECT_TRUE(later.ActivateFirst(200));
-    FlushEvents();
-    EXPECT_FALSE(::IsIconic(window));
-    EXPECT_EQ(window, ::GetForegroundWindow());
-    ::DestroyWindow(window);
+namespace {
+
+LRESULT CALLBACK ComesUpOnRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return AnswerShowRequest(window, message) ? 0
+                                              : ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(const char* className, DWORD style, HWND owner = nullptr) {
+    return ::CreateWindowExA(0, className, className, style, 0, 0, 200, 100, owner, nullptr,
+                             ::GetModuleHandleA(nullptr), nullptr);
+}
+
+} // namespace
+
+// The published window comes up from every state it can be left in, and in front; a dialog
+// it shows, in front of it.
+TEST(SingleInstance, ALaterStartAsksThePublishedWindowToComeUpInFront) {
+    struct TCase {
+        const char* State;
+        std::vector<int> Shows; // after SW_SHOW
+        bool Dialog;
+    };
+    const TCase cases[] = {
+        {"minimised", {SW_MINIMIZE}, false},
+        {"hidden, as after /tray", {SW_HIDE}, false},
+        {"minimised to the notification area", {SW_MINIMIZE, SW_HIDE}, false},
+        {"hidden, showing a dialog", {SW_HIDE}, true},
+        {"minimised, showing a dialog", {SW_MINIMIZE}, true},
+    };
+    RegisterWindowClass("TSingleInstanceProbe", ComesUpOnRequest);
+    for (const TCase& c : cases) {
+        TTempFolder dir;
+        HWND window = MakeWindow("TSingleInstanceProbe", WS_OVERLAPPEDWINDOW);
+        ::ShowWindow(window, SW_SHOW);
+        for (const int show : c.Shows)
+            ::ShowWindow(window, show);
+        HWND dialog = c.Dialog ? MakeWindow("STATIC", WS_POPUP | WS_CAPTION, window) : nullptr;
+        if (dialog) { // modal: its owner disabled, and it was the active one
+            ::EnableWindow(window, FALSE);
+            ::ShowWindow(dialog, SW_SHOW);
+            ::SetForegroundWindow(dialog);
+        }
+        HWND other = MakeWindow("STATIC", WS_OVERLAPPEDWINDOW | WS_VISIBLE); // the user's
+        ::SetForegroundWindow(other);
+        FlushEvents();
+        TSingleInstance first(dir.Path()), later(dir.Path());
+        EXPECT_FALSE(later.ActivateFirst(200)) << c.State; // nothing published yet
+        first.Publish(window);
+        EXPECT_TRUE(later.ActivateFirst(200)) << c.State;
+        FlushEvents();
+        EXPECT_TRUE(::IsWindowVisible(window) && !::IsIconic(window)) << c.State;
+        EXPECT_EQ(dialog ? dialog : window, ::GetForegroundWindow()) << c.State;
+        ::DestroyWindow(other);
+        ::DestroyWindow(window); // and its dialog
+    }
 }
 
 TEST(SingleInstance, ASecondStartOfTheProgramFromTheSameFolderHandsOverAndEnds) {
@@ -112,4 +151,17 @@ TEST(SingleInstance, AnotherProgramHoldingTheNamesNeitherStopsTheStartNorGetsIts
         EXPECT_NE(squatter, ::GetForegroundWindow());
         ::DestroyWindow(squatter);
     }
+}
+
+// Started with /tray, the first start shows no window: a plain second start brings it up.
+TEST(SingleInstance, ASecondStartShowsTheWindowOfAStartWithTray) {
+    TTempFolder dir;
+    TChild first(dir.Path(), "/tray");
+    ASSERT_TRUE(Eventually([&] { return first.Window(false) != nullptr; })) << "no window";
+    HWND window = first.Window(false);
+    TChild second(dir.Path());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(second.EndsWithin(15000, exitCode) && exitCode == 0) << exitCode;
+    EXPECT_TRUE(Eventually([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }));
+    EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window; })) << "not in front";
 }
