@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -203,9 +204,10 @@ TEST_F(CommandLineRun, ParsesAnIdAfterApplyAndPrintsTheUsageWhenAsked) {
     EXPECT_EQ(ExitDone, Run({"/?"}));
     EXPECT_EQ(std::vector<std::string>{CommandLineUsage}, recorder_.Lines);
     EXPECT_TRUE(recorder_.Errors.empty());
-    for (const char* named : {"/apply", "/id", "/dhcp", "/list", "/status", "/adapter", "/quiet",
-                              "/?", "0 done", "1 failed", "2 not understood", "3 no such adapter",
-                              "4 no such setting", "5 more than one", "6 saved"})
+    for (const char* named :
+         {"/apply", "/id", "/dhcp", "/list", "/status", "/adapter", "/quiet", "/?", "0 done",
+          "1 failed", "2 not understood", "3 no such adapter", "4 no such setting",
+          "5 more than one", "6 saved", "9 Windows does not have the adapter now"})
         EXPECT_NE(std::string::npos, std::string(CommandLineUsage).find(named)) << named;
 }
 
@@ -295,7 +297,7 @@ TEST_F(CommandLineRun, ASwitchEndsWithTheExitCodeOfWhatWindowsUsesAfterIt) {
     } cases[] = {
         {office, ExitDone, ""},
         {unplugged, ExitWaitingForCable, "is not connected; Windows applies them when it connects"},
-        {TLiveState{}, ExitFailed, "is not present in Windows now"},
+        {TLiveState{}, ExitNotPresent, "is not present in Windows now"},
     };
     const char* summaries[] = {
         "Applied \"Office\" to Office Ethernet: Windows uses it now",
@@ -324,10 +326,52 @@ TEST_F(CommandLineRun, StatusNamesWhatTheAdapterUsesAndTheSettingInUse) {
     EXPECT_EQ(ExitDone, Run({"/status"}));
     EXPECT_EQ("Setting in use: none", recorder_.Lines.back());
     live_ = TLiveState{};
-    EXPECT_EQ(ExitNoAdapter, Run({"/status"}));
+    EXPECT_EQ(ExitNotPresent, Run({"/status"})); // as /apply and /dhcp end for it
     EXPECT_EQ("Setting in use: none", recorder_.Lines.back());
     ASSERT_EQ(1u, recorder_.Errors.size());
     EXPECT_NE(std::string::npos, recorder_.Errors[0].find("not present in Windows now"));
+}
+
+TEST_F(CommandLineRun, AdapterTakesTheAdapterBoxsTextInEitherListing) {
+    // Office has a connection name; a Wi-Fi adapter is listed only with every adapter.
+    const std::string wifiId = "{D0000000-0000-0000-0000-000000000003}";
+    TReg reg(registry_);
+    reg.SetRootKey(TRootKey::LocalMachine);
+    for (const auto& [id, name] : {std::pair{OfficeId, "Ethernet 2"}, {wifiId, "Wi-Fi"}}) {
+        reg.OpenKey(NetworkConnectionsKey + id + "\\Connection", true);
+        reg.WriteString("Name", name);
+    }
+    reg.OpenKey(AdapterClassKey + std::string("0009"), true);
+    reg.WriteString("NetCfgInstanceID", wifiId);
+    reg.WriteString("DriverDesc", "Wireless AX");
+    reg.OpenKey("\\" + InterfacesPath + wifiId, true);
+    Store({{wifiId, "Cafe", "172.16.0.5"}});
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string adapterWritten; // "" for none
+    } cases[] = {
+        {{"/apply", "Office", "/adapter", "Office Ethernet (Ethernet 2)"}, ExitDone, OfficeId},
+        {{"/dhcp", "/adapter", "office ethernet (ETHERNET 2)"}, ExitDone, OfficeId},
+        {{"/apply", "Office", "/adapter", "Office Ethernet"}, ExitDone, OfficeId},
+        {{"/apply", "Cafe", "/adapter", "Wireless AX (Wi-Fi)"}, ExitDone, wifiId},
+        {{"/list", "/adapter", "Wireless AX"}, ExitDone, ""},
+        {{"/dhcp", "/adapter", "Office Ethernet (Wi-Fi)"}, ExitNoAdapter, ""},
+        {{"/dhcp", "/adapter", "Lab Ethernet (Ethernet 2)"}, ExitNoAdapter, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string args = testing::PrintToString(c.arguments);
+        registry_.ClearJournal();
+        EXPECT_EQ(c.exitCode, Run(c.arguments)) << args << testing::PrintToString(recorder_.Errors);
+        const bool wrote = !registry_.Journal().empty();
+        EXPECT_EQ(!c.adapterWritten.empty(), wrote) << args;
+        const auto& journal = registry_.Journal();
+        EXPECT_EQ(wrote, std::any_of(journal.begin(), journal.end(),
+                                     [&](const TRegistryWrite& w) {
+                                         return w.KeyPath == InterfacesPath + c.adapterWritten;
+                                     }))
+            << args;
+    }
 }
 
 TEST_F(CommandLineRun, EndsWithItsOwnExitCodeAndWritesNothingWhenNothingMatches) {

@@ -1,12 +1,17 @@
 #include "app/CommandLine.h"
+#include "app/KeepSignal.h"
 #include "app/WayBack.h"
 
 #include "netcfg/MemoryRegistry.h"
+#include "netcfg/SwitchCheck.h"
+#include "support/AccessRules.h"
 #include "store/ProfileStore.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -158,6 +163,153 @@ TEST(WayBack, KeepWithinGoesBackWithoutKeepAndEndsWithItsOwnCodeWithIt) {
              {"/apply", "Lab", "/keep-within", "9"}, {"/apply", "Lab", "/keep-within", "x"},
              {"/dhcp", "/keep-within", "30"}, {"/apply", "Lab", "/keep-within"}})
         EXPECT_THROW(ParseCommandLine(wrong), TUsageError) << wrong.back();
+}
+
+TEST(WayBack, WhatTheApplySaidIsALineOfTheBoxAndGoingBackIsOneMessage) {
+    TSwitchResult missing;
+    missing.AdapterMissing = true;
+    missing.Reason = "the adapter is not present in Windows now";
+    missing.Message = NotPresentMessage("Lan");
+    TSwitchResult cable;
+    cable.Outcome = TSwitchOutcome::WaitingForCable;
+    cable.Message = WaitingForCableMessage("Lan");
+    TSwitchResult taken;
+    taken.Reason = "another device on the network already uses 10.0.0.5";
+    taken.Message = "Lan does not use the address 10.0.0.5/8. The reason: ...";
+    TSwitchResult applied;
+    applied.Outcome = TSwitchOutcome::Applied;
+    const std::string proxy = ProxyNotSetMessage;
+    struct Case {
+        TSwitchResult result;
+        std::vector<std::string> said;
+        std::vector<std::string> lines;
+        std::string wentBack;
+    } cases[] = {
+        {missing,
+         {missing.Message},
+         {"The new settings are saved, but the adapter is not present in Windows now"},
+         "Went back to the previous settings; Windows does not use them: the adapter is not "
+         "present in Windows now"},
+        {cable,
+         {cable.Message, proxy},
+         {"The new settings are saved; the adapter is not connected", proxy},
+         "Went back to the previous settings; the adapter is not connected\r\n\r\n" + proxy},
+        {taken,
+         {taken.Message},
+         {"Windows does not use the new settings: " + taken.Reason, taken.Message},
+         "Went back to the previous settings; Windows does not use them: " + taken.Reason +
+             "\r\n\r\n" + taken.Message},
+        {applied,
+         {},
+         {"The new settings are applied and in use"},
+         "Went back to the previous settings; they are in use"},
+    };
+    for (const Case& c : cases) {
+        TWayBackApply apply;
+        apply.Result = c.result;
+        EXPECT_EQ(c.lines, WayBackLines(apply, c.said));
+        EXPECT_EQ(c.wentBack, WentBackText({false, c.result, ""}, c.said));
+    }
+    EXPECT_EQ("Could not go back to the previous settings: the key vanished",
+              WentBackText({true, missing, "the key vanished"}));
+}
+
+// The system of one machine as several processes see it: named events and the record.
+struct TKeepMachine {
+    std::set<std::string> events, signalled;
+    std::string record;
+    bool recordWritable = true;
+    unsigned char nextRandom = 0;
+};
+
+// One process's view of the machine; its event goes when it ends.
+class TKeepProcess : public IKeepSystem {
+  public:
+    explicit TKeepProcess(TKeepMachine& machine, bool hasRandom = true)
+        : machine_(machine), hasRandom_(hasRandom) {}
+    ~TKeepProcess() override { machine_.events.erase(made_); }
+    bool Random(unsigned char* bytes, std::size_t count) override {
+        for (std::size_t i = 0; i < count; ++i)
+            bytes[i] = static_cast<unsigned char>(machine_.nextRandom + i);
+        machine_.nextRandom += 0x11;
+        return hasRandom_;
+    }
+    std::string ReadRecord() override { return machine_.record; }
+    bool WriteRecord(const std::string& text) override {
+        if (machine_.recordWritable)
+            machine_.record = text;
+        return machine_.recordWritable;
+    }
+    bool MakeEvent(const std::string& name) override {
+        if (!machine_.events.insert(name).second)
+            return false;
+        made_ = name;
+        return true;
+    }
+    bool WaitEvent(unsigned) override { return machine_.signalled.count(made_) > 0; }
+    bool EventExists(const std::string& name) override { return machine_.events.count(name) > 0; }
+    bool SignalEvent(const std::string& name) override {
+        return machine_.events.count(name) > 0 && machine_.signalled.insert(name).second;
+    }
+
+  private:
+    TKeepMachine& machine_;
+    bool hasRandom_;
+    std::string made_;
+};
+
+TEST(KeepSignal, NamesAreUnguessableTokensAndTheRecordNamesNothingElse) {
+    std::array<unsigned char, KeepTokenBytes> random{};
+    random[0] = 0xAB;
+    random[15] = 0x0F;
+    const std::string token = KeepToken(random);
+    EXPECT_EQ("ab00000000000000000000000000000f", token);
+    EXPECT_EQ("Global\\Netvane.Keep." + token, KeepEventName(token));
+    const std::string other(32, '7');
+    const std::pair<std::string, std::vector<std::string>> records[] = {
+        {"", {}},
+        {token, {token}},
+        {token + " " + other + " " + token, {token, other}},
+        {"AB00000000000000000000000000000F", {}},
+        {token + "0 ..\\x " + other.substr(1) + "  " + other, {other}},
+    };
+    for (const auto& [text, tokens] : records) {
+        EXPECT_EQ(tokens, KeepRecordTokens(text)) << text;
+        EXPECT_EQ(KeepRecordTokens(KeepRecordText(tokens)), tokens) << text;
+    }
+}
+
+TEST(KeepSignal, NoNameTakenFirstStopsAWaitAndKeepReachesEveryApplyThatWaits) {
+    TKeepMachine machine;
+    // Someone took the name a wait used to have, and left a stale name in the record.
+    machine.events = {"Global\\Netvane.Keep"};
+    machine.record = std::string(32, 'e');
+    {
+        TKeepProcess first(machine), second(machine), keeper(machine);
+        TKeepSignal firstApply(first), secondApply(second), keep(keeper);
+        ASSERT_TRUE(firstApply.Listen());
+        ASSERT_TRUE(secondApply.Listen());
+        EXPECT_EQ(2u, KeepRecordTokens(machine.record).size()) << "the stale name is dropped";
+        EXPECT_TRUE(keep.Give());
+        EXPECT_TRUE(firstApply.Wait(10));
+        EXPECT_TRUE(secondApply.Wait(10));
+        EXPECT_EQ("", machine.record);
+    }
+    TKeepProcess keeper(machine);
+    EXPECT_FALSE(TKeepSignal(keeper).Give()) << "nobody waits";
+    {
+        TKeepProcess waiting(machine);
+        TKeepSignal apply(waiting);
+        ASSERT_TRUE(apply.Listen());
+        EXPECT_FALSE(apply.Wait(10)) << "no /keep came";
+        ASSERT_TRUE(apply.Listen());
+    } // ended before its wait: its name leaves the record
+    EXPECT_EQ("", machine.record);
+    TKeepProcess noRandom(machine, false);
+    EXPECT_FALSE(TKeepSignal(noRandom).Listen());
+    machine.recordWritable = false;
+    TKeepProcess noRecord(machine);
+    EXPECT_FALSE(TKeepSignal(noRecord).Listen());
 }
 
 } // namespace
