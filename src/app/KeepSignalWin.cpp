@@ -49,7 +49,7 @@ bool TKeepEvents::Random(unsigned char* bytes, std::size_t count) {
 std::string TKeepEvents::ReadRecord() {
     const UniqueKey key = OpenRecordKey(KEY_QUERY_VALUE, false);
     DWORD type = 0;
-    char text[1024] = {};
+    char text[4096] = {};
     DWORD size = sizeof text - 1;
     if (!key ||
         ::RegQueryValueExA(key.get(), KeepRecordValue, nullptr, &type,

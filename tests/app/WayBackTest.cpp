@@ -165,41 +165,44 @@ TEST(WayBack, KeepWithinGoesBackWithoutKeepAndEndsWithItsOwnCodeWithIt) {
         EXPECT_THROW(ParseCommandLine(wrong), TUsageError) << wrong.back();
 }
 
+TSwitchResult Result(TSwitchOutcome outcome, std::string reason, std::string message,
+                     bool missing = false) {
+    TSwitchResult result;
+    result.Outcome = outcome;
+    result.Reason = std::move(reason);
+    result.Message = std::move(message);
+    result.AdapterMissing = missing;
+    return result;
+}
+
 TEST(WayBack, WhatTheApplySaidIsALineOfTheBoxAndGoingBackIsOneMessage) {
-    TSwitchResult missing;
-    missing.AdapterMissing = true;
-    missing.Reason = "the adapter is not present in Windows now";
-    missing.Message = NotPresentMessage("Lan");
-    TSwitchResult cable;
-    cable.Outcome = TSwitchOutcome::WaitingForCable;
-    cable.Message = WaitingForCableMessage("Lan");
-    TSwitchResult taken;
-    taken.Reason = "another device on the network already uses 10.0.0.5";
-    taken.Message = "Lan does not use the address 10.0.0.5/8. The reason: ...";
-    TSwitchResult applied;
-    applied.Outcome = TSwitchOutcome::Applied;
+    const std::string absent = "the adapter is not present in Windows now";
+    const std::string taken = "another device on the network already uses 10.0.0.5";
+    const std::string differs = "Lan does not use the address 10.0.0.5/8. ...";
     const std::string proxy = ProxyNotSetMessage;
+    const TSwitchResult missing =
+        Result(TSwitchOutcome::NotApplied, absent, NotPresentMessage("Lan"), true);
+    const TSwitchResult cable =
+        Result(TSwitchOutcome::WaitingForCable, "", WaitingForCableMessage("Lan"));
     struct Case {
         TSwitchResult result;
-        std::vector<std::string> said;
-        std::vector<std::string> lines;
+        std::vector<std::string> said, lines;
         std::string wentBack;
     } cases[] = {
         {missing,
          {missing.Message},
          {"The new settings are saved, but the adapter is not present in Windows now"},
-         "Went back to the previous settings; Windows does not use them: the adapter is not "
-         "present in Windows now"},
+         "Went back to the previous settings; Windows does not use them: " + absent},
         {cable,
          {cable.Message, proxy},
          {"The new settings are saved; the adapter is not connected", proxy},
          "Went back to the previous settings; the adapter is not connected\r\n\r\n" + proxy},
-        {taken,
-         {taken.Message},
-         {"Windows does not use the new settings: " + taken.Reason, taken.Message},
-         "Went back to the previous settings; Windows does not use them: " + taken.Reason +
-             "\r\n\r\n" + taken.Message},
-        {applied,
+        {Result(TSwitchOutcome::NotApplied, taken, differs),
+         {differs},
+         {"Windows does not use the new settings: " + taken, differs},
+         "Went back to the previous settings; Windows does not use them: " + taken + "\r\n\r\n" +
+             differs},
+        {Result(TSwitchOutcome::Applied, "", ""),
          {},
          {"The new settings are applied and in use"},
          "Went back to the previous settings; they are in use"},
@@ -210,65 +213,53 @@ TEST(WayBack, WhatTheApplySaidIsALineOfTheBoxAndGoingBackIsOneMessage) {
         EXPECT_EQ(c.lines, WayBackLines(apply, c.said));
         EXPECT_EQ(c.wentBack, WentBackText({false, c.result, ""}, c.said));
     }
-    EXPECT_EQ("Could not go back to the previous settings: the key vanished",
-              WentBackText({true, missing, "the key vanished"}));
+    EXPECT_EQ("Could not go back to the previous settings: gone",
+              WentBackText({true, missing, "gone"}));
 }
 
-// The system of one machine as several processes see it: named events and the record.
+// One process's view of a machine's named events and record; its event goes when it ends.
 struct TKeepMachine {
     std::set<std::string> events, signalled;
     std::string record;
     bool recordWritable = true;
     unsigned char nextRandom = 0;
 };
-
-// One process's view of the machine; its event goes when it ends.
 class TKeepProcess : public IKeepSystem {
   public:
-    explicit TKeepProcess(TKeepMachine& machine, bool hasRandom = true)
-        : machine_(machine), hasRandom_(hasRandom) {}
-    ~TKeepProcess() override { machine_.events.erase(made_); }
+    TKeepProcess(TKeepMachine& machine, bool hasRandom = true) : m_(machine), random_(hasRandom) {}
+    ~TKeepProcess() override { m_.events.erase(made_); }
     bool Random(unsigned char* bytes, std::size_t count) override {
-        for (std::size_t i = 0; i < count; ++i)
-            bytes[i] = static_cast<unsigned char>(machine_.nextRandom + i);
-        machine_.nextRandom += 0x11;
-        return hasRandom_;
+        std::fill(bytes, bytes + count, m_.nextRandom++);
+        return random_;
     }
-    std::string ReadRecord() override { return machine_.record; }
+    std::string ReadRecord() override { return m_.record; }
     bool WriteRecord(const std::string& text) override {
-        if (machine_.recordWritable)
-            machine_.record = text;
-        return machine_.recordWritable;
+        m_.record = m_.recordWritable ? text : m_.record;
+        return m_.recordWritable;
     }
     bool MakeEvent(const std::string& name) override {
-        if (!machine_.events.insert(name).second)
-            return false;
-        made_ = name;
-        return true;
+        return m_.events.insert(name).second && !(made_ = name).empty();
     }
-    bool WaitEvent(unsigned) override { return machine_.signalled.count(made_) > 0; }
-    bool EventExists(const std::string& name) override { return machine_.events.count(name) > 0; }
+    bool WaitEvent(unsigned) override { return m_.signalled.count(made_) > 0; }
+    bool EventExists(const std::string& name) override { return m_.events.count(name) > 0; }
     bool SignalEvent(const std::string& name) override {
-        return machine_.events.count(name) > 0 && machine_.signalled.insert(name).second;
+        return m_.events.count(name) > 0 && m_.signalled.insert(name).second;
     }
 
   private:
-    TKeepMachine& machine_;
-    bool hasRandom_;
+    TKeepMachine& m_;
+    bool random_;
     std::string made_;
 };
 
 TEST(KeepSignal, NamesAreUnguessableTokensAndTheRecordNamesNothingElse) {
-    std::array<unsigned char, KeepTokenBytes> random{};
-    random[0] = 0xAB;
+    std::array<unsigned char, KeepTokenBytes> random{0xAB};
     random[15] = 0x0F;
-    const std::string token = KeepToken(random);
+    const std::string token = KeepToken(random), other(32, '7');
     EXPECT_EQ("ab00000000000000000000000000000f", token);
     EXPECT_EQ("Global\\Netvane.Keep." + token, KeepEventName(token));
-    const std::string other(32, '7');
     const std::pair<std::string, std::vector<std::string>> records[] = {
         {"", {}},
-        {token, {token}},
         {token + " " + other + " " + token, {token, other}},
         {"AB00000000000000000000000000000F", {}},
         {token + "0 ..\\x " + other.substr(1) + "  " + other, {other}},
@@ -286,30 +277,20 @@ TEST(KeepSignal, NoNameTakenFirstStopsAWaitAndKeepReachesEveryApplyThatWaits) {
     machine.record = std::string(32, 'e');
     {
         TKeepProcess first(machine), second(machine), keeper(machine);
-        TKeepSignal firstApply(first), secondApply(second), keep(keeper);
-        ASSERT_TRUE(firstApply.Listen());
-        ASSERT_TRUE(secondApply.Listen());
+        TKeepSignal firstApply(first), secondApply(second);
+        ASSERT_TRUE(firstApply.Listen() && secondApply.Listen());
         EXPECT_EQ(2u, KeepRecordTokens(machine.record).size()) << "the stale name is dropped";
-        EXPECT_TRUE(keep.Give());
-        EXPECT_TRUE(firstApply.Wait(10));
-        EXPECT_TRUE(secondApply.Wait(10));
+        EXPECT_TRUE(TKeepSignal(keeper).Give());
+        EXPECT_TRUE(firstApply.Wait(10) && secondApply.Wait(10));
         EXPECT_EQ("", machine.record);
     }
-    TKeepProcess keeper(machine);
+    TKeepProcess keeper(machine), waiting(machine);
     EXPECT_FALSE(TKeepSignal(keeper).Give()) << "nobody waits";
-    {
-        TKeepProcess waiting(machine);
-        TKeepSignal apply(waiting);
-        ASSERT_TRUE(apply.Listen());
-        EXPECT_FALSE(apply.Wait(10)) << "no /keep came";
-        ASSERT_TRUE(apply.Listen());
-    } // ended before its wait: its name leaves the record
+    ASSERT_TRUE(TKeepSignal(waiting).Listen()); // ended before its wait: its name leaves
     EXPECT_EQ("", machine.record);
-    TKeepProcess noRandom(machine, false);
+    TKeepProcess noRandom(machine, false), noRecord(machine);
     EXPECT_FALSE(TKeepSignal(noRandom).Listen());
     machine.recordWritable = false;
-    TKeepProcess noRecord(machine);
     EXPECT_FALSE(TKeepSignal(noRecord).Listen());
 }
-
 } // namespace
