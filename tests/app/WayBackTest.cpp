@@ -165,25 +165,15 @@ TEST(WayBack, KeepWithinGoesBackWithoutKeepAndEndsWithItsOwnCodeWithIt) {
         EXPECT_THROW(ParseCommandLine(wrong), TUsageError) << wrong.back();
 }
 
-TSwitchResult Result(TSwitchOutcome outcome, std::string reason, std::string message,
-                     bool missing = false) {
-    TSwitchResult result;
-    result.Outcome = outcome;
-    result.Reason = std::move(reason);
-    result.Message = std::move(message);
-    result.AdapterMissing = missing;
-    return result;
-}
-
 TEST(WayBack, WhatTheApplySaidIsALineOfTheBoxAndGoingBackIsOneMessage) {
-    const std::string absent = "the adapter is not present in Windows now";
-    const std::string taken = "another device on the network already uses 10.0.0.5";
-    const std::string differs = "Lan does not use the address 10.0.0.5/8. ...";
-    const std::string proxy = ProxyNotSetMessage;
-    const TSwitchResult missing =
-        Result(TSwitchOutcome::NotApplied, absent, NotPresentMessage("Lan"), true);
-    const TSwitchResult cable =
-        Result(TSwitchOutcome::WaitingForCable, "", WaitingForCableMessage("Lan"));
+    using enum TSwitchOutcome;
+    const std::string absent = "the adapter is not present in Windows now", x = "another uses it";
+    const std::string proxy = ProxyNotSetMessage, differs = "Lan does not use 10.0.0.5/8";
+    const TSwitchResult missing{
+        .AdapterMissing = true, .Reason = absent, .Message = NotPresentMessage("Lan")};
+    const TSwitchResult cable{
+        .Outcome = WaitingForCable, .Reason = "", .Message = WaitingForCableMessage("Lan")};
+    const std::string back = "Went back to the previous settings; ", two = "\r\n\r\n";
     struct Case {
         TSwitchResult result;
         std::vector<std::string> said, lines;
@@ -191,21 +181,20 @@ TEST(WayBack, WhatTheApplySaidIsALineOfTheBoxAndGoingBackIsOneMessage) {
     } cases[] = {
         {missing,
          {missing.Message},
-         {"The new settings are saved, but the adapter is not present in Windows now"},
-         "Went back to the previous settings; Windows does not use them: " + absent},
+         {"The new settings are saved, but " + absent},
+         back + "Windows does not use them: " + absent},
         {cable,
          {cable.Message, proxy},
          {"The new settings are saved; the adapter is not connected", proxy},
-         "Went back to the previous settings; the adapter is not connected\r\n\r\n" + proxy},
-        {Result(TSwitchOutcome::NotApplied, taken, differs),
+         back + "the adapter is not connected" + two + proxy},
+        {{.Reason = x, .Message = differs},
          {differs},
-         {"Windows does not use the new settings: " + taken, differs},
-         "Went back to the previous settings; Windows does not use them: " + taken + "\r\n\r\n" +
-             differs},
-        {Result(TSwitchOutcome::Applied, "", ""),
+         {"Windows does not use the new settings: " + x, differs},
+         back + "Windows does not use them: " + x + two + differs},
+        {{.Outcome = Applied, .Reason = "", .Message = ""},
          {},
          {"The new settings are applied and in use"},
-         "Went back to the previous settings; they are in use"},
+         back + "they are in use"},
     };
     for (const Case& c : cases) {
         TWayBackApply apply;

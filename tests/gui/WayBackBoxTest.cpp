@@ -55,13 +55,12 @@ class WayBackBox : public TMainWindowTest {
         EXPECT_TRUE(modal.Ran());
         return run;
     }
-    // The adapter's values and the proxy's, as the registry holds them.
-    std::vector<std::pair<std::string, std::optional<TRawValue>>> RegistryState() const {
-        std::vector<std::pair<std::string, std::optional<TRawValue>>> state;
+    // The proxy's switch, then the adapter's values, each after its name.
+    std::vector<std::optional<TRawValue>> RegistryState() const {
+        std::vector<std::optional<TRawValue>> state{
+            ReadValue(HKEY_CURRENT_USER, ProxyKey, "ProxyEnable")};
         for (const std::string& name : ValueNames(HKEY_LOCAL_MACHINE, AdapterKey(LanId)))
-            state.emplace_back(name, Adapter(name.c_str()));
-        for (const char* name : {"ProxyEnable", "ProxyServer"})
-            state.emplace_back(name, ReadValue(HKEY_CURRENT_USER, ProxyKey, name));
+            state.insert(state.end(), {Sz(name), Adapter(name.c_str())});
         return state;
     }
     std::optional<TRawValue> Adapter(const char* name) const {
@@ -130,11 +129,7 @@ TEST_F(WayBackBox, NothingAnsweredTheAbsentAdaptersSettingsGoBackWithOneMessageA
     });
     TWayBackForm::SetClock(nullptr);
     EXPECT_EQ(0u, boxesBeforeIt) << "no box stands before the Keep box";
-    // Wine's IP helper has none of the adapters made up here.
-    EXPECT_EQ(0u, run.Results.find("The new settings are saved, but the adapter is not present "
-                                   "in Windows now"))
-        << run.Results;
-    EXPECT_EQ("Going back to the previous settings in 10 s", run.Countdown);
+    EXPECT_EQ(0u, run.Results.find("The new settings are saved, but the adapter")) << run.Results;
     EXPECT_LT(run.Ms, 8000u) << "the box's clock ended it, not the real one";
     EXPECT_EQ(before, RegistryState());
     ASSERT_EQ(1u, boxes.Texts().size()) << testing::PrintToString(boxes.Texts());

@@ -244,9 +244,8 @@ TEST(SwitchLog, NamesTheAdapterTheRequestWroteAsDiscoveryFindsIt) {
     for (const auto& [id, logged] : cases)
         EXPECT_EQ(logged, LoggedAdapterName(registry, id)) << id;
     TTempFolder dir;
-    TSwitchResult applied;
-    applied.Outcome = TSwitchOutcome::Applied;
-    LogSwitch(dir.Path() + "/", registry, Static(), "Office", applied);
+    LogSwitch(dir.Path() + "/", registry, Static(), "Office",
+              {.Outcome = TSwitchOutcome::Applied, .Reason = "", .Message = ""});
     const std::string log = GetFile(SwitchLogPath(dir.Path() + "/"));
     EXPECT_NE(std::string::npos, log.find("  Lan Ethernet  Office  ")) << log;
 }
