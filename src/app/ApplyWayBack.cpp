@@ -10,6 +10,8 @@
 #include "support/Error.h"
 #include "support/Strings.h"
 
+#include <utility>
+
 namespace {
 
 // Whether the user kept the settings; the option's state as the box leaves it.
@@ -18,15 +20,34 @@ struct TWayBackChoice {
     bool GoBackWhenUnreachable = false;
 };
 
-TWayBackChoice AskKeep(const TWayBackApply& apply, unsigned seconds, bool goBackWhenUnreachable,
-                       HWND owner) {
-    if (GoBackAtOnce(apply, goBackWhenUnreachable))
+TWayBackChoice AskKeep(const std::vector<std::string>& lines, const TWayBackApply& apply,
+                       const TRevertCountdown& countdown, bool goBackWhenUnreachable, HWND owner) {
+    // Ended while the apply was checked: a box now would only close again.
+    if (GoBackAtOnce(apply, goBackWhenUnreachable) || countdown.Ended(TWayBackForm::Now()))
         return {false, goBackWhenUnreachable};
-    TWayBackForm box(WayBackLines(apply), seconds, goBackWhenUnreachable,
+    TWayBackForm box(lines, countdown, goBackWhenUnreachable,
                      !apply.Report || apply.Report->GatewayAnswers, owner);
     const bool keep = box.ShowModal(owner) == mrOk;
     return {keep, box.GoBackWhenUnreachable()};
 }
+
+// What SetIP tells the user while it runs, held to be said in the way back's own box or
+// message: a box of its own would hold up the countdown, which must end in going back
+// whoever is left to answer.
+class THeldMessages {
+  public:
+    using TSink = std::function<void(const std::string&)>;
+    THeldMessages(TSink& sink, std::vector<std::string>& said)
+        : sink_(sink), previous_(std::exchange(
+                           sink, [&said](const std::string& text) { said.push_back(text); })) {}
+    ~THeldMessages() { sink_ = std::move(previous_); }
+    THeldMessages(const THeldMessages&) = delete;
+    THeldMessages& operator=(const THeldMessages&) = delete;
+
+  private:
+    TSink& sink_;
+    TSink previous_;
+};
 
 } // namespace
 
@@ -34,19 +55,37 @@ void TMainForm::acWayBackExecute() {
     if (ViewIsEmpty())
         return;
     FillStaticRequest(
-        NewIP, [this](const std::string& name) { return adoT.FieldText(name); }, adoT.FieldExtras());
-    const TWayBackApply apply =
-        ApplyWithWayBack(NewIP, registry_, *netServices_, reachability_.get());
-    LogSwitch(AppPath, WindowText(ComboBox), Trim(adoT.FieldText("Title")), apply.Result);
-    ReadLiveState();
-    const bool option = ConfigFile && RevertWhenUnreachable(*ConfigFile);
+        NewIP, [this](const std::string& name) { return adoT.FieldText(name); },
+        adoT.FieldExtras());
     const unsigned seconds =
         static_cast<unsigned>(ConfigFile ? RevertSeconds(*ConfigFile) : DefaultRevertSeconds);
-    const TWayBackChoice choice = AskKeep(apply, seconds, option, Handle());
+    // The countdown runs from the apply's writing, the check of the new network included.
+    const TRevertCountdown countdown(seconds, TWayBackForm::Now());
+    std::vector<std::string> said;
+    TWayBackApply apply;
+    try {
+        const THeldMessages held(messageSink_, said);
+        apply = ApplyWithWayBack(NewIP, registry_, *netServices_, reachability_.get());
+    } catch (const std::exception&) {
+        // Refused, or stopped: there is no way back to wait for.
+        for (const std::string& text : said)
+            netServices_->ShowMessage(text);
+        throw;
+    }
+    LogSwitch(AppPath, registry_, NewIP, Trim(adoT.FieldText("Title")), apply.Result);
+    ReadLiveState();
+    const bool option = ConfigFile && RevertWhenUnreachable(*ConfigFile);
+    const TWayBackChoice choice =
+        AskKeep(WayBackLines(apply, said), apply, countdown, option, Handle());
     if (!choice.Keep) {
-        const std::string outcome = GoBack(apply, registry_, *netServices_, AppPath, WindowText(ComboBox));
+        std::vector<std::string> saidGoingBack;
+        TWentBack wentBack;
+        {
+            const THeldMessages held(messageSink_, saidGoingBack);
+            wentBack = GoBack(apply, registry_, *netServices_, AppPath);
+        }
         ReadLiveState();
-        ShowMessage(outcome);
+        ShowMessage(WentBackText(wentBack, saidGoingBack));
     }
     // Remembered last: a settings file that cannot be written must not stand in the way back.
     if (ConfigFile && choice.GoBackWhenUnreachable != option)

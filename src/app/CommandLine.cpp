@@ -32,7 +32,8 @@ const char* const CommandLineUsage =
     "  /status   shows what the adapter uses now, and which stored setting that is\r\n"
     "  /import   adds the file's settings to the adapter's, all or none, asking nothing\r\n"
     "  /export   writes the adapter's settings to the file\r\n"
-    "  /adapter  the adapter; without it, the one selected when Netvane was last closed\r\n"
+    "  /adapter  the adapter, as the Adapter box shows it, or its {id}; without it, the one\r\n"
+    "            selected when Netvane was last closed\r\n"
     "  /quiet    no error box when there is no console to write to\r\n"
     "  /keep-within  goes back to the previous settings unless /keep comes within the\r\n"
     "            seconds (10 to 600)\r\n"
@@ -41,7 +42,9 @@ const char* const CommandLineUsage =
     "  /tray     starts with the window hidden and the icon in the notification area\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
     "5 more than one adapter or setting matches, 6 saved but the adapter is not connected\r\n"
-    "(Windows applies it when it connects), 7 went back, 8 nothing waits for /keep.";
+    "(Windows applies it when it connects), 7 went back, 8 nothing waits for /keep,\r\n"
+    "9 Windows does not have the adapter now (/status; /apply and /dhcp saved the settings,\r\n"
+    "which take effect when the adapter is back).";
 
 namespace {
 
@@ -77,40 +80,50 @@ int SettingId(const std::string& text) {
     return id;
 }
 
-// The adapters the window lists, in its order, so that a saved position means the same.
-std::vector<TAdapter> Adapters(IRegistryBackend& registry, const std::string& appPath) {
-    const TAdapterScope scope =
-        AdapterScopeOf(ReadSwitchFromFile(appPath + "config.ini", ShowAllAdaptersSetting));
+std::vector<TAdapter> Adapters(IRegistryBackend& registry, TAdapterScope scope) {
     std::vector<TAdapter> adapters;
     for (const TDiscoveredAdapter& adapter : DiscoverAdapters(registry, scope))
         adapters.push_back({adapter.Id, adapter.Description});
     return adapters;
 }
 
-// The adapter /adapter names (its {id} or its description, in any case), or else the one
-// the window had selected when it was last closed.
-size_t ChosenAdapter(const std::vector<TAdapter>& adapters, const TCommandLine& command,
-                     const std::string& appPath) {
-    if (command.Adapter) {
-        const std::string& wanted = *command.Adapter;
-        std::vector<size_t> matches;
-        for (size_t i = 0; i < adapters.size(); ++i)
-            if (SameText(adapters[i].Id, wanted) || SameText(adapters[i].Description, wanted))
-                matches.push_back(i);
-        if (matches.empty())
-            throw TCommandFailure{ExitNoAdapter, "No network adapter is named \"" + wanted + "\""};
-        if (matches.size() > 1)
-            throw TCommandFailure{ExitAmbiguous, "Several network adapters are named \"" + wanted +
-                                                     "\"; name one by its {id} (see /list)"};
-        return matches[0];
-    }
+// The adapters the window lists, in its order, so that a saved position means the same.
+std::vector<TAdapter> ListedAdapters(IRegistryBackend& registry, const std::string& appPath) {
+    return Adapters(registry, AdapterScopeOf(ReadSwitchFromFile(appPath + "config.ini",
+                                                                ShowAllAdaptersSetting)));
+}
+
+// Whether wanted names the adapter, in any case: its {id}, or the Adapter box's text for it
+// in either listing (the description, or the description and connection name).
+bool IsNamed(const TAdapter& adapter, const std::string& wanted, TReg& names) {
+    return SameText(adapter.Id, wanted) || SameText(adapter.Description, wanted) ||
+           SameText(AdapterCaption(adapter.Description, ConnectionName(names, adapter.Id)), wanted);
+}
+
+// The adapter /adapter names, among every adapter the window can list.
+TAdapter NamedAdapter(IRegistryBackend& registry, const std::string& wanted) {
+    TReg names(registry);
+    std::vector<TAdapter> matches;
+    for (const TAdapter& adapter : Adapters(registry, TAdapterScope::AllWithTcpIp))
+        if (IsNamed(adapter, wanted, names))
+            matches.push_back(adapter);
+    if (matches.empty())
+        throw TCommandFailure{ExitNoAdapter, "No network adapter is named \"" + wanted + "\""};
+    if (matches.size() > 1)
+        throw TCommandFailure{ExitAmbiguous, "Several network adapters are named \"" + wanted +
+                                                 "\"; name one by its {id} (see /list)"};
+    return matches[0];
+}
+
+// The adapter the window had selected when it was last closed.
+TAdapter SavedAdapter(const std::vector<TAdapter>& adapters, const std::string& appPath) {
     const TConfig config(appPath + "config.ini");
     // The identifier names the adapter wherever it stands now; a position would name
     // whichever adapter took its place.
     if (const std::string id = SavedAdapterId(config); !id.empty()) {
-        for (size_t i = 0; i < adapters.size(); ++i)
-            if (SameText(adapters[i].Id, id))
-                return i;
+        for (const TAdapter& adapter : adapters)
+            if (SameText(adapter.Id, id))
+                return adapter;
         throw TCommandFailure{ExitNoAdapter, "The adapter selected last (" + id +
                                                  ") is not there now; name one with /adapter "
                                                  "(see /list)"};
@@ -124,7 +137,13 @@ size_t ChosenAdapter(const std::vector<TAdapter>& adapters, const TCommandLine& 
                                                  ? "No network adapter was found"
                                                  : "The adapter selected last is no longer there; "
                                                    "name one with /adapter (see /list)"};
-    return static_cast<size_t>(index);
+    return adapters[static_cast<size_t>(index)];
+}
+
+TAdapter ChosenAdapter(IRegistryBackend& registry, const TCommandLine& command,
+                       const std::string& appPath) {
+    return command.Adapter ? NamedAdapter(registry, *command.Adapter)
+                           : SavedAdapter(ListedAdapters(registry, appPath), appPath);
 }
 
 // The database when there is one; nothing otherwise (the window makes it, not a command).
@@ -196,7 +215,7 @@ int SwitchExitCode(const TSwitchResult& result) {
     case TSwitchOutcome::WaitingForCable:
         return ExitWaitingForCable;
     default:
-        return ExitFailed;
+        return result.AdapterMissing ? ExitNotPresent : ExitFailed;
     }
 }
 
@@ -207,8 +226,8 @@ int ApplyKeepingWayBack(const TIP& request, const TCommandLine& command, const T
                         const TWayBackSeams& wayBack) {
     // Listening first: a /keep given as soon as the lines appear is not missed.
     if (!wayBack.Keep || !wayBack.Keep->Listen())
-        throw TCommandFailure{ExitFailed, "Cannot wait for /keep (another apply may be waiting "
-                                          "already); nothing was changed"};
+        throw TCommandFailure{ExitFailed, "Cannot wait for /keep (it needs administrator "
+                                          "rights); nothing was changed"};
     const TWayBackApply apply = ApplyWithWayBack(request, registry, services, wayBack.Reachability);
     LogSwitch(appPath, adapter.Description, Trim(command.Title), apply.Result);
     for (const std::string& line : WayBackLines(apply))
@@ -223,7 +242,7 @@ int ApplyKeepingWayBack(const TIP& request, const TCommandLine& command, const T
             return SwitchExitCode(apply.Result);
         }
     }
-    output.Print(GoBack(apply, registry, services, appPath, adapter.Description));
+    output.Print(WentBackText(GoBack(apply, registry, services, appPath)));
     return ExitWentBack;
 }
 
@@ -296,8 +315,8 @@ void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
     }
 }
 
-// What Windows uses now for the adapter, one "Name: value" line a fact; exit 3 when Windows
-// does not have the adapter now.
+// What Windows uses now for the adapter, one "Name: value" line a fact; ExitNotPresent when
+// Windows does not have the adapter now, as a switch to it ends.
 int Status(const TAdapter& adapter, const std::string& appPath, INetServices& services,
            ICommandOutput& output) {
     ILiveStateReader* reader = services.LiveStateReader();
@@ -315,7 +334,7 @@ int Status(const TAdapter& adapter, const std::string& appPath, INetServices& se
     std::string why = adapter.Description;
     why += " is not present in Windows now";
     output.Error(why);
-    return ExitNoAdapter;
+    return ExitNotPresent;
 }
 
 int Keep(IKeepSignal* keep, ICommandOutput& output) {
@@ -361,15 +380,14 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         output.Print(CommandLineUsage);
         return ExitDone;
     }
-    const std::vector<TAdapter> adapters = Adapters(registry, appPath);
     if (command.Action == TCommandAction::List) {
         if (command.Adapter)
-            List({adapters[ChosenAdapter(adapters, command, appPath)]}, appPath, output);
+            List({NamedAdapter(registry, *command.Adapter)}, appPath, output);
         else
-            List(adapters, appPath, output);
+            List(ListedAdapters(registry, appPath), appPath, output);
         return ExitDone;
     }
-    const TAdapter& adapter = adapters[ChosenAdapter(adapters, command, appPath)];
+    const TAdapter adapter = ChosenAdapter(registry, command, appPath);
     if (command.Action == TCommandAction::Status)
         return Status(adapter, appPath, services, output);
     if (command.Action == TCommandAction::Apply)

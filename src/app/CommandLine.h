@@ -19,7 +19,7 @@ struct TCommandLine {
     std::string Title;                            // of /apply
     std::optional<int> Id;                        // of /apply /id: the setting's ID instead
     std::string Path;                             // the CSV file of /import and /export
-    std::optional<std::string> Adapter;           // of /adapter: a description or {id}
+    std::optional<std::string> Adapter;           // of /adapter: its box text or {id}
     bool Quiet = false;                           // no error box without a console
     std::optional<int> KeepWithin; // of /apply: seconds to wait for /keep before going back
     bool Tray = false; // /tray: the window starts hidden, with the notification-area icon
@@ -34,14 +34,15 @@ class TUsageError : public TError {
 // The exit codes, as scripts see them.
 enum : int {
     ExitDone = 0,
-    ExitFailed = 1,    // a store or registry error, or a switch Windows did not take
-    ExitUsage = 2,     // a switch not understood
-    ExitNoAdapter = 3, // no adapter matches
-    ExitNoSetting = 4, // no stored setting matches
-    ExitAmbiguous = 5, // several adapters or settings match
+    ExitFailed = 1,          // a store or registry error, or a switch Windows did not take
+    ExitUsage = 2,           // a switch not understood
+    ExitNoAdapter = 3,       // no adapter matches
+    ExitNoSetting = 4,       // no stored setting matches
+    ExitAmbiguous = 5,       // several adapters or settings match
     ExitWaitingForCable = 6, // saved; the adapter is not connected, Windows applies it then
     ExitWentBack = 7,        // /keep-within: no /keep came, the previous settings went back
     ExitNothingWaiting = 8,  // /keep: no apply waits for it
+    ExitNotPresent = 9,      // Windows does not have the adapter now (/apply, /dhcp: saved anyway)
 };
 
 // What /keep-within and /keep need of the system; an absent part refuses them.

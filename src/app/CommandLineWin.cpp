@@ -101,13 +101,19 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     if (const auto warning = StartupAccessWarning(exePath))
         output.Error(*warning);
     // A setting Windows did not take at once is reported as an error would be: on the
-    // console, or in the box unless /quiet.
-    TSystemNetServices services([&output](const std::string& status) { output.Print(status); },
+    // console, or in the box unless /quiet. The machine's address, the switch's status line,
+    // comes after the outcome, so that nobody reads it as the outcome.
+    std::string status;
+    TSystemNetServices services([&status](const std::string& text) { status = text; },
                                 [&output](const std::string& message) { output.Error(message); });
     TSystemReachability reachability;
-    TKeepEvent keep;
-    return RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services, output,
-                          {&reachability, &keep});
+    TKeepEvents keepEvents;
+    TKeepSignal keep(keepEvents);
+    const int code = RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services,
+                                    output, {&reachability, &keep});
+    if (!status.empty())
+        output.Print(status);
+    return code;
 }
 
 bool StartsInTray(int argc, char** argv) {

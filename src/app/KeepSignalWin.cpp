@@ -2,22 +2,89 @@
 
 #include "SingleInstance.h"
 
-const char* const KeepEventName = "Global\\Netvane.Keep";
+#include "support/SystemLibrary.h"
 
-bool TKeepEvent::Listen() {
+#include <windows.h>
+#include <sddl.h>
+
+const char* const KeepRecordKey = "SOFTWARE\\Netvane";
+const char* const KeepRecordValue = "KeepWithin";
+
+namespace {
+
+// Administrators and the system may change the record; anyone may read it, since a name
+// read there is of no use to take first: its event exists already, for administrators only.
+constexpr char RecordSecurity[] = "D:P(A;OICI;KA;;;BA)(A;OICI;KA;;;SY)(A;OICI;KR;;;BU)";
+
+constexpr ULONG SystemPreferredRng = 0x00000002; // BCRYPT_USE_SYSTEM_PREFERRED_RNG
+using TGenRandom = LONG(WINAPI*)(void*, unsigned char*, ULONG, ULONG);
+
+UniqueKey OpenRecordKey(REGSAM access, bool create) {
+    HKEY key = nullptr;
+    access |= KEY_WOW64_64KEY;
+    if (!create) {
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, KeepRecordKey, 0, access, &key) != ERROR_SUCCESS)
+            return UniqueKey();
+        return UniqueKey(key);
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(RecordSecurity, SDDL_REVISION_1,
+                                                           &descriptor, nullptr);
+    const UniqueLocalMemory owned(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeepRecordKey, 0, nullptr, 0, access,
+                          descriptor ? &attributes : nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return UniqueKey();
+    return UniqueKey(key);
+}
+
+} // namespace
+
+bool TKeepEvents::Random(unsigned char* bytes, std::size_t count) {
+    static const UniqueLibrary library(LoadSystemLibrary("bcrypt.dll"));
+    const auto generate = LibraryFunction<TGenRandom>(library, "BCryptGenRandom");
+    return generate && generate(nullptr, bytes, static_cast<ULONG>(count), SystemPreferredRng) >= 0;
+}
+
+std::string TKeepEvents::ReadRecord() {
+    const UniqueKey key = OpenRecordKey(KEY_QUERY_VALUE, false);
+    DWORD type = 0;
+    char text[4096] = {};
+    DWORD size = sizeof text - 1;
+    if (!key ||
+        ::RegQueryValueExA(key.get(), KeepRecordValue, nullptr, &type,
+                           reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return {};
+    return std::string(text, ::strnlen(text, size));
+}
+
+bool TKeepEvents::WriteRecord(const std::string& text) {
+    const UniqueKey key = OpenRecordKey(KEY_SET_VALUE, true);
+    return key && ::RegSetValueExA(key.get(), KeepRecordValue, 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(text.c_str()),
+                                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool TKeepEvents::MakeEvent(const std::string& name) {
     TAdministratorsOnly security;
-    event_.reset(::CreateEventA(security.get(), TRUE, FALSE, KeepEventName));
-    // One that exists already is another apply's, which its /keep is meant for.
+    event_.reset(::CreateEventA(security.get(), TRUE, FALSE, name.c_str()));
+    // Nobody could have known the name: one that exists is not ours to wait on.
     if (event_ && ::GetLastError() == ERROR_ALREADY_EXISTS)
         event_.reset();
     return static_cast<bool>(event_);
 }
 
-bool TKeepEvent::Wait(unsigned seconds) {
+bool TKeepEvents::WaitEvent(unsigned seconds) {
     return event_ && ::WaitForSingleObject(event_.get(), seconds * 1000) == WAIT_OBJECT_0;
 }
 
-bool TKeepEvent::Give() {
-    const UniqueHandle waiting(::OpenEventA(EVENT_MODIFY_STATE, FALSE, KeepEventName));
+bool TKeepEvents::EventExists(const std::string& name) {
+    const UniqueHandle event(::OpenEventA(SYNCHRONIZE, FALSE, name.c_str()));
+    return event || ::GetLastError() != ERROR_FILE_NOT_FOUND;
+}
+
+bool TKeepEvents::SignalEvent(const std::string& name) {
+    const UniqueHandle waiting(::OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str()));
     return waiting && ::SetEvent(waiting.get());
 }

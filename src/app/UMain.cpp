@@ -806,7 +806,7 @@ TSwitchResult TMainForm::ApplyCurrentRow() {
     const std::string id = adoT.FieldText("ID");
     TSwitchResult result;
     SetIP(NewIP, registry_, *netServices_, &result);
-    LogSwitch(AppPath, WindowText(ComboBox), Trim(adoT.FieldText("Title")), result);
+    LogSwitch(AppPath, registry_, NewIP, Trim(adoT.FieldText("Title")), result);
     // The recent list only orders the icon's menu: a settings file that cannot be written
     // costs that order, never the switch, and closing the window says so anyway.
     if (ConfigFile && result.Outcome != TSwitchOutcome::NotApplied && !id.empty())
@@ -827,7 +827,7 @@ TSwitchResult TMainForm::ApplyDhcp() {
     FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
     TSwitchResult result;
     SetIP(NewIP, registry_, *netServices_, &result);
-    LogSwitch(AppPath, WindowText(ComboBox), "DHCP", result);
+    LogSwitch(AppPath, registry_, NewIP, "DHCP", result);
     ReadLiveState();
     return result;
 }

@@ -40,9 +40,13 @@ void TWayBackForm::SetClock(TClock clock) {
     Clock() = clock ? std::move(clock) : [] { return ::GetTickCount64(); };
 }
 
-TWayBackForm::TWayBackForm(const std::vector<std::string>& lines, unsigned seconds,
+std::uint64_t TWayBackForm::Now() {
+    return Clock()();
+}
+
+TWayBackForm::TWayBackForm(const std::vector<std::string>& lines, const TRevertCountdown& countdown,
                            bool goBackWhenUnreachable, bool gatewayAnswers, HWND owner)
-    : countdown_(seconds, Clock()()), gatewayAnswers_(gatewayAnswers) {
+    : countdown_(countdown), gatewayAnswers_(gatewayAnswers) {
     RegisterFormClass(WayBackClassName);
     const int resultsHeight = LineHeight * RowsOf(lines);
     const int countdownTop = 40 + resultsHeight + 8;
@@ -62,8 +66,8 @@ TWayBackForm::TWayBackForm(const std::vector<std::string>& lines, unsigned secon
     ::SendMessageA(option_, BM_SETCHECK, goBackWhenUnreachable ? BST_CHECKED : BST_UNCHECKED, 0);
     AddControl("BUTTON", "&Keep", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ClientWidth - 192,
                buttonsTop, 85, 25, idKeep);
-    AddControl("BUTTON", "&Go back now", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-               ClientWidth - 97, buttonsTop, 85, 25, idGoBack);
+    AddControl("BUTTON", "Go &back now", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ClientWidth - 97,
+               buttonsTop, 85, 25, idGoBack);
     SetDefaultButton(idKeep);
     ShowCountdown();
     ::SetTimer(Handle(), CountdownTimer, CountdownTickMs, nullptr);

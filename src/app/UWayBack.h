@@ -15,10 +15,11 @@
 
 class TWayBackForm : public TForm {
   public:
-    // lines: the apply's outcome and the check's results; seconds: the countdown;
-    // goBackWhenUnreachable: the option as it stands; gatewayAnswers: false when the check
-    // found the gateway silent (ticking the option then goes back at once).
-    TWayBackForm(const std::vector<std::string>& lines, unsigned seconds,
+    // lines: the apply's outcome and the check's results; countdown: running since the
+    // apply wrote, on Now's clock; goBackWhenUnreachable: the option as it stands;
+    // gatewayAnswers: false when the check found the gateway silent (ticking the option
+    // then goes back at once).
+    TWayBackForm(const std::vector<std::string>& lines, const TRevertCountdown& countdown,
                  bool goBackWhenUnreachable, bool gatewayAnswers, HWND owner);
     ~TWayBackForm() override;
 
@@ -36,6 +37,7 @@ class TWayBackForm : public TForm {
     // The millisecond clock the countdown runs on; a test may run its own.
     using TClock = std::function<std::uint64_t()>;
     static void SetClock(TClock clock);
+    static std::uint64_t Now();
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

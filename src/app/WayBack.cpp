@@ -16,12 +16,27 @@ std::string OutcomeLine(const TSwitchResult& result) {
     default:
         break;
     }
+    if (result.AdapterMissing)
+        return "The new settings are saved, but the adapter is not present in Windows now";
     std::string line = "Windows does not use the new settings";
     if (!result.Reason.empty()) {
         line += ": ";
         line += result.Reason;
     }
     return line;
+}
+
+// What SetIP said beside the outcome: its message about the outcome only where that tells
+// more than the outcome's line (what Windows uses instead of what was asked).
+std::vector<std::string> FurtherLines(const TSwitchResult& result,
+                                      const std::vector<std::string>& said) {
+    const bool lineSaysAll =
+        result.Outcome == TSwitchOutcome::WaitingForCable || result.AdapterMissing;
+    std::vector<std::string> lines;
+    for (const std::string& message : said)
+        if (!(lineSaysAll && message == result.Message))
+            lines.push_back(message);
+    return lines;
 }
 
 } // namespace
@@ -80,8 +95,11 @@ TWayBackApply ApplyWithWayBack(const TIP& request, IRegistryBackend& registry,
     return apply;
 }
 
-std::vector<std::string> WayBackLines(const TWayBackApply& apply) {
+std::vector<std::string> WayBackLines(const TWayBackApply& apply,
+                                      const std::vector<std::string>& said) {
     std::vector<std::string> lines{OutcomeLine(apply.Result)};
+    for (std::string& line : FurtherLines(apply.Result, said))
+        lines.push_back(std::move(line));
     if (apply.Report)
         lines.insert(lines.end(), apply.Report->Lines.begin(), apply.Report->Lines.end());
     return lines;
@@ -91,34 +109,44 @@ bool GoBackAtOnce(const TWayBackApply& apply, bool revertWhenUnreachable) {
     return revertWhenUnreachable && apply.Report && !apply.Report->GatewayAnswers;
 }
 
-std::string GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services,
-                   const std::string& appPath, const std::string& adapter) {
-    TSwitchResult result;
-    result.Outcome = TSwitchOutcome::Applied;
+TWentBack GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services,
+                 const std::string& appPath) {
+    TWentBack wentBack;
+    wentBack.ToDhcp = apply.Snapshot.Request.DHCP;
+    wentBack.Result.Outcome = TSwitchOutcome::Applied;
     try {
-        RestoreSnapshot(apply.Snapshot, registry, services, &result);
+        RestoreSnapshot(apply.Snapshot, registry, services, &wentBack.Result);
     } catch (const std::exception& error) {
-        result.Outcome = TSwitchOutcome::NotApplied;
-        result.Reason = error.what();
-        LogSwitch(appPath, adapter, WentBackLogName, result);
-        std::string line = "Could not go back to the previous settings: ";
-        line += error.what();
-        return line;
+        wentBack.Result.Outcome = TSwitchOutcome::NotApplied;
+        wentBack.Result.Reason = wentBack.Failure = error.what();
     }
-    LogSwitch(appPath, adapter, WentBackLogName, result);
-    std::string line = apply.Snapshot.Request.DHCP ? "Went back to the previous settings (DHCP)"
-                                                   : "Went back to the previous settings";
-    switch (result.Outcome) {
-    case TSwitchOutcome::Applied:
-        return line + "; they are in use";
-    case TSwitchOutcome::WaitingForCable:
-        return line + "; the adapter is not connected";
-    default:
-        line += "; Windows does not use them";
-        if (!result.Reason.empty()) {
-            line += ": ";
-            line += result.Reason;
+    LogSwitch(appPath, registry, apply.Snapshot.Request, WentBackLogName, wentBack.Result);
+    return wentBack;
+}
+
+std::string WentBackText(const TWentBack& wentBack, const std::vector<std::string>& said) {
+    std::string text;
+    if (!wentBack.Failure.empty()) {
+        text = "Could not go back to the previous settings: " + wentBack.Failure;
+    } else {
+        const TSwitchResult& result = wentBack.Result;
+        text = wentBack.ToDhcp ? "Went back to the previous settings (DHCP)"
+                               : "Went back to the previous settings";
+        if (result.Outcome == TSwitchOutcome::Applied) {
+            text += "; they are in use";
+        } else if (result.Outcome == TSwitchOutcome::WaitingForCable) {
+            text += "; the adapter is not connected";
+        } else {
+            text += "; Windows does not use them";
+            if (!result.Reason.empty()) {
+                text += ": ";
+                text += result.Reason;
+            }
         }
-        return line;
     }
+    for (const std::string& line : FurtherLines(wentBack.Result, said)) {
+        text += "\r\n\r\n";
+        text += line;
+    }
+    return text;
 }

@@ -51,18 +51,31 @@ struct TWayBackApply {
 TWayBackApply ApplyWithWayBack(const TIP& request, IRegistryBackend& registry,
                                INetServices& services, IReachability* reachability);
 
-// What the box and the command line show of the apply: how it ended, then the check's lines.
-std::vector<std::string> WayBackLines(const TWayBackApply& apply);
+// What the box and the command line show of the apply: how it ended, what else the apply
+// had to say (said: the messages SetIP gave meanwhile, which stand here instead of in boxes
+// of their own), then the check's lines.
+std::vector<std::string> WayBackLines(const TWayBackApply& apply,
+                                      const std::vector<std::string>& said = {});
 
 // Whether to go back without waiting: the option is on and the gateway did not answer.
 bool GoBackAtOnce(const TWayBackApply& apply, bool revertWhenUnreachable);
 
-// Applies the snapshot back and says how that ended, as one line, which netvane.log in
-// appPath also gets under the adapter's name, as every switch does. Never raises: a failure
-// is the line.
+// How going back ended.
+struct TWentBack {
+    bool ToDhcp = false;  // the previous settings were DHCP
+    TSwitchResult Result; // as SetIP gave it
+    std::string Failure;  // the error that stopped it; empty when it ran
+};
+
+// Applies the snapshot back; netvane.log in appPath gets it under the adapter's name, as
+// every switch does. Never raises: a failure is in the answer.
 inline constexpr char WentBackLogName[] = "(the previous settings)";
-std::string GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services,
-                   const std::string& appPath, const std::string& adapter);
+TWentBack GoBack(const TWayBackApply& apply, IRegistryBackend& registry, INetServices& services,
+                 const std::string& appPath);
+
+// The one message after going back: that it went back and whether Windows uses the previous
+// settings now, then what else going back had to say (said, as for WayBackLines).
+std::string WentBackText(const TWentBack& wentBack, const std::vector<std::string>& said = {});
 
 // The signal of Netvane.exe /keep to an apply waiting with /keep-within, across sessions.
 class IKeepSignal {

@@ -70,6 +70,14 @@ std::vector<TDiscoveredAdapter> DiscoverAdapters(IRegistryBackend& backend, TAda
     return adapters;
 }
 
+std::optional<std::string> DiscoveredDescription(IRegistryBackend& backend,
+                                                 const std::string& adapterId) {
+    for (const TDiscoveredAdapter& found : DiscoverAdapters(backend, TAdapterScope::AllWithTcpIp))
+        if (found.Id == adapterId)
+            return found.Description.empty() ? adapterId : found.Description;
+    return std::nullopt;
+}
+
 void GetAdapters(IRegistryBackend& backend, std::vector<std::string>& list, TAdapterScope scope) {
     for (const TDiscoveredAdapter& adapter : DiscoverAdapters(backend, scope))
         list.push_back(adapter.Id + "=" + adapter.Description);

@@ -42,6 +42,12 @@ struct TDiscoveredAdapter {
 // left out of the Ethernet ones; discovery goes on with the next.
 std::vector<TDiscoveredAdapter> DiscoverAdapters(IRegistryBackend& backend, TAdapterScope scope);
 
+// The description of the adapter with that identifier among every adapter bound to TCP/IP
+// (the identifier itself when its description is empty); nothing when discovery does not
+// find it.
+std::optional<std::string> DiscoveredDescription(IRegistryBackend& backend,
+                                                 const std::string& adapterId);
+
 // Appends "NetCfgInstanceID=DriverDesc" for every adapter DiscoverAdapters finds; never
 // clears the list. Production passes SystemRegistry().
 void GetAdapters(IRegistryBackend& backend, std::vector<std::string>& list,

@@ -179,16 +179,6 @@ std::string ProxyComplaint(const std::string& proxy) {
     }
 }
 
-// The discovered adapter's description; nothing when discovery does not find it. Any
-// adapter bound to TCP/IP will do, whether or not the window lists it now.
-std::optional<std::string> DiscoveredAdapter(IRegistryBackend& registry,
-                                             const std::string& adapter) {
-    for (const TDiscoveredAdapter& found : DiscoverAdapters(registry, TAdapterScope::AllWithTcpIp))
-        if (found.Id == adapter)
-            return found.Description.empty() ? adapter : found.Description;
-    return std::nullopt;
-}
-
 // Only what the editor would have stored reaches Windows, whatever wrote the database, and
 // only for an adapter that Windows has.
 // The adapter's description, for what the user is told.
@@ -203,7 +193,7 @@ std::string RequireUsableRequest(const TIP& request, IRegistryBackend& registry)
     }
     std::optional<std::string> description;
     if (IsPlainAdapterId(request.Adapter))
-        description = DiscoveredAdapter(registry, request.Adapter);
+        description = DiscoveredDescription(registry, request.Adapter);
     if (!description)
         throw TError("This setting belongs to the adapter " + Shown(request.Adapter) +
                      ", which is not one of this computer's network adapters; nothing was "

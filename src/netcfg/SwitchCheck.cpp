@@ -1,5 +1,6 @@
 #include "SwitchCheck.h"
 
+#include "netcfg/Adapters.h"
 #include "support/AddressRules.h"
 #include "support/SwitchLog.h"
 #include "support/Strings.h"
@@ -324,6 +325,7 @@ TSwitchResult CheckSwitch(const TIP& request, const std::string& description,
     TLiveState state = reader.Read(request.Adapter);
     if (!state.Present) {
         result.Reason = "the adapter is not present in Windows now";
+        result.AdapterMissing = true;
         result.Message = NotPresentMessage(description);
         return result;
     }
@@ -359,4 +361,13 @@ void LogSwitch(const std::string& appPath, const std::string& adapter, const std
         outcome = result.Reason.empty() ? "not applied" : "not applied: " + result.Reason;
     AppendSwitchLog(SwitchLogPath(appPath),
                     SwitchLogLine(LocalTimeText(), adapter, setting, outcome, result.FallbackUsed));
+}
+
+std::string LoggedAdapterName(IRegistryBackend& registry, const std::string& adapterId) {
+    return DiscoveredDescription(registry, adapterId).value_or(adapterId);
+}
+
+void LogSwitch(const std::string& appPath, IRegistryBackend& registry, const TIP& request,
+               const std::string& setting, const TSwitchResult& result) {
+    LogSwitch(appPath, LoggedAdapterName(registry, request.Adapter), setting, result);
 }

@@ -45,6 +45,7 @@ enum class TSwitchOutcome {
 struct TSwitchResult {
     TSwitchOutcome Outcome = TSwitchOutcome::NotApplied;
     bool FallbackUsed = false;  // netsh or the IP helper's renew was needed
+    bool AdapterMissing = false; // Windows does not have the adapter now (NotApplied)
     std::string Reason;         // why it did not apply, when known
     std::string Message;        // what the user is told; empty when Applied
 };
@@ -67,6 +68,13 @@ class ISwitchSystem {
 // (or "DHCP"), how it ended and whether the fallback was needed. Silent when it cannot.
 void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
                const TSwitchResult& result);
+// The adapter a switch wrote, as the log names it: its description as discovery finds it
+// among every adapter bound to TCP/IP, else its identifier. Never what a window shows or
+// the user typed.
+std::string LoggedAdapterName(IRegistryBackend& registry, const std::string& adapterId);
+// LogSwitch for the request's adapter, named so.
+void LogSwitch(const std::string& appPath, IRegistryBackend& registry, const TIP& request,
+               const std::string& setting, const TSwitchResult& result);
 
 // What the user is told when the adapter is missing, or not connected.
 std::string NotPresentMessage(const std::string& adapter);

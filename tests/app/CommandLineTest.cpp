@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -203,9 +204,10 @@ TEST_F(CommandLineRun, ParsesAnIdAfterApplyAndPrintsTheUsageWhenAsked) {
     EXPECT_EQ(ExitDone, Run({"/?"}));
     EXPECT_EQ(std::vector<std::string>{CommandLineUsage}, recorder_.Lines);
     EXPECT_TRUE(recorder_.Errors.empty());
-    for (const char* named : {"/apply", "/id", "/dhcp", "/list", "/status", "/adapter", "/quiet",
-                              "/?", "0 done", "1 failed", "2 not understood", "3 no such adapter",
-                              "4 no such setting", "5 more than one", "6 saved"})
+    for (const char* named :
+         {"/apply", "/id", "/dhcp", "/list", "/status", "/adapter", "/quiet", "/?", "0 done",
+          "1 failed", "2 not understood", "3 no such adapter", "4 no such setting",
+          "5 more than one", "6 saved", "9 Windows does not have the adapter now"})
         EXPECT_NE(std::string::npos, std::string(CommandLineUsage).find(named)) << named;
 }
 
@@ -295,7 +297,7 @@ TEST_F(CommandLineRun, ASwitchEndsWithTheExitCodeOfWhatWindowsUsesAfterIt) {
     } cases[] = {
         {office, ExitDone, ""},
         {unplugged, ExitWaitingForCable, "is not connected; Windows applies them when it connects"},
-        {TLiveState{}, ExitFailed, "is not present in Windows now"},
+        {TLiveState{}, ExitNotPresent, "is not present in Windows now"},
     };
     const char* summaries[] = {
         "Applied \"Office\" to Office Ethernet: Windows uses it now",
@@ -324,10 +326,42 @@ TEST_F(CommandLineRun, StatusNamesWhatTheAdapterUsesAndTheSettingInUse) {
     EXPECT_EQ(ExitDone, Run({"/status"}));
     EXPECT_EQ("Setting in use: none", recorder_.Lines.back());
     live_ = TLiveState{};
-    EXPECT_EQ(ExitNoAdapter, Run({"/status"}));
+    EXPECT_EQ(ExitNotPresent, Run({"/status"})); // as /apply and /dhcp end for it
     EXPECT_EQ("Setting in use: none", recorder_.Lines.back());
     ASSERT_EQ(1u, recorder_.Errors.size());
     EXPECT_NE(std::string::npos, recorder_.Errors[0].find("not present in Windows now"));
+}
+
+TEST_F(CommandLineRun, AdapterTakesTheAdapterBoxsTextInEitherListing) {
+    // Office has a connection name; a Wi-Fi adapter is listed only with every adapter.
+    const std::string wifiId = "{D0000000-0000-0000-0000-000000000003}";
+    TReg reg(registry_);
+    reg.SetRootKey(TRootKey::LocalMachine);
+    for (const auto& [id, name] : {std::pair{OfficeId, "Ethernet 2"}, {wifiId, "Wi-Fi"}}) {
+        reg.OpenKey(NetworkConnectionsKey + id + "\\Connection", true);
+        reg.WriteString("Name", name);
+    }
+    reg.OpenKey(AdapterClassKey + std::string("0009"), true);
+    reg.WriteString("NetCfgInstanceID", wifiId);
+    reg.WriteString("DriverDesc", "Wireless AX");
+    reg.OpenKey("\\" + InterfacesPath + wifiId, true);
+    Store({{wifiId, "Cafe", "172.16.0.5"}});
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"/apply", "Office", "/adapter", "Office Ethernet (Ethernet 2)"}, OfficeId},
+        {{"/dhcp", "/adapter", "office ethernet (ETHERNET 2)"}, OfficeId},
+        {{"/apply", "Office", "/adapter", "Office Ethernet"}, OfficeId},
+        {{"/apply", "Cafe", "/adapter", "Wireless AX (Wi-Fi)"}, wifiId},
+        {{"/dhcp", "/adapter", "Office Ethernet (Wi-Fi)"}, ""},
+        {{"/dhcp", "/adapter", "Lab Ethernet (Ethernet 2)"}, ""},
+    };
+    for (const auto& [arguments, written] : cases) {
+        registry_.ClearJournal();
+        EXPECT_EQ(written.empty() ? ExitNoAdapter : ExitDone, Run(arguments)) << arguments.back();
+        const auto& journal = registry_.Journal();
+        EXPECT_EQ(!written.empty(), std::any_of(journal.begin(), journal.end(), [&](const auto& w) {
+            return w.KeyPath == InterfacesPath + written;
+        })) << arguments.back();
+    }
 }
 
 TEST_F(CommandLineRun, EndsWithItsOwnExitCodeAndWritesNothingWhenNothingMatches) {

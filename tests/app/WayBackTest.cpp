@@ -1,12 +1,17 @@
 #include "app/CommandLine.h"
+#include "app/KeepSignal.h"
 #include "app/WayBack.h"
 
 #include "netcfg/MemoryRegistry.h"
+#include "netcfg/SwitchCheck.h"
+#include "support/AccessRules.h"
 #include "store/ProfileStore.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -160,4 +165,121 @@ TEST(WayBack, KeepWithinGoesBackWithoutKeepAndEndsWithItsOwnCodeWithIt) {
         EXPECT_THROW(ParseCommandLine(wrong), TUsageError) << wrong.back();
 }
 
+TEST(WayBack, WhatTheApplySaidIsALineOfTheBoxAndGoingBackIsOneMessage) {
+    using enum TSwitchOutcome;
+    const std::string absent = "the adapter is not present in Windows now", x = "another uses it";
+    const std::string proxy = ProxyNotSetMessage, differs = "Lan does not use 10.0.0.5/8";
+    const TSwitchResult missing{
+        .AdapterMissing = true, .Reason = absent, .Message = NotPresentMessage("Lan")};
+    const TSwitchResult cable{
+        .Outcome = WaitingForCable, .Reason = "", .Message = WaitingForCableMessage("Lan")};
+    const std::string back = "Went back to the previous settings; ", two = "\r\n\r\n";
+    struct Case {
+        TSwitchResult result;
+        std::vector<std::string> said, lines;
+        std::string wentBack;
+    } cases[] = {
+        {missing,
+         {missing.Message},
+         {"The new settings are saved, but " + absent},
+         back + "Windows does not use them: " + absent},
+        {cable,
+         {cable.Message, proxy},
+         {"The new settings are saved; the adapter is not connected", proxy},
+         back + "the adapter is not connected" + two + proxy},
+        {{.Reason = x, .Message = differs},
+         {differs},
+         {"Windows does not use the new settings: " + x, differs},
+         back + "Windows does not use them: " + x + two + differs},
+        {{.Outcome = Applied, .Reason = "", .Message = ""},
+         {},
+         {"The new settings are applied and in use"},
+         back + "they are in use"},
+    };
+    for (const Case& c : cases) {
+        TWayBackApply apply;
+        apply.Result = c.result;
+        EXPECT_EQ(c.lines, WayBackLines(apply, c.said));
+        EXPECT_EQ(c.wentBack, WentBackText({false, c.result, ""}, c.said));
+    }
+    EXPECT_EQ("Could not go back to the previous settings: gone",
+              WentBackText({true, missing, "gone"}));
+}
+
+// One process's view of a machine's named events and record; its event goes when it ends.
+struct TKeepMachine {
+    std::set<std::string> events, signalled;
+    std::string record;
+    bool recordWritable = true;
+    unsigned char nextRandom = 0;
+};
+class TKeepProcess : public IKeepSystem {
+  public:
+    TKeepProcess(TKeepMachine& machine, bool hasRandom = true) : m_(machine), random_(hasRandom) {}
+    ~TKeepProcess() override { m_.events.erase(made_); }
+    bool Random(unsigned char* bytes, std::size_t count) override {
+        std::fill(bytes, bytes + count, m_.nextRandom++);
+        return random_;
+    }
+    std::string ReadRecord() override { return m_.record; }
+    bool WriteRecord(const std::string& text) override {
+        m_.record = m_.recordWritable ? text : m_.record;
+        return m_.recordWritable;
+    }
+    bool MakeEvent(const std::string& name) override {
+        return m_.events.insert(name).second && !(made_ = name).empty();
+    }
+    bool WaitEvent(unsigned) override { return m_.signalled.count(made_) > 0; }
+    bool EventExists(const std::string& name) override { return m_.events.count(name) > 0; }
+    bool SignalEvent(const std::string& name) override {
+        return m_.events.count(name) > 0 && m_.signalled.insert(name).second;
+    }
+
+  private:
+    TKeepMachine& m_;
+    bool random_;
+    std::string made_;
+};
+
+TEST(KeepSignal, NamesAreUnguessableTokensAndTheRecordNamesNothingElse) {
+    std::array<unsigned char, KeepTokenBytes> random{0xAB};
+    random[15] = 0x0F;
+    const std::string token = KeepToken(random), other(32, '7');
+    EXPECT_EQ("ab00000000000000000000000000000f", token);
+    EXPECT_EQ("Global\\Netvane.Keep." + token, KeepEventName(token));
+    const std::pair<std::string, std::vector<std::string>> records[] = {
+        {"", {}},
+        {token + " " + other + " " + token, {token, other}},
+        {"AB00000000000000000000000000000F", {}},
+        {token + "0 ..\\x " + other.substr(1) + "  " + other, {other}},
+    };
+    for (const auto& [text, tokens] : records) {
+        EXPECT_EQ(tokens, KeepRecordTokens(text)) << text;
+        EXPECT_EQ(KeepRecordTokens(KeepRecordText(tokens)), tokens) << text;
+    }
+}
+
+TEST(KeepSignal, NoNameTakenFirstStopsAWaitAndKeepReachesEveryApplyThatWaits) {
+    TKeepMachine machine;
+    // Someone took the name a wait used to have, and left a stale name in the record.
+    machine.events = {"Global\\Netvane.Keep"};
+    machine.record = std::string(32, 'e');
+    {
+        TKeepProcess first(machine), second(machine), keeper(machine);
+        TKeepSignal firstApply(first), secondApply(second);
+        ASSERT_TRUE(firstApply.Listen() && secondApply.Listen());
+        EXPECT_EQ(2u, KeepRecordTokens(machine.record).size()) << "the stale name is dropped";
+        EXPECT_TRUE(TKeepSignal(keeper).Give());
+        EXPECT_TRUE(firstApply.Wait(10) && secondApply.Wait(10));
+        EXPECT_EQ("", machine.record);
+    }
+    TKeepProcess keeper(machine), waiting(machine);
+    EXPECT_FALSE(TKeepSignal(keeper).Give()) << "nobody waits";
+    ASSERT_TRUE(TKeepSignal(waiting).Listen()); // ended before its wait: its name leaves
+    EXPECT_EQ("", machine.record);
+    TKeepProcess noRandom(machine, false), noRecord(machine);
+    EXPECT_FALSE(TKeepSignal(noRandom).Listen());
+    machine.recordWritable = false;
+    EXPECT_FALSE(TKeepSignal(noRecord).Listen());
+}
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "netcfg/SwitchCheck.h"
 #include "support/AddressRules.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -59,8 +60,11 @@ TEST_F(ApplyFromWindow, TheApplyButtonWritesExactlyTheSettingsValues) {
     TMessageBoxRecorder boxes;
     Start();
     Form().SetStatusText("");
+    ::SetWindowTextA(Form().ComboBox, "Typed by hand"); // not what the log names
     Command(TMainForm::acChange);
     EXPECT_EQ(std::vector{NotPresentUnderWine()}, boxes.Texts());
+    EXPECT_NE(std::string::npos,
+              ReadFileText(dir_ / "netvane.log").find("  Office Ethernet  Office"));
     ASSERT_EQ(1u, boxes.Boxes().size());
     EXPECT_EQ(ApplicationTitle(), boxes.Boxes()[0].Caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.Boxes()[0].Flags);

@@ -55,6 +55,14 @@ class WayBackBox : public TMainWindowTest {
         EXPECT_TRUE(modal.Ran());
         return run;
     }
+    // The proxy's switch, then the adapter's values, each after its name.
+    std::vector<std::optional<TRawValue>> RegistryState() const {
+        std::vector<std::optional<TRawValue>> state{
+            ReadValue(HKEY_CURRENT_USER, ProxyKey, "ProxyEnable")};
+        for (const std::string& name : ValueNames(HKEY_LOCAL_MACHINE, AdapterKey(LanId)))
+            state.insert(state.end(), {Sz(name), Adapter(name.c_str())});
+        return state;
+    }
     std::optional<TRawValue> Adapter(const char* name) const {
         return ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(LanId), name);
     }
@@ -75,7 +83,7 @@ TEST_F(WayBackBox, GoBackAndEscRestoreTheOldSettingsAndKeepLeavesTheNewOnes) {
         });
         EXPECT_EQ("Going back to the previous settings in 30 s", run.Countdown);
         // Wine's IP helper lists none of the adapters made up here.
-        EXPECT_NE(std::string::npos, run.Results.find("Windows does not use the new settings"))
+        EXPECT_NE(std::string::npos, run.Results.find("the adapter is not present in Windows now"))
             << run.Results;
         EXPECT_LT(run.Ms, 10000u);
         EXPECT_EQ(Dword(1), Adapter("EnableDHCP"));
@@ -104,4 +112,28 @@ TEST_F(WayBackBox, TheCountdownEndsAtRevertSecondsAndGoesBackToDhcp) {
     EXPECT_EQ(0u, boxes.Texts().back().find(
                       "Went back to the previous settings (DHCP); Windows does not use them: "))
         << boxes.Texts().back();
+}
+
+TEST_F(WayBackBox, NothingAnsweredTheAbsentAdaptersSettingsGoBackWithOneMessageAfterTheBox) {
+    TMessageBoxRecorder boxes;
+    TConfig(dir_ / "config.ini").WriteValue("RevertSeconds", "10");
+    Start();
+    const auto before = RegistryState();
+    std::uint64_t ahead = 0;
+    TWayBackForm::SetClock([&ahead] { return ::GetTickCount64() + ahead; });
+    size_t boxesBeforeIt = 0;
+    const TRun run = ApplyWithWayBack([&](HWND box) {
+        boxesBeforeIt = boxes.Boxes().size();
+        SaveShot(box, "keep-box");
+        ahead += 10000; // the countdown's time passes; nobody answers
+    });
+    TWayBackForm::SetClock(nullptr);
+    EXPECT_EQ(0u, boxesBeforeIt) << "no box stands before the Keep box";
+    EXPECT_EQ(0u, run.Results.find("The new settings are saved, but the adapter")) << run.Results;
+    EXPECT_LT(run.Ms, 8000u) << "the box's clock ended it, not the real one";
+    EXPECT_EQ(before, RegistryState());
+    ASSERT_EQ(1u, boxes.Texts().size()) << testing::PrintToString(boxes.Texts());
+    EXPECT_EQ("Went back to the previous settings (DHCP); Windows does not use them: the adapter "
+              "is not present in Windows now",
+              boxes.Texts()[0]);
 }

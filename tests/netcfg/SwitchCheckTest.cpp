@@ -1,5 +1,7 @@
 #include "netcfg/SwitchCheck.h"
 
+#include "netcfg/Adapters.h"
+#include "netcfg/MemoryRegistry.h"
 #include "support/AddressRules.h"
 #include "support/FileSystem.h"
 #include "support/SwitchLog.h"
@@ -217,6 +219,35 @@ TEST(SwitchLog, KeepsTheNewerHalfWhenFullAndIsSilentWhereItCannotWrite) {
     ReplaceFileContent(path, oversized);
     EXPECT_FALSE(AppendSwitchLog(path, "x"));
     EXPECT_EQ(oversized, GetFile(path)) << "a log larger than ours is left as it is";
+}
+
+TEST(SwitchLog, NamesTheAdapterTheRequestWroteAsDiscoveryFindsIt) {
+    TMemoryRegistry registry;
+    registry.AddEthernetAdapter(Id, "Lan Ethernet");
+    const std::string wifi = "{AAAAAAAA-0000-0000-0000-000000000002}";
+    const std::string bare = "{AAAAAAAA-0000-0000-0000-000000000003}";
+    TReg reg(registry);
+    reg.SetRootKey(TRootKey::LocalMachine);
+    for (const auto& [id, key, description] :
+         {std::tuple{wifi, "0007", "Wireless AX"}, {bare, "0008", ""}}) {
+        reg.OpenKey(AdapterClassKey + std::string(key), true);
+        reg.WriteString("NetCfgInstanceID", id);
+        reg.WriteString("DriverDesc", description);
+        reg.OpenKey(InterfacesKey + id, true);
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {Id, "Lan Ethernet"}, // whatever the Adapter box showed or had typed in it
+        {wifi, "Wireless AX"},
+        {bare, bare},
+        {"{AAAAAAAA-0000-0000-0000-00000000000F}", "{AAAAAAAA-0000-0000-0000-00000000000F}"},
+    };
+    for (const auto& [id, logged] : cases)
+        EXPECT_EQ(logged, LoggedAdapterName(registry, id)) << id;
+    TTempFolder dir;
+    LogSwitch(dir.Path() + "/", registry, Static(), "Office",
+              {.Outcome = TSwitchOutcome::Applied, .Reason = "", .Message = ""});
+    const std::string log = GetFile(SwitchLogPath(dir.Path() + "/"));
+    EXPECT_NE(std::string::npos, log.find("  Lan Ethernet  Office  ")) << log;
 }
 
 TEST(SwitchLog, TwoWritersAtOnceLoseNoLine) {
