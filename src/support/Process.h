@@ -32,5 +32,10 @@ int RunSystemProgram(const std::string& commandLine, std::uint16_t showState);
 // kept in output.
 int RunSystemProgramCapturing(const std::string& commandLine, std::string& output);
 
+// As RunAndWait, hidden, with the output kept as RunSystemProgramCapturing keeps it. The
+// child inherits the pipe's writing end and no other handle; RunAndWait's child none.
+int RunCapturing(const std::string& applicationPath, const std::string& commandLine,
+                 const std::string& currentFolder, std::string& output);
+
 // Lets milliseconds pass, painting the thread's windows meanwhile as RunAndWait does.
 void PauseRepainting(unsigned milliseconds);

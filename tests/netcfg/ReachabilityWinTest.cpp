@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -73,6 +74,9 @@ TEST(Reachability, ADnsServerAnswersWithAnyWellFormedResponseOfItsQuery) {
         {"no error", [](const std::string& q) { return Respond(q, '\x81', '\x80'); }, true},
         {"refused", [](const std::string& q) { return Respond(q, '\x81', '\x85'); }, true},
         {"the query echoed", [](const std::string& q) { return q; }, false},
+        {"another question",
+         [](const std::string& q) { return Respond(q.substr(0, 12), '\x81', '\x80') + "\3com\0\0\2\0\1"; },
+         false},
         {"too short", [](const std::string& q) { return q.substr(0, 5); }, false},
         {"silent", [](const std::string&) { return std::string(); }, false},
     };
@@ -84,6 +88,21 @@ TEST(Reachability, ADnsServerAnswersWithAnyWellFormedResponseOfItsQuery) {
         EXPECT_LT(::GetTickCount() - start, 1800u) << c.name;
         EXPECT_EQ(17u, responder.Received.size()) << c.name;
     }
+}
+
+TEST(Reachability, TheQueryIdIsDrawnFromTheRandomSourceAndNoQueryGoesWithoutOne) {
+    for (const bool drawn : {true, false}) {
+        TSystemReachability reachability([drawn](void* buffer, std::size_t size) {
+            std::memset(buffer, 0xA5, size);
+            return drawn;
+        });
+        TLoopbackResponder responder([](const std::string& q) { return Respond(q, '\x81', '\x80'); });
+        EXPECT_EQ(drawn, reachability.DnsAnswers("127.0.0.1", responder.Port(), 300));
+        EXPECT_EQ(drawn ? std::string("\xA5\xA5", 2) : "", responder.Received.substr(0, 2));
+    }
+    std::uint64_t first = 0, second = 0;
+    ASSERT_TRUE(SystemRandomBytes(&first, sizeof first) && SystemRandomBytes(&second, sizeof second));
+    EXPECT_NE(first, second);
 }
 
 TEST(Reachability, TheCheckOfAStateNamingLoopbackSaysWhatAnswered) {

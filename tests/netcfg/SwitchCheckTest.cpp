@@ -8,7 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -217,6 +224,35 @@ TEST(SwitchLog, KeepsTheNewerHalfWhenFullAndIsSilentWhereItCannotWrite) {
     ReplaceFileContent(path, oversized);
     EXPECT_FALSE(AppendSwitchLog(path, "x"));
     EXPECT_EQ(oversized, GetFile(path)) << "a log larger than ours is left as it is";
+}
+
+namespace {
+bool MakeLink(bool symbolic, const std::string& target, const std::string& link) {
+#ifdef _WIN32
+    return symbolic ? ::CreateSymbolicLinkA(link.c_str(), target.c_str(), 0) != 0
+                    : ::CreateHardLinkA(link.c_str(), target.c_str(), nullptr) != 0;
+#else
+    return (symbolic ? ::symlink(target.c_str(), link.c_str()) : ::link(target.c_str(), link.c_str())) == 0;
+#endif
+}
+} // namespace
+
+// A link placed where the log should be is not followed: the file it names stays as it was.
+TEST(SwitchLog, IsNotWrittenThroughALinkPlacedWhereTheLogShouldBe) {
+    TTempFolder dir;
+    const std::string target = dir / "elsewhere.txt", path = SwitchLogPath(dir.Path() + "/");
+    ReplaceFileContent(target, "kept");
+    for (const bool symbolic : {true, false}) {
+        if (!MakeLink(symbolic, target, path)) {
+            std::printf("no %s link could be made here: not tried\n", symbolic ? "symbolic" : "hard");
+            continue;
+        }
+        EXPECT_FALSE(AppendSwitchLog(path, "x")) << symbolic;
+        EXPECT_EQ("kept", GetFile(target)) << symbolic;
+        EXPECT_EQ(0, std::remove(path.c_str())) << symbolic;
+    }
+    EXPECT_TRUE(AppendSwitchLog(path, "x"));
+    EXPECT_EQ("x\r\n", GetFile(path));
 }
 
 TEST(SwitchLog, TwoWritersAtOnceLoseNoLine) {

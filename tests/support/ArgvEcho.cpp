@@ -1,9 +1,21 @@
 // A child for the command-line tests: writes its second argument, as the C runtime parsed
-// it, into the file its first argument names, and exits with its argument count.
+// it, into the file its first argument names, and exits with its argument count. Given
+// "/handle" and a handle's value, it prints a line and exits with 1 when it holds that
+// handle, else 0.
+
+#include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "/handle") == 0) {
+        DWORD flags = 0;
+        const auto handle = reinterpret_cast<HANDLE>(std::strtoull(argv[2], nullptr, 10));
+        std::puts("looked");
+        return ::GetHandleInformation(handle, &flags) ? 1 : 0;
+    }
     if (argc < 3)
         return 0;
     std::FILE* out = std::fopen(argv[1], "wb");
