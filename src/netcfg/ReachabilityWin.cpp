@@ -36,9 +36,9 @@ class TIcmp {
             return std::nullopt;
         char data[32] = "Netvane connection check";
         std::vector<unsigned char> replies(sizeof(ICMP_ECHO_REPLY) + sizeof data + 8);
-        const DWORD count = send_(icmp, nullptr, nullptr, nullptr, to.S_un.S_addr, data, sizeof data,
-                                  nullptr, replies.data(), static_cast<DWORD>(replies.size()),
-                                  timeoutMs);
+        const DWORD count =
+            send_(icmp, nullptr, nullptr, nullptr, to.S_un.S_addr, data, sizeof data, nullptr,
+                  replies.data(), static_cast<DWORD>(replies.size()), timeoutMs);
         close_(icmp);
         const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(replies.data());
         if (count == 0 || reply->Status != IP_SUCCESS)
@@ -67,7 +67,7 @@ bool Readable(SOCKET s, DWORD deadline) {
 }
 
 using TBCryptGenRandom = LONG(WINAPI*)(void* algorithm, unsigned char* buffer, ULONG size,
-                                      ULONG flags);
+                                       ULONG flags);
 using TRtlGenRandom = BOOLEAN(WINAPI*)(void* buffer, ULONG size);
 constexpr ULONG UseSystemPreferredRng = 0x2; // BCRYPT_USE_SYSTEM_PREFERRED_RNG
 
@@ -78,8 +78,8 @@ bool SystemRandomBytes(void* buffer, std::size_t size) {
     static const UniqueLibrary advapi(LoadSystemLibrary("advapi32.dll"));
     const ULONG bytes = static_cast<ULONG>(size);
     if (const auto generate = LibraryFunction<TBCryptGenRandom>(bcrypt, "BCryptGenRandom");
-        generate && generate(nullptr, static_cast<unsigned char*>(buffer), bytes,
-                             UseSystemPreferredRng) >= 0)
+        generate &&
+        generate(nullptr, static_cast<unsigned char*>(buffer), bytes, UseSystemPreferredRng) >= 0)
         return true;
     const auto fallback = LibraryFunction<TRtlGenRandom>(advapi, "SystemFunction036");
     return fallback && fallback(buffer, bytes);

@@ -67,7 +67,8 @@ void WriteAddressLists(TReg& reg, const TIP& request) {
         anyMetric = anyMetric || entry.Metric != 0;
     }
     WriteMultiSzList(reg, "IPAddress", addresses);
-    WriteMultiSzList(reg, "DefaultGateway", gateways.empty() ? std::vector<std::string>{""} : gateways);
+    WriteMultiSzList(reg, "DefaultGateway",
+                     gateways.empty() ? std::vector<std::string>{""} : gateways);
     WriteMultiSzList(reg, "SubnetMask", masks);
     if (anyMetric)
         WriteMultiSzList(reg, GatewayMetricValue, metrics);
@@ -162,8 +163,8 @@ std::string DnsComplaint(const std::string& dns) {
 
 std::string ProxyComplaint(const std::string& proxy) {
     if (proxy.size() > MaxProxyLength)
-        return FieldComplaint("Proxy", "is longer than " + std::to_string(MaxProxyLength) +
-                                           " characters");
+        return FieldComplaint("Proxy",
+                              "is longer than " + std::to_string(MaxProxyLength) + " characters");
     switch (CheckProxy(proxy)) {
     case TProxyCheck::Empty:
     case TProxyCheck::Accepted:
@@ -300,8 +301,7 @@ void WriteMultiSzList(TReg& reg, const std::string& name, const std::vector<std:
 
 std::optional<std::string> AddressToolCommand(const char* command,
                                               const std::optional<std::string>& connection) {
-    if (!connection || connection->empty() ||
-        connection->find_first_of("*?") != std::string::npos)
+    if (!connection || connection->empty() || connection->find_first_of("*?") != std::string::npos)
         return std::nullopt;
     std::string line = command + QuoteArgument(*connection);
     // A line the child cannot be given would run nothing at all.

@@ -154,9 +154,9 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
 // Applies the request; true only when the notification of a static setting succeeded.
 // Refused with an error before anything is written: an empty adapter, one that is not among
 // the discovered adapters (or whose identifier holds a "\\"), a static request whose Address
-// or Submask is empty or no dotted quad, and one whose fields RequestComplaint refuses. Running programs are told of
-// the proxy right after its values are written (never when a write failed, nor when the
-// proxy key could not be opened). When the DHCP client service does not take static values
+// or Submask is empty or no dotted quad, and one whose fields RequestComplaint refuses. Running
+// programs are told of the proxy right after its values are written (never when a write failed, nor
+// when the proxy key could not be opened). When the DHCP client service does not take static values
 // that were written, the user is told so, last. When the adapter's key cannot be opened,
 // every other step still runs, and then the error AdapterKeyMessage is raised. A proxy the
 // services say is not the desktop user's is left alone, and ProxyNotSetMessage says so.

@@ -92,7 +92,8 @@ TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
 
 std::uint64_t AppendToFile(const std::string& path, const std::string& bytes) {
     // Not through a symbolic link; a pipe or device is not waited for, and then refused.
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0666));
+    UniqueFd fd(
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0666));
     if (fd.get() < 0)
         FailOnPath("Cannot open file", path);
     struct stat opened {};

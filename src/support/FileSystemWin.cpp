@@ -126,8 +126,8 @@ std::uint64_t AppendToFile(const std::string& path, const std::string& bytes) {
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end of the file.
     // The link itself is opened, never what it points to, and then refused.
     UniqueHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_ALWAYS,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         FailOnPath("Cannot open file", path);

@@ -78,8 +78,8 @@ class TInheritedHandles {
             return;
         list_ = list;
         if (!::UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
-                                         handles_.data(), handles_.size() * sizeof(HANDLE),
-                                         nullptr, nullptr))
+                                         handles_.data(), handles_.size() * sizeof(HANDLE), nullptr,
+                                         nullptr))
             Release();
     }
     ~TInheritedHandles() { Release(); }

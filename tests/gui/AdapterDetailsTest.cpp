@@ -194,11 +194,14 @@ TEST_F(AdapterDetails, TestTheConnectionChecksTheGatewayAndDnsWindowsUsesNow) {
         EXPECT_LT(::GetTickCount() - start, 2500u);
         EXPECT_FALSE(::IsWindowEnabled(test));
         EXPECT_TRUE(boxes.Texts().empty());
+        SaveShot(dialog, "details-testing");
         ::SetEvent(release);
-        for (const DWORD wait = ::GetTickCount(); boxes.Texts().empty() && ::GetTickCount() - wait < 10000;)
+        for (const DWORD wait = ::GetTickCount();
+             boxes.Texts().empty() && ::GetTickCount() - wait < 10000;)
             FlushEvents();
         EXPECT_TRUE(::IsWindowEnabled(test));
         EXPECT_TRUE(CaptionFits(test));
+        SaveShot(dialog, "details");
         Click(::GetDlgItem(dialog, TDetailsForm::idClose));
     });
     Form().acDetailsExecute();

@@ -75,7 +75,9 @@ TEST(Reachability, ADnsServerAnswersWithAnyWellFormedResponseOfItsQuery) {
         {"refused", [](const std::string& q) { return Respond(q, '\x81', '\x85'); }, true},
         {"the query echoed", [](const std::string& q) { return q; }, false},
         {"another question",
-         [](const std::string& q) { return Respond(q.substr(0, 12), '\x81', '\x80') + "\3com\0\0\2\0\1"; },
+         [](const std::string& q) {
+             return Respond(q.substr(0, 12), '\x81', '\x80') + "\3com\0\0\2\0\1";
+         },
          false},
         {"too short", [](const std::string& q) { return q.substr(0, 5); }, false},
         {"silent", [](const std::string&) { return std::string(); }, false},
@@ -84,7 +86,8 @@ TEST(Reachability, ADnsServerAnswersWithAnyWellFormedResponseOfItsQuery) {
         TSystemReachability reachability;
         TLoopbackResponder responder(c.reply);
         const DWORD start = ::GetTickCount();
-        EXPECT_EQ(c.answers, reachability.DnsAnswers("127.0.0.1", responder.Port(), 1000)) << c.name;
+        EXPECT_EQ(c.answers, reachability.DnsAnswers("127.0.0.1", responder.Port(), 1000))
+            << c.name;
         EXPECT_LT(::GetTickCount() - start, 1800u) << c.name;
         EXPECT_EQ(17u, responder.Received.size()) << c.name;
     }
@@ -96,12 +99,14 @@ TEST(Reachability, TheQueryIdIsDrawnFromTheRandomSourceAndNoQueryGoesWithoutOne)
             std::memset(buffer, 0xA5, size);
             return drawn;
         });
-        TLoopbackResponder responder([](const std::string& q) { return Respond(q, '\x81', '\x80'); });
+        TLoopbackResponder responder(
+            [](const std::string& q) { return Respond(q, '\x81', '\x80'); });
         EXPECT_EQ(drawn, reachability.DnsAnswers("127.0.0.1", responder.Port(), 300));
         EXPECT_EQ(drawn ? std::string("\xA5\xA5", 2) : "", responder.Received.substr(0, 2));
     }
     std::uint64_t first = 0, second = 0;
-    ASSERT_TRUE(SystemRandomBytes(&first, sizeof first) && SystemRandomBytes(&second, sizeof second));
+    ASSERT_TRUE(SystemRandomBytes(&first, sizeof first) &&
+                SystemRandomBytes(&second, sizeof second));
     EXPECT_NE(first, second);
 }
 

@@ -420,9 +420,12 @@ TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
               registry_.Value(TRootKey::LocalMachine, AdapterPath, "IPAddress")->Bytes);
     EXPECT_EQ(MultiSz("255.0.0.0"),
               registry_.Value(TRootKey::LocalMachine, AdapterPath, "SubnetMask")->Bytes);
-    const std::vector<std::string> events = {
-        "hourglass",     "run [ipconfig.exe /release \"LAN\"] show 0", "run [ipconfig.exe /renew \"LAN\"] show 0",
-        "local address", "status Current IP is 10.1.2.3",       "default cursor"};
+    const std::vector<std::string> events = {"hourglass",
+                                             "run [ipconfig.exe /release \"LAN\"] show 0",
+                                             "run [ipconfig.exe /renew \"LAN\"] show 0",
+                                             "local address",
+                                             "status Current IP is 10.1.2.3",
+                                             "default cursor"};
     EXPECT_EQ(events, services_.Events);
 }
 
@@ -450,7 +453,6 @@ TEST_F(ApplySetting, DhcpWithoutASelectedAdapterRaisesTheListError) {
     EXPECT_FALSE(request.DHCP); // nothing was filled in
 }
 
-
 // ipconfig without a name, or with a wildcard in it, would release every adapter it matches.
 TEST_F(ApplySetting, DhcpRenewsTheOneAdapterByItsIndexElseByItsPlainConnectionName) {
     const std::string notRenewed = "message " + LeaseNotRenewedMessage("Ethernet");
@@ -460,8 +462,8 @@ TEST_F(ApplySetting, DhcpRenewsTheOneAdapterByItsIndexElseByItsPlainConnectionNa
     };
     struct Case {
         const char* why;
-        std::optional<TRegValue> name; // nothing: no Connection key at all
-        std::uint32_t index;           // 0: the live state does not list the adapter
+        std::optional<TRegValue> name;    // nothing: no Connection key at all
+        std::uint32_t index;              // 0: the live state does not list the adapter
         std::vector<std::string> renewal; // between the hourglass and the local address
         bool toldNotRenewed;
     } cases[] = {
@@ -477,9 +479,16 @@ TEST_F(ApplySetting, DhcpRenewsTheOneAdapterByItsIndexElseByItsPlainConnectionNa
         {"too long to pass whole", TRegValue{RegSz, Sz(std::string(250, '"'))}, 0, {}, true},
         {"a star", TRegValue{RegSz, Sz("Lab *")}, 0, {}, true},
         {"a question mark", TRegValue{RegSz, Sz("Lab?")}, 0, {}, true},
-        {"indexed, plain", TRegValue{RegSz, Sz("Ethernet")}, 12, {"renew lease of interface 12"},
+        {"indexed, plain",
+         TRegValue{RegSz, Sz("Ethernet")},
+         12,
+         {"renew lease of interface 12"},
          false},
-        {"indexed, a star", TRegValue{RegSz, Sz("Lab *")}, 7, {"renew lease of interface 7"}, false},
+        {"indexed, a star",
+         TRegValue{RegSz, Sz("Lab *")},
+         7,
+         {"renew lease of interface 7"},
+         false},
         {"indexed, no name", std::nullopt, 3, {"renew lease of interface 3"}, false},
     };
     for (const auto& c : cases) {

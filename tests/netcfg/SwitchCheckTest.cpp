@@ -88,7 +88,8 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
     TLiveState absent;
     TLiveState down = OldStatic;
     down.Up = false;
-    TLiveState duplicate = Up(false, {{"10.0.0.5", 8, false, true}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"});
+    TLiveState duplicate =
+        Up(false, {{"10.0.0.5", 8, false, true}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"});
     struct Case {
         const char* what;
         TIP request;
@@ -98,14 +99,17 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
         std::string inMessage; // "" when nothing is said
     } cases[] = {
         {"applied", Static(), AsAsked, AsAsked, TSwitchOutcome::Applied, false, ""},
-        {"applied after the fallback", Static(), OldStatic, AsAsked, TSwitchOutcome::Applied, true, ""},
+        {"applied after the fallback", Static(), OldStatic, AsAsked, TSwitchOutcome::Applied, true,
+         ""},
         {"a leftover address", Static(),
          Up(false, {{"10.0.0.5", 8}, {"192.168.1.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
          Up(false, {{"10.0.0.5", 8}, {"192.168.1.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
          TSwitchOutcome::NotApplied, true, "Demo still uses the address 192.168.1.5/24."},
-        {"the old mask", Static(), Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
-         Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}), TSwitchOutcome::NotApplied,
-         true, "Demo still uses the address 10.0.0.5/24 instead of the address 10.0.0.5/8"},
+        {"the old mask", Static(),
+         Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
+         Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
+         TSwitchOutcome::NotApplied, true,
+         "Demo still uses the address 10.0.0.5/24 instead of the address 10.0.0.5/8"},
         {"a leftover gateway after DHCP", Dhcp(), OldStatic,
          Up(true, {{"172.16.0.9", 16}}, {"192.168.1.1"}), TSwitchOutcome::NotApplied, true,
          "Demo still uses the gateway 192.168.1.1"},
@@ -113,11 +117,17 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
          "another device on the network already uses 10.0.0.5"},
         {"no DHCP server", Dhcp(), OldStatic, Up(true, {{"169.254.7.1", 16}}, {}),
          TSwitchOutcome::NotApplied, true, "no DHCP server answered"},
-        {"DHCP applied", Dhcp(), Up(true, {{"172.16.0.9", 16}}, {"172.16.0.1"}), {},
-         TSwitchOutcome::Applied, false, ""},
+        {"DHCP applied",
+         Dhcp(),
+         Up(true, {{"172.16.0.9", 16}}, {"172.16.0.1"}),
+         {},
+         TSwitchOutcome::Applied,
+         false,
+         ""},
         {"adapter down", Static(), down, down, TSwitchOutcome::WaitingForCable, false,
          "is not connected; Windows applies them when it connects"},
-        {"adapter absent", Static(), absent, absent, TSwitchOutcome::NotApplied, false, "not present"},
+        {"adapter absent", Static(), absent, absent, TSwitchOutcome::NotApplied, false,
+         "not present"},
     };
     for (const Case& c : cases) {
         TScript script(c.first, c.after);
@@ -133,7 +143,8 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
                 << c.what << ": " << result.Message;
         }
         if (c.outcome == TSwitchOutcome::NotApplied && c.first.Present) {
-            EXPECT_NE(std::string::npos, result.Message.find("take effect when the adapter restarts"))
+            EXPECT_NE(std::string::npos,
+                      result.Message.find("take effect when the adapter restarts"))
                 << c.what;
         }
     }
@@ -189,13 +200,17 @@ TEST(SwitchCheck, TheFactsOfAnAdapterReadAsTheDetailsShowThem) {
     state.Mac = "02-00-4E-56-00-01";
     state.LinkSpeed = 2500000000ULL;
     state.Addresses.push_back({"10.0.0.6", 24, false, true});
-    const std::vector<TFactRow> expected = {
-        {"Description", "Demo"},        {"MAC address", "02-00-4E-56-00-01"},
-        {"Connected", "yes"},           {"Speed", "2.5 Gbit/s"},
-        {"DHCP", "off"},                {"Address", "10.0.0.5/255.0.0.0"},
-        {"Address", "10.0.0.6/255.255.255.0 (duplicate)"},
-        {"Gateway", "10.0.0.1"},        {"DNS server", "10.0.0.2"},
-        {"DNS server", "10.0.0.3"},     {"Setting in use", "Office"}};
+    const std::vector<TFactRow> expected = {{"Description", "Demo"},
+                                            {"MAC address", "02-00-4E-56-00-01"},
+                                            {"Connected", "yes"},
+                                            {"Speed", "2.5 Gbit/s"},
+                                            {"DHCP", "off"},
+                                            {"Address", "10.0.0.5/255.0.0.0"},
+                                            {"Address", "10.0.0.6/255.255.255.0 (duplicate)"},
+                                            {"Gateway", "10.0.0.1"},
+                                            {"DNS server", "10.0.0.2"},
+                                            {"DNS server", "10.0.0.3"},
+                                            {"Setting in use", "Office"}};
     EXPECT_EQ(expected, LiveStateRows(state, "Demo", "Office"));
     EXPECT_EQ((std::vector<TFactRow>{
                   {"Description", "Gone"}, {"Present", "no"}, {"Setting in use", "none"}}),
@@ -232,7 +247,8 @@ bool MakeLink(bool symbolic, const std::string& target, const std::string& link)
     return symbolic ? ::CreateSymbolicLinkA(link.c_str(), target.c_str(), 0) != 0
                     : ::CreateHardLinkA(link.c_str(), target.c_str(), nullptr) != 0;
 #else
-    return (symbolic ? ::symlink(target.c_str(), link.c_str()) : ::link(target.c_str(), link.c_str())) == 0;
+    return (symbolic ? ::symlink(target.c_str(), link.c_str())
+                     : ::link(target.c_str(), link.c_str())) == 0;
 #endif
 }
 } // namespace
@@ -244,7 +260,8 @@ TEST(SwitchLog, IsNotWrittenThroughALinkPlacedWhereTheLogShouldBe) {
     ReplaceFileContent(target, "kept");
     for (const bool symbolic : {true, false}) {
         if (!MakeLink(symbolic, target, path)) {
-            std::printf("no %s link could be made here: not tried\n", symbolic ? "symbolic" : "hard");
+            std::printf("no %s link could be made here: not tried\n",
+                        symbolic ? "symbolic" : "hard");
             continue;
         }
         EXPECT_FALSE(AppendSwitchLog(path, "x")) << symbolic;
