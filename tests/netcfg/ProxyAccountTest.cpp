@@ -60,6 +60,7 @@ TEST(ProxyAccount, AnotherAccountGetsTheAdapterValuesButNotTheProxyAndIsToldOnce
     for (const Case& c : cases) {
         TMemoryRegistry registry;
         registry.AddEthernetAdapter(AdapterId);
+        registry.SetConnectionName(AdapterId, "LAN");
         if (c.adapterKey)
             registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         TAccountServices services;

@@ -79,7 +79,8 @@ TEST(ProxyRefresh, FollowsTheProxyWritesOnEveryKindOfApply) {
          Request(true, "p:8080"),
          true,
          {"proxy refresh after DefaultGateway NameServer EnableDHCP ProxyEnable ProxyServer",
-          std::string("run ") + ReleaseCommand, std::string("run ") + RenewCommand, "status"}},
+          std::string("run ") + ReleaseCommand + "\"LAN\"",
+          std::string("run ") + RenewCommand + "\"LAN\"", "status"}},
         {"an adapter without a key",
          Request(false, ""),
          false,
@@ -88,6 +89,7 @@ TEST(ProxyRefresh, FollowsTheProxyWritesOnEveryKindOfApply) {
     for (const Case& c : cases) {
         TMemoryRegistry registry;
         registry.AddEthernetAdapter(AdapterId);
+        registry.SetConnectionName(AdapterId, "LAN");
         if (c.adapterKey)
             registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         TOrderRecorder services(registry);

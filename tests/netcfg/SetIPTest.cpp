@@ -396,8 +396,7 @@ class TIndexedServices : public TRecordingServices, public ILiveStateReader, pub
 } // namespace
 
 TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
-    registry_.OpenKey(TRootKey::LocalMachine, ConnectionPath, true)
-        ->SetValue("Name", RegSz, Sz("LAN"));
+    registry_.SetConnectionName(AdapterId, "LAN");
     SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}, {"Proxy", "p:8080"}}),
           registry_, services_);
     registry_.ClearJournal();
