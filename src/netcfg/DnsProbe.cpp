@@ -28,9 +28,9 @@ std::string BuildDnsQuery(std::uint16_t id) {
     PutWord(query, 0);
     PutWord(query, 0);
     PutWord(query, 0);
-    query += '\0';     // the root name
-    PutWord(query, 2); // NS
-    PutWord(query, 1); // IN
+    query += '\0';       // the root name
+    PutWord(query, 2);   // NS
+    PutWord(query, 1);   // IN
     return query;
 }
 

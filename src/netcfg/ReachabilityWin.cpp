@@ -36,9 +36,9 @@ class TIcmp {
             return std::nullopt;
         char data[32] = "Netvane connection check";
         std::vector<unsigned char> replies(sizeof(ICMP_ECHO_REPLY) + sizeof data + 8);
-        const DWORD count =
-            send_(icmp, nullptr, nullptr, nullptr, to.S_un.S_addr, data, sizeof data, nullptr,
-                  replies.data(), static_cast<DWORD>(replies.size()), timeoutMs);
+        const DWORD count = send_(icmp, nullptr, nullptr, nullptr, to.S_un.S_addr, data, sizeof data,
+                                  nullptr, replies.data(), static_cast<DWORD>(replies.size()),
+                                  timeoutMs);
         close_(icmp);
         const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(replies.data());
         if (count == 0 || reply->Status != IP_SUCCESS)

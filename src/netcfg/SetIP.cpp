@@ -67,8 +67,7 @@ void WriteAddressLists(TReg& reg, const TIP& request) {
         anyMetric = anyMetric || entry.Metric != 0;
     }
     WriteMultiSzList(reg, "IPAddress", addresses);
-    WriteMultiSzList(reg, "DefaultGateway",
-                     gateways.empty() ? std::vector<std::string>{""} : gateways);
+    WriteMultiSzList(reg, "DefaultGateway", gateways.empty() ? std::vector<std::string>{""} : gateways);
     WriteMultiSzList(reg, "SubnetMask", masks);
     if (anyMetric)
         WriteMultiSzList(reg, GatewayMetricValue, metrics);
@@ -163,8 +162,8 @@ std::string DnsComplaint(const std::string& dns) {
 
 std::string ProxyComplaint(const std::string& proxy) {
     if (proxy.size() > MaxProxyLength)
-        return FieldComplaint("Proxy",
-                              "is longer than " + std::to_string(MaxProxyLength) + " characters");
+        return FieldComplaint("Proxy", "is longer than " + std::to_string(MaxProxyLength) +
+                                           " characters");
     switch (CheckProxy(proxy)) {
     case TProxyCheck::Empty:
     case TProxyCheck::Accepted:

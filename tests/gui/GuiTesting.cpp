@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -86,26 +85,6 @@ testing::AssertionResult ChildrenInsideClientAreas(HWND window) {
             return nested;
     }
     return testing::AssertionSuccess();
-}
-
-testing::AssertionResult CaptionFits(HWND button) {
-    std::string caption = TextOf(button);
-    caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
-    const HDC dc = ::GetDC(button);
-    const HGDIOBJ old =
-        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
-    SIZE text{};
-    ::GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(button, dc);
-    RECT client{};
-    ::GetClientRect(button, &client);
-    // The frame and the focus rectangle take about 4 px a side at 96 DPI.
-    const int room = client.right - 2 * ScaleToDpi(4, TestDpi());
-    if (text.cx <= room)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << "\"" << caption << "\" needs " << text.cx << " px, has " << room;
 }
 
 void Click(HWND button) {
@@ -266,8 +245,8 @@ void SaveShot(HWND window, const std::string& name) {
     HGDIOBJ old = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
     ::SelectObject(memory, old);
-    ::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-                DIB_RGB_COLORS);
+    ::GetDIBits(memory, bitmap, 0, height, pixels.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);

@@ -32,9 +32,6 @@ testing::AssertionResult IsScaledRect(const RECT& designed, const RECT& actual);
 // it sits on; the first that does not is named.
 testing::AssertionResult ChildrenInsideClientAreas(HWND window);
 
-// A push button's caption, in its font, fits between its frame's edges.
-testing::AssertionResult CaptionFits(HWND button);
-
 // The text of a report list's cell.
 std::string ListViewText(HWND list, int row, int column);
 

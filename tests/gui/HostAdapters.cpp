@@ -25,8 +25,7 @@ std::optional<THostAdapter> HostAdapter(bool up) {
     ULONG size = 64 * 1024;
     std::vector<unsigned char> buffer(size);
     auto* first = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
-    if (::GetAdaptersAddresses(AF_INET, GAA_FLAG_INCLUDE_GATEWAYS, nullptr, first, &size) !=
-        NO_ERROR)
+    if (::GetAdaptersAddresses(AF_INET, GAA_FLAG_INCLUDE_GATEWAYS, nullptr, first, &size) != NO_ERROR)
         return std::nullopt;
     for (auto* a = first; a; a = a->Next) {
         if ((a->OperStatus == IfOperStatusUp) != up || a->IfType == IF_TYPE_SOFTWARE_LOOPBACK)
@@ -35,8 +34,7 @@ std::optional<THostAdapter> HostAdapter(bool up) {
             return THostAdapter{a->AdapterName, "", "", "", {}, a->IfIndex};
         if (!a->FirstUnicastAddress || !a->FirstGatewayAddress)
             continue;
-        THostAdapter host{a->AdapterName,
-                          Quad(a->FirstUnicastAddress->Address),
+        THostAdapter host{a->AdapterName, Quad(a->FirstUnicastAddress->Address),
                           MaskOfPrefix(a->FirstUnicastAddress->OnLinkPrefixLength),
                           Quad(a->FirstGatewayAddress->Address),
                           {},

@@ -78,8 +78,8 @@ class TMemoryRegistry::TKey : public IRegistryKey {
     }
 
     bool DeleteValue(const std::string& name) override {
-        const bool done =
-            owner_.failedNames_.count(Upper(name)) == 0 && node_.Values.erase(Upper(name)) > 0;
+        const bool done = owner_.failedNames_.count(Upper(name)) == 0 &&
+                          node_.Values.erase(Upper(name)) > 0;
         owner_.journal_.push_back({root_, node_.Path, name, RegDeletedValue, "", done});
         return done;
     }
@@ -211,17 +211,6 @@ void TMemoryRegistry::AddEthernetAdapter(const std::string& id, const std::strin
     reg.WriteString("NetCfgInstanceID", id);
     reg.WriteString("DriverDesc", description);
     reg.CloseKey();
-    journal_.resize(journalBefore);
-}
-
-void TMemoryRegistry::SetConnectionName(const std::string& id, const std::string& name) {
-    const std::size_t journalBefore = journal_.size();
-    OpenKey(
-        TRootKey::LocalMachine,
-        "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
-            id + "\\Connection",
-        true)
-        ->SetValue("Name", RegSz, name + '\0');
     journal_.resize(journalBefore);
 }
 

@@ -64,8 +64,6 @@ class TMemoryRegistry : public IRegistryBackend {
     // Puts an Ethernet adapter under the adapter class key, as discovery finds it, in a
     // subkey of its own; the journal does not show it.
     void AddEthernetAdapter(const std::string& id, const std::string& description = "Ethernet");
-    // Gives the adapter the connection name Windows shows for it; the journal does not show it.
-    void SetConnectionName(const std::string& id, const std::string& name);
 
     // Inspection for tests, without opening a key and without touching the journal.
     bool KeyExists(TRootKey root, const std::string& path) const;

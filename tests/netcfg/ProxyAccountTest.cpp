@@ -47,7 +47,13 @@ TEST(ProxyAccount, AnotherAccountGetsTheAdapterValuesButNotTheProxyAndIsToldOnce
     } cases[] = {
         {"same account", true, false, true, 0, {}, false},
         {"another account", false, false, true, 0, {ProxyNotSetMessage}, false},
-        {"another account, DHCP", false, true, true, 0, {ProxyNotSetMessage}, false},
+        {"another account, DHCP",
+         false,
+         true,
+         true,
+         0,
+         {ProxyNotSetMessage, LeaseNotRenewedMessage("Ethernet")},
+         false},
         {"another account, not applied at once",
          false,
          false,
@@ -60,7 +66,6 @@ TEST(ProxyAccount, AnotherAccountGetsTheAdapterValuesButNotTheProxyAndIsToldOnce
     for (const Case& c : cases) {
         TMemoryRegistry registry;
         registry.AddEthernetAdapter(AdapterId);
-        registry.SetConnectionName(AdapterId, "LAN");
         if (c.adapterKey)
             registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         TAccountServices services;

@@ -28,7 +28,7 @@ std::string Dword(std::uint32_t value) {
 }
 
 // Records what SetIP asks of the system, in order.
-class TRecordingServices : public INetServices {
+class TRecordingServices : public INetServices, public ILiveStateReader, public ISwitchSystem {
   public:
     std::uint32_t NotifyDhcpClient(const TIP& r) override {
         Events.push_back("notify " + r.Adapter + " " + r.Address + " " + r.Submask);
@@ -52,6 +52,18 @@ class TRecordingServices : public INetServices {
     void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
     // Its order among the registry writes is checked in ProxyRefreshTest.cpp.
     bool NotifyProxyChanged() override { return true; }
+    // With an Index, Windows lists the adapter under it, up with a lease.
+    ILiveStateReader* LiveStateReader() override { return Index ? this : nullptr; }
+    ISwitchSystem* SwitchSystem() override { return Index ? this : nullptr; }
+    TLiveState Read(const std::string&) override {
+        return {true, true, true, {{"10.9.0.7", 16}}, {}, {}, "", 0, Index, ""};
+    }
+    int RunNetsh(const std::string&, std::string&) override { return 0; }
+    bool RenewLease(std::uint32_t i) override {
+        return Events.push_back("renew " + std::to_string(i)), true;
+    }
+    void Wait(unsigned) override {}
+    std::uint32_t Index = 0;
 
     std::vector<std::string> Events;
     std::uint32_t NotifyError = 0;
@@ -359,44 +371,7 @@ TEST_F(ApplySetting, AnEmptyAdapterIsRefusedBeforeAnyWrite) {
     EXPECT_TRUE(services_.Events.empty());
 }
 
-namespace {
-
-const std::string ConnectionPath =
-    "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
-    AdapterId + "\\Connection";
-
-// The services with a live state that gives the adapter an interface index (0: Windows does
-// not list it), recording the IP helper's renew among the other events.
-class TIndexedServices : public TRecordingServices, public ILiveStateReader, public ISwitchSystem {
-  public:
-    explicit TIndexedServices(std::uint32_t index) : index_(index) {}
-    ILiveStateReader* LiveStateReader() override { return this; }
-    ISwitchSystem* SwitchSystem() override { return this; }
-    TLiveState Read(const std::string&) override {
-        TLiveState state;
-        state.Present = state.Up = state.Dhcp = index_ != 0;
-        state.InterfaceIndex = index_;
-        state.Addresses = {{"10.9.0.7", 16}};
-        return state;
-    }
-    int RunNetsh(const std::string&, std::string&) override {
-        Events.push_back("netsh");
-        return 0;
-    }
-    bool RenewLease(std::uint32_t index) override {
-        Events.push_back("renew lease of interface " + std::to_string(index));
-        return true;
-    }
-    void Wait(unsigned) override {}
-
-  private:
-    std::uint32_t index_;
-};
-
-} // namespace
-
 TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
-    registry_.SetConnectionName(AdapterId, "LAN");
     SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}, {"Proxy", "p:8080"}}),
           registry_, services_);
     registry_.ClearJournal();
@@ -419,12 +394,9 @@ TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
               registry_.Value(TRootKey::LocalMachine, AdapterPath, "IPAddress")->Bytes);
     EXPECT_EQ(MultiSz("255.0.0.0"),
               registry_.Value(TRootKey::LocalMachine, AdapterPath, "SubnetMask")->Bytes);
-    const std::vector<std::string> events = {"hourglass",
-                                             "run [ipconfig.exe /release \"LAN\"] show 0",
-                                             "run [ipconfig.exe /renew \"LAN\"] show 0",
-                                             "local address",
-                                             "status Current IP is 10.1.2.3",
-                                             "default cursor"};
+    const std::vector<std::string> events = {
+        "hourglass", "local address", "status Current IP is 10.1.2.3", "default cursor",
+        "message " + LeaseNotRenewedMessage("Ethernet")}; // no name: no ipconfig
     EXPECT_EQ(events, services_.Events);
 }
 
@@ -452,66 +424,58 @@ TEST_F(ApplySetting, DhcpWithoutASelectedAdapterRaisesTheListError) {
     EXPECT_FALSE(request.DHCP); // nothing was filled in
 }
 
-// ipconfig without a name, or with a wildcard in it, would release every adapter it matches.
-TEST_F(ApplySetting, DhcpRenewsTheOneAdapterByItsIndexElseByItsPlainConnectionName) {
-    const std::string notRenewed = "message " + LeaseNotRenewedMessage("Ethernet");
-    const auto byName = [](const std::string& quoted) {
-        return std::vector<std::string>{"run [ipconfig.exe /release " + quoted + "] show 0",
-                                        "run [ipconfig.exe /renew " + quoted + "] show 0"};
-    };
+TEST_F(ApplySetting, DhcpReleasesAndRenewsOnlyTheAdaptersNamedConnection) {
+    const std::string connectionPath =
+        "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
+        AdapterId + "\\Connection";
     struct Case {
         const char* why;
-        std::optional<TRegValue> name;    // nothing: no Connection key at all
-        std::uint32_t index;              // 0: the live state does not list the adapter
-        std::vector<std::string> renewal; // between the hourglass and the local address
-        bool toldNotRenewed;
+        std::optional<TRegValue> name; // nothing: no Connection key at all
+        std::string argument;          // what follows the bare command; "": not run
+        std::uint32_t index = 0;       // where the live state lists the adapter
     } cases[] = {
-        {"plain", TRegValue{RegSz, Sz("Ethernet")}, 0, byName("\"Ethernet\""), false},
-        {"blanks and quotes", TRegValue{RegSz, Sz("Lab \"B\" LAN 2")}, 0,
-         byName("\"Lab \\\"B\\\" LAN 2\""), false},
-        {"backslash at the end", TRegValue{RegSz, Sz("Dock\\")}, 0, byName("\"Dock\\\\\""), false},
-        {"expandable text", TRegValue{RegExpandSz, Sz("Wi-Fi")}, 0, byName("\"Wi-Fi\""), false},
-        {"no key", std::nullopt, 0, {}, true},
-        {"no value", TRegValue{}, 0, {}, true},
-        {"empty name", TRegValue{RegSz, Sz("")}, 0, {}, true},
-        {"not text", TRegValue{RegDword, Dword(7)}, 0, {}, true},
-        {"too long to pass whole", TRegValue{RegSz, Sz(std::string(250, '"'))}, 0, {}, true},
-        {"a star", TRegValue{RegSz, Sz("Lab *")}, 0, {}, true},
-        {"a question mark", TRegValue{RegSz, Sz("Lab?")}, 0, {}, true},
-        {"indexed, plain",
-         TRegValue{RegSz, Sz("Ethernet")},
-         12,
-         {"renew lease of interface 12"},
-         false},
-        {"indexed, a star",
-         TRegValue{RegSz, Sz("Lab *")},
-         7,
-         {"renew lease of interface 7"},
-         false},
-        {"indexed, no name", std::nullopt, 3, {"renew lease of interface 3"}, false},
+        {"plain", TRegValue{RegSz, Sz("Ethernet")}, "\"Ethernet\""},
+        {"blanks and quotes", TRegValue{RegSz, Sz("Lab \"B\" LAN 2")}, "\"Lab \\\"B\\\" LAN 2\""},
+        {"backslash at the end", TRegValue{RegSz, Sz("Dock\\")}, "\"Dock\\\\\""},
+        {"expandable text", TRegValue{RegExpandSz, Sz("Wi-Fi")}, "\"Wi-Fi\""},
+        {"no key", std::nullopt, ""},
+        {"no value", TRegValue{}, ""},
+        {"empty name", TRegValue{RegSz, Sz("")}, ""},
+        {"not text", TRegValue{RegDword, Dword(7)}, ""},
+        {"too long to pass whole", TRegValue{RegSz, Sz(std::string(250, '"'))}, ""},
+        {"a star: a wildcard", TRegValue{RegSz, Sz("Lab *")}, ""},
+        {"a question mark", TRegValue{RegSz, Sz("Lab?")}, ""},
+        {"indexed, a star", TRegValue{RegSz, Sz("Lab *")}, "", 7},
+        {"indexed, plain", TRegValue{RegSz, Sz("Ethernet")}, "", 12},
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;
         registry.AddEthernetAdapter(AdapterId);
         registry.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         if (c.name) {
-            auto key = registry.OpenKey(TRootKey::LocalMachine, ConnectionPath, true);
+            auto key = registry.OpenKey(TRootKey::LocalMachine, connectionPath, true);
             if (c.name->Type != 0)
                 key->SetValue("Name", c.name->Type, c.name->Bytes);
         }
         registry.ClearJournal();
-        TIndexedServices indexed(c.index);
-        TRecordingServices plain;
-        TRecordingServices& services = c.index != 0 ? indexed : plain;
+        TRecordingServices services;
+        services.Index = c.index;
         TIP request;
         FillDhcpRequest(request, {AdapterId}, 0);
         EXPECT_NO_THROW(SetIP(request, registry, services)) << c.why;
         std::vector<std::string> expected = {"hourglass"};
-        expected.insert(expected.end(), c.renewal.begin(), c.renewal.end());
-        expected.insert(expected.end(),
-                        {"local address", "status Current IP is 10.1.2.3", "default cursor"});
-        if (c.toldNotRenewed)
-            expected.push_back(notRenewed);
+        if (c.index)
+            expected.push_back("renew " + std::to_string(c.index));
+        else if (!c.argument.empty())
+            expected.insert(expected.end(),
+                            {"run [ipconfig.exe /release " + c.argument + "] show 0",
+                             "run [ipconfig.exe /renew " + c.argument + "] show 0"});
+        expected.push_back("local address");
+        services.Events.resize(std::max(services.Events.size(), expected.size()));
+        EXPECT_EQ(expected.size() == 2,
+                  services.Events.back() == "message " + LeaseNotRenewedMessage("Ethernet"))
+            << c.why;
+        services.Events.resize(expected.size());
         EXPECT_EQ(expected, services.Events) << c.why;
         // Reading the name writes nothing.
         EXPECT_EQ(4u, registry.Journal().size()) << c.why;

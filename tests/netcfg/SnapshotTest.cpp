@@ -50,7 +50,6 @@ class GoingBack : public testing::Test {
   protected:
     void SetUp() override {
         registry_.AddEthernetAdapter(AdapterId);
-        registry_.SetConnectionName(AdapterId, "LAN");
         registry_.OpenKey(TRootKey::LocalMachine, AdapterPath, true);
         registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, true);
     }
@@ -152,7 +151,11 @@ TEST_F(GoingBack, PutsTheAdapterAndTheProxyBackAsTheyWere) {
         std::string diff;
         EXPECT_TRUE(SameValues(before.Adapter, after.Adapter, diff)) << diff;
         EXPECT_TRUE(SameValues(before.Proxy, after.Proxy, diff)) << diff;
-        EXPECT_TRUE(services_.Messages.empty());
+        // Without a connection name no lease is renewed, and the user is told; nothing else.
+        for (const std::string& message : services_.Messages)
+            EXPECT_EQ(LeaseNotRenewedMessage("Ethernet"), message);
+        EXPECT_EQ(c.dhcp, !services_.Messages.empty());
+        services_.Messages.clear();
     }
 }
 
@@ -173,11 +176,10 @@ TEST_F(GoingBack, GoesBackThroughTheApplyAndADhcpSnapshotToDhcp) {
     EXPECT_EQ(adapter("EnableDHCP", RegDword, Dword(1)), journal[2]);
     // The static values the apply put there, back as they were; none was there before it.
     const std::vector<TRegistryWrite> rest(journal.begin() + 3, journal.end());
-    EXPECT_NE(rest.end(),
-              std::find(rest.begin(), rest.end(),
-                        adapter("IPAddress", RegMultiSz, std::string("0.0.0.0\0\0", 9))));
-    EXPECT_NE(rest.end(),
-              std::find(rest.begin(), rest.end(), adapter("SubnetMask", RegDeletedValue, "")));
+    EXPECT_NE(rest.end(), std::find(rest.begin(), rest.end(),
+                                    adapter("IPAddress", RegMultiSz, std::string("0.0.0.0\0\0", 9))));
+    EXPECT_NE(rest.end(), std::find(rest.begin(), rest.end(),
+                                    adapter("SubnetMask", RegDeletedValue, "")));
     EXPECT_EQ(rest.end(), std::find(rest.begin(), rest.end(),
                                     adapter("DefaultGatewayMetric", RegDeletedValue, "")))
         << "the apply wrote no metric, so there is none to remove";

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <thread>
 
 #ifdef _WIN32
@@ -88,8 +87,7 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
     TLiveState absent;
     TLiveState down = OldStatic;
     down.Up = false;
-    TLiveState duplicate =
-        Up(false, {{"10.0.0.5", 8, false, true}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"});
+    TLiveState duplicate = Up(false, {{"10.0.0.5", 8, false, true}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"});
     struct Case {
         const char* what;
         TIP request;
@@ -99,17 +97,14 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
         std::string inMessage; // "" when nothing is said
     } cases[] = {
         {"applied", Static(), AsAsked, AsAsked, TSwitchOutcome::Applied, false, ""},
-        {"applied after the fallback", Static(), OldStatic, AsAsked, TSwitchOutcome::Applied, true,
-         ""},
+        {"applied after the fallback", Static(), OldStatic, AsAsked, TSwitchOutcome::Applied, true, ""},
         {"a leftover address", Static(),
          Up(false, {{"10.0.0.5", 8}, {"192.168.1.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
          Up(false, {{"10.0.0.5", 8}, {"192.168.1.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
          TSwitchOutcome::NotApplied, true, "Demo still uses the address 192.168.1.5/24."},
-        {"the old mask", Static(),
-         Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
-         Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
-         TSwitchOutcome::NotApplied, true,
-         "Demo still uses the address 10.0.0.5/24 instead of the address 10.0.0.5/8"},
+        {"the old mask", Static(), Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}),
+         Up(false, {{"10.0.0.5", 24}}, {"10.0.0.1"}, {"10.0.0.2", "10.0.0.3"}), TSwitchOutcome::NotApplied,
+         true, "Demo still uses the address 10.0.0.5/24 instead of the address 10.0.0.5/8"},
         {"a leftover gateway after DHCP", Dhcp(), OldStatic,
          Up(true, {{"172.16.0.9", 16}}, {"192.168.1.1"}), TSwitchOutcome::NotApplied, true,
          "Demo still uses the gateway 192.168.1.1"},
@@ -117,17 +112,11 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
          "another device on the network already uses 10.0.0.5"},
         {"no DHCP server", Dhcp(), OldStatic, Up(true, {{"169.254.7.1", 16}}, {}),
          TSwitchOutcome::NotApplied, true, "no DHCP server answered"},
-        {"DHCP applied",
-         Dhcp(),
-         Up(true, {{"172.16.0.9", 16}}, {"172.16.0.1"}),
-         {},
-         TSwitchOutcome::Applied,
-         false,
-         ""},
+        {"DHCP applied", Dhcp(), Up(true, {{"172.16.0.9", 16}}, {"172.16.0.1"}), {},
+         TSwitchOutcome::Applied, false, ""},
         {"adapter down", Static(), down, down, TSwitchOutcome::WaitingForCable, false,
          "is not connected; Windows applies them when it connects"},
-        {"adapter absent", Static(), absent, absent, TSwitchOutcome::NotApplied, false,
-         "not present"},
+        {"adapter absent", Static(), absent, absent, TSwitchOutcome::NotApplied, false, "not present"},
     };
     for (const Case& c : cases) {
         TScript script(c.first, c.after);
@@ -143,8 +132,7 @@ TEST(SwitchCheck, JudgesTheSwitchByWhatWindowsUsesNow) {
                 << c.what << ": " << result.Message;
         }
         if (c.outcome == TSwitchOutcome::NotApplied && c.first.Present) {
-            EXPECT_NE(std::string::npos,
-                      result.Message.find("take effect when the adapter restarts"))
+            EXPECT_NE(std::string::npos, result.Message.find("take effect when the adapter restarts"))
                 << c.what;
         }
     }
@@ -200,17 +188,13 @@ TEST(SwitchCheck, TheFactsOfAnAdapterReadAsTheDetailsShowThem) {
     state.Mac = "02-00-4E-56-00-01";
     state.LinkSpeed = 2500000000ULL;
     state.Addresses.push_back({"10.0.0.6", 24, false, true});
-    const std::vector<TFactRow> expected = {{"Description", "Demo"},
-                                            {"MAC address", "02-00-4E-56-00-01"},
-                                            {"Connected", "yes"},
-                                            {"Speed", "2.5 Gbit/s"},
-                                            {"DHCP", "off"},
-                                            {"Address", "10.0.0.5/255.0.0.0"},
-                                            {"Address", "10.0.0.6/255.255.255.0 (duplicate)"},
-                                            {"Gateway", "10.0.0.1"},
-                                            {"DNS server", "10.0.0.2"},
-                                            {"DNS server", "10.0.0.3"},
-                                            {"Setting in use", "Office"}};
+    const std::vector<TFactRow> expected = {
+        {"Description", "Demo"},        {"MAC address", "02-00-4E-56-00-01"},
+        {"Connected", "yes"},           {"Speed", "2.5 Gbit/s"},
+        {"DHCP", "off"},                {"Address", "10.0.0.5/255.0.0.0"},
+        {"Address", "10.0.0.6/255.255.255.0 (duplicate)"},
+        {"Gateway", "10.0.0.1"},        {"DNS server", "10.0.0.2"},
+        {"DNS server", "10.0.0.3"},     {"Setting in use", "Office"}};
     EXPECT_EQ(expected, LiveStateRows(state, "Demo", "Office"));
     EXPECT_EQ((std::vector<TFactRow>{
                   {"Description", "Gone"}, {"Present", "no"}, {"Setting in use", "none"}}),
@@ -241,35 +225,21 @@ TEST(SwitchLog, KeepsTheNewerHalfWhenFullAndIsSilentWhereItCannotWrite) {
     EXPECT_EQ(oversized, GetFile(path)) << "a log larger than ours is left as it is";
 }
 
-namespace {
-bool MakeLink(bool symbolic, const std::string& target, const std::string& link) {
-#ifdef _WIN32
-    return symbolic ? ::CreateSymbolicLinkA(link.c_str(), target.c_str(), 0) != 0
-                    : ::CreateHardLinkA(link.c_str(), target.c_str(), nullptr) != 0;
-#else
-    return (symbolic ? ::symlink(target.c_str(), link.c_str())
-                     : ::link(target.c_str(), link.c_str())) == 0;
-#endif
-}
-} // namespace
-
 // A link placed where the log should be is not followed: the file it names stays as it was.
 TEST(SwitchLog, IsNotWrittenThroughALinkPlacedWhereTheLogShouldBe) {
     TTempFolder dir;
     const std::string target = dir / "elsewhere.txt", path = SwitchLogPath(dir.Path() + "/");
     ReplaceFileContent(target, "kept");
-    for (const bool symbolic : {true, false}) {
-        if (!MakeLink(symbolic, target, path)) {
-            std::printf("no %s link could be made here: not tried\n",
-                        symbolic ? "symbolic" : "hard");
-            continue;
-        }
-        EXPECT_FALSE(AppendSwitchLog(path, "x")) << symbolic;
-        EXPECT_EQ("kept", GetFile(target)) << symbolic;
-        EXPECT_EQ(0, std::remove(path.c_str())) << symbolic;
-    }
-    EXPECT_TRUE(AppendSwitchLog(path, "x"));
-    EXPECT_EQ("x\r\n", GetFile(path));
+#ifdef _WIN32 // making a symbolic link needs a right that Wine and most users lack
+    ASSERT_TRUE(::CreateHardLinkA(path.c_str(), target.c_str(), nullptr));
+#else
+    ASSERT_EQ(0, ::symlink(target.c_str(), path.c_str()));
+    EXPECT_FALSE(AppendSwitchLog(path, "x"));
+    ASSERT_EQ(0, ::unlink(path.c_str()));
+    ASSERT_EQ(0, ::link(target.c_str(), path.c_str())); // a second name of the same file
+#endif
+    EXPECT_FALSE(AppendSwitchLog(path, "x"));
+    EXPECT_EQ("kept", GetFile(target));
 }
 
 TEST(SwitchLog, TwoWritersAtOnceLoseNoLine) {

@@ -29,8 +29,7 @@ TEST(RunAndWait, ReturnsOnlyAfterTheChildHasEnded) {
     TTempFolder dir;
     const std::string marker = dir / "done.txt";
     // The child's last act is to write the marker: it is there when the call returns.
-    EXPECT_EQ(
-        0, RunSystemProgram("cmd.exe /c ping -n 1 127.0.0.1 >nul & echo done> \"" + marker + "\"",
+    EXPECT_EQ(0, RunSystemProgram("cmd.exe /c ping -n 1 127.0.0.1 >nul & echo done> \"" + marker + "\"",
                             SW_HIDE));
     EXPECT_EQ("done\r\n", GetFile(marker));
 }
