@@ -36,9 +36,7 @@ std::optional<THostAdapter> HostAdapter(bool up) {
             continue;
         THostAdapter host{a->AdapterName, Quad(a->FirstUnicastAddress->Address),
                           MaskOfPrefix(a->FirstUnicastAddress->OnLinkPrefixLength),
-                          Quad(a->FirstGatewayAddress->Address),
-                          {},
-                          a->IfIndex};
+                          Quad(a->FirstGatewayAddress->Address), {}, a->IfIndex};
         for (auto* dns = a->FirstDnsServerAddress; dns; dns = dns->Next)
             if (dns->Address.lpSockaddr->sa_family == AF_INET)
                 host.DnsServers.push_back(Quad(dns->Address));

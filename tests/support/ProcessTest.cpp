@@ -65,8 +65,7 @@ TEST(RunAndWait, AQuotedArgumentReachesTheChildExactlyAsMeant) {
     }
 }
 
-// An inheritable handle of this process that the child was not meant to have stays here;
-// the captured output shows the pipe's end was handed over.
+// The captured output shows the pipe's end was handed over, and nothing else was.
 TEST(RunAndWait, AChildInheritsOnlyTheHandlesItNeeds) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const UniqueHandle stray(::CreateEventA(&inherit, TRUE, FALSE, nullptr));
