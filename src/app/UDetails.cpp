@@ -37,13 +37,13 @@ TDetailsForm::TDetailsForm(const std::vector<TFactRow>& rows, std::string logPat
     InsertColumn(List, 1, "Value");
     SizeColumns();
     FillList();
-    AddControl("BUTTON", "&Copy", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 8, 289, 75, 25, idCopy);
-    AddControl("BUTTON", "Open &log", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 89, 289, 75, 25,
+    AddControl("BUTTON", "&Copy", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 8, 289, 66, 25, idCopy);
+    AddControl("BUTTON", "Open &log", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 80, 289, 66, 25,
                idOpenLog);
     if (test_)
-        AddControl("BUTTON", "&Test the connection", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 170,
-                   289, 101, 25, idTest);
-    AddControl("BUTTON", "Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 277, 289, 75, 25,
+        TestButton = AddControl("BUTTON", "&Test the connection",
+                                WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 152, 289, 128, 25, idTest);
+    AddControl("BUTTON", "Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 286, 289, 66, 25,
                idClose);
     SetDefaultButton(idClose);
 }
@@ -91,17 +91,46 @@ void TDetailsForm::OpenLogClick() {
     OpenDocument(logPath_, Handle());
 }
 
+TDetailsForm::~TDetailsForm() {
+    testing_.reset();
+}
+
 void TDetailsForm::TestClick() {
+    if (testing_)
+        return;
+    ::EnableWindow(TestButton, FALSE);
+    ::SetWindowTextA(TestButton, "Testing...");
+    const HWND window = Handle();
+    testing_ = std::make_unique<TWorkerThread>([this, window] {
+        try {
+            testLines_ = test_();
+        } catch (const std::exception& error) {
+            testLines_ = {error.what()};
+        }
+        ::PostMessageA(window, WM_TEST_DONE, 0, 0);
+    });
+}
+
+void TDetailsForm::TestDone() {
+    if (!testing_)
+        return;
+    testing_.reset(); // done: it posted last
+    ::SetWindowTextA(TestButton, "&Test the connection");
+    ::EnableWindow(TestButton, TRUE);
     std::string text;
-    for (const std::string& line : test_()) {
+    for (const std::string& line : testLines_) {
         if (!text.empty())
             text += "\r\n";
         text += line;
     }
-    ShowMessage(text);
+    ShowMessage(text.empty() ? "The connection could not be tested." : text);
 }
 
 LRESULT TDetailsForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TEST_DONE) {
+        RunGuarded([this] { TestDone(); });
+        return 0;
+    }
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
         case idCopy:

@@ -1,8 +1,12 @@
 #include "DnsProbe.h"
 
+const TDnsQuestion ProbeQuestion{"", 2, 1};
+
 namespace {
 
 constexpr size_t HeaderSize = 12;
+constexpr size_t LongestLabel = 63;
+constexpr size_t LongestName = 255; // in the packet's form, length bytes and the end included
 
 void PutWord(std::string& bytes, std::uint16_t word) {
     bytes += static_cast<char>(word >> 8);
@@ -44,7 +48,34 @@ std::optional<TDnsHeader> ReadDnsHeader(const std::string& datagram) {
     return header;
 }
 
+std::optional<TDnsQuestion> ReadDnsQuestion(const std::string& datagram) {
+    TDnsQuestion question;
+    size_t at = HeaderSize;
+    for (;;) {
+        if (at >= datagram.size() || at - HeaderSize >= LongestName)
+            return std::nullopt;
+        const size_t length = static_cast<unsigned char>(datagram[at++]);
+        if (length == 0)
+            break;
+        if (length > LongestLabel || length > datagram.size() - at)
+            return std::nullopt; // a pointer (0xC0 and up) is over 63 too
+        if (!question.Name.empty())
+            question.Name += '.';
+        for (size_t i = 0; i < length; ++i) {
+            const char c = datagram[at + i];
+            question.Name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        at += length;
+    }
+    if (datagram.size() - at < 4)
+        return std::nullopt;
+    question.Type = WordAt(datagram, at);
+    question.Class = WordAt(datagram, at + 2);
+    return question;
+}
+
 bool AnswersDnsQuery(const std::string& datagram, std::uint16_t id) {
     const auto header = ReadDnsHeader(datagram);
-    return header && header->Id == id && header->Response && header->Opcode == 0;
+    return header && header->Id == id && header->Response && header->Opcode == 0 &&
+           header->Questions == 1 && ReadDnsQuestion(datagram) == ProbeQuestion;
 }

@@ -66,7 +66,26 @@ bool Readable(SOCKET s, DWORD deadline) {
     return ::select(0, &readable, nullptr, nullptr, &wait) == 1;
 }
 
+using TBCryptGenRandom = LONG(WINAPI*)(void* algorithm, unsigned char* buffer, ULONG size,
+                                       ULONG flags);
+using TRtlGenRandom = BOOLEAN(WINAPI*)(void* buffer, ULONG size);
+constexpr ULONG UseSystemPreferredRng = 0x2; // BCRYPT_USE_SYSTEM_PREFERRED_RNG
+
 } // namespace
+
+bool SystemRandomBytes(void* buffer, std::size_t size) {
+    static const UniqueLibrary bcrypt(LoadSystemLibrary("bcrypt.dll"));
+    static const UniqueLibrary advapi(LoadSystemLibrary("advapi32.dll"));
+    const ULONG bytes = static_cast<ULONG>(size);
+    if (const auto generate = LibraryFunction<TBCryptGenRandom>(bcrypt, "BCryptGenRandom");
+        generate &&
+        generate(nullptr, static_cast<unsigned char*>(buffer), bytes, UseSystemPreferredRng) >= 0)
+        return true;
+    const auto fallback = LibraryFunction<TRtlGenRandom>(advapi, "SystemFunction036");
+    return fallback && fallback(buffer, bytes);
+}
+
+TSystemReachability::TSystemReachability(TRandomSource random) : random_(std::move(random)) {}
 
 std::optional<unsigned> TSystemReachability::Echo(const std::string& address, unsigned timeoutMs) {
     const auto to = DottedQuad(address);
@@ -89,7 +108,9 @@ bool TSystemReachability::DnsAnswers(const std::string& address, std::uint16_t p
     server.sin_family = AF_INET;
     server.sin_port = ::htons(port);
     server.sin_addr = *to;
-    const auto id = static_cast<std::uint16_t>(::GetTickCount() ^ ::GetCurrentProcessId());
+    std::uint16_t id = 0;
+    if (!random_ || !random_(&id, sizeof id))
+        return false;
     const std::string query = BuildDnsQuery(id);
     if (::sendto(s.get(), query.data(), static_cast<int>(query.size()), 0,
                  reinterpret_cast<const sockaddr*>(&server), sizeof server) == SOCKET_ERROR)

@@ -288,24 +288,52 @@ void WriteMultiSzList(TReg& reg, const std::string& name, const std::vector<std:
     reg.WriteRaw(name, RegMultiSz, bytes);
 }
 
-std::string AddressToolCommand(const char* command, const std::optional<std::string>& connection) {
-    if (!connection)
-        return command;
+std::optional<std::string> AddressToolCommand(const char* command,
+                                              const std::optional<std::string>& connection) {
+    if (!connection || connection->empty() || connection->find_first_of("*?") != std::string::npos)
+        return std::nullopt;
     std::string line = command + QuoteArgument(*connection);
     // A line the child cannot be given would run nothing at all.
-    return line.size() <= MaxCommandLineLength ? line : command;
+    if (line.size() > MaxCommandLineLength)
+        return std::nullopt;
+    return line;
+}
+
+TLeaseRenewal PlanLeaseRenewal(std::uint32_t interfaceIndex,
+                               const std::optional<std::string>& connection) {
+    if (interfaceIndex != 0)
+        return {interfaceIndex, {}};
+    const auto release = AddressToolCommand(ReleaseCommand, connection);
+    const auto renew = AddressToolCommand(RenewCommand, connection);
+    if (!release || !renew)
+        return {};
+    return {0, {*release, *renew}};
+}
+
+std::string LeaseNotRenewedMessage(const std::string& adapter) {
+    return "DHCP is set for " + adapter +
+           ", but its address was not renewed now: Netvane found no way to reach that adapter "
+           "alone, and renews no other. It takes an address from the DHCP server when it "
+           "restarts.";
 }
 
 TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
-                             const std::optional<std::string>& connection) {
+                             const std::optional<std::string>& connection,
+                             std::uint32_t interfaceIndex) {
     if (!request.DHCP) {
         const std::uint32_t error = services.NotifyDhcpClient(request);
         return {error == 0, error};
     }
+    ISwitchSystem* system = services.SwitchSystem();
+    const TLeaseRenewal plan = PlanLeaseRenewal(system ? interfaceIndex : 0, connection);
+    TNotifyResult result;
+    result.LeaseUntouched = !plan.Renews();
+    if (plan.InterfaceIndex != 0)
+        system->RenewLease(plan.InterfaceIndex); // the check judges what came of it
     // Exit codes are not looked at: a failed release must not stop the renew.
-    services.RunSystemProgram(AddressToolCommand(ReleaseCommand, connection), HiddenWindow);
-    services.RunSystemProgram(AddressToolCommand(RenewCommand, connection), HiddenWindow);
-    return {};
+    for (const std::string& line : plan.Commands)
+        services.RunSystemProgram(line, HiddenWindow);
+    return result;
 }
 
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services,
@@ -328,7 +356,8 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
             services.NotifyProxyChanged(); // silent when it fails, as the DHCP notification is
         const auto connection =
             request.DHCP ? ConnectionName(reg, request.Adapter) : std::optional<std::string>();
-        notified = NotifyIPChange(request, services, connection);
+        notified = NotifyIPChange(request, services, connection,
+                                  before.Present ? before.InterfaceIndex : 0);
         if (checking && adapterWritten)
             result = CheckSwitch(request, description, before, *reader, *system);
         std::string address;
@@ -345,11 +374,11 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
         *checked = result;
     // What Windows uses now says more than the notification's answer; without a check, only
     // values that reached the registry wait for the adapter's restart.
-    if (checking) {
-        if (!result.Message.empty())
-            services.ShowMessage(result.Message);
-    } else if (notified.Error != 0) {
+    if (checking && !result.Message.empty())
+        services.ShowMessage(result.Message);
+    else if (!checking && notified.Error != 0)
         services.ShowMessage(NotAppliedMessage(notified.Error));
-    }
+    else if (!checking && notified.LeaseUntouched)
+        services.ShowMessage(LeaseNotRenewedMessage(description));
     return notified.Applied;
 }

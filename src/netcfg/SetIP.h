@@ -67,8 +67,9 @@ class INetServices {
 // netcfg/Adapters.h.
 extern const char* const InternetSettingsKey;
 
-// The child commands of a switch to DHCP, run in this order; alone they act on every
-// adapter, so the adapter's connection name follows them whenever it is known.
+// The child commands of a switch to DHCP, run in this order where the adapter's interface
+// index is unknown; alone they act on every adapter, so they run only with the adapter's
+// connection name after them.
 extern const char* const ReleaseCommand;
 extern const char* const RenewCommand;
 
@@ -116,33 +117,54 @@ void WriteMultiSz(TReg& reg, const std::string& name, const std::string& text);
 // A failure is silent.
 void WriteMultiSzList(TReg& reg, const std::string& name, const std::vector<std::string>& texts);
 
-// The command for the named connection: command + the name quoted; the bare command when
-// the name is unknown or would make the line longer than a child's command line may be.
-std::string AddressToolCommand(const char* command, const std::optional<std::string>& connection);
+// The command for the named connection alone: command + the name quoted. Nothing when the
+// name is unknown, holds one of ipconfig's wildcards ("*", "?": it would match other
+// adapters too), or would make the line longer than a child's command line may be.
+std::optional<std::string> AddressToolCommand(const char* command,
+                                              const std::optional<std::string>& connection);
+
+// How a switch to DHCP renews the lease of its one adapter: by interface index through the
+// IP helper when the index is known (non-zero), else through ipconfig with the connection
+// name (both lines, or neither), else not at all.
+struct TLeaseRenewal {
+    std::uint32_t InterfaceIndex = 0;
+    std::vector<std::string> Commands; // ReleaseCommand's line, then RenewCommand's
+    bool Renews() const { return InterfaceIndex != 0 || !Commands.empty(); }
+};
+TLeaseRenewal PlanLeaseRenewal(std::uint32_t interfaceIndex,
+                               const std::optional<std::string>& connection);
+
+// What the user is told when a switch to DHCP could renew no lease of that adapter alone.
+std::string LeaseNotRenewedMessage(const std::string& adapter);
 
 // What the notification came to.
 struct TNotifyResult {
-    bool Applied = false;    // a static setting's notification succeeded
-    std::uint32_t Error = 0; // a static setting's failed notification: its error code
+    bool Applied = false;        // a static setting's notification succeeded
+    std::uint32_t Error = 0;     // a static setting's failed notification: its error code
+    bool LeaseUntouched = false; // DHCP: no lease was renewed, since no way named the adapter alone
 };
 
-// Static: the DHCP client service notification. DHCP: release, then renew (of the named
-// connection when known), each waited for; never Applied, never an Error.
+// Static: the DHCP client service notification. DHCP: the release and renew of
+// PlanLeaseRenewal (by index through the services' switch system; the ipconfig lines each
+// waited for); never Applied, never an Error.
 TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
-                             const std::optional<std::string>& connection = std::nullopt);
+                             const std::optional<std::string>& connection = std::nullopt,
+                             std::uint32_t interfaceIndex = 0);
 
 // Applies the request; true only when the notification of a static setting succeeded.
 // Refused with an error before anything is written: an empty adapter, one that is not among
 // the discovered adapters (or whose identifier holds a "\\"), a static request whose Address
-// or Submask is empty or no dotted quad, and one whose fields RequestComplaint refuses. Running programs are told of
-// the proxy right after its values are written (never when a write failed, nor when the
-// proxy key could not be opened). When the DHCP client service does not take static values
+// or Submask is empty or no dotted quad, and one whose fields RequestComplaint refuses. Running
+// programs are told of the proxy right after its values are written (never when a write failed, nor
+// when the proxy key could not be opened). When the DHCP client service does not take static values
 // that were written, the user is told so, last. When the adapter's key cannot be opened,
 // every other step still runs, and then the error AdapterKeyMessage is raised. A proxy the
 // services say is not the desktop user's is left alone, and ProxyNotSetMessage says so.
 // With the services' live-state reader and switch system, every switch whose adapter values
 // were written is then checked (CheckSwitch), and its message, if any, is the last thing
 // said, in place of the notification's; checked, when given, receives the outcome (Applied
-// when nothing was checked). A switch to DHCP also removes DisableDhcpOnConnect.
+// when nothing was checked). A switch to DHCP also removes DisableDhcpOnConnect, and renews
+// the lease of that adapter alone (by the interface index the live state gives, else by
+// connection name), or tells the user that it was not renewed.
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services,
            TSwitchResult* checked = nullptr);

@@ -42,6 +42,9 @@ void ReplaceFileContent(const std::string& path, const std::string& bytes);
 // Appends the bytes at the file's end in one write, creating the file when it is missing; the
 // system places each such write at the end as it stands then, so that writers in several
 // processes never overwrite each other's lines. The file's size afterwards; TError on failure.
+// Never through a link placed where the file should be: a symbolic link (or other reparse
+// point), a file of more than one name (a hard link) or anything but a plain file is
+// refused with TError, unwritten.
 std::uint64_t AppendToFile(const std::string& path, const std::string& bytes);
 
 // A name for ReplaceFileContent's next temporary file beside path: path + ".~" + the

@@ -33,6 +33,10 @@ TFileBytes CappedBytes(std::string bytes, std::uint64_t maxBytes) {
     return {std::move(bytes), true};
 }
 
+std::string NotAPlainFileMessage(const std::string& path) {
+    return "Cannot append to \"" + path + "\": it is a link to another file, or no plain file";
+}
+
 void FailOnPath(const std::string& what, const std::string& path) {
     throw TError(what + " \"" + path + "\": " + LastSystemErrorText());
 }

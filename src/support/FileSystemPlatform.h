@@ -23,5 +23,8 @@ size_t NextReadSize(size_t have, std::uint64_t maxBytes, size_t bufferSize);
 // The bytes read, cut to maxBytes with Truncated set when there were more.
 TFileBytes CappedBytes(std::string bytes, std::uint64_t maxBytes);
 
+// Why AppendToFile refuses what it opened at path: a link, or no plain file.
+std::string NotAPlainFileMessage(const std::string& path);
+
 // Throws TError naming what failed, the path and the system's last error.
 [[noreturn]] void FailOnPath(const std::string& what, const std::string& path);

@@ -91,9 +91,16 @@ TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
 }
 
 std::uint64_t AppendToFile(const std::string& path, const std::string& bytes) {
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666));
+    // Not through a symbolic link; a pipe or device is not waited for, and then refused.
+    UniqueFd fd(
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0666));
     if (fd.get() < 0)
         FailOnPath("Cannot open file", path);
+    struct stat opened {};
+    if (::fstat(fd.get(), &opened) != 0)
+        FailOnPath("Cannot read file", path);
+    if (!S_ISREG(opened.st_mode) || opened.st_nlink > 1)
+        throw TError(NotAPlainFileMessage(path));
     const ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
     if (n < 0 || static_cast<size_t>(n) != bytes.size())
         FailOnPath("Cannot write file", path);

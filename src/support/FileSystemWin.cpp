@@ -124,11 +124,19 @@ bool MoveIntoPlace(const std::string& temp, const std::string& path) {
 
 std::uint64_t AppendToFile(const std::string& path, const std::string& bytes) {
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end of the file.
+    // The link itself is opened, never what it points to, and then refused.
     UniqueHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         FailOnPath("Cannot open file", path);
+    BY_HANDLE_FILE_INFORMATION opened{};
+    if (!::GetFileInformationByHandle(file.get(), &opened))
+        FailOnPath("Cannot read file", path);
+    if ((opened.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        opened.nNumberOfLinks > 1 || ::GetFileType(file.get()) != FILE_TYPE_DISK)
+        throw TError(NotAPlainFileMessage(path));
     // Writers take turns on one byte far past any end the file reaches. Windows appends
     // atomically on its own, but Wine lost one line of two threads' 600 now and then;
     // where the lock is refused (some network shares) the append goes on without it.

@@ -64,21 +64,70 @@ void WaitRepainting(HANDLE process, const std::function<void()>& meanwhile = nul
     }
 }
 
-// Starts the process; false when it cannot start.
+// The handles a child is given, and no other: an attribute list naming them. Without it, a
+// child given any handle would take every inheritable handle of this process, those another
+// thread made meanwhile for a child of its own included.
+class TInheritedHandles {
+  public:
+    explicit TInheritedHandles(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
+        SIZE_T size = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+        if (size == 0 || !::InitializeProcThreadAttributeList(list, 1, 0, &size))
+            return;
+        list_ = list;
+        if (!::UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                         handles_.data(), handles_.size() * sizeof(HANDLE), nullptr,
+                                         nullptr))
+            Release();
+    }
+    ~TInheritedHandles() { Release(); }
+    TInheritedHandles(const TInheritedHandles&) = delete;
+    TInheritedHandles& operator=(const TInheritedHandles&) = delete;
+
+    // Null when the list could not be made: then the child is not started.
+    LPPROC_THREAD_ATTRIBUTE_LIST List() const { return list_; }
+
+  private:
+    void Release() {
+        if (list_)
+            ::DeleteProcThreadAttributeList(list_);
+        list_ = nullptr;
+    }
+    std::vector<HANDLE> handles_; // read by CreateProcess, so kept until the list goes
+    std::vector<unsigned char> buffer_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+// Starts the process, given the handles inherited (each inheritable) and no other; false
+// when it cannot start.
 bool StartProcess(const std::string& applicationPath, const std::string& commandLine,
-                  STARTUPINFOA& startup, const std::string& currentFolder, BOOL inheritHandles,
-                  PROCESS_INFORMATION& info) {
+                  const STARTUPINFOA& startup, const std::string& currentFolder,
+                  const std::vector<HANDLE>& inherited, PROCESS_INFORMATION& info) {
     // Cutting a longer line would run another command than the one asked for.
     if (commandLine.size() > MaxCommandLineLength + MAX_PATH)
         return false;
     std::vector<char> buffer(commandLine.begin(), commandLine.end()); // CreateProcessA may
     buffer.push_back('\0');                                           // write into it
+    STARTUPINFOEXA extended{};
+    extended.StartupInfo = startup;
+    DWORD flags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
+    std::optional<TInheritedHandles> handles;
+    if (!inherited.empty()) {
+        handles.emplace(inherited);
+        if (!handles->List())
+            return false;
+        extended.StartupInfo.cb = sizeof extended;
+        extended.lpAttributeList = handles->List();
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
     // With the application named, nothing is searched for: not the program's folder, not
     // the current one.
     return ::CreateProcessA(applicationPath.c_str(), buffer.data(), nullptr, nullptr,
-                            inheritHandles, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr,
-                            currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
-                            &info) != FALSE;
+                            inherited.empty() ? FALSE : TRUE, flags, nullptr,
+                            currentFolder.empty() ? nullptr : currentFolder.c_str(),
+                            &extended.StartupInfo, &info) != FALSE;
 }
 
 // The system program's path and its command line, or nothing for a first word that is no
@@ -127,7 +176,7 @@ int RunAndWait(const std::string& applicationPath, const std::string& commandLin
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showState;
     PROCESS_INFORMATION info{};
-    if (!StartProcess(applicationPath, commandLine, startup, currentFolder, FALSE, info))
+    if (!StartProcess(applicationPath, commandLine, startup, currentFolder, {}, info))
         return -1;
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);
@@ -151,6 +200,12 @@ int RunSystemProgramCapturing(const std::string& commandLine, std::string& outpu
     const auto command = SystemCommand(commandLine);
     if (!command)
         return -1;
+    return RunCapturing(command->first, command->second, SystemFolder(), output);
+}
+
+int RunCapturing(const std::string& applicationPath, const std::string& commandLine,
+                 const std::string& currentFolder, std::string& output) {
+    output.clear();
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0))
@@ -164,7 +219,7 @@ int RunSystemProgramCapturing(const std::string& commandLine, std::string& outpu
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = startup.hStdError = writeEnd;
     PROCESS_INFORMATION info{};
-    if (!StartProcess(command->first, command->second, startup, SystemFolder(), TRUE, info))
+    if (!StartProcess(applicationPath, commandLine, startup, currentFolder, {writeEnd}, info))
         return -1;
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);

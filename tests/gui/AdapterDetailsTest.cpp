@@ -157,11 +157,13 @@ TEST_F(AdapterDetails, TheGridMarksTheSettingInUseAndFollowsSwitchesAndAdapters)
 }
 
 namespace {
-// The system's packets, to loopback alone: any other address fails the test unsent.
+// The system's packets, to loopback alone: any other address fails the test unsent. The
+// echo waits until released (5 s at most), as a gateway that is slow to answer would.
 struct TLoopbackOnly : IReachability {
     std::optional<unsigned> Echo(const std::string& address, unsigned timeoutMs) override {
         if (address.rfind("127.", 0) != 0)
             return ADD_FAILURE() << "echo to " << address, std::nullopt;
+        ::WaitForSingleObject(release.get(), 5000);
         return system.Echo(address, timeoutMs);
     }
     bool DnsAnswers(const std::string& address, std::uint16_t port, unsigned timeoutMs) override {
@@ -170,16 +172,34 @@ struct TLoopbackOnly : IReachability {
         return system.DnsAnswers(address, port, timeoutMs);
     }
     TSystemReachability system;
+    UniqueHandle release{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 } // namespace
 
+// The check runs beside the window: the click returns at once, the button waits greyed, and
+// the lines come in a box once the answers are in.
 TEST_F(AdapterDetails, TestTheConnectionChecksTheGatewayAndDnsWindowsUsesNow) {
     Start();
     reader_->states[FirstId] = StaticState("127.0.0.5", 8, "127.0.0.1", "127.0.0.1");
-    Form().SetReachability(std::make_unique<TLoopbackOnly>());
+    auto network = std::make_unique<TLoopbackOnly>();
+    const HANDLE release = network->release.get();
+    Form().SetReachability(std::move(network));
     TMessageBoxRecorder boxes;
-    TModalScript script("TDetailsForm", [](HWND dialog) {
-        Click(::GetDlgItem(dialog, TDetailsForm::idTest));
+    TModalScript script("TDetailsForm", [&](HWND dialog) {
+        const HWND test = ::GetDlgItem(dialog, TDetailsForm::idTest);
+        const DWORD start = ::GetTickCount();
+        Click(test);
+        FlushEvents();
+        EXPECT_LT(::GetTickCount() - start, 2500u);
+        EXPECT_FALSE(::IsWindowEnabled(test));
+        EXPECT_TRUE(boxes.Texts().empty());
+        SaveShot(dialog, "details-testing");
+        ::SetEvent(release);
+        for (const DWORD wait = ::GetTickCount();
+             boxes.Texts().empty() && ::GetTickCount() - wait < 10000;)
+            FlushEvents();
+        EXPECT_TRUE(::IsWindowEnabled(test));
+        SaveShot(dialog, "details");
         Click(::GetDlgItem(dialog, TDetailsForm::idClose));
     });
     Form().acDetailsExecute();

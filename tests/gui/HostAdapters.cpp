@@ -31,12 +31,12 @@ std::optional<THostAdapter> HostAdapter(bool up) {
         if ((a->OperStatus == IfOperStatusUp) != up || a->IfType == IF_TYPE_SOFTWARE_LOOPBACK)
             continue;
         if (!up)
-            return THostAdapter{a->AdapterName, "", "", "", {}};
+            return THostAdapter{a->AdapterName, "", "", "", {}, a->IfIndex};
         if (!a->FirstUnicastAddress || !a->FirstGatewayAddress)
             continue;
         THostAdapter host{a->AdapterName, Quad(a->FirstUnicastAddress->Address),
                           MaskOfPrefix(a->FirstUnicastAddress->OnLinkPrefixLength),
-                          Quad(a->FirstGatewayAddress->Address), {}};
+                          Quad(a->FirstGatewayAddress->Address), {}, a->IfIndex};
         for (auto* dns = a->FirstDnsServerAddress; dns; dns = dns->Next)
             if (dns->Address.lpSockaddr->sa_family == AF_INET)
                 host.DnsServers.push_back(Quad(dns->Address));

@@ -9,6 +9,7 @@
 struct THostAdapter {
     std::string Id, Address, Mask, Gateway;
     std::vector<std::string> DnsServers;
+    unsigned Index = 0; // the interface index
 };
 
 // The first adapter that is up with an address and a gateway (loopback left out), or the

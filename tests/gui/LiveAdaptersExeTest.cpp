@@ -7,6 +7,8 @@
 #include "HostAdapters.h"
 #include "ProgramRun.h"
 #include "TestAdapters.h"
+#include "app/CommandLine.h"
+#include "netcfg/NetServicesWin.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -43,4 +45,39 @@ TEST(LiveAdaptersExe, StatusReadsTheHostsAdapterAndAnApplyToOneThatIsDownWaits) 
         EXPECT_NE(std::string::npos, apply.Err.find("is not connected")) << apply.Err;
     }
     EXPECT_EQ(3u, RunProgram(exe, "/status /adapter \"Missing\"", dir.Path()).ExitCode);
+}
+
+namespace {
+// The system's services, with the lease and every child program recorded instead of run.
+struct TRecordedRenewals : TSystemNetServices, ICommandOutput {
+    TRecordedRenewals() : TSystemNetServices(nullptr, [](const std::string&) {}) {}
+    int RunSystemProgram(const std::string& line, std::uint16_t) override {
+        return Events.push_back("run " + line), 0;
+    }
+    bool RenewLease(std::uint32_t i) override { return Events.push_back(std::to_string(i)), true; }
+    int RunNetsh(const std::string&, std::string&) override { return 0; }
+    void Wait(unsigned) override {}
+    void Print(const std::string&) override {}
+    void Error(const std::string&) override {}
+    std::vector<std::string> Events;
+};
+} // namespace
+
+// A "*" in the connection name would make ipconfig renew every adapter it matches: the one
+// adapter's lease is renewed by the index Windows gives it, and no ipconfig runs.
+TEST(LiveAdapters, DhcpRenewsTheOneAdapterWhoseConnectionNameHoldsAStar) {
+    const auto host = HostAdapter(false) ? HostAdapter(false) : HostAdapter(true);
+    if (!host)
+        GTEST_SKIP() << "this host has no interface";
+    TTestAdapters adapters;
+    adapters.Add(host->Id, "Host Star");
+    adapters.SetConnectionName(host->Id, "Lab *");
+    TTempFolder dir;
+    TRecordedRenewals services;
+    RunCommandLine(ParseCommandLine({"/dhcp", "/adapter", "Host Star"}), dir.Path() + "\\",
+                   SystemRegistry(), services, services);
+    ASSERT_FALSE(services.Events.empty());
+    EXPECT_EQ(std::to_string(host->Index), services.Events[0]); // before any check
+    for (const std::string& event : services.Events)
+        EXPECT_EQ(std::string::npos, event.find("ipconfig")) << event;
 }

@@ -10,17 +10,25 @@ TEST(DnsProbe, AsksForTheRootNamesNameServersInSeventeenBytes) {
     EXPECT_EQ(std::string("\xFF\xFE", 2), BuildDnsQuery(0xFFFE).substr(0, 2));
 }
 
-TEST(DnsProbe, TakesAWellFormedResponseOfItsIdAsAnAnswerWhateverItsCode) {
+TEST(DnsProbe, TakesAWellFormedResponseOfItsIdAndQuestionAsAnAnswerWhateverItsCode) {
     const std::string header12("\x12\x34\x81\x80\x00\x01\x00\x01\x00\x00\x00\x00", 12);
+    const std::string ns = std::string("\0\0\x02\0\x01", 5); // the root, NS, IN
     struct Case {
         const char* name;
         std::string datagram;
         bool answers;
     } cases[] = {
-        {"no error", header12, true},
+        {"no error", header12 + ns, true},
+        {"without the question", header12, false},
+        {"another name", header12 + "\3com" + ns, false},
+        {"another type", header12 + std::string("\0\0\x01\0\x01", 5), false},
+        {"a pointer for the name", header12 + "\xC0\x0C" + ns.substr(1), false},
+        {"a label past the end", header12 + "\x3F" + ns, false},
+        {"two questions", std::string("\x12\x34\x81\x80\0\2", 6) + header12.substr(6) + ns + ns,
+         false},
         {"with the question after it", header12 + BuildDnsQuery(0x1234).substr(12), true},
-        {"refused", std::string("\x12\x34\x81\x85", 4) + header12.substr(4), true},
-        {"server failure", std::string("\x12\x34\x80\x02", 4) + header12.substr(4), true},
+        {"refused", std::string("\x12\x34\x81\x85", 4) + header12.substr(4) + ns, true},
+        {"server failure", std::string("\x12\x34\x80\x02", 4) + header12.substr(4) + ns, true},
         {"empty", "", false},
         {"one byte short", header12.substr(0, 11), false},
         {"the id alone", header12.substr(0, 2), false},

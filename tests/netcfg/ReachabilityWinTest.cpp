@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -73,6 +74,11 @@ TEST(Reachability, ADnsServerAnswersWithAnyWellFormedResponseOfItsQuery) {
         {"no error", [](const std::string& q) { return Respond(q, '\x81', '\x80'); }, true},
         {"refused", [](const std::string& q) { return Respond(q, '\x81', '\x85'); }, true},
         {"the query echoed", [](const std::string& q) { return q; }, false},
+        {"another question",
+         [](const std::string& q) {
+             return Respond(q.substr(0, 12), '\x81', '\x80') + "\3com\0\0\2\0\1";
+         },
+         false},
         {"too short", [](const std::string& q) { return q.substr(0, 5); }, false},
         {"silent", [](const std::string&) { return std::string(); }, false},
     };
@@ -83,6 +89,17 @@ TEST(Reachability, ADnsServerAnswersWithAnyWellFormedResponseOfItsQuery) {
         EXPECT_EQ(c.answers, reachability.DnsAnswers("127.0.0.1", responder.Port(), 1000)) << c.name;
         EXPECT_LT(::GetTickCount() - start, 1800u) << c.name;
         EXPECT_EQ(17u, responder.Received.size()) << c.name;
+    }
+}
+
+TEST(Reachability, TheQueryIdIsDrawnFromTheRandomSourceAndNoQueryGoesWithoutOne) {
+    for (const bool drawn : {true, false}) {
+        TSystemReachability reachability(
+            [drawn](void* id, std::size_t size) { return std::memset(id, 0xA5, size), drawn; });
+        TLoopbackResponder responder(
+            [](const std::string& q) { return Respond(q, '\x81', '\x80'); });
+        EXPECT_EQ(drawn, reachability.DnsAnswers("127.0.0.1", responder.Port(), 300));
+        EXPECT_EQ(drawn ? "\xA5\xA5" : "", responder.Received.substr(0, 2));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "netcfg/SetIP.h"
 
 #include "netcfg/MemoryRegistry.h"
+#include "netcfg/SwitchCheck.h"
 #include "support/Error.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ std::string Dword(std::uint32_t value) {
 }
 
 // Records what SetIP asks of the system, in order.
-class TRecordingServices : public INetServices {
+class TRecordingServices : public INetServices, public ILiveStateReader, public ISwitchSystem {
   public:
     std::uint32_t NotifyDhcpClient(const TIP& r) override {
         Events.push_back("notify " + r.Adapter + " " + r.Address + " " + r.Submask);
@@ -51,6 +52,18 @@ class TRecordingServices : public INetServices {
     void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
     // Its order among the registry writes is checked in ProxyRefreshTest.cpp.
     bool NotifyProxyChanged() override { return true; }
+    // With an Index, Windows lists the adapter under it, up with a lease.
+    ILiveStateReader* LiveStateReader() override { return Index ? this : nullptr; }
+    ISwitchSystem* SwitchSystem() override { return Index ? this : nullptr; }
+    TLiveState Read(const std::string&) override {
+        return {true, true, true, {{"10.9.0.7", 16}}, {}, {}, "", 0, Index, ""};
+    }
+    int RunNetsh(const std::string&, std::string&) override { return 0; }
+    bool RenewLease(std::uint32_t i) override {
+        return Events.push_back("renew " + std::to_string(i)), true;
+    }
+    void Wait(unsigned) override {}
+    std::uint32_t Index = 0;
 
     std::vector<std::string> Events;
     std::uint32_t NotifyError = 0;
@@ -222,7 +235,7 @@ TEST_F(ApplySetting, AnAdapterKeyThatWillNotOpenIsReportedAfterEveryOtherStep) {
         {"denied",
          [](TMemoryRegistry& r) { r.MakeUnopenable(TRootKey::LocalMachine, AdapterPath); }, false,
          "notify "},
-        {"missing, DHCP", [](TMemoryRegistry&) {}, true, "run [ipconfig.exe /release"},
+        {"missing, DHCP", [](TMemoryRegistry&) {}, true, "local address"}, // no name: no ipconfig
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;
@@ -382,8 +395,8 @@ TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
     EXPECT_EQ(MultiSz("255.0.0.0"),
               registry_.Value(TRootKey::LocalMachine, AdapterPath, "SubnetMask")->Bytes);
     const std::vector<std::string> events = {
-        "hourglass",     "run [ipconfig.exe /release ] show 0", "run [ipconfig.exe /renew ] show 0",
-        "local address", "status Current IP is 10.1.2.3",       "default cursor"};
+        "hourglass", "local address", "status Current IP is 10.1.2.3", "default cursor",
+        "message " + LeaseNotRenewedMessage("Ethernet")}; // no name: no ipconfig
     EXPECT_EQ(events, services_.Events);
 }
 
@@ -418,7 +431,8 @@ TEST_F(ApplySetting, DhcpReleasesAndRenewsOnlyTheAdaptersNamedConnection) {
     struct Case {
         const char* why;
         std::optional<TRegValue> name; // nothing: no Connection key at all
-        std::string argument;          // what follows the bare command
+        std::string argument;          // what follows the bare command; "": not run
+        std::uint32_t index = 0;       // where the live state lists the adapter
     } cases[] = {
         {"plain", TRegValue{RegSz, Sz("Ethernet")}, "\"Ethernet\""},
         {"blanks and quotes", TRegValue{RegSz, Sz("Lab \"B\" LAN 2")}, "\"Lab \\\"B\\\" LAN 2\""},
@@ -429,6 +443,8 @@ TEST_F(ApplySetting, DhcpReleasesAndRenewsOnlyTheAdaptersNamedConnection) {
         {"empty name", TRegValue{RegSz, Sz("")}, ""},
         {"not text", TRegValue{RegDword, Dword(7)}, ""},
         {"too long to pass whole", TRegValue{RegSz, Sz(std::string(250, '"'))}, ""},
+        {"a star: a wildcard", TRegValue{RegSz, Sz("Lab *")}, ""},
+        {"indexed, a star", TRegValue{RegSz, Sz("Lab *")}, "", 7},
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;
@@ -441,14 +457,24 @@ TEST_F(ApplySetting, DhcpReleasesAndRenewsOnlyTheAdaptersNamedConnection) {
         }
         registry.ClearJournal();
         TRecordingServices services;
+        services.Index = c.index;
         TIP request;
         FillDhcpRequest(request, {AdapterId}, 0);
         EXPECT_NO_THROW(SetIP(request, registry, services)) << c.why;
-        ASSERT_EQ(6u, services.Events.size()) << c.why;
-        EXPECT_EQ("run [ipconfig.exe /release " + c.argument + "] show 0", services.Events[1])
+        std::vector<std::string> expected = {"hourglass"};
+        if (c.index)
+            expected.push_back("renew " + std::to_string(c.index));
+        else if (!c.argument.empty())
+            expected.insert(expected.end(),
+                            {"run [ipconfig.exe /release " + c.argument + "] show 0",
+                             "run [ipconfig.exe /renew " + c.argument + "] show 0"});
+        expected.push_back("local address");
+        services.Events.resize(std::max(services.Events.size(), expected.size()));
+        EXPECT_EQ(expected.size() == 2,
+                  services.Events.back() == "message " + LeaseNotRenewedMessage("Ethernet"))
             << c.why;
-        EXPECT_EQ("run [ipconfig.exe /renew " + c.argument + "] show 0", services.Events[2])
-            << c.why;
+        services.Events.resize(expected.size());
+        EXPECT_EQ(expected, services.Events) << c.why;
         // Reading the name writes nothing.
         EXPECT_EQ(4u, registry.Journal().size()) << c.why;
     }

@@ -12,6 +12,12 @@
 #include <algorithm>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
 const std::string Id = "{AAAAAAAA-0000-0000-0000-000000000001}";
@@ -248,6 +254,23 @@ TEST(SwitchLog, NamesTheAdapterTheRequestWroteAsDiscoveryFindsIt) {
               {.Outcome = TSwitchOutcome::Applied, .Reason = "", .Message = ""});
     const std::string log = GetFile(SwitchLogPath(dir.Path() + "/"));
     EXPECT_NE(std::string::npos, log.find("  Lan Ethernet  Office  ")) << log;
+}
+
+// A link placed where the log should be is not followed: the file it names stays as it was.
+TEST(SwitchLog, IsNotWrittenThroughALinkPlacedWhereTheLogShouldBe) {
+    TTempFolder dir;
+    const std::string target = dir / "elsewhere.txt", path = SwitchLogPath(dir.Path() + "/");
+    ReplaceFileContent(target, "kept");
+#ifdef _WIN32 // making a symbolic link needs a right that Wine and most users lack
+    ASSERT_TRUE(::CreateHardLinkA(path.c_str(), target.c_str(), nullptr));
+#else
+    ASSERT_EQ(0, ::symlink(target.c_str(), path.c_str()));
+    EXPECT_FALSE(AppendSwitchLog(path, "x"));
+    ASSERT_EQ(0, ::unlink(path.c_str()));
+    ASSERT_EQ(0, ::link(target.c_str(), path.c_str())); // a second name of the same file
+#endif
+    EXPECT_FALSE(AppendSwitchLog(path, "x"));
+    EXPECT_EQ("kept", GetFile(target));
 }
 
 TEST(SwitchLog, TwoWritersAtOnceLoseNoLine) {

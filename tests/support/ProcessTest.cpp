@@ -3,6 +3,9 @@
 #include "netcfg/SetIP.h"
 
 #include "support/TempFolder.h"
+#include "support/WinHandles.h"
+
+#include <cstdint>
 
 #include <gtest/gtest.h>
 
@@ -62,9 +65,22 @@ TEST(RunAndWait, AQuotedArgumentReachesTheChildExactlyAsMeant) {
     }
 }
 
+// The captured output shows the pipe's end was handed over, and nothing else was.
+TEST(RunAndWait, AChildInheritsOnlyTheHandlesItNeeds) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const UniqueHandle stray(::CreateEventA(&inherit, TRUE, FALSE, nullptr));
+    const std::string echo = TestBinaryFolder() + "argv_echo.exe";
+    const std::string line = QuoteArgument(echo) + " /handle " +
+                             std::to_string(reinterpret_cast<std::uintptr_t>(stray.get()));
+    std::string output;
+    EXPECT_EQ(0, RunCapturing(echo, line, "", output)) << "the stray handle was inherited";
+    EXPECT_EQ("looked", output.substr(0, 6));
+    EXPECT_EQ(0, RunAndWait(echo, line, SW_HIDE));
+}
+
 TEST(RunAndWait, TheAddressToolRunsToItsEndForAQuotedConnectionName) {
     for (const char* command : {ReleaseCommand, RenewCommand}) {
-        const std::string line = AddressToolCommand(command, std::string(R"(Lab "B" LAN 2)"));
+        const std::string line = *AddressToolCommand(command, std::string(R"(Lab "B" LAN 2)"));
         ASSERT_EQ(std::string(command) + R"("Lab \"B\" LAN 2")", line);
         EXPECT_NE(-1, RunSystemProgram(line, SW_HIDE)) << line;
     }
