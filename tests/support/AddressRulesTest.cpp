@@ -98,3 +98,26 @@ TEST(IsSubnetMask, HoldsForDottedQuadsWhoseOnesAllComeFirst) {
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, IsSubnetMask(c.text)) << "\"" << c.text << "\"";
 }
+
+TEST(MaskOfPrefixText, GivesTheMaskOfATypedPrefixLengthOnly) {
+    struct Case {
+        std::string text, mask;
+    } cases[] = {
+        {"/24", "255.255.255.0"},
+        {" /20 ", "255.255.240.0"},
+        {"/8", "255.0.0.0"},
+        {"/32", "255.255.255.255"},
+        {"/0", "0.0.0.0"},
+        {"/024", ""},
+        {"/33", ""},
+        {"/", ""},
+        {"24", ""},
+        {"/2 4", ""},
+        {"/-1", ""},
+        {"/0x18", ""},
+        {"255.255.255.0", ""},
+        {"/1000", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.mask, MaskOfPrefixText(c.text)) << "\"" << c.text << "\"";
+}
