@@ -270,8 +270,9 @@ TEST_F(EditForm, OkChecksTheAddressesThenTheProxyAndClosesOnlyWhenAllPass) {
             Click(::GetDlgItem(w, IDCANCEL));
         });
         EXPECT_EQ(c.message.empty() ? mrOk : mrCancel, result) << what;
-        if (c.storedMask)
+        if (c.storedMask) {
             EXPECT_EQ(c.storedMask, adoT.FieldText("Submask")) << what;
+        }
         if (c.message.empty()) {
             EXPECT_TRUE(boxes.Boxes().empty()) << what;
         } else {
@@ -346,7 +347,7 @@ TEST_F(EditForm, WhenACheckMessageIsClosedTheFocusIsOnTitleOrOnAMaskThatIsNoMask
 
 TEST_F(EditForm, WhatIsTypedPickedOrPrefilledReachesThePendingRecordUntilTheCallerCancels) {
     Store("{A}", {{"Title", "Office"}, {"Address", "10.0.0.5"}, {"Gateway", "10.0.0.1"}});
-    form->SetPopupTracker([](HMENU menu, POINT) { return ItemsOf(menu).at(1).Command; });
+    form->SetPopupTracker([](HMENU menu, POINT) { return ItemsOf(menu).at(8).Command; });
     adoT.Edit();
     form->SetAdapterIndex(0);
     ShowWith([&](HWND w) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace std::string_literals;
@@ -43,12 +44,16 @@ class MainForm : public TMainWindowTest {
             titles.push_back(text);
         }
     }
-    std::vector<std::string> VisibleTitles() const {
-        std::vector<std::string> titles;
-        for (int row = 0; row < GridRows(); ++row)
-            titles.push_back(GridText(row, 1));
-        return titles;
+    // The texts of the grid's column titled title (the Adapter column comes and goes).
+    std::vector<std::string> ColumnTexts(const std::string& title) const {
+        const std::vector<std::string> titles = GridTitles();
+        const auto column = std::find(titles.begin(), titles.end(), title) - titles.begin();
+        std::vector<std::string> texts;
+        for (int row = 0; row < GridRows() && column < std::ssize(titles); ++row)
+            texts.push_back(GridText(row, static_cast<int>(column)));
+        return texts;
     }
+    std::vector<std::string> VisibleTitles() const { return ColumnTexts("Title"); }
     int SelectedGridRow() const {
         return static_cast<int>(
             ::SendMessageA(Form().DBGrid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -143,6 +148,51 @@ TEST_F(MainForm, TypedTextThatNamesNoAdapterShowsEverySettingWithoutAnError) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
+TEST_F(MainForm, WhileEveryAdaptersSettingsShowEachRowNamesItsAdapter) {
+    SeedTwoAdapters();
+    StoreSettings(Db(), {{"{gone}", "Old", "", "", "", "", "", ""}});
+    TMainForm& form = Start();
+    const std::vector<std::string> oneAdapter = {"",        "Title", "Address", "Submask",
+                                                 "Gateway", "DNS1",  "DNS2",    "Proxy"};
+    std::vector<std::string> everyAdapter = oneAdapter;
+    everyAdapter.insert(everyAdapter.begin() + 1, "Adapter");
+    struct Step {
+        int pick; // -1: nothing picked
+        std::vector<std::string> titles;
+        std::vector<std::string> adapters;
+    } steps[] = {
+        {-1, everyAdapter, {"Office Ethernet", "Lab Ethernet = fast", "Office Ethernet", "{gone}"}},
+        {1, oneAdapter, {}},
+        {-1, everyAdapter, {"Office Ethernet", "Lab Ethernet = fast", "Office Ethernet", "{gone}"}},
+    };
+    for (const Step& step : steps) {
+        ::SendMessageA(form.ComboBox, CB_SETCURSEL, static_cast<WPARAM>(step.pick), 0);
+        ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(form.ComboBox));
+        FlushEvents();
+        EXPECT_EQ(step.titles, GridTitles()) << step.pick;
+        EXPECT_EQ(step.adapters, ColumnTexts("Adapter")) << step.pick;
+    }
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    Close(); // widths as designed: the Adapter column is not among those kept
+    EXPECT_EQ(std::string::npos, GetFile(dir_ / "config.ini").find("ColumnWidths"));
+}
+
+TEST_F(MainForm, BackFromAnotherProgramTheGridShowsWhatItStoredAndEditAndDeleteNeedARow) {
+    TMainForm& form = Start();
+    const auto enabled = [&](int command) {
+        return ::SendMessageA(form.ToolBar1, TB_ISBUTTONENABLED, command, 0) != 0;
+    };
+    EXPECT_FALSE(enabled(TMainForm::acEdit));
+    EXPECT_FALSE(enabled(TMainForm::acDelete));
+    StoreSettings(Db(), {{OfficeId, "Imported", "10.0.0.9", "255.0.0.0", "", "", "", ""}});
+    ::SendMessageA(form.Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    EXPECT_EQ(std::vector<std::string>{"Imported"}, VisibleTitles());
+    EXPECT_TRUE(enabled(TMainForm::acEdit));
+    EXPECT_TRUE(enabled(TMainForm::acDelete));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
 TEST_F(MainForm, ClosingSavesTheSelectedPosition) {
     Start();
     PickAdapter(1);
@@ -225,7 +275,7 @@ TEST_F(MainForm, WindowLayout) {
     EXPECT_TRUE(IsScaled(12, combo.top));
     EXPECT_TRUE(IsScaled(385, combo.right - combo.left));
     // The grid's columns after the row indicator: a title, five addresses, the proxy.
-    const int columnWidths[] = {14, 96, 88, 88, 88, 88, 88, 100};
+    const int columnWidths[] = {14, 88, 112, 88, 88, 88, 88, 92};
     for (int column = 0; column < 8; ++column)
         EXPECT_TRUE(
             IsScaled(columnWidths[column],
@@ -535,7 +585,8 @@ TEST_F(MainForm, SizedTheLastColumnTakesTheWidthThatIsLeft) {
             others += ColumnWidth(form.DBGrid, column);
         RECT grid{};
         ::GetClientRect(form.DBGrid, &grid);
-        EXPECT_EQ(std::max(static_cast<int>(grid.right) - others, form.Scale(100)), ColumnWidth(form.DBGrid, 7))
+        EXPECT_EQ(std::max(static_cast<int>(grid.right) - others, form.Scale(92)),
+                  ColumnWidth(form.DBGrid, 7))
             << wider;
     }
 }
@@ -569,7 +620,7 @@ TEST_F(MainForm, SizePlaceAndColumnWidthsComeBackOnlyWhereTheyFit) {
         TMainForm& bad = Start();
         const RECT placed = WindowRect(bad.Handle());
         EXPECT_TRUE(::EqualRect(&designed, &placed)) << placement;
-        EXPECT_EQ(bad.Scale(96), ColumnWidth(bad.DBGrid, 1)) << placement;
+        EXPECT_EQ(bad.Scale(88), ColumnWidth(bad.DBGrid, 1)) << placement;
         EXPECT_EQ(1, bad.SelectedAdapter()) << placement;
         Close();
         EXPECT_EQ(kept, GetFile(dir_ / "config.ini")) << placement;
