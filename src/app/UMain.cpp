@@ -29,6 +29,7 @@ namespace {
 constexpr int AddressField = 3;
 constexpr int AdapterField = 1;
 constexpr int AdapterColumnWidth = 160;
+constexpr int MaxAdapterColumnWidth = 320;
 
 constexpr const char* MainClassName = "TMainForm";
 constexpr const char* PanelClassName = "TPanel";
@@ -103,13 +104,17 @@ const TActionDef* FindAction(int id) {
 // Wide enough for a dotted quad; proxies get a little more, and all seven columns fit the
 // window's first width.
 int GridColumnWidth(const TFieldDef& field) {
-    // The address has room for the count of further addresses after it, "(+2)".
     if (field.Name == "Address")
-        return 112;
+        return 120; // with the count of further addresses after it (ColumnWidthOf)
     if (field.Size <= 15)
         return 88;
-    return field.Size <= 20 ? 88 : 92;
+    return field.Size <= 20 ? 84 : 90;
 }
+
+// The widest address with the widest count of further addresses after it.
+constexpr const char* WidestAddress = "255.255.255.255 (+15)";
+// The room a grid cell leaves around its text, at 96 DPI.
+constexpr int CellMargins = 14;
 
 // A plain container that hands its children's notifications on to the form it sits on.
 LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -364,8 +369,7 @@ void TMainForm::FillLastColumn() {
         others += static_cast<int>(::SendMessageA(DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
     RECT grid{};
     ::GetClientRect(DBGrid, &grid); // without a vertical scroll bar's width
-    const int designed =
-        Scale(GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(gridFields_.back())]));
+    const int designed = Scale(ColumnWidthOf(gridFields_.back()));
     ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, last, std::max(designed, static_cast<int>(grid.right) - others));
 }
 
@@ -428,8 +432,7 @@ void TMainForm::SavePlacement() {
     for (const int column : SavedColumns()) {
         const int width = static_cast<int>(::SendMessageA(DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
         widths.push_back(::MulDiv(width, DesignDpi, Dpi()));
-        designed.push_back(GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(
-            gridFields_[static_cast<size_t>(column - 1)])]));
+        designed.push_back(ColumnWidthOf(gridFields_[static_cast<size_t>(column - 1)]));
     }
     ConfigFile->WriteValue(ColumnWidthsSetting,
                            widths == designed ? std::string() : FormatColumnWidths(widths));
@@ -453,7 +456,7 @@ void TMainForm::ShowGridColumns() {
     for (size_t f = 0; f < fields.size(); ++f) {
         LVCOLUMNA column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = Scale(GridColumnWidth(fields[f]));
+        column.cx = Scale(ColumnWidthOf(static_cast<int>(f)));
         column.pszText = const_cast<char*>(fields[f].Name.c_str());
         ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, static_cast<WPARAM>(f + 1),
                        reinterpret_cast<LPARAM>(&column));
@@ -489,13 +492,32 @@ void TMainForm::ShowAdapterColumn(bool show) {
         HideGridColumn(AdapterField);
         return;
     }
+    // Wide enough for the longest caption, within reason: two adapters whose captions
+    // begin alike must not look the same.
+    int widest = 0;
+    for (const std::string& caption : AdapterDescriptions())
+        widest = std::max(
+            widest, static_cast<int>(::SendMessageA(DBGrid, LVM_GETSTRINGWIDTHA, 0,
+                                                    reinterpret_cast<LPARAM>(caption.c_str()))));
     // First after the indicator, where the field stands in the view.
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
-    column.cx = Scale(AdapterColumnWidth);
+    column.cx = std::clamp(widest + Scale(CellMargins), Scale(AdapterColumnWidth),
+                           Scale(MaxAdapterColumnWidth));
     column.pszText = const_cast<char*>("Adapter");
     ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
     gridFields_.insert(gridFields_.begin(), AdapterField);
+}
+
+// Designed, at 96 DPI. The address column is widened where the font is wider than
+// designed, so that the count of further addresses always shows.
+int TMainForm::ColumnWidthOf(int field) const {
+    const int designed = GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(field)]);
+    if (field != AddressField)
+        return designed;
+    const int text = static_cast<int>(
+        ::SendMessageA(DBGrid, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(WidestAddress)));
+    return std::max(designed, ::MulDiv(text, DesignDpi, Dpi()) + CellMargins);
 }
 
 std::vector<int> TMainForm::SavedColumns() const {

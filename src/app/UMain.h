@@ -228,6 +228,7 @@ class TMainForm : public TForm {
     void FollowStoresElsewhere();
     // The Adapter column, while the grid lists every adapter's settings.
     void ShowAdapterColumn(bool show);
+    int ColumnWidthOf(int field) const;
     // The grid's columns whose widths config.ini keeps: all but the Adapter column.
     std::vector<int> SavedColumns() const;
     void RefreshGrid();
