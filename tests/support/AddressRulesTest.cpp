@@ -100,24 +100,14 @@ TEST(IsSubnetMask, HoldsForDottedQuadsWhoseOnesAllComeFirst) {
 }
 
 TEST(MaskOfPrefixText, GivesTheMaskOfATypedPrefixLengthOnly) {
-    struct Case {
-        std::string text, mask;
-    } cases[] = {
-        {"/24", "255.255.255.0"},
-        {" /20 ", "255.255.240.0"},
-        {"/8", "255.0.0.0"},
-        {"/32", "255.255.255.255"},
-        {"/0", "0.0.0.0"},
-        {"/024", ""},
-        {"/33", ""},
-        {"/", ""},
-        {"24", ""},
-        {"/2 4", ""},
-        {"/-1", ""},
-        {"/0x18", ""},
-        {"255.255.255.0", ""},
-        {"/1000", ""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.mask, MaskOfPrefixText(c.text)) << "\"" << c.text << "\"";
+    const std::pair<std::string, std::string> cases[] = {{" /24 ", "255.255.255.0"},
+                                                         {"/32", "255.255.255.255"},
+                                                         {"/0", "0.0.0.0"},
+                                                         {"/33", ""},
+                                                         {"24", ""},
+                                                         {"/2 4", ""},
+                                                         {"/024", ""},
+                                                         {"/", ""}};
+    for (const auto& [text, mask] : cases)
+        EXPECT_EQ(mask, MaskOfPrefixText(text)) << "\"" << text << "\"";
 }
