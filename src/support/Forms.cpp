@@ -418,9 +418,10 @@ bool TForm::DropsTypedCharacter(const MSG& message, TTypedCharacters& typed) {
     case TTypedVerdict::Pass:
         return false;
     case TTypedVerdict::RefuseAndSay:
-        return RefuseTypedCharacter(message.hwnd);
+        refusingTyped_ = RefuseTypedCharacter(message.hwnd);
+        return refusingTyped_;
     case TTypedVerdict::RefuseSilently:
-        return true;
+        return refusingTyped_; // the rest of a run goes where its first character went
     }
     return false;
 }

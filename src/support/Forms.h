@@ -182,6 +182,7 @@ class TForm {
     bool inModalLoop_ = false;
     int defaultButton_ = 0;
     HWND lastFocus_ = nullptr;
+    bool refusingTyped_ = false; // the form refused the last character the code page lacks
 };
 
 // Registers a window class of this program once (a second call does nothing): the dialog
