@@ -303,6 +303,7 @@ void TMainForm::acAddCurrentExecute() {
             {"DNS2", &current.DNS2},       {"Proxy", &current.Proxy}};
         for (const auto& [name, value] : fields)
             adoT.SetFieldText(name, *value);
+        adoT.SetFieldExtras(current.Extras);
     }
     EditPendingRow();
 }

@@ -28,6 +28,9 @@ namespace {
 
 // The view's position of Address, after which the grid counts a setting's further addresses.
 constexpr int AddressField = 3;
+constexpr int AdapterField = 1;
+constexpr int AdapterColumnWidth = 160;
+constexpr int MaxAdapterColumnWidth = 320;
 
 constexpr const char* MainClassName = "TMainForm";
 constexpr const char* PanelClassName = "TPanel";
@@ -99,13 +102,20 @@ const TActionDef* FindAction(int id) {
     return found == Actions.end() ? nullptr : &*found;
 }
 
-// Wide enough for a dotted quad; titles and proxies get a little more, and all seven
-// columns fit the window's first width.
+// Wide enough for a dotted quad; proxies get a little more, and all seven columns fit the
+// window's first width.
 int GridColumnWidth(const TFieldDef& field) {
+    if (field.Name == "Address")
+        return 120; // with the count of further addresses after it (ColumnWidthOf)
     if (field.Size <= 15)
         return 88;
-    return field.Size <= 20 ? 96 : 100;
+    return field.Size <= 20 ? 84 : 90;
 }
+
+// The widest address with the widest count of further addresses after it.
+constexpr const char* WidestAddress = "255.255.255.255 (+15)";
+// The room a grid cell leaves around its text, at 96 DPI.
+constexpr int CellMargins = 14;
 
 // A plain container that hands its children's notifications on to the form it sits on.
 LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -360,8 +370,7 @@ void TMainForm::FillLastColumn() {
         others += static_cast<int>(::SendMessageA(DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
     RECT grid{};
     ::GetClientRect(DBGrid, &grid); // without a vertical scroll bar's width
-    const int designed =
-        Scale(GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(gridFields_.back())]));
+    const int designed = Scale(ColumnWidthOf(gridFields_.back()));
     ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, last, std::max(designed, static_cast<int>(grid.right) - others));
 }
 
@@ -401,10 +410,11 @@ void TMainForm::RestorePlacement() {
             ::SetWindowPos(Handle(), nullptr, saved.Left, saved.Top, saved.Width(), saved.Height(),
                            SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    const std::vector<int> columns = SavedColumns();
     const std::vector<int> widths =
-        ParseColumnWidths(ConfigFile->ReadValue(ColumnWidthsSetting), gridFields_.size());
+        ParseColumnWidths(ConfigFile->ReadValue(ColumnWidthsSetting), columns.size());
     for (size_t i = 0; i < widths.size(); ++i)
-        ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, i + 1, Scale(widths[i]));
+        ::SendMessageA(DBGrid, LVM_SETCOLUMNWIDTH, columns[i], Scale(widths[i]));
 }
 
 // Only what differs from the designed default is kept: a window never moved or sized
@@ -420,11 +430,10 @@ void TMainForm::SavePlacement() {
                                                            : FormatWindowPlacement({now, Dpi()}));
     }
     std::vector<int> widths, designed;
-    for (size_t column = 1; column <= gridFields_.size(); ++column) {
+    for (const int column : SavedColumns()) {
         const int width = static_cast<int>(::SendMessageA(DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
         widths.push_back(::MulDiv(width, DesignDpi, Dpi()));
-        designed.push_back(
-            GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(gridFields_[column - 1])]));
+        designed.push_back(ColumnWidthOf(gridFields_[static_cast<size_t>(column - 1)]));
     }
     ConfigFile->WriteValue(ColumnWidthsSetting,
                            widths == designed ? std::string() : FormatColumnWidths(widths));
@@ -448,7 +457,7 @@ void TMainForm::ShowGridColumns() {
     for (size_t f = 0; f < fields.size(); ++f) {
         LVCOLUMNA column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = Scale(GridColumnWidth(fields[f]));
+        column.cx = Scale(ColumnWidthOf(static_cast<int>(f)));
         column.pszText = const_cast<char*>(fields[f].Name.c_str());
         ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, static_cast<WPARAM>(f + 1),
                        reinterpret_cast<LPARAM>(&column));
@@ -466,14 +475,73 @@ void TMainForm::HideGridColumn(int field) {
     gridFields_.erase(found);
 }
 
+// Settings another copy of the program or /import stored meanwhile show when the window is
+// next used. A file that cannot be read now is tried again at the next activation: a box
+// here would only take the activation away and bring it back, again and again.
+void TMainForm::FollowStoresElsewhere() {
+    try {
+        adoT.ReloadWhenChangedElsewhere();
+    } catch (const std::exception&) {
+    }
+}
+
+void TMainForm::ShowAdapterColumn(bool show) {
+    const bool shown = std::count(gridFields_.begin(), gridFields_.end(), AdapterField) != 0;
+    if (show == shown)
+        return;
+    if (!show) {
+        HideGridColumn(AdapterField);
+        return;
+    }
+    // Wide enough for the longest caption, within reason: two adapters whose captions
+    // begin alike must not look the same.
+    int widest = 0;
+    for (const std::string& caption : AdapterDescriptions())
+        widest = std::max(
+            widest, static_cast<int>(::SendMessageA(DBGrid, LVM_GETSTRINGWIDTHA, 0,
+                                                    reinterpret_cast<LPARAM>(caption.c_str()))));
+    // First after the indicator, where the field stands in the view.
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT;
+    column.cx = std::clamp(widest + Scale(CellMargins), Scale(AdapterColumnWidth),
+                           Scale(MaxAdapterColumnWidth));
+    column.pszText = const_cast<char*>("Adapter");
+    ::SendMessageA(DBGrid, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    gridFields_.insert(gridFields_.begin(), AdapterField);
+}
+
+// Designed, at 96 DPI. The address column is widened where the font is wider than
+// designed, so that the count of further addresses always shows.
+int TMainForm::ColumnWidthOf(int field) const {
+    const int designed = GridColumnWidth(TProfileTable::Fields()[static_cast<size_t>(field)]);
+    if (field != AddressField)
+        return designed;
+    const int text = static_cast<int>(
+        ::SendMessageA(DBGrid, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(WidestAddress)));
+    return std::max(designed, ::MulDiv(text, DesignDpi, Dpi()) + CellMargins);
+}
+
+std::vector<int> TMainForm::SavedColumns() const {
+    std::vector<int> columns;
+    for (size_t i = 0; i < gridFields_.size(); ++i)
+        if (gridFields_[i] != AdapterField)
+            columns.push_back(static_cast<int>(i) + 1);
+    return columns;
+}
+
 void TMainForm::RefreshGrid() {
     if (gridUpdates_ > 0) {
         gridRefreshPending_ = true;
         return;
     }
     gridRefreshPending_ = false;
-    rowInUse_ = RowInUse(adoT, liveState_);
+    ShowAdapterColumn(adoT.Active() && !adoT.Filtered());
     const int rows = adoT.Active() ? adoT.RowCount() : 0;
+    // Nothing to edit or delete in an empty list.
+    for (const int command : {acEdit, acDelete})
+        if ((::SendMessageA(ToolBar1, TB_ISBUTTONENABLED, command, 0) != 0) != (rows > 0))
+            ::SendMessageA(ToolBar1, TB_ENABLEBUTTON, command, rows > 0);
+    rowInUse_ = RowInUse(adoT, liveState_);
     const int current = adoT.Active() ? adoT.CurrentRow() : -1;
     syncingGrid_ = true;
     // A new count redoes the scroll bars, which is slow: only when it changes.
@@ -531,6 +599,8 @@ void TMainForm::GridTextRequest(NMLVDISPINFOA& info) {
     {
         const int field = gridFields_[static_cast<size_t>(column - 1)];
         gridText_ = adoT.Text(info.item.iItem, field);
+        if (field == AdapterField)
+            gridText_ = adapterNames_.CaptionOf(gridText_);
         if (field == AddressField) // the grid alone tells that a setting has more addresses
             gridText_ = WithMoreCount(gridText_, adoT.Extras(info.item.iItem).MoreAddresses.size());
     }
@@ -834,6 +904,7 @@ TSwitchResult TMainForm::ApplyDhcp() {
 
 void TMainForm::ListAdapters() {
     AdapterList.clear();
+    adapterNames_.Clear();
     ::SendMessageA(ComboBox, CB_RESETCONTENT, 0, 0);
     const TAdapterScope scope = AdapterScopeOf(showAllAdapters_);
     std::optional<std::vector<TDiscoveredAdapter>> adapters;
@@ -850,6 +921,7 @@ void TMainForm::ListAdapters() {
             adapter.Description,
             showAllAdapters_ ? ConnectionName(names, adapter.Id) : std::nullopt);
         ::SendMessageA(ComboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+        adapterNames_.Add(adapter.Id, caption);
     }
 }
 
@@ -1096,6 +1168,12 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
         }
+        break;
+    case WM_ACTIVATEAPP:
+        // Back from another program. Not under a box or dialog of ours (the window is
+        // disabled then): the row it asks about must stay the row it acts on.
+        if (wParam && ::IsWindowEnabled(Handle()))
+            FollowStoresElsewhere();
         break;
     case WM_DESTROY:
         tray_.reset(); // the icon goes with the window

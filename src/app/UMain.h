@@ -2,6 +2,7 @@
 // The main window: the adapter selector, the grid of the selected adapter's settings,
 // the toolbar of commands and the status line with the machine's address.
 
+#include "app/AdapterNames.h"
 #include "app/MissingDatabase.h"
 #include "app/WindowPlacement.h"
 #include "support/Config.h"
@@ -224,6 +225,12 @@ class TMainForm : public TForm {
     void SavePlacement();
     void ShowGridColumns();
     void HideGridColumn(int field);
+    void FollowStoresElsewhere();
+    // The Adapter column, while the grid lists every adapter's settings.
+    void ShowAdapterColumn(bool show);
+    int ColumnWidthOf(int field) const;
+    // The grid's columns whose widths config.ini keeps: all but the Adapter column.
+    std::vector<int> SavedColumns() const;
     void RefreshGrid();
     void RestoreSelectionLater();
     void RestoreSelection();
@@ -274,6 +281,7 @@ class TMainForm : public TForm {
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     std::vector<int> gridFields_; // field position of each grid column after the indicator
+    TAdapterNames adapterNames_;  // the selector's captions, for the Adapter column
     std::string gridText_;        // storage for the text handed to the grid
     bool quitOnDestroy_ = false;
     int toolBarDpi_ = 96;        // the DPI the toolbar was last sized for

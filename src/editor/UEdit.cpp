@@ -6,6 +6,7 @@
 #include "support/AddressRules.h"
 #include "support/Strings.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -24,6 +25,10 @@ constexpr int EditorWidth = 200;
 constexpr int EditorHeight = 21;
 constexpr int PickButtonSize = EditorHeight - 2;
 constexpr int ExampleLeft = EditorLeft + EditorWidth + 30;
+// The frame's inside edge on the right, which no example may run over, and the least room
+// an example keeps to its row's editor or pick button.
+constexpr int FrameInsideRight = 8 + 433 - 4;
+constexpr int ExampleGap = 4;
 // The adapter row sits higher than the others, level with the top of the frame's inside.
 constexpr int AdapterRowTop = 27;
 constexpr int ComboBoxWidth = 300;
@@ -164,7 +169,22 @@ void TEditForm::CreateRow(int row) {
                    EditorLeft + EditorWidth, top + 2, PickButtonSize, PickButtonSize,
                    idPickButton + row);
 
-    AddLabel(ExampleHints[row], ExampleLeft, top + 3, exampleFont_, 0, idExampleLabel + row);
+    HWND example =
+        AddLabel(ExampleHints[row], ExampleLeft, top + 3, exampleFont_, 0, idExampleLabel + row);
+    FitInFrame(example, row);
+}
+
+// An example wider than designed (a font wider than the designed one) moves left as far
+// as its row leaves room, rather than run over the frame.
+void TEditForm::FitInFrame(HWND example, int row) {
+    RECT bounds{};
+    ::GetWindowRect(example, &bounds);
+    const int width = ::MulDiv(bounds.right - bounds.left, DesignDpi, Dpi());
+    if (ExampleLeft + width <= FrameInsideRight)
+        return;
+    const int rowEnd = EditorLeft + EditorWidth + (HasPickButton(row) ? PickButtonSize : 0);
+    PlaceControl(example, std::max(rowEnd + ExampleGap, FrameInsideRight - width),
+                 EditorTop(row) + 3, 0, 0);
 }
 
 void TEditForm::PlaceComboBox(const std::vector<std::string>& adapterDescriptions) {
@@ -214,7 +234,7 @@ void TEditForm::DataChanged() {
     if (writing_)
         return;
     TFlagScope loading(loading_);
-    gatewayPrefill_.clear(); // another record: whatever its Gateway holds is its own
+    gatewayPrefill_.Forget(); // another record: whatever its Gateway holds is its own
     for (int row = 1; row <= RowCount; ++row) {
         // A table that failed to open at start-up leaves the dialog empty, not broken.
         const std::string text = adoT.Active() ? adoT.FieldText(FieldName(row)) : std::string();
@@ -263,18 +283,16 @@ void TEditForm::AddressChange() {
     // While browsing, the address changes only because the record shown changed.
     if (!Editing())
         return;
-    const std::string address = WindowText(EditorOfField("Address"));
-    const size_t lastDot = address.rfind('.');
-    if (lastDot == std::string::npos)
-        return;
-    // Only an empty Gateway, or one that still holds the last pre-fill, is filled: what the
-    // user typed or the record brought stays.
     const int gatewayRow = RowOfField("GateWay");
-    const std::string gateway = EditorText(gatewayRow);
-    if (!gateway.empty() && gateway != gatewayPrefill_)
-        return;
-    gatewayPrefill_ = address.substr(0, lastDot + 1);
-    SetEditorText(gatewayRow, gatewayPrefill_);
+    if (const auto filled = gatewayPrefill_.AfterAddressChange(WindowText(EditorOfField("Address")),
+                                                               EditorText(gatewayRow)))
+        SetEditorText(gatewayRow, *filled);
+}
+
+// "/24" typed as the mask becomes the mask it stands for, 255.255.255.0.
+void TEditForm::TakePrefixAsMask() {
+    if (const std::string mask = MaskOfPrefixText(EditorText(SubmaskRow)); !mask.empty())
+        SetEditorText(SubmaskRow, mask);
 }
 
 bool TEditForm::TextsFitCodePage() {
@@ -284,6 +302,15 @@ bool TEditForm::TextsFitCodePage() {
             return false;
         }
     return true;
+}
+
+bool TEditForm::RefuseTypedCharacter(HWND control) {
+    for (int row = TitleRow; row <= RowCount; ++row)
+        if (editors_[row] == control) {
+            Complain(LacksCodePageComplaint(WindowText(fieldLabels_[row])), row);
+            return true;
+        }
+    return false;
 }
 
 // The checks pass; values Windows itself would refuse are stored only when the user says so.
@@ -308,6 +335,12 @@ void TEditForm::OKBtnClick() {
     }
     if (!TextsFitCodePage())
         return;
+    TakePrefixAsMask();
+    // A gateway left as the editor filled it in was never given: it is stored empty.
+    const int gatewayRow = RowOfField("GateWay");
+    if (const std::string given = gatewayPrefill_.Given(EditorText(gatewayRow));
+        given != EditorText(gatewayRow))
+        SetEditorText(gatewayRow, given);
     for (int row = FirstAddressRow; row <= LastAddressRow; ++row) {
         const std::string address = Trim(EditorText(row));
         if (address.empty())
@@ -361,8 +394,13 @@ void TEditForm::AdvancedBtnClick() {
 // ---- pick lists -------------------------------------------------------------------------
 
 std::vector<std::string> TEditForm::PresetsFor(const std::string& name) {
-    if (SameText(name, "Submask"))
-        return {"255.255.255.0", "255.255.0.0", "255.0.0.0"};
+    if (SameText(name, "Submask")) {
+        // Every prefix a network of more than one computer has, the shortest first.
+        std::vector<std::string> masks;
+        for (int length = 8; length <= 32; ++length)
+            masks.push_back(MaskOfPrefix(length));
+        return masks;
+    }
     if (!SameText(name, "DNS1") && !SameText(name, "DNS2") && !SameText(name, "Proxy"))
         return {};
     // The query leaves empty values out.
@@ -380,8 +418,14 @@ void TEditForm::ClearPresets() {
 
 void TEditForm::AddPreset(const std::string& text, int row) {
     presets_.push_back({text, row});
+    std::string caption = MenuCaption(text);
+    // A mask shows its prefix length beside it, as a menu shows a key.
+    if (row == SubmaskRow) {
+        caption += "\t/";
+        caption += std::to_string(PrefixLengthOf(text));
+    }
     // Commands count from 1: the menu answers 0 when nothing was chosen.
-    ::AppendMenuA(Pop.get(), MF_STRING, presets_.size(), MenuCaption(text).c_str());
+    ::AppendMenuA(Pop.get(), MF_STRING, presets_.size(), caption.c_str());
 }
 
 void TEditForm::PickButtonClick(HWND button) {
@@ -428,6 +472,10 @@ LRESULT TEditForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (id == idAdvancedBtn && code == BN_CLICKED) {
             AdvancedBtnClick();
+            return 0;
+        }
+        if (id == idEditor + SubmaskRow && code == EN_KILLFOCUS) {
+            TakePrefixAsMask();
             return 0;
         }
         if (id > idEditor && id <= idEditor + RowCount && code == EN_CHANGE) {

@@ -4,6 +4,7 @@
 // the caller begins the record before showing it and posts or cancels it afterwards.
 
 #include "editor/ExtrasEditing.h"
+#include "editor/GatewayPrefill.h"
 #include "store/ProfileStore.h"
 #include "support/Forms.h"
 #include "support/WinHandles.h"
@@ -79,6 +80,8 @@ class TEditForm : public TForm {
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Said as OK says it of a pasted text.
+    bool RefuseTypedCharacter(HWND control) override;
 
   private:
     struct TPreset {
@@ -88,6 +91,7 @@ class TEditForm : public TForm {
 
     void FormCreate(const std::vector<std::string>& adapterDescriptions);
     void CreateRow(int row);
+    void FitInFrame(HWND example, int row);
     void PlaceComboBox(const std::vector<std::string>& adapterDescriptions);
     void EditorChange(int row);
     std::vector<std::string> PresetsFor(const std::string& name);
@@ -100,6 +104,7 @@ class TEditForm : public TForm {
     void Complain(const std::string& message, int row);
     int TrackPopup(HMENU menu, POINT screenPoint) const;
     // The checks of OK beyond the original's: each says why and returns false to stay.
+    void TakePrefixAsMask();
     bool TextsFitCodePage();
     bool StoreAnywayWhenWindowsRefuses();
     bool ExtrasFitTheAddress();
@@ -120,6 +125,6 @@ class TEditForm : public TForm {
     bool loading_ = false;
     // Set while the dialog writes a field, so that the change it causes reloads nothing.
     bool writing_ = false;
-    // What the Gateway pre-fill last put there, "" when it has not for this record.
-    std::string gatewayPrefill_;
+    // What the Gateway pre-fill put there for this record.
+    TGatewayPrefill gatewayPrefill_;
 };

@@ -31,6 +31,28 @@ bool DwordIsOne(IRegistryKey* key, const char* name) {
     return value && value->Type == RegDword && value->Bytes == std::string("\x01\0\0\0", 4);
 }
 
+// Every non-empty string of a text or multi-string value, in order.
+std::vector<std::string> AllStrings(IRegistryKey* key, const char* name) {
+    std::vector<std::string> strings;
+    if (!key)
+        return strings;
+    const auto value = key->QueryValue(name);
+    if (!value || (value->Type != RegSz && value->Type != RegExpandSz && value->Type != RegMultiSz))
+        return strings;
+    const size_t end = value->Type == RegMultiSz ? value->Bytes.size() : value->Bytes.find('\0');
+    const std::string bytes = value->Bytes.substr(0, end);
+    size_t start = 0;
+    while (start <= bytes.size()) {
+        size_t stop = bytes.find('\0', start);
+        if (stop == std::string::npos)
+            stop = bytes.size();
+        if (std::string entry = Trim(bytes.substr(start, stop - start)); !entry.empty())
+            strings.push_back(std::move(entry));
+        start = stop + 1;
+    }
+    return strings;
+}
+
 std::string AddressOrEmpty(const std::string& text) {
     return IsValidIP(text) ? text : std::string();
 }
@@ -39,6 +61,50 @@ std::string AddressOrEmpty(const std::string& text) {
 std::string ProxyOrEmpty(const std::string& text) {
     const size_t width = static_cast<size_t>(ProfileColumns()[8].Width);
     return text.size() <= width && CheckProxy(text) == TProxyCheck::Accepted ? text : std::string();
+}
+
+// A registry metric as the setting keeps it: 0 (automatic) for one it cannot hold.
+unsigned MetricOrAutomatic(const std::string& text) {
+    unsigned metric = 0;
+    return ParseMetric(text, metric) ? metric : 0;
+}
+
+// What a candidate adds is kept only when the whole still follows the setting's rules.
+template <typename TAdd>
+void AddIfAccepted(const TCurrentSettings& settings, TSettingExtras& extras, TAdd add) {
+    TSettingExtras candidate = extras;
+    add(candidate);
+    if (CheckExtras(settings.Address, settings.Submask, settings.Gateway, candidate).Field ==
+        TExtrasField::None)
+        extras = std::move(candidate);
+}
+
+// The strings after the first of each list: address i goes with mask i, gateway i with
+// metric i (a missing metric is automatic).
+TSettingExtras ReadExtras(const TCurrentSettings& settings, IRegistryKey* adapter, bool dhcp) {
+    const auto list = [&](const char* staticName, const char* dhcpName) {
+        return AllStrings(adapter, dhcp ? dhcpName : staticName);
+    };
+    const std::vector<std::string> addresses = list("IPAddress", "DhcpIPAddress");
+    const std::vector<std::string> masks = list("SubnetMask", "DhcpSubnetMask");
+    const std::vector<std::string> gateways = list("DefaultGateway", "DhcpDefaultGateway");
+    const std::vector<std::string> metrics =
+        dhcp ? std::vector<std::string>{} : AllStrings(adapter, "DefaultGatewayMetric");
+    const auto metricAt = [&](size_t i) {
+        return i < metrics.size() ? MetricOrAutomatic(metrics[i]) : 0u;
+    };
+    TSettingExtras extras;
+    if (!settings.Gateway.empty())
+        AddIfAccepted(settings, extras, [&](TSettingExtras& e) { e.GatewayMetric = metricAt(0); });
+    for (size_t i = 1; i < addresses.size() && i < masks.size(); ++i)
+        AddIfAccepted(settings, extras, [&](TSettingExtras& e) {
+            e.MoreAddresses.push_back({addresses[i], masks[i]});
+        });
+    for (size_t i = 1; i < gateways.size(); ++i)
+        AddIfAccepted(settings, extras, [&](TSettingExtras& e) {
+            e.MoreGateways.push_back({gateways[i], metricAt(i)});
+        });
+    return extras;
 }
 
 } // namespace
@@ -77,6 +143,9 @@ TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::stri
         const TNameServers dns = SplitNameServers(read("NameServer", "DhcpNameServer"));
         settings.DNS1 = AddressOrEmpty(dns.First);
         settings.DNS2 = AddressOrEmpty(dns.Second);
+        // Without a first address there is no setting for further ones to stand beside.
+        if (!settings.Address.empty() && !settings.Submask.empty())
+            settings.Extras = ReadExtras(settings, adapter.get(), dhcp);
     }
     const std::unique_ptr<IRegistryKey> internet =
         registry.OpenKey(TRootKey::CurrentUser, BackendPath(InternetSettingsKey), false);
@@ -86,28 +155,6 @@ TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::stri
 }
 
 namespace {
-
-// Every non-empty string of a text or multi-string value, in order.
-std::vector<std::string> AllStrings(IRegistryKey* key, const char* name) {
-    std::vector<std::string> strings;
-    if (!key)
-        return strings;
-    const auto value = key->QueryValue(name);
-    if (!value || (value->Type != RegSz && value->Type != RegExpandSz && value->Type != RegMultiSz))
-        return strings;
-    const size_t end = value->Type == RegMultiSz ? value->Bytes.size() : value->Bytes.find('\0');
-    const std::string bytes = value->Bytes.substr(0, end);
-    size_t start = 0;
-    while (start <= bytes.size()) {
-        size_t stop = bytes.find('\0', start);
-        if (stop == std::string::npos)
-            stop = bytes.size();
-        if (std::string entry = Trim(bytes.substr(start, stop - start)); !entry.empty())
-            strings.push_back(std::move(entry));
-        start = stop + 1;
-    }
-    return strings;
-}
 
 std::vector<TKeptValue> KeepValues(IRegistryKey* key, const std::vector<std::string>& names) {
     std::vector<TKeptValue> kept;

@@ -3,6 +3,7 @@
 // user's proxy: the starting point of a new network setting.
 
 #include "netcfg/Registry.h"
+#include "support/AddressLists.h"
 
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@ struct TCurrentSettings {
     std::string DNS1;
     std::string DNS2;
     std::string Proxy;
+    // The further addresses and gateways and the gateways' metrics, each pair as the
+    // registry lists it beside the first.
+    TSettingExtras Extras;
 };
 
 struct TNameServers {
@@ -27,10 +31,12 @@ struct TNameServers {
 TNameServers SplitNameServers(const std::string& value);
 
 // The static values (IPAddress, SubnetMask, DefaultGateway, NameServer), or those the DHCP
-// client was given (DhcpIPAddress ...) when EnableDHCP is 1; of a multi-string only its
-// first string. The proxy is ProxyServer while ProxyEnable is 1. A value that is missing,
-// of another type or no dotted quad (no host:port, for the proxy) is left empty: nothing
-// here raises an error.
+// client was given (DhcpIPAddress ...) when EnableDHCP is 1: a multi-string's first string
+// fills the field, the strings after it the extras (with the metrics of
+// DefaultGatewayMetric, static only), each entry kept only where the setting's rules
+// accept it beside those before it. The proxy is ProxyServer while ProxyEnable is 1. A
+// value that is missing, of another type or no dotted quad (no host:port, for the proxy)
+// is left empty: nothing here raises an error.
 TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::string& adapterId);
 
 // A value as it stands in the registry, or nothing when it is missing: what is written back

@@ -259,6 +259,13 @@ void CheckNoNul(const std::optional<std::string>& value, int field) {
                      " must not contain a NUL character (byte 0)");
 }
 
+// Changes whenever another connection has committed to the file: a read of the file's
+// change counter, without reading any table.
+std::int64_t DataVersion(const TSqliteConnection& db, const std::string& context) {
+    TSqliteStatement version(db, "PRAGMA data_version", context);
+    return version.Step(context) ? version.Int64(0) : 0;
+}
+
 // Runs store inside one transaction: all of it reaches the file, or none.
 template <typename Store> void InTransaction(TSqliteConnection& db, Store store) {
     db.Execute("BEGIN IMMEDIATE", StoreContext);
@@ -383,6 +390,8 @@ TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
     const TSqliteConnection& db = connection->Db;
     {
         const TReadTransaction reading(connection->Db, context);
+        // Before the first read: a commit of another program after it is seen as a change.
+        file.dataVersion_ = DataVersion(db, context);
         readFirst(db, context);
         file.extras_ = LoadExtras(db, context);
     }
@@ -440,6 +449,7 @@ void TProfileTable::Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bo
     readOnlyReason_ = std::move(file.readOnlyReason_);
     extras_ = std::move(file.extras_);
     rowsAhead_ = std::move(file.rowsRead_);
+    dataVersion_ = file.dataVersion_;
     rows_ = std::move(rows);
     allRead_ = rowsRead && !filtered_;
     adaptersRead_.clear();
@@ -923,6 +933,43 @@ int TProfileTable::RowOfId(std::int64_t id) const {
         if (rows_[visible_[row]].Id == id)
             return static_cast<int>(row);
     return -1;
+}
+
+bool TProfileTable::ReloadWhenChangedElsewhere() {
+    if (!connection_ || state_ != TViewState::Browse)
+        return false;
+    const std::string context = "Cannot read the profile database \"" + path_ + "\"";
+    TSqliteConnection& db = connection_->Db;
+    const std::int64_t version = DataVersion(db, context);
+    if (version == dataVersion_)
+        return false;
+    // Rows and extras as of one moment, read before the view changes at all.
+    std::vector<TRecord> rows;
+    std::map<std::int64_t, TSettingExtras> extras;
+    {
+        const TReadTransaction reading(db, context);
+        if (!readPending_)
+            rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
+        extras = LoadExtras(db, context);
+    }
+    const TRecord* current = Current();
+    const std::int64_t currentId = current ? current->Id : 0;
+    rows_ = std::move(rows);
+    extras_ = std::move(extras);
+    rowsAhead_.reset();
+    allRead_ = !readPending_ && !filtered_;
+    adaptersRead_.clear();
+    if (!readPending_ && filtered_)
+        adaptersRead_.insert(FoldedAscii(filterAdapter_));
+    dataVersion_ = version;
+    Rebuild();
+    // The row the user was on, or the one now in its place.
+    const int kept = RowOfId(currentId);
+    current_ = kept >= 0          ? kept
+               : visible_.empty() ? -1
+                                  : std::clamp(current_, 0, static_cast<int>(visible_.size()) - 1);
+    Changed();
+    return true;
 }
 
 // Every stored row that an imported one can equal is in the view: those of its adapters.

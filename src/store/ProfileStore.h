@@ -95,6 +95,7 @@ class TOpenedProfileFile {
     std::string readOnlyReason_; // why changes cannot be stored; "" when they can
     std::map<std::int64_t, TSettingExtras> extras_;
     std::unique_ptr<TRowsRead> rowsRead_;
+    std::int64_t dataVersion_ = 0; // SQLite's data_version before anything was read
 };
 
 // The table view ("adoT"): the rows in ID order, with an optional restriction to one
@@ -214,6 +215,14 @@ class TProfileTable {
     // The visible row of the stored row id; -1 when it is not visible.
     int RowOfId(std::int64_t id) const;
 
+    // Follows what another program (another copy, /import) stored in the file since the
+    // view read it, told cheaply by SQLite's count of other connections' commits: the rows
+    // of the restriction and every extra are read again (the others when next shown), the
+    // current row stays current where it is still visible, and true is returned. Nothing
+    // while a new row or change is pending, which is never lost: a later call reads. TError
+    // when the file cannot be read, and the view stays as it was.
+    bool ReloadWhenChangedElsewhere();
+
   private:
     friend class TOpenedProfileFile;
     struct TRecord {
@@ -268,6 +277,7 @@ class TProfileTable {
     // Only the rows that have extras: most settings have none.
     std::map<std::int64_t, TSettingExtras> extras_;
     int currentBeforeInsert_ = -1;
+    std::int64_t dataVersion_ = 0; // as of the last read of the file
     std::function<void()> onChange_;
 };
 

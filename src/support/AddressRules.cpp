@@ -4,6 +4,7 @@
 #include "support/Strings.h"
 
 #include <cstdint>
+#include <string>
 #include <optional>
 
 namespace {
@@ -67,6 +68,15 @@ std::string MaskOfPrefix(int prefixLength) {
     if (prefixLength <= 0)
         return QuadText(0);
     return QuadText(~std::uint32_t{0} << (32 - (prefixLength > 32 ? 32 : prefixLength)));
+}
+
+std::string MaskOfPrefixText(const std::string& text) {
+    const std::string trimmed = Trim(text);
+    if (trimmed.size() < 2 || trimmed.size() > 3 || trimmed[0] != '/' ||
+        trimmed.find_first_not_of("0123456789", 1) != std::string::npos)
+        return {};
+    const int length = std::stoi(trimmed.substr(1));
+    return length <= 32 ? MaskOfPrefix(length) : std::string();
 }
 
 bool IsSubnetMask(const std::string& text) {

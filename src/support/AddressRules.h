@@ -34,6 +34,10 @@ int PrefixLengthOf(const std::string& mask);
 // The mask of a prefix length, 0 to 32 (outside, the nearest): 20 gives 255.255.240.0.
 std::string MaskOfPrefix(int prefixLength);
 
+// A mask typed as its prefix length, "/24" (blanks around it aside, 0 to 32): that mask,
+// 255.255.255.0; "" for any other text.
+std::string MaskOfPrefixText(const std::string& text);
+
 // ParseIntDef(text, 0) > 0.
 bool IsPositiveInt(const std::string& text);
 

@@ -61,6 +61,19 @@ bool TextLeavesCodePage(HWND window) {
     return bytes == 0 || defaultUsed;
 }
 
+std::function<bool(char16_t)> CodePageFits() {
+    // UTF-8 as the ANSI code page holds every character.
+    if (::GetACP() == CP_UTF8)
+        return nullptr;
+    return [](char16_t unit) {
+        const wchar_t text = static_cast<wchar_t>(unit);
+        BOOL defaultUsed = FALSE;
+        const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &text, 1, nullptr, 0,
+                                                nullptr, &defaultUsed);
+        return bytes > 0 && !defaultUsed;
+    };
+}
+
 void ShowMessage(const std::string& text) {
     ShowMessageBox(::GetActiveWindow(), text, ApplicationTitle(), MB_OK);
 }
@@ -367,9 +380,11 @@ int TForm::ShowModal(HWND owner) {
     lastFocus_ = nullptr;
     ShowDefaultButtonFor(::GetFocus());
     inModalLoop_ = true;
+    TTypedCharacters typed(CodePageFits());
     MSG message{};
     while (modalResult_ == mrNone) {
-        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        // In UTF-16: read as ANSI, a typed character the code page lacks is "?" already.
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             // The program is ending: hand the quit on to the outer loop.
             ::PostQuitMessage(static_cast<int>(message.wParam));
@@ -380,9 +395,9 @@ int TForm::ShowModal(HWND owner) {
             modalResult_ = mrCancel;
             break;
         }
-        if (!::IsDialogMessageA(handle_, &message)) {
+        if (!DropsTypedCharacter(message, typed) && !::IsDialogMessageW(handle_, &message)) {
             ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
+            ::DispatchMessageW(&message);
         }
         ShowDefaultButtonFor(::GetFocus());
     }
@@ -394,6 +409,21 @@ int TForm::ShowModal(HWND owner) {
     if (owner)
         ::SetActiveWindow(owner);
     return modalResult_;
+}
+
+bool TForm::DropsTypedCharacter(const MSG& message, TTypedCharacters& typed) {
+    if (message.message != WM_CHAR || !::IsChild(handle_, message.hwnd))
+        return false;
+    switch (typed.Judge(static_cast<char16_t>(message.wParam))) {
+    case TTypedVerdict::Pass:
+        return false;
+    case TTypedVerdict::RefuseAndSay:
+        refusingTyped_ = RefuseTypedCharacter(message.hwnd);
+        return refusingTyped_;
+    case TTypedVerdict::RefuseSilently:
+        return refusingTyped_; // the rest of a run goes where its first character went
+    }
+    return false;
 }
 
 // As a dialog shows it: a push button with the focus is the one Enter presses and wears

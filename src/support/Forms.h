@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "support/TypedCharacters.h"
 #include "support/WinHandles.h"
 
 #include <functional>
@@ -41,6 +42,8 @@ std::string WindowText(HWND window);
 // True when the window's text holds a character the ANSI code page lacks: WindowText
 // would give "?" or a look-alike ("O" for an Omega) in its place.
 bool TextLeavesCodePage(HWND window);
+// Whether the ANSI code page holds a character (nullptr where it is UTF-8 and holds all).
+std::function<bool(char16_t)> CodePageFits();
 
 // ---- display scale --------------------------------------------------------------------
 
@@ -136,6 +139,14 @@ class TForm {
     // The form's own parts that did not come from AddControl, after a change from oldDpi.
     virtual void DpiChanged(int oldDpi) { (void)oldDpi; }
 
+    // A character the code page lacks, typed into control while the form is modal: true
+    // when the form refused it and said why (the character is then dropped). False lets it
+    // through, where an ANSI control stores "?" in its place.
+    virtual bool RefuseTypedCharacter(HWND control) {
+        (void)control;
+        return false;
+    }
+
     // The button Enter presses (0: none).
     void SetDefaultButton(int id) { defaultButton_ = id; }
 
@@ -144,6 +155,8 @@ class TForm {
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void ShowDefaultButtonFor(HWND focus);
+    // True when message is a typed character the form drops.
+    bool DropsTypedCharacter(const MSG& message, TTypedCharacters& typed);
 
     struct TDesignedPlace {
         int Left, Top, Width, Height;
@@ -169,6 +182,7 @@ class TForm {
     bool inModalLoop_ = false;
     int defaultButton_ = 0;
     HWND lastFocus_ = nullptr;
+    bool refusingTyped_ = false; // the form refused the last character the code page lacks
 };
 
 // Registers a window class of this program once (a second call does nothing): the dialog

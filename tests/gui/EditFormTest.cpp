@@ -1,4 +1,5 @@
 #include "editor/UEdit.h"
+#include "support/AddressRules.h"
 #include "store/ProfileStore.h"
 #include "support/TempFolder.h"
 
@@ -151,7 +152,10 @@ TEST_F(EditForm, LaysOutItsRowsAsDesigned) {
         }
         HWND example = Control(TEditForm::idExampleLabel + r);
         EXPECT_EQ(row.example, TextOf(example));
-        EXPECT_TRUE(IsScaled(310, ChildBounds(example).left)) << row.name;
+        // Designed at 310; a wider font moves it left, short of its row's editor or button.
+        const RECT hint = ChildBounds(example);
+        EXPECT_TRUE(IsScaled(310, hint.left) || hint.left > form->Scale(row.pick ? 299 : 280));
+        EXPECT_LE(hint.right, ChildBounds(Control(TEditForm::idBevel)).right) << row.name;
         EXPECT_TRUE(IsScaled(top + 3, ChildBounds(example).top)) << row.name;
         LOGFONTA font{};
         ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(example, WM_GETFONT, 0, 0)),
@@ -227,6 +231,7 @@ TEST_F(EditForm, OkChecksTheAddressesThenTheProxyAndClosesOnlyWhenAllPass) {
          "[Submask] is not a valid subnet mask"},
         {{{"Address", "1.2.3"}, {"Submask", "0.255.0.0"}}, "[Address] is not a valid IP"},
         {{{"Submask", "0.0.0.0"}}, ""},
+        {{{"Submask", " /24"}}, ""},
         {{{"Submask", "255.255.255.255"}}, ""},
         {{{"Submask", " 255.255.252.0 "}}, ""},
         {{{"Proxy", "1.2.3.4"}}, noPort},
@@ -335,7 +340,7 @@ TEST_F(EditForm, WhenACheckMessageIsClosedTheFocusIsOnTitleOrOnAMaskThatIsNoMask
 
 TEST_F(EditForm, WhatIsTypedPickedOrPrefilledReachesThePendingRecordUntilTheCallerCancels) {
     Store("{A}", {{"Title", "Office"}, {"Address", "10.0.0.5"}, {"Gateway", "10.0.0.1"}});
-    form->SetPopupTracker([](HMENU menu, POINT) { return ItemsOf(menu).at(1).Command; });
+    form->SetPopupTracker([](HMENU menu, POINT) { return ItemsOf(menu).at(8).Command; });
     adoT.Edit();
     form->SetAdapterIndex(0);
     ShowWith([&](HWND w) {
@@ -376,7 +381,7 @@ TEST_F(EditForm, ShowingTrimsTheProxyOfTheRecord) {
     EXPECT_EQ(" \t10.0.0.1:80  ", adoT.FieldText("Proxy"));
 }
 
-TEST_F(EditForm, TypingTheAddressKeyByKeyPrefillsTheGatewayUpToItsLastDot) {
+TEST_F(EditForm, TypingTheAddressKeyByKeyPrefillsTheGatewayUpToItsLastDotWhichOkStoresEmpty) {
     const std::string address = "10.1.2.3";
     const char* gatewayAfterKey[] = {"", "", "10.", "10.", "10.1.", "10.1.", "10.1.2.", "10.1.2."};
     adoT.Insert();
@@ -390,9 +395,11 @@ TEST_F(EditForm, TypingTheAddressKeyByKeyPrefillsTheGatewayUpToItsLastDot) {
         }
         EXPECT_EQ(address, TextOf(Editor("Address")));
         Click(::GetDlgItem(w, IDOK));
-        Click(::GetDlgItem(w, IDCANCEL));
+        if (form->ModalResult() == mrNone)
+            Click(::GetDlgItem(w, IDCANCEL));
     });
-    EXPECT_EQ(std::vector<std::string>{"[Gateway] is not a valid IP"}, boxes.Texts());
+    EXPECT_EQ(std::vector<std::string>{}, boxes.Texts());
+    EXPECT_EQ("", adoT.FieldText("Gateway"));
     adoT.Cancel();
 }
 
@@ -460,6 +467,24 @@ TEST_F(EditForm, TextTheCodePageLacksIsRefusedWithTheImportsMessageAndItsFieldFo
     }
 }
 
+TEST_F(EditForm, TypedCharactersTheCodePageLacksAreRefusedWithThePastesMessage) {
+    const std::wstring typed = L"\x041E\x0444\x0438\x0441 \x6771\x4EAC"; // an office in Tokyo
+    adoT.Insert();
+    form->SetAdapterIndex(0);
+    TMessageBoxRecorder boxes;
+    ShowWith([&](HWND w) {
+        // As the keyboard hands them to the dialog's loop, one unit after the other.
+        for (wchar_t unit : typed)
+            ::PostMessageW(Editor("Title"), WM_CHAR, unit, 1);
+        ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(std::vector<std::string>(2, "Title holds characters this system's code page lacks"),
+              boxes.Texts())
+        << "once per run of them";
+    EXPECT_EQ(" ", adoT.FieldText("Title")) << "no \"?\" in their place";
+    adoT.Cancel();
+}
+
 TEST_F(EditForm, AddressesWindowsRefusesAreStoredOnlyWhenTheUserSaysYes) {
     const TValues typed = {{"Title", "Lab"},
                            {"Address", "192.168.50.255"},
@@ -523,8 +548,12 @@ TEST_F(EditForm, PickListsOfferPresetsOrTheStoredValuesOfAllAdaptersBelowTheButt
         std::string field;
         std::vector<std::string> captions; // a menu shows "&&" as "&"
         bool inOrder;
-    } cases[] = {
-        {"Submask", {"255.255.255.0", "255.255.0.0", "255.0.0.0"}, true},
+    };
+    std::vector<std::string> masks; // every prefix from /8 to /32, its length beside it
+    for (int length = 8; length <= 32; ++length)
+        masks.push_back(MaskOfPrefix(length) + "\t/" + std::to_string(length));
+    const Case cases[] = {
+        {"Submask", masks, true},
         {"DNS1", {"1.1.1.1", "8.8.8.8"}, false},
         {"DNS2", {"0.0.0.0"}, true},
         {"Proxy", {"cache&&co:3128"}, true},
@@ -558,7 +587,7 @@ TEST_F(EditForm, AChosenPickItemIsWrittenIntoItsRowAsItStands) {
         int item;
         std::string written;
     } cases[] = {
-        {"Submask", 1, "255.255.0.0"}, {"DNS2", 0, "9.9.9.9"}, {"Proxy", 0, "cache&co:3128"}};
+        {"Submask", 8, "255.255.0.0"}, {"DNS2", 0, "9.9.9.9"}, {"Proxy", 0, "cache&co:3128"}};
     adoT.Insert();
     form->SetAdapterIndex(0);
     ShowWith([&](HWND w) {

@@ -284,10 +284,11 @@ TEST_F(GridCommands, MenuItemsAndKeysTakeTheCommandsPaths) {
 }
 
 TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow) {
-    SetValues(
-        HKEY_LOCAL_MACHINE, AdapterKey(FirstId),
-        {{"IPAddress", "10.9.8.7"}, {"SubnetMask", "255.255.0.0"}, {"DefaultGateway", "10.9.0.1"}},
-        REG_MULTI_SZ, {{"EnableDHCP", 0}});
+    SetValues(HKEY_LOCAL_MACHINE, AdapterKey(FirstId),
+              {{"IPAddress", std::string("10.9.8.7") + '\0' + "10.9.9.9"},
+               {"SubnetMask", std::string("255.255.0.0") + '\0' + "255.255.0.0"},
+               {"DefaultGateway", "10.9.0.1"}},
+              REG_MULTI_SZ, {{"EnableDHCP", 0}});
     SetValues(HKEY_LOCAL_MACHINE, AdapterKey(FirstId), {{"NameServer", "10.9.0.2 10.9.0.3"}},
               REG_SZ);
     SetValues(HKEY_LOCAL_MACHINE, AdapterKey(SecondId),
@@ -305,13 +306,16 @@ TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow
         int adapter;
         std::string title;
         std::vector<std::string> editor; // Address .. Proxy as the editor shows them
+        std::vector<TAddressEntry> more; // what its Advanced dialog shows
     } cases[] = {
         {0,
          "Static now",
-         {"10.9.8.7", "255.255.0.0", "10.9.0.1", "10.9.0.2", "10.9.0.3", "cache.lan:3128"}},
+         {"10.9.8.7", "255.255.0.0", "10.9.0.1", "10.9.0.2", "10.9.0.3", "cache.lan:3128"},
+         {{"10.9.9.9", "255.255.0.0"}}},
         {1,
          "DHCP now",
-         {"172.16.4.20", "255.255.240.0", "172.16.0.1", "172.16.0.53", "", "cache.lan:3128"}},
+         {"172.16.4.20", "255.255.240.0", "172.16.0.1", "172.16.0.53", "", "cache.lan:3128"},
+         {}},
     };
     const char* const fields[] = {"Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy"};
     for (const Case& c : cases) {
@@ -321,6 +325,7 @@ TEST_F(GridCommands, AddFromCurrentSettingsFillsTheEditorFromTheAdapterAsItIsNow
             for (const char* field : fields)
                 shown.push_back(TextOf(program_->EditForm().EditorOfField(field)));
             EXPECT_EQ(c.adapter, program_->EditForm().AdapterIndex());
+            EXPECT_EQ(c.more, Form().adoT.FieldExtras().MoreAddresses) << c.title;
             ::SendMessageA(program_->EditForm().EditorOfField("Title"), WM_SETTEXT, 0,
                            reinterpret_cast<LPARAM>(c.title.c_str()));
             Click(::GetDlgItem(dialog, IDOK));

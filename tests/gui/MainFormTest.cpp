@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace std::string_literals;
@@ -43,12 +44,16 @@ class MainForm : public TMainWindowTest {
             titles.push_back(text);
         }
     }
-    std::vector<std::string> VisibleTitles() const {
-        std::vector<std::string> titles;
-        for (int row = 0; row < GridRows(); ++row)
-            titles.push_back(GridText(row, 1));
-        return titles;
+    // The texts of the grid's column titled title (the Adapter column comes and goes).
+    std::vector<std::string> ColumnTexts(const std::string& title) const {
+        const std::vector<std::string> titles = GridTitles();
+        const auto column = std::find(titles.begin(), titles.end(), title) - titles.begin();
+        std::vector<std::string> texts;
+        for (int row = 0; row < GridRows() && column < std::ssize(titles); ++row)
+            texts.push_back(GridText(row, static_cast<int>(column)));
+        return texts;
     }
+    std::vector<std::string> VisibleTitles() const { return ColumnTexts("Title"); }
     int SelectedGridRow() const {
         return static_cast<int>(
             ::SendMessageA(Form().DBGrid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -143,6 +148,30 @@ TEST_F(MainForm, TypedTextThatNamesNoAdapterShowsEverySettingWithoutAnError) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
+TEST_F(MainForm, EverySettingShowsWithItsAdapterAndWhatAnotherProgramStoredMeanwhile) {
+    StoreSettings(Db(), {{"{gone}", "Old", "", "", "", "", "", ""}});
+    TMainForm& form = Start();
+    const auto enabled = [&](int command) {
+        return ::SendMessageA(form.ToolBar1, TB_ISBUTTONENABLED, command, 0) != 0;
+    };
+    EXPECT_FALSE(enabled(TMainForm::acEdit) || enabled(TMainForm::acDelete)); // nothing in it
+    SeedTwoAdapters(); // by another copy, seen when the user comes back to the window
+    ::SendMessageA(form.Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    EXPECT_TRUE(enabled(TMainForm::acEdit) && enabled(TMainForm::acDelete));
+    for (const int pick : {-1, 1, -1}) { // -1: nothing picked
+        ::SendMessageA(form.ComboBox, CB_SETCURSEL, static_cast<WPARAM>(pick), 0);
+        ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::idComboBox, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(form.ComboBox));
+        const std::vector<std::string> every = {"{gone}", "Office Ethernet", "Lab Ethernet = fast",
+                                                "Office Ethernet"};
+        EXPECT_EQ(pick == -1 ? every : std::vector<std::string>(), ColumnTexts("Adapter"));
+        EXPECT_EQ(pick == -1 ? 4u : 1u, VisibleTitles().size());
+    }
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    Close(); // widths as designed: the Adapter column is not among those kept
+    EXPECT_EQ(std::string::npos, GetFile(dir_ / "config.ini").find("ColumnWidths"));
+}
+
 TEST_F(MainForm, ClosingSavesTheSelectedPosition) {
     Start();
     PickAdapter(1);
@@ -225,12 +254,16 @@ TEST_F(MainForm, WindowLayout) {
     EXPECT_TRUE(IsScaled(12, combo.top));
     EXPECT_TRUE(IsScaled(385, combo.right - combo.left));
     // The grid's columns after the row indicator: a title, five addresses, the proxy.
-    const int columnWidths[] = {14, 96, 88, 88, 88, 88, 88, 100};
+    const int columnWidths[] = {14, 84, 120, 88, 88, 88, 88, 90};
+    const auto width = [&](int column) {
+        return static_cast<int>(::SendMessageA(form.DBGrid, LVM_GETCOLUMNWIDTH, column, 0));
+    };
     for (int column = 0; column < 8; ++column)
-        EXPECT_TRUE(
-            IsScaled(columnWidths[column],
-                     static_cast<int>(::SendMessageA(form.DBGrid, LVM_GETCOLUMNWIDTH, column, 0))))
-            << column;
+        EXPECT_TRUE(IsScaled(columnWidths[column], width(column)) || column == 2) << column;
+    // The widest address and count of further addresses fit, whatever the font.
+    const int widest = static_cast<int>(::SendMessageA(
+        form.DBGrid, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("255.255.255.255 (+15)")));
+    EXPECT_GE(width(2), std::max(widest + form.Scale(12), form.Scale(120) - 1));
     EXPECT_TRUE(ChildrenInsideClientAreas(form.Handle()));
     EXPECT_FALSE(::GetWindowLongA(form.ComboBox, GWL_STYLE) & CBS_SORT);
     const LONG gridStyle = ::GetWindowLongA(form.DBGrid, GWL_STYLE);
@@ -535,7 +568,8 @@ TEST_F(MainForm, SizedTheLastColumnTakesTheWidthThatIsLeft) {
             others += ColumnWidth(form.DBGrid, column);
         RECT grid{};
         ::GetClientRect(form.DBGrid, &grid);
-        EXPECT_EQ(std::max(static_cast<int>(grid.right) - others, form.Scale(100)), ColumnWidth(form.DBGrid, 7))
+        EXPECT_EQ(std::max(static_cast<int>(grid.right) - others, form.Scale(90)),
+                  ColumnWidth(form.DBGrid, 7))
             << wider;
     }
 }
@@ -569,7 +603,7 @@ TEST_F(MainForm, SizePlaceAndColumnWidthsComeBackOnlyWhereTheyFit) {
         TMainForm& bad = Start();
         const RECT placed = WindowRect(bad.Handle());
         EXPECT_TRUE(::EqualRect(&designed, &placed)) << placement;
-        EXPECT_EQ(bad.Scale(96), ColumnWidth(bad.DBGrid, 1)) << placement;
+        EXPECT_EQ(bad.Scale(84), ColumnWidth(bad.DBGrid, 1)) << placement;
         EXPECT_EQ(1, bad.SelectedAdapter()) << placement;
         Close();
         EXPECT_EQ(kept, GetFile(dir_ / "config.ini")) << placement;

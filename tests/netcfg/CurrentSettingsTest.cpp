@@ -153,3 +153,31 @@ TEST(CurrentSettings, TheProxyOnlyWhileEnabledAndInTheEditorsForm) {
         EXPECT_EQ(c.proxy, ReadCurrentSettings(registry, AdapterId).Proxy) << c.what;
     }
 }
+
+TEST(CurrentSettings, EveryFurtherAddressGatewayAndMetricTheSettingsRulesAccept) {
+    struct Case {
+        const char* what;
+        std::vector<TValue> values;
+        TSettingExtras expected;
+    } cases[] = {
+        {"static: the pairs after the first, with their metrics",
+         {MultiSz("IPAddress", {"192.168.5.20", "192.168.5.21", "10.1.0.5"}),
+          MultiSz("SubnetMask", {"255.255.255.0", "255.255.255.0", "255.255.0.0"}),
+          MultiSz("DefaultGateway", {"192.168.5.1", "10.1.0.1", "192.168.5.254"}),
+          MultiSz("DefaultGatewayMetric", {"20", "0", "300"})},
+         {20,
+          {{"192.168.5.21", "255.255.255.0"}, {"10.1.0.5", "255.255.0.0"}},
+          {{"10.1.0.1", 0}, {"192.168.5.254", 300}}}},
+        {"entries the rules refuse are left out, the others kept",
+         {MultiSz("IPAddress", {"192.168.5.20", "192.168.5.20", "1.2.3", "172.16.0.9"}),
+          MultiSz("SubnetMask", {"255.255.255.0", "255.255.255.0", "255.0.0.0", "255.0.255.0"}),
+          MultiSz("DefaultGateway", {"192.168.5.1", "8.8.8.8", "192.168.5.1", "192.168.5.9"}),
+          MultiSz("DefaultGatewayMetric", {"99999", "1", "1", "abc"})},
+         {0, {}, {{"192.168.5.9", 0}}}},
+    };
+    for (const Case& c : cases) {
+        TMemoryRegistry registry;
+        Put(registry, TRootKey::LocalMachine, AdapterPath, c.values);
+        EXPECT_TRUE(c.expected == ReadCurrentSettings(registry, AdapterId).Extras) << c.what;
+    }
+}

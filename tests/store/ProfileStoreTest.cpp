@@ -417,6 +417,63 @@ TEST_F(ProfileStore, TheViewIsASnapshotOfTheFileAtOpen) {
     EXPECT_THAT(VisibleTitles(table), ElementsAre("written elsewhere"));
 }
 
+TEST_F(ProfileStore, AStoreElsewhereIsFollowedKeepingTheCurrentRowAndAPendingChange) {
+    struct Case {
+        const char* what;
+        std::function<void(TProfileTable&)> elsewhere; // another copy of the program
+        std::vector<std::string> titles;
+        std::string current;
+        bool pending = false; // the view holds a change typed meanwhile
+    } cases[] = {
+        {"nothing", nullptr, {"a1", "a2", "a3"}, "a2"},
+        {"a row added, the first deleted",
+         [&](TProfileTable& t) { AddRow(t, AdapterA, "a4"), t.MoveTo(0), t.DeleteCurrent(); },
+         {"a2", "a3", "a4"},
+         "a2"},
+        {"the current row deleted",
+         [](TProfileTable& t) { t.MoveTo(1), t.DeleteCurrent(); },
+         {"a1", "a3"},
+         "a3"},
+        {"the current row changed, its extras too",
+         [](TProfileTable& t) {
+             t.MoveTo(1), t.Edit(), t.SetFieldText("Title", "a2 renamed");
+             t.SetFieldText("Gateway", "10.0.0.1"), t.SetFieldExtras({7, {}, {}}), t.Post();
+         },
+         {"a1", "a2 renamed", "a3"},
+         "a2 renamed"},
+        {"while a change is pending",
+         [&](TProfileTable& t) { AddRow(t, AdapterA, "a4"); },
+         {"a1", "a2", "a3"},
+         "typed",
+         true},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(path_);
+        CreateProfileDatabase(path_);
+        Seed({{AdapterA, "a1", ""}, {AdapterA, "a2", ""}, {AdapterA, "a3", ""}});
+        TProfileTable table;
+        table.Open(path_);
+        table.SetAdapterFilter(AdapterA);
+        AddRow(table, AdapterB, "ours"); // the view's own stores are no change from elsewhere
+        table.MoveTo(1);
+        if (c.pending)
+            table.Edit(), table.SetFieldText("Title", "typed");
+        TProfileTable other;
+        if (c.elsewhere)
+            other.Open(path_), other.SetAdapterFilter(AdapterA), c.elsewhere(other);
+        EXPECT_EQ(c.elsewhere && !c.pending, table.ReloadWhenChangedElsewhere()) << c.what;
+        EXPECT_EQ(c.titles, VisibleTitles(table)) << c.what;
+        EXPECT_EQ(c.current, table.FieldText("Title")) << c.what;
+        if (c.pending) { // stored, then the rows as they are now
+            table.Post();
+            EXPECT_TRUE(table.ReloadWhenChangedElsewhere()) << c.what;
+            EXPECT_THAT(VisibleTitles(table), ElementsAre("a1", "typed", "a3", "a4"));
+        }
+        EXPECT_FALSE(table.ReloadWhenChangedElsewhere()) << c.what << ": read once";
+        EXPECT_EQ(c.current == "a2 renamed" ? 7u : 0u, table.Extras(1).GatewayMetric) << c.what;
+    }
+}
+
 TEST_F(ProfileStore, EveryVisibleChangeIsAnnounced) {
     Seed({{AdapterA, "a1", ""}, {AdapterA, "a2", ""}});
     TProfileTable table;

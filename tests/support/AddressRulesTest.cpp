@@ -98,3 +98,16 @@ TEST(IsSubnetMask, HoldsForDottedQuadsWhoseOnesAllComeFirst) {
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, IsSubnetMask(c.text)) << "\"" << c.text << "\"";
 }
+
+TEST(MaskOfPrefixText, GivesTheMaskOfATypedPrefixLengthOnly) {
+    const std::pair<std::string, std::string> cases[] = {{" /24 ", "255.255.255.0"},
+                                                         {"/32", "255.255.255.255"},
+                                                         {"/0", "0.0.0.0"},
+                                                         {"/33", ""},
+                                                         {"24", ""},
+                                                         {"/2 4", ""},
+                                                         {"/024", ""},
+                                                         {"/", ""}};
+    for (const auto& [text, mask] : cases)
+        EXPECT_EQ(mask, MaskOfPrefixText(text)) << "\"" << text << "\"";
+}
