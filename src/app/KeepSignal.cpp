@@ -1,5 +1,7 @@
 #include "KeepSignal.h"
 
+#include "support/Strings.h"
+
 #include <algorithm>
 
 namespace {
@@ -25,13 +27,7 @@ std::string KeepEventName(const std::string& token) {
 }
 
 std::string KeepRecordText(const std::vector<std::string>& tokens) {
-    std::string text;
-    for (const std::string& token : tokens) {
-        if (!text.empty())
-            text += ' ';
-        text += token;
-    }
-    return text;
+    return JoinTexts(tokens, " ");
 }
 
 std::vector<std::string> KeepRecordTokens(const std::string& text) {

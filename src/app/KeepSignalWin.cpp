@@ -2,7 +2,7 @@
 
 #include "SingleInstance.h"
 
-#include "support/SystemLibrary.h"
+#include "support/SystemRandom.h"
 
 #include <windows.h>
 #include <sddl.h>
@@ -16,8 +16,6 @@ namespace {
 // read there is of no use to take first: its event exists already, for administrators only.
 constexpr char RecordSecurity[] = "D:P(A;OICI;KA;;;BA)(A;OICI;KA;;;SY)(A;OICI;KR;;;BU)";
 
-constexpr ULONG SystemPreferredRng = 0x00000002; // BCRYPT_USE_SYSTEM_PREFERRED_RNG
-using TGenRandom = LONG(WINAPI*)(void*, unsigned char*, ULONG, ULONG);
 
 UniqueKey OpenRecordKey(REGSAM access, bool create) {
     HKEY key = nullptr;
@@ -41,9 +39,7 @@ UniqueKey OpenRecordKey(REGSAM access, bool create) {
 } // namespace
 
 bool TKeepEvents::Random(unsigned char* bytes, std::size_t count) {
-    static const UniqueLibrary library(LoadSystemLibrary("bcrypt.dll"));
-    const auto generate = LibraryFunction<TGenRandom>(library, "BCryptGenRandom");
-    return generate && generate(nullptr, bytes, static_cast<ULONG>(count), SystemPreferredRng) >= 0;
+    return SystemRandomBytes(bytes, count);
 }
 
 std::string TKeepEvents::ReadRecord() {

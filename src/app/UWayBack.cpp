@@ -1,5 +1,7 @@
 #include "UWayBack.h"
 
+#include "support/Strings.h"
+
 #include <algorithm>
 
 
@@ -25,15 +27,6 @@ int RowsOf(const std::vector<std::string>& lines) {
     return rows;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        if (!text.empty())
-            text += "\r\n";
-        text += line;
-    }
-    return text;
-}
 } // namespace
 
 void TWayBackForm::SetClock(TClock clock) {
@@ -56,7 +49,7 @@ TWayBackForm::TWayBackForm(const std::vector<std::string>& lines, const TRevertC
                WS_EX_DLGMODALFRAME, ClientWidth, buttonsTop + 37, owner);
     const int bold = AddFont([](LOGFONTA& font) { font.lfWeight = FW_BOLD; });
     AddLabel("Keep these network settings?", 12, 12, bold, 0, idQuestion);
-    AddControl("STATIC", Joined(lines), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 12, 40,
+    AddControl("STATIC", JoinTexts(lines, "\r\n"), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 12, 40,
                ClientWidth - 24, resultsHeight, idResults);
     countdownText_ = AddControl("STATIC", "", WS_VISIBLE | SS_LEFT, 12, countdownTop, ClientWidth - 24,
                             LineHeight, idCountdown);

@@ -4,6 +4,7 @@
 // nobody can answer a query without having seen it.
 
 #include "netcfg/ConnectionCheck.h"
+#include "support/SystemRandom.h"
 
 #include <cstddef>
 #include <functional>
@@ -11,9 +12,6 @@
 // Fills size bytes at buffer; false when it cannot.
 using TRandomSource = std::function<bool(void* buffer, std::size_t size)>;
 
-// The system's random bytes: BCryptGenRandom (bcrypt.dll), or where it fails RtlGenRandom
-// (SystemFunction036 of advapi32.dll).
-bool SystemRandomBytes(void* buffer, std::size_t size);
 
 // Both are safe to call from any thread, several at once.
 class TSystemReachability : public IReachability {

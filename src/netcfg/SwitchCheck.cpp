@@ -26,14 +26,8 @@ std::vector<std::string> DnsList(const std::string& dns) {
     return servers;
 }
 
-std::string Joined(const std::vector<std::string>& items) {
-    std::string text;
-    for (const std::string& item : items) {
-        if (!text.empty())
-            text += ", ";
-        text += item;
-    }
-    return text;
+std::string Listed(const std::vector<std::string>& items) {
+    return JoinTexts(items, ", ");
 }
 
 bool HasAddress(const TLiveState& state, const std::string& address) {
@@ -110,10 +104,10 @@ void CompareGateways(const TIP& request, const TLiveState& state,
         return;
     const std::vector<std::string> inOrder = AskedGateways(request);
     if (asked.empty())
-        differences.push_back({"", "the gateway " + Joined(state.Gateways)});
+        differences.push_back({"", "the gateway " + Listed(state.Gateways)});
     else
-        differences.push_back({"the gateway " + Joined(inOrder),
-                               state.Gateways.empty() ? "" : "the gateway " + Joined(state.Gateways)});
+        differences.push_back({"the gateway " + Listed(inOrder),
+                               state.Gateways.empty() ? "" : "the gateway " + Listed(state.Gateways)});
 }
 
 void CompareDns(const TIP& request, const TLiveState& state,
@@ -123,9 +117,9 @@ void CompareDns(const TIP& request, const TLiveState& state,
     const std::vector<std::string> asked = DnsList(request.DNS);
     if (state.DnsServers == asked)
         return;
-    differences.push_back({asked.empty() ? "no DNS server" : "the DNS servers " + Joined(asked),
+    differences.push_back({asked.empty() ? "no DNS server" : "the DNS servers " + Listed(asked),
                            state.DnsServers.empty() ? "no DNS server"
-                                                    : "the DNS servers " + Joined(state.DnsServers)});
+                                                    : "the DNS servers " + Listed(state.DnsServers)});
 }
 
 } // namespace
@@ -277,7 +271,7 @@ std::string WhatApplied(const TIP& request, const std::vector<TDifference>& diff
         if (!differs("DNS server"))
             applied.push_back("the DNS servers");
     }
-    return applied.empty() ? "" : "Applied: " + Joined(applied) + ". ";
+    return applied.empty() ? "" : "Applied: " + Listed(applied) + ". ";
 }
 
 std::string NotAppliedText(const TIP& request, const std::string& adapter,

@@ -76,3 +76,13 @@ std::string CutText(const std::string& text, std::size_t limit) {
     }
     return text.substr(0, end) + ellipsis;
 }
+
+std::string JoinTexts(const std::vector<std::string>& texts, const std::string& separator) {
+    std::string text;
+    for (const std::string& item : texts) {
+        if (!text.empty())
+            text += separator;
+        text += item;
+    }
+    return text;
+}

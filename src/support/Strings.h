@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Position of the first c in s at or after start; 0 when there is none or start is past the end.
 int CharPosFrom(char c, const std::string& s, int start);
@@ -37,3 +38,6 @@ std::string WithoutUtf8ByteOrderMark(const std::string& text);
 // text when it has at most limit characters; otherwise its beginning and "...", limit
 // characters in all, never ending inside a two-byte character of the ANSI code page.
 std::string CutText(const std::string& text, std::size_t limit);
+
+// The texts in order with separator between each two: {"a", "b"} and ", " give "a, b".
+std::string JoinTexts(const std::vector<std::string>& texts, const std::string& separator);
