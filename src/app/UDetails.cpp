@@ -3,6 +3,7 @@
 #include "support/Clipboard.h"
 #include "support/FileSystem.h"
 #include "support/Process.h"
+#include "support/Strings.h"
 
 #include <commctrl.h>
 
@@ -117,12 +118,7 @@ void TDetailsForm::TestDone() {
     testing_.reset(); // done: it posted last
     ::SetWindowTextA(TestButton, "&Test the connection");
     ::EnableWindow(TestButton, TRUE);
-    std::string text;
-    for (const std::string& line : testLines_) {
-        if (!text.empty())
-            text += "\r\n";
-        text += line;
-    }
+    const std::string text = JoinTexts(testLines_, "\r\n");
     ShowMessage(text.empty() ? "The connection could not be tested." : text);
 }
 
