@@ -450,16 +450,22 @@ void TProfileTable::Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bo
     extras_ = std::move(file.extras_);
     rowsAhead_ = std::move(file.rowsRead_);
     dataVersion_ = file.dataVersion_;
-    rows_ = std::move(rows);
-    allRead_ = rowsRead && !filtered_;
-    adaptersRead_.clear();
-    if (rowsRead && filtered_)
-        adaptersRead_.insert(FoldedAscii(filterAdapter_));
+    TakeRows(std::move(rows), rowsRead);
     readPending_ = !rowsRead;
     state_ = TViewState::Browse;
     Rebuild();
     current_ = visible_.empty() ? -1 : 0;
     Changed();
+}
+
+// rowsRead: the rows are those of the restriction (every row without one) as the file holds
+// them; otherwise none is read yet.
+void TProfileTable::TakeRows(std::vector<TRecord> rows, bool rowsRead) {
+    rows_ = std::move(rows);
+    allRead_ = rowsRead && !filtered_;
+    adaptersRead_.clear();
+    if (rowsRead && filtered_)
+        adaptersRead_.insert(FoldedAscii(filterAdapter_));
 }
 
 std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
@@ -954,13 +960,9 @@ bool TProfileTable::ReloadWhenChangedElsewhere() {
     }
     const TRecord* current = Current();
     const std::int64_t currentId = current ? current->Id : 0;
-    rows_ = std::move(rows);
+    TakeRows(std::move(rows), !readPending_);
     extras_ = std::move(extras);
     rowsAhead_.reset();
-    allRead_ = !readPending_ && !filtered_;
-    adaptersRead_.clear();
-    if (!readPending_ && filtered_)
-        adaptersRead_.insert(FoldedAscii(filterAdapter_));
     dataVersion_ = version;
     Rebuild();
     // The row the user was on, or the one now in its place.

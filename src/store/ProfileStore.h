@@ -239,6 +239,7 @@ class TProfileTable {
                                          const std::optional<std::string>& adapterId,
                                          const std::string& context);
     void Adopt(TOpenedProfileFile file, std::vector<TRecord> rows, bool rowsRead);
+    void TakeRows(std::vector<TRecord> rows, bool rowsRead);
     void ReadRowsFor(bool filtered, const std::string& adapterId);
     void MergeRows(std::vector<TRecord> read);
     static void InIdOrder(std::vector<TRecord>& rows);
