@@ -1,5 +1,7 @@
 #include "DnsProbe.h"
 
+#include "support/Strings.h"
+
 const TDnsQuestion ProbeQuestion{"", 2, 1};
 
 namespace {
@@ -61,10 +63,7 @@ std::optional<TDnsQuestion> ReadDnsQuestion(const std::string& datagram) {
             return std::nullopt; // a pointer (0xC0 and up) is over 63 too
         if (!question.Name.empty())
             question.Name += '.';
-        for (size_t i = 0; i < length; ++i) {
-            const char c = datagram[at + i];
-            question.Name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
+        question.Name += FoldedAscii(datagram.substr(at, length));
         at += length;
     }
     if (datagram.size() - at < 4)

@@ -159,21 +159,12 @@ const char* const DeleteContext = "Cannot delete the network setting";
 // The view's rows, and every batch read for it, are kept in ID order.
 constexpr auto IdBefore = [](const auto& a, const auto& b) { return a.Id < b.Id; };
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // ASCII letters in either case are equal, every other byte only to itself: the comparison
 // of the original engine's "=", and what SQLite's NOCASE does in the distinct query.
 bool SameAsciiText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return FoldAscii(x) == FoldAscii(y);
            });
-}
-
-std::string FoldedAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), FoldAscii);
-    return text;
 }
 
 void CheckIsProfileDatabase(const TSqliteConnection& db, const std::string& context) {

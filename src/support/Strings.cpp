@@ -86,3 +86,12 @@ std::string JoinTexts(const std::vector<std::string>& texts, const std::string& 
     }
     return text;
 }
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string FoldedAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), FoldAscii);
+    return text;
+}

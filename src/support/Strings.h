@@ -41,3 +41,8 @@ std::string CutText(const std::string& text, std::size_t limit);
 
 // The texts in order with separator between each two: {"a", "b"} and ", " give "a, b".
 std::string JoinTexts(const std::vector<std::string>& texts, const std::string& separator);
+
+// ASCII letters in lower case, every other byte as it is: the folding that compares
+// identifiers and DNS names without regard to letter case, whatever the code page.
+char FoldAscii(char c);
+std::string FoldedAscii(std::string text);
