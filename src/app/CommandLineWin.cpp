@@ -6,6 +6,7 @@
 
 #include "netcfg/NetServicesWin.h"
 #include "netcfg/ReachabilityWin.h"
+#include "privileged/SwitchRoute.h"
 #include "support/AccessWin.h"
 #include "support/FileSystem.h"
 #include "support/Forms.h"
@@ -106,6 +107,16 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     std::string status;
     TSystemNetServices services([&status](const std::string& text) { status = text; },
                                 [&output](const std::string& message) { output.Error(message); });
+    TSwitchRoute route;
+    services.UseAdapterSwitch([&route, &exePath] {
+        // Read when a switch needs it: a settings file that cannot be read means the default.
+        try {
+            const TConfig config(ExtractFilePath(exePath) + "config.ini");
+            return route.AdapterSwitch(&config);
+        } catch (const std::exception&) {
+            return route.AdapterSwitch(nullptr);
+        }
+    });
     TSystemReachability reachability;
     TKeepEvents keepEvents;
     TKeepSignal keep(keepEvents);

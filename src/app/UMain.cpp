@@ -147,9 +147,16 @@ UniqueIcon LoadProgramIcon(int size) {
 
 TMainForm::TMainForm(std::string appPath, IRegistryBackend& registry)
     : AppPath(std::move(appPath)), registry_(registry),
-      netServices_(std::make_unique<TSystemNetServices>(
-          [this](const std::string& text) { SetStatusText(text); },
-          [this](const std::string& text) { messageSink_ ? messageSink_(text) : ShowMessage(text); })),
+      netServices_([this] {
+          auto services = std::make_unique<TSystemNetServices>(
+              [this](const std::string& text) { SetStatusText(text); },
+              [this](const std::string& text) {
+                  messageSink_ ? messageSink_(text) : ShowMessage(text);
+              });
+          services->UseAdapterSwitch(
+              [this] { return switchRoute_.AdapterSwitch(ConfigFile.get()); });
+          return services;
+      }()),
       liveStateReader_(std::make_unique<TSystemLiveStateReader>()),
       reachability_(std::make_unique<TSystemReachability>()) {
     ReadAhead();

@@ -13,6 +13,7 @@
 #include "netcfg/LiveState.h"
 #include "netcfg/Registry.h"
 #include "netcfg/SetIP.h"
+#include "privileged/SwitchRoute.h"
 #include "store/ProfileStore.h"
 
 #include <commctrl.h>
@@ -268,6 +269,9 @@ class TMainForm : public TForm {
 
     IRegistryBackend& registry_;
     TDatabaseAbsence databaseAbsence_{};
+    // Who writes the adapter's values when this process may not: the helper, started at the
+    // first switch that needs it, kept until the window closes.
+    TSwitchRoute switchRoute_;
     std::unique_ptr<INetServices> netServices_;
     std::unique_ptr<ILiveStateReader> liveStateReader_;
     std::unique_ptr<IReachability> reachability_;

@@ -8,6 +8,7 @@
 #include "UTray.h"
 
 #include "netcfg/Registry.h"
+#include "privileged/HelperWin.h"
 #include "support/AccessWin.h"
 #include "support/FileSystem.h"
 #include "support/Forms.h"
@@ -64,6 +65,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     // Before anything loads a library: from here on, only the system folder is searched.
     RestrictLibrarySearchToSystemFolder();
     LoadLibrariesLoadedLaterBySystem();
+    // The helper that writes an adapter's values for the program that started it: no window,
+    // no common controls, no file of the user's.
+    if (__argc == 4 && std::string(__argv[1]) == HelperSwitch)
+        return RunHelper(__argv[2], __argv[3]);
     // Switches do their work without the window.
     if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutablePath()))
         return *exitCode;

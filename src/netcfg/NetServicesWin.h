@@ -45,10 +45,16 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     void Wait(unsigned milliseconds) override;
     // Not when the program runs under another account than the desktop's.
     bool MayWriteUserProxy() override;
+    // Whoever writes the adapter's values when this process may not, asked at each switch.
+    void UseAdapterSwitch(std::function<IAdapterSwitch*()> adapterSwitch) {
+        adapterSwitch_ = std::move(adapterSwitch);
+    }
+    IAdapterSwitch* AdapterSwitch() override { return adapterSwitch_ ? adapterSwitch_() : nullptr; }
 
   private:
     std::function<void(const std::string&)> statusSink_;
     std::function<void(const std::string&)> messageSink_;
     std::string dhcpLibraryPath_;
+    std::function<IAdapterSwitch*()> adapterSwitch_;
     TSystemLiveStateReader liveState_;
 };

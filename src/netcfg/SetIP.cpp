@@ -1,6 +1,8 @@
 #include "SetIP.h"
 
+#include "netcfg/AdapterSwitch.h"
 #include "netcfg/Adapters.h"
+#include "netcfg/CurrentSettings.h"
 #include "netcfg/SwitchCheck.h"
 #include "support/AccessRules.h"
 #include "support/AddressRules.h"
@@ -336,8 +338,28 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
     return result;
 }
 
-bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services,
-           TSwitchResult* checked) {
+namespace {
+
+// The proxy step of a switch, in the user's own settings: false when the services say they
+// are not the desktop user's, and nothing was written.
+bool SetUserProxy(TReg& reg, const TIP& request, INetServices& services) {
+    if (!services.MayWriteUserProxy())
+        return false;
+    if (WriteProxy(reg, request))
+        services.NotifyProxyChanged(); // silent when it fails, as the DHCP notification is
+    return true;
+}
+
+void ShowLocalAddress(INetServices& services) {
+    std::string address;
+    services.GetLocalIP(address);
+    services.SetStatusText("Current IP is " + address);
+}
+
+// The whole switch in this process; the proxy only when writeProxy.
+bool SetIPHere(const TAdapterRequest& adapterRequest, IRegistryBackend& registry,
+               INetServices& services, TSwitchResult* checked, bool writeProxy) {
+    const TIP& request = adapterRequest.Request;
     const std::string description = RequireUsableRequest(request, registry);
     ILiveStateReader* reader = services.LiveStateReader();
     ISwitchSystem* system = services.SwitchSystem();
@@ -347,22 +369,23 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
     result.Outcome = TSwitchOutcome::Applied; // unless the check says otherwise
     TNotifyResult notified;
     bool adapterWritten = false;
-    const bool proxyAllowed = services.MayWriteUserProxy();
+    bool proxyAllowed = true;
     {
         TWaitCursor hourglass(services);
         TReg reg(registry);
         adapterWritten = WriteAdapterValues(reg, request);
-        if (proxyAllowed && WriteProxy(reg, request))
-            services.NotifyProxyChanged(); // silent when it fails, as the DHCP notification is
+        if (writeProxy)
+            proxyAllowed = SetUserProxy(reg, request, services);
         const auto connection =
             request.DHCP ? ConnectionName(reg, request.Adapter) : std::optional<std::string>();
         notified = NotifyIPChange(request, services, connection,
                                   before.Present ? before.InterfaceIndex : 0);
         if (checking && adapterWritten)
             result = CheckSwitch(request, description, before, *reader, *system);
-        std::string address;
-        services.GetLocalIP(address);
-        services.SetStatusText("Current IP is " + address);
+        if (adapterWritten)
+            RestoreKeptValues(registry, TRootKey::LocalMachine, AdapterKeyPath(request.Adapter),
+                              adapterRequest.KeptValues);
+        ShowLocalAddress(services);
     }
     // Every other step has run, as it would have; the cursor is back to normal while the
     // user reads this. An adapter left as it was is a failure, never a silent one.
@@ -370,6 +393,7 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
         services.ShowMessage(ProxyNotSetMessage);
     if (!adapterWritten)
         throw TError(AdapterKeyMessage(request.Adapter));
+    result.Route = "directly";
     if (checked)
         *checked = result;
     // What Windows uses now says more than the notification's answer; without a check, only
@@ -381,4 +405,52 @@ bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& service
     else if (!checking && notified.LeaseUntouched)
         services.ShowMessage(LeaseNotRenewedMessage(description));
     return notified.Applied;
+}
+
+// The adapter's part elsewhere, the proxy here once that part has run: a request refused
+// there, or a way there that failed, leaves the proxy as it was too.
+bool SetIPThrough(IAdapterSwitch& elsewhere, const TAdapterRequest& adapterRequest,
+                  IRegistryBackend& registry, INetServices& services, TSwitchResult* checked) {
+    const TIP& request = adapterRequest.Request;
+    RequireUsableRequest(request, registry);
+    TAdapterReply reply;
+    bool proxyAllowed = true;
+    {
+        TWaitCursor hourglass(services);
+        reply = elsewhere.Apply(adapterRequest);
+        if (reply.Stage == TAdapterStage::Refused)
+            throw TError(reply.Error);
+        TReg reg(registry);
+        proxyAllowed = SetUserProxy(reg, request, services);
+        ShowLocalAddress(services);
+    }
+    if (!proxyAllowed)
+        services.ShowMessage(ProxyNotSetMessage);
+    if (reply.Stage == TAdapterStage::KeyMissing)
+        throw TError(reply.Error);
+    reply.Result.Route = elsewhere.Route();
+    if (checked)
+        *checked = reply.Result;
+    for (const std::string& text : reply.Said)
+        services.ShowMessage(text);
+    return reply.Applied;
+}
+
+} // namespace
+
+bool SetIP(const TAdapterRequest& request, IRegistryBackend& registry, INetServices& services,
+           TSwitchResult* checked) {
+    if (IAdapterSwitch* elsewhere = services.AdapterSwitch())
+        return SetIPThrough(*elsewhere, request, registry, services, checked);
+    return SetIPHere(request, registry, services, checked, true);
+}
+
+bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services,
+           TSwitchResult* checked) {
+    return SetIP(TAdapterRequest{request, {}}, registry, services, checked);
+}
+
+bool SetAdapterPart(const TAdapterRequest& request, IRegistryBackend& registry,
+                    INetServices& services, TSwitchResult* checked) {
+    return SetIPHere(request, registry, services, checked, false);
 }

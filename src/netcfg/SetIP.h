@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class IAdapterSwitch;
 class ILiveStateReader;
 class ISwitchSystem;
 struct TSwitchResult;
@@ -61,6 +62,9 @@ class INetServices {
     // is judged by the notification's answer alone.
     virtual ILiveStateReader* LiveStateReader() { return nullptr; }
     virtual ISwitchSystem* SwitchSystem() { return nullptr; }
+    // Who writes the adapter's values when this process may not: the adapter's part of every
+    // switch goes there, and only the proxy is written here. Null: this process writes all.
+    virtual IAdapterSwitch* AdapterSwitch() { return nullptr; }
 };
 
 // Where the user's proxy settings live (HKEY_CURRENT_USER); the adapters' keys are in
@@ -166,5 +170,8 @@ TNotifyResult NotifyIPChange(const TIP& request, INetServices& services,
 // when nothing was checked). A switch to DHCP also removes DisableDhcpOnConnect, and renews
 // the lease of that adapter alone (by the interface index the live state gives, else by
 // connection name), or tells the user that it was not renewed.
+// With the services' adapter switch, the adapter's part runs there (the request is checked
+// here first all the same), and the proxy is written here once that part has run; a failure
+// to reach it raises with nothing written. checked's Route says which way it went.
 bool SetIP(const TIP& request, IRegistryBackend& registry, INetServices& services,
            TSwitchResult* checked = nullptr);

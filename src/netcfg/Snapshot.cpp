@@ -1,12 +1,9 @@
 #include "Snapshot.h"
 
+#include "netcfg/AdapterSwitch.h"
 #include "support/IntegerText.h"
 
 namespace {
-
-// The static values a DHCP adapter keeps unused and a static apply overwrites.
-const std::vector<std::string> IdleStaticValues = {"IPAddress", "SubnetMask", "DefaultGateway",
-                                                   "DefaultGatewayMetric", "NameServer"};
 
 std::string At(const std::vector<std::string>& list, size_t i) {
     return i < list.size() ? list[i] : std::string();
@@ -42,7 +39,7 @@ TSnapshot TakeSnapshot(IRegistryBackend& registry, const std::string& adapterId,
     const TAdapterValues values = ReadAdapterValues(registry, adapterId);
     snapshot.Request.DHCP = values.Dhcp;
     if (values.Dhcp)
-        snapshot.AdapterValues = KeepAdapterValues(registry, adapterId, IdleStaticValues);
+        snapshot.AdapterValues = KeepAdapterValues(registry, adapterId, RestorableAdapterValues);
     else
         FillStaticValues(snapshot.Request, values);
     snapshot.Request.Proxy = ReadProxy(registry);
@@ -63,9 +60,10 @@ std::string SnapshotComplaint(const TSnapshot& snapshot) {
 
 bool RestoreSnapshot(const TSnapshot& snapshot, IRegistryBackend& registry, INetServices& services,
                      TSwitchResult* checked) {
-    const bool applied = SetIP(snapshot.Request, registry, services, checked);
-    RestoreKeptValues(registry, TRootKey::LocalMachine, AdapterKeyPath(snapshot.Request.Adapter),
-                      snapshot.AdapterValues);
+    // The adapter's own kept values go with the request: whoever writes the adapter's
+    // values puts them back too.
+    const bool applied =
+        SetIP(TAdapterRequest{snapshot.Request, snapshot.AdapterValues}, registry, services, checked);
     if (services.MayWriteUserProxy() &&
         RestoreKeptValues(registry, TRootKey::CurrentUser, ProxyKeyPath(), snapshot.ProxyValues))
         services.NotifyProxyChanged();

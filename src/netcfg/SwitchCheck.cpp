@@ -353,6 +353,9 @@ void LogSwitch(const std::string& appPath, const std::string& adapter, const std
         outcome = "saved, waiting for the cable";
     else if (result.Outcome == TSwitchOutcome::NotApplied)
         outcome = result.Reason.empty() ? "not applied" : "not applied: " + result.Reason;
+    // Which process wrote the adapter's values: this one, the helper or the service.
+    if (!result.Route.empty())
+        outcome += "  " + result.Route;
     AppendSwitchLog(SwitchLogPath(appPath),
                     SwitchLogLine(LocalTimeText(), adapter, setting, outcome, result.FallbackUsed));
 }

@@ -46,6 +46,7 @@ struct TSwitchResult {
     TSwitchOutcome Outcome = TSwitchOutcome::NotApplied;
     bool FallbackUsed = false;  // netsh or the IP helper's renew was needed
     bool AdapterMissing = false; // Windows does not have the adapter now (NotApplied)
+    std::string Route = {};     // how the adapter's values were written, for the log
     std::string Reason;         // why it did not apply, when known
     std::string Message;        // what the user is told; empty when Applied
 };
@@ -65,7 +66,8 @@ class ISwitchSystem {
 };
 
 // Appends the switch to netvane.log in appPath: the time, the adapter, the setting's title
-// (or "DHCP"), how it ended and whether the fallback was needed. Silent when it cannot.
+// (or "DHCP"), how it ended, how it was written ("directly", "through the helper") and whether
+// the fallback was needed. Silent when it cannot.
 void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
                const TSwitchResult& result);
 // The adapter a switch wrote, as the log names it: its description as discovery finds it

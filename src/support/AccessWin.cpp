@@ -102,7 +102,11 @@ std::optional<TSecurityInfo> ReadFileSecurity(const std::string& path) {
 }
 
 std::string ProcessUserSid() {
-    const UniqueHandle token = ProcessToken(::GetCurrentProcess());
+    return ProcessUserSid(::GetCurrentProcess());
+}
+
+std::string ProcessUserSid(HANDLE process) {
+    const UniqueHandle token = ProcessToken(process);
     return token ? TokenUserSid(token.get()) : std::string();
 }
 

@@ -4,6 +4,8 @@
 
 #include "AccessRules.h"
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
@@ -12,6 +14,8 @@ std::optional<TSecurityInfo> ReadFileSecurity(const std::string& path);
 
 // The SID of the account this process runs as; empty when it cannot be read.
 std::string ProcessUserSid();
+// The same of another process, opened with PROCESS_QUERY_LIMITED_INFORMATION at least.
+std::string ProcessUserSid(HANDLE process);
 
 // This process's account and that of the process behind the desktop's shell window.
 TDesktopAccounts ReadDesktopAccounts();

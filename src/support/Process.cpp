@@ -250,3 +250,22 @@ void PauseRepainting(unsigned milliseconds) {
             DispatchPaints();
     }
 }
+
+std::optional<std::size_t> WaitRepaintingForAny(const std::vector<HANDLE>& handles,
+                                                DWORD milliseconds) {
+    const DWORD count = static_cast<DWORD>(handles.size());
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD waited = ::GetTickCount() - start;
+        if (milliseconds != INFINITE && waited >= milliseconds)
+            return std::nullopt;
+        const DWORD left = milliseconds == INFINITE ? INFINITE : milliseconds - waited;
+        const DWORD woken =
+            ::MsgWaitForMultipleObjects(count, handles.data(), FALSE, left, QS_PAINT);
+        if (woken < WAIT_OBJECT_0 + count)
+            return woken - WAIT_OBJECT_0;
+        if (woken != WAIT_OBJECT_0 + count)
+            return std::nullopt; // the time ran out, or the wait failed
+        DispatchPaints();
+    }
+}

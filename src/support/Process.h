@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Hands target (a document's full path or an address) to the shell's default action: the
 // desktop's shell where one runs, so that what opens it runs with the user's own rights,
@@ -39,3 +41,8 @@ int RunCapturing(const std::string& applicationPath, const std::string& commandL
 
 // Lets milliseconds pass, painting the thread's windows meanwhile as RunAndWait does.
 void PauseRepainting(unsigned milliseconds);
+
+// Waits until one of the handles is signalled, painting meanwhile: its index, or nothing when
+// the time ran out or the wait failed. INFINITE waits without limit.
+std::optional<std::size_t> WaitRepaintingForAny(const std::vector<HANDLE>& handles,
+                                                DWORD milliseconds);

@@ -251,9 +251,11 @@ TEST(SwitchLog, NamesTheAdapterTheRequestWroteAsDiscoveryFindsIt) {
         EXPECT_EQ(logged, LoggedAdapterName(registry, id)) << id;
     TTempFolder dir;
     LogSwitch(dir.Path() + "/", registry, Static(), "Office",
-              {.Outcome = TSwitchOutcome::Applied, .Reason = "", .Message = ""});
+              {.Outcome = TSwitchOutcome::Applied, .Route = "through the helper", .Reason = "",
+               .Message = ""});
     const std::string log = GetFile(SwitchLogPath(dir.Path() + "/"));
-    EXPECT_NE(std::string::npos, log.find("  Lan Ethernet  Office  ")) << log;
+    EXPECT_NE(std::string::npos, log.find("  Lan Ethernet  Office  applied  through the helper"))
+        << log;
 }
 
 // A link placed where the log should be is not followed: the file it names stays as it was.
