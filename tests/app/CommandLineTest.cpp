@@ -448,39 +448,6 @@ TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
     EXPECT_FALSE(FileExists(dir_ / "db"));
 }
 
-// A standard user reads the machine's keys but may not open them for writing: /list and
-// /status tell what they tell an administrator, an adapter named by its connection too.
-TEST_F(CommandLineRun, ListAndStatusTellTheSameWithoutFullAccessToTheMachinesKeys) {
-    TReg reg(registry_);
-    reg.SetRootKey(TRootKey::LocalMachine);
-    reg.OpenKey(NetworkConnectionsKey + LabId + "\\Connection", true);
-    reg.WriteString("Name", "Ethernet 3");
-    TLiveState lab;
-    lab.Present = lab.Up = true;
-    lab.Addresses = {{"192.168.1.6", 24}};
-    live_ = lab;
-    const std::vector<std::string> commands[] = {
-        {"/list"},
-        {"/status", "/adapter", "Lab Ethernet (Ethernet 3)"},
-    };
-    std::vector<std::vector<std::string>> asAdministrator;
-    for (const auto& arguments : commands) {
-        EXPECT_EQ(ExitDone, Run(arguments)) << arguments[0];
-        asAdministrator.push_back(recorder_.Lines);
-    }
-    ASSERT_EQ(6u, asAdministrator[0].size());
-    ASSERT_EQ("Setting in use: Twice", asAdministrator[1].back());
-
-    registry_.RefuseFullAccess(TRootKey::LocalMachine);
-    registry_.ClearJournal();
-    for (size_t i = 0; i < std::size(commands); ++i) {
-        EXPECT_EQ(ExitDone, Run(commands[i])) << commands[i][0];
-        EXPECT_EQ(asAdministrator[i], recorder_.Lines) << commands[i][0];
-        EXPECT_TRUE(recorder_.Errors.empty()) << commands[i][0];
-    }
-    EXPECT_TRUE(registry_.Journal().empty());
-}
-
 TEST_F(CommandLineRun, ImportsAllOrNothingThenAppliesEveryAddressAndExportsThemAgain) {
     const std::string csv = dir_ / "lab.csv";
     PutFile(csv, "Title,Address,Submask,Gateway,MoreAddresses,MoreGateways\r\n"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 const std::string User = "S-1-5-21-1-2-3-1001";
@@ -120,156 +122,57 @@ TEST(ProxyIsTheDesktopUsers, OnlyWhenTheProcessRunsAsTheDesktopsAccount) {
         EXPECT_EQ(c.expected, ProxyIsTheDesktopUsers(c.accounts)) << c.what;
 }
 
-// Not elevated, the proxy is the user's own and no account is read; elevated, the accounts
-// decide.
+// Not elevated, the proxy is the user's own and no account is read; elevated, they decide.
 TEST(ProxyMayBeWritten, WithoutElevationAlwaysAndWithoutAskingElevatedAsTheAccountsSay) {
-    struct Case {
-        bool elevated;
-        TDesktopAccounts accounts;
-        bool expected;
-        int reads;
-    } cases[] = {
-        {false, {Other, User}, true, 0}, {false, {User, ""}, true, 0},
-        {true, {User, User}, true, 1},   {true, {Other, User}, false, 1},
-        {true, {User, ""}, false, 1},
-    };
-    for (const Case& c : cases) {
+    for (const bool elevated : {false, true}) {
         int reads = 0;
-        EXPECT_EQ(c.expected, ProxyMayBeWritten(c.elevated,
-                                                [&] {
-                                                    ++reads;
-                                                    return c.accounts;
-                                                }))
-            << c.elevated << " " << c.accounts.ProcessUser;
-        EXPECT_EQ(c.reads, reads) << c.elevated;
+        const auto read = [&] { return ++reads, TDesktopAccounts{Other, User}; };
+        EXPECT_EQ(!elevated, ProxyMayBeWritten(elevated, read));
+        EXPECT_EQ(elevated ? 1 : 0, reads);
     }
 }
 
-TEST(FoldersHolding, EveryFolderUpToTheRootOfTheDriveOrShare) {
-    struct Case {
-        const char* path;
-        std::vector<std::string> folders;
-    } cases[] = {
-        {"C:\\Program Files\\Netvane\\Netvane.exe",
-         {"C:\\Program Files\\Netvane", "C:\\Program Files", "C:\\"}},
-        {"C:\\Netvane.exe", {"C:\\"}},
-        {"\\\\server\\share\\tools\\Netvane.exe",
-         {"\\\\server\\share\\tools", "\\\\server\\share\\"}},
-        {"\\\\server\\share\\Netvane.exe", {"\\\\server\\share\\"}},
-        {"\\\\?\\C:\\Tools\\Netvane.exe", {"\\\\?\\C:\\Tools", "\\\\?\\C:\\"}},
-        {"\\\\?\\UNC\\server\\share\\a\\Netvane.exe",
-         {"\\\\?\\UNC\\server\\share\\a", "\\\\?\\UNC\\server\\share\\"}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.folders, FoldersHolding(c.path)) << c.path;
-}
-
-// The folders as Windows sets them up, and as people make their own.
+// C:\A\B\Netvane.exe, in folders set up as Windows and people do.
 TEST(HelperPlaceRefusal, OnlyWhereOthersCouldChangeWhatWouldRunElevated) {
-    const std::string Admins = AdministratorsSid;
-    constexpr std::uint32_t AddFolder = 0x00000004;
-    const TSecurityInfo driveRoot{
-        TrustedInstallerSid,
-        false,
-        {Allow(Admins, FullControl), Allow(SystemSid, FullControl), Allow(Users, ReadAndExecute),
-         Allow(AuthenticatedUsers, AddFolder), Allow(AuthenticatedUsers, Modify, true)}};
-    const TSecurityInfo programFiles{
-        TrustedInstallerSid,
-        false,
-        {Allow(TrustedInstallerSid, FullControl), Allow(SystemSid, Modify), Allow(Admins, Modify),
-         Allow(Users, ReadAndExecute), Allow(CreatorOwnerSid, 0x10000000, true)}};
-    const TSecurityInfo installed{Admins,
-                                  false,
-                                  {Allow(TrustedInstallerSid, FullControl),
-                                   Allow(SystemSid, FullControl), Allow(Admins, FullControl),
-                                   Allow(Users, ReadAndExecute)}};
-    const TSecurityInfo usersOwn{
-        User,
-        false,
-        {Allow(User, FullControl), Allow(SystemSid, FullControl), Allow(Admins, FullControl)}};
-    // Made at the drive's root, it inherits Authenticated Users' right to change it.
-    const TSecurityInfo atTheRoot{User,
-                                  false,
-                                  {Allow(Admins, FullControl), Allow(SystemSid, FullControl),
-                                   Allow(Users, ReadAndExecute),
-                                   Allow(AuthenticatedUsers, Modify)}};
-    const TSecurityInfo othersOwn{Other, false, {Allow(Admins, FullControl)}};
-    const TSecurityInfo othersAdd{Admins, false, {Allow(Admins, FullControl), Allow(Users, 0x6)}};
-    const TSecurityInfo othersDeleteChild{
-        Admins, false, {Allow(Admins, FullControl), Allow(Users, 0x40)}};
-
-    using TFolders = std::vector<std::optional<TSecurityInfo>>;
-    struct Case {
-        const char* what;
-        std::optional<TSecurityInfo> exe;
-        TFolders folders;    // C:\A\B, C:\A, C:\ ; the exe is C:\A\B\Netvane.exe
-        const char* refused; // nullptr: safe
-    } cases[] = {
-        {"Program Files", installed, {installed, programFiles, driveRoot}, nullptr},
-        {"a folder of the user's own", usersOwn, {usersOwn, usersOwn, driveRoot}, nullptr},
-        {"others may only add beside a folder above",
-         installed,
-         {installed, othersAdd, driveRoot},
-         nullptr},
-        {"the folder made at the root",
-         installed,
-         {atTheRoot, atTheRoot, driveRoot},
-         "can change the folder \"C:\\A\\B\""},
-        {"others may add files to its own folder",
-         installed,
-         {othersAdd, installed, driveRoot},
-         "can change the folder \"C:\\A\\B\""},
-        {"the program others may change",
-         atTheRoot,
-         {installed, installed, driveRoot},
-         "can change the program \"C:\\A\\B\\Netvane.exe\""},
-        {"the program owned by another",
-         othersOwn,
-         {installed, installed, driveRoot},
-         "can change the program \"C:\\A\\B\\Netvane.exe\""},
-        {"a folder above whose children others may remove",
-         installed,
-         {installed, othersDeleteChild, driveRoot},
-         "can change the folder \"C:\\A\""},
-        {"a folder above others may rename",
-         installed,
-         {installed, atTheRoot, driveRoot},
-         "can change the folder \"C:\\A\""},
-        {"a folder above owned by another",
-         installed,
-         {installed, othersOwn, driveRoot},
-         "can change the folder \"C:\\A\""},
-        {"a NULL access list on the root",
-         installed,
-         {installed, installed, TSecurityInfo{Admins, true, {}}},
-         "can change the folder \"C:\\\""},
-        {"its own folder unreadable",
-         installed,
-         {std::nullopt, installed, driveRoot},
-         "cannot read who may change the folder \"C:\\A\\B\""},
-        {"the program unreadable",
-         std::nullopt,
-         {installed, installed, driveRoot},
-         "cannot read who may change the program \"C:\\A\\B\\Netvane.exe\""},
-        {"a folder above unreadable",
-         installed,
-         {installed, installed, std::nullopt},
-         "cannot read who may change the folder \"C:\\\""},
+    using TSecurity = std::optional<TSecurityInfo>;
+    const auto with = [](const std::string& owner, std::vector<TAccessEntry> more) {
+        more.push_back(Allow(AdministratorsSid, FullControl));
+        return TSecurity(TSecurityInfo{owner, false, more});
     };
-    const std::vector<std::string> paths = FoldersHolding("C:\\A\\B\\Netvane.exe");
-    for (const Case& c : cases) {
-        THelperPlace place{User, "C:\\A\\B\\Netvane.exe", c.exe, {}};
-        for (size_t i = 0; i < paths.size(); ++i)
-            place.Folders.push_back({paths[i], c.folders[i]});
-        const auto refusal = HelperPlaceRefusal(place);
-        if (!c.refused) {
-            EXPECT_FALSE(refusal) << c.what << ": " << *refusal;
-            continue;
-        }
-        ASSERT_TRUE(refusal) << c.what;
-        EXPECT_NE(std::string::npos, refusal->find(c.refused)) << c.what << ": " << *refusal;
-        const std::string end =
-            ". Move Netvane into a folder only administrators can change, such as Program Files.";
-        EXPECT_EQ(refusal->size() - end.size(), refusal->rfind(end)) << *refusal;
+    const TSecurity safe = with(AdministratorsSid, {Allow(Users, ReadAndExecute)});
+    const TSecurity usersOwn = with(User, {Allow(User, FullControl)});
+    // Authenticated Users may add folders at a drive's root, and change those made there.
+    const TSecurity root =
+        with(SystemSid, {Allow(AuthenticatedUsers, 0x4), Allow(AuthenticatedUsers, Modify, true)});
+    const TSecurity madeAtRoot = with(User, {Allow(AuthenticatedUsers, Modify)});
+    const TSecurity othersAdd = with(AdministratorsSid, {Allow(Users, 0x6)});
+    const std::string change = "Other users of this computer can change the ",
+                      exe = "program \"C:\\A\\B\\Netvane.exe\"", b = "folder \"C:\\A\\B\"",
+                      a = "folder \"C:\\A\"";
+    const std::tuple<TSecurity, TSecurity, TSecurity, std::string> cases[] = {
+        // the exe, its folder, the folder above; the start of the refusal
+        {safe, safe, othersAdd, ""},
+        {usersOwn, usersOwn, usersOwn, ""},
+        {safe, othersAdd, safe, change + b},
+        {madeAtRoot, safe, safe, change + exe},
+        {with(Other, {}), safe, safe, change + exe},
+        {safe, safe, madeAtRoot, change + a},
+        {safe, safe, std::nullopt, "Netvane cannot read who may change the " + a},
+    };
+    const std::vector<std::string> folders = FoldersHolding("C:\\A\\B\\Netvane.exe");
+    ASSERT_EQ((std::vector<std::string>{"C:\\A\\B", "C:\\A", "C:\\"}), folders);
+    for (const auto& [program, own, above, refused] : cases) {
+        const auto refusal =
+            HelperPlaceRefusal({User,
+                                "C:\\A\\B\\Netvane.exe",
+                                program,
+                                {{folders[0], own}, {folders[1], above}, {folders[2], root}}});
+        EXPECT_EQ(refused.empty(), !refusal) << refusal.value_or(refused);
+        EXPECT_EQ(refused, refusal.value_or("").substr(0, refused.size()));
+        EXPECT_TRUE(!refusal ||
+                    refusal->find(". Move Netvane into a folder only administrators "
+                                  "can change, such as Program Files.") == refusal->size() - 83);
     }
+    EXPECT_EQ((std::vector<std::string>{"\\\\srv\\share\\A", "\\\\srv\\share\\"}),
+              FoldersHolding("\\\\srv\\share\\A\\Netvane.exe"));
 }

@@ -3,7 +3,6 @@
 
 #include "support/AccessWin.h"
 
-#include "support/FileSystem.h"
 #include "support/TempFolder.h"
 #include "support/WinHandles.h"
 
@@ -71,27 +70,4 @@ TEST(AccessWin, TheDesktopsAccountIsTheProcesssOwn) {
         EXPECT_EQ(accounts.ProcessUser, *accounts.ShellUser);
     }
     EXPECT_TRUE(ProxyIsTheDesktopUsers(accounts));
-}
-
-// The helper's place read from the system: a folder of the user's own is safe; opened to
-// Everyone, the program's own folder or one above it is named.
-TEST(AccessWin, HelperFolderRefusalNamesTheFolderOthersMayChange) {
-    for (const bool openAbove : {false, true}) {
-        TTempFolder dir;
-        const std::string outer = WithoutTrailingBackslash(dir.Path());
-        const std::string inner = dir / "inner";
-        ForceDirectories(inner);
-        const std::string exe = inner + "\\Netvane.exe";
-        PutFile(exe, "MZ");
-        const auto refusal = HelperFolderRefusal(exe);
-        EXPECT_FALSE(refusal) << *refusal;
-
-        const std::string open = openAbove ? outer : inner;
-        ASSERT_EQ(ERROR_SUCCESS, OpenToEveryone(open));
-        const auto named = HelperFolderRefusal(exe);
-        ASSERT_TRUE(named) << open;
-        EXPECT_EQ(
-            0u, named->find("Other users of this computer can change the folder \"" + open + "\""))
-            << *named;
-    }
 }
