@@ -1,7 +1,8 @@
 // Adapter discovery over random registry contents: subkeys of the adapter class key with
 // values of any type. Discovery leaves out an adapter with a value of the wrong type and
 // never fails nor crashes, and every entry it lists is "identifier=description" of an
-// adapter that was written, in the registry's order.
+// adapter that was written, in the registry's order. Where the machine's keys refuse full
+// access, as they do to a standard user, it finds the same and writes nothing.
 
 #include "FuzzInput.h"
 
@@ -48,12 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (auto id = key->QueryValue("NetCfgInstanceID"))
                 writtenIds.push_back(id->Bytes);
     }
-    std::vector<std::string> list;
+    std::vector<std::string> asAdministrator, list;
     try {
+        GetAdapters(registry, asAdministrator);
+        registry.RefuseFullAccess(TRootKey::LocalMachine);
+        registry.ClearJournal();
         GetAdapters(registry, list);
     } catch (const TError& error) {
         FuzzFailure(std::string("discovery failed: ") + error.what());
     }
+    FUZZ_EXPECT(registry.Journal().empty(), "discovery wrote to the registry");
+    FUZZ_EXPECT(list == asAdministrator, "a standard user sees other adapters");
     FUZZ_EXPECT(list.size() <= writtenIds.size(), "more adapters listed than written");
     for (const std::string& entry : list) {
         // The identifier as read: up to its first NUL, never empty.

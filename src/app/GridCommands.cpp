@@ -129,8 +129,8 @@ std::optional<std::string> SystemFileDialog(HWND owner, TMainForm::TFileDialogKi
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = "csv";
-    // The help document is looked for in the current folder first: the dialog must not move
-    // it.
+    // The current folder stays where the program started: one browsed to here would be held
+    // open (not to be removed, its drive not to be ejected) while the program runs.
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     const bool save = kind == TMainForm::TFileDialogKind::Save;
     dialog.lpstrTitle = save ? "Export settings" : "Import settings";

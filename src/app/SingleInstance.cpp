@@ -3,6 +3,8 @@
 #include "HandOver.h"
 #include "ShowRequest.h"
 
+#include "support/AccessWin.h"
+
 #include <sddl.h>
 
 #include <cstdint>
@@ -90,10 +92,12 @@ HWND PublishedWindow(const std::string& instanceName) {
 
 } // namespace
 
-TAdministratorsOnly::TAdministratorsOnly() {
+TAdministratorsOnly::TAdministratorsOnly(const std::string& accountSid) {
+    const std::string account = accountSid.empty() ? "" : "(A;;GA;;;" + accountSid + ")";
+    const std::string text = "D:P" + account + "(A;;GA;;;BA)(A;;GA;;;SY)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            "D:P(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr))
+    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(text.c_str(), SDDL_REVISION_1,
+                                                               &descriptor, nullptr))
         descriptor_.reset(descriptor);
     attributes_.nLength = sizeof attributes_;
     attributes_.lpSecurityDescriptor = descriptor_.get();
@@ -112,7 +116,9 @@ std::string WindowRecordName(const std::string& instanceName) {
 }
 
 TSingleInstance::TSingleInstance(const std::string& appPath) : name_(InstanceName(appPath)) {
-    TAdministratorsOnly security;
+    // The program runs as the user unless started elevated: a later start of the user's own
+    // rights must open what an earlier one made.
+    TAdministratorsOnly security(ProcessUserSid());
     mutex_.reset(::CreateMutexA(security.get(), FALSE, name_.c_str()));
     const DWORD error = ::GetLastError();
     // A mutex that someone else holds, or made so that we may not open it, is someone else's
@@ -122,7 +128,7 @@ TSingleInstance::TSingleInstance(const std::string& appPath) : name_(InstanceNam
 }
 
 void TSingleInstance::Publish(HWND window) {
-    TAdministratorsOnly security;
+    TAdministratorsOnly security(ProcessUserSid());
     windowRecord_.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.get(), PAGE_READWRITE,
                                              0, sizeof(std::uint64_t),
                                              WindowRecordName(name_).c_str()));

@@ -2,9 +2,10 @@
 // One running program per settings database. The first start owns a named mutex made
 // from the database's folder and publishes its main window; a later start from the same
 // folder finds the mutex taken, asks that window to come up and ends, so that two windows
-// never edit one file. Both objects are for Administrators and the system alone,
-// and a later start hands over only to a window of a process that runs this same file:
-// anything else that holds the name is ignored and the program runs.
+// never edit one file. Both objects are for the account the program runs as,
+// Administrators and the system alone, and a later start hands over only to a window of a
+// process that runs this same file: anything else that holds the name is ignored and the
+// program runs.
 
 #include "support/WinHandles.h"
 
@@ -12,12 +13,11 @@
 
 #include <string>
 
-// Security for named objects that only Administrators and the system may open: the program
-// runs elevated, and a program of the user's own rights could otherwise take hold of them,
-// or write into them.
+// Security for named objects that only Administrators and the system may open, and with
+// an account's SID the account too.
 class TAdministratorsOnly {
   public:
-    TAdministratorsOnly();
+    explicit TAdministratorsOnly(const std::string& accountSid = "");
     // Null (the default security) where no descriptor could be made.
     SECURITY_ATTRIBUTES* get() { return descriptor_ ? &attributes_ : nullptr; }
 

@@ -39,8 +39,8 @@ inline constexpr const char* NoAdapterPickedMessage =
     "Pick a network adapter in the Adapter list first";
 
 // The help document the help button opens: the "help.htm" beside the program (appPath, with
-// its trailing separator), by its full path. Never one of the current folder: the program
-// runs elevated from folders like Downloads, where anyone may have put a file of that name.
+// its trailing separator), by its full path. Never one of the current folder: that may be
+// Downloads or any other folder, where anyone may have put a file of that name.
 std::string HelpDocument(const std::string& appPath);
 
 // The dialogs the main window's commands open. The program makes each one the first time

@@ -77,7 +77,8 @@ TTray::TTray(TMainForm& form, std::unique_ptr<INotifyIconCalls> calls,
     : form_(form), icon_(form.Handle(), WM_TRAY_ICON, std::move(calls)),
       scheduler_(std::move(scheduler)), exePath_(std::move(exePath)),
       taskbarCreated_(::RegisterWindowMessageA("TaskbarCreated")) {
-    // The program runs elevated; Explorer does not, and its message would be filtered out.
+    // Started elevated, the program would not hear Explorer, which is not: its message
+    // would be filtered out.
     ::ChangeWindowMessageFilterEx(form.Handle(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
     icon_.Add(Tip());
     addressWatch_ = std::make_unique<TAddressWatch>(form.Handle(), WM_ADDRESS_CHANGED);

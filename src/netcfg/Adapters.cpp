@@ -19,7 +19,7 @@ constexpr std::uint32_t HiddenCharacteristic = 0x8; // NCF_HIDDEN
 bool IsEthernetBinding(TReg& reg, const std::string& adapterPath) {
     // A value stored as anything but text leaves its adapter out, as a key that does
     // not open does: one odd driver entry must not hide the adapters after it.
-    if (!reg.OpenKey(adapterPath + "Ndi\\Interfaces", false) || !reg.ValueExists("LowerRange"))
+    if (!reg.OpenKeyReadOnly(adapterPath + "Ndi\\Interfaces") || !reg.ValueExists("LowerRange"))
         return false;
     // Exactly "ethernet": no trimming, no case folding, no search in a list of media.
     return reg.ReadTextValue("LowerRange") == "ethernet";
@@ -27,7 +27,7 @@ bool IsEthernetBinding(TReg& reg, const std::string& adapterPath) {
 
 // Characteristics is a REG_DWORD; a value of another size or type hides nothing.
 bool IsHidden(IRegistryBackend& backend, const std::string& adapterPath) {
-    const auto key = backend.OpenKey(TRootKey::LocalMachine, adapterPath.substr(1), false);
+    const auto key = backend.OpenKeyReadOnly(TRootKey::LocalMachine, adapterPath.substr(1));
     const auto value = key ? key->QueryValue("Characteristics") : std::nullopt;
     if (!value || value->Type != RegDword || value->Bytes.size() != 4)
         return false;
@@ -38,7 +38,7 @@ bool IsBoundToTcpIp(IRegistryBackend& backend, const std::string& id) {
     if (!IsPlainAdapterId(id))
         return false;
     const std::string path = std::string(InterfacesKey).substr(1) + id;
-    return backend.OpenKey(TRootKey::LocalMachine, path, false) != nullptr;
+    return backend.OpenKeyReadOnly(TRootKey::LocalMachine, path) != nullptr;
 }
 
 } // namespace
@@ -48,7 +48,8 @@ std::vector<TDiscoveredAdapter> DiscoverAdapters(IRegistryBackend& backend, TAda
     // The wrapper and the name list are locals: released on every path, errors included.
     TReg reg(backend);
     reg.SetRootKey(TRootKey::LocalMachine);
-    if (!reg.OpenKey(AdapterClassKey, false))
+    // Read access alone: a standard user may not open these keys for writing.
+    if (!reg.OpenKeyReadOnly(AdapterClassKey))
         return adapters;
     const std::vector<std::string> names = reg.GetKeyNames();
     for (const std::string& name : names) {
@@ -56,7 +57,7 @@ std::vector<TDiscoveredAdapter> DiscoverAdapters(IRegistryBackend& backend, TAda
         const bool ethernet = IsEthernetBinding(reg, adapterPath);
         if (!ethernet && scope == TAdapterScope::Ethernet)
             continue;
-        if (!reg.OpenKey(adapterPath, false))
+        if (!reg.OpenKeyReadOnly(adapterPath))
             continue;
         const auto id = reg.ReadTextValue("NetCfgInstanceID");
         const auto description = reg.ReadTextValue("DriverDesc");
@@ -91,7 +92,7 @@ bool IsPlainAdapterId(const std::string& adapter) {
 std::optional<std::string> ConnectionName(TReg& reg, const std::string& adapter) {
     reg.SetRootKey(TRootKey::LocalMachine);
     if (!IsPlainAdapterId(adapter) ||
-        !reg.OpenKey(NetworkConnectionsKey + adapter + "\\Connection", false))
+        !reg.OpenKeyReadOnly(NetworkConnectionsKey + adapter + "\\Connection"))
         return std::nullopt;
     std::optional<std::string> name;
     try {

@@ -132,7 +132,7 @@ TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::stri
     // An empty identifier would name the parent key of every adapter's interface.
     if (!adapterId.empty()) {
         const std::unique_ptr<IRegistryKey> adapter =
-            registry.OpenKey(TRootKey::LocalMachine, BackendPath(InterfacesKey) + adapterId, false);
+            registry.OpenKeyReadOnly(TRootKey::LocalMachine, AdapterKeyPath(adapterId));
         const bool dhcp = DwordIsOne(adapter.get(), "EnableDHCP");
         const auto read = [&](const char* staticName, const char* dhcpName) {
             return FirstString(adapter.get(), dhcp ? dhcpName : staticName);
@@ -148,7 +148,7 @@ TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::stri
             settings.Extras = ReadExtras(settings, adapter.get(), dhcp);
     }
     const std::unique_ptr<IRegistryKey> internet =
-        registry.OpenKey(TRootKey::CurrentUser, BackendPath(InternetSettingsKey), false);
+        registry.OpenKeyReadOnly(TRootKey::CurrentUser, ProxyKeyPath());
     if (DwordIsOne(internet.get(), "ProxyEnable"))
         settings.Proxy = ProxyOrEmpty(FirstString(internet.get(), "ProxyServer"));
     return settings;
@@ -178,7 +178,7 @@ TAdapterValues ReadAdapterValues(IRegistryBackend& registry, const std::string& 
     if (adapterId.empty())
         return values;
     const std::unique_ptr<IRegistryKey> adapter =
-        registry.OpenKey(TRootKey::LocalMachine, AdapterKeyPath(adapterId), false);
+        registry.OpenKeyReadOnly(TRootKey::LocalMachine, AdapterKeyPath(adapterId));
     values.Dhcp = DwordIsOne(adapter.get(), "EnableDHCP");
     values.Addresses = AllStrings(adapter.get(), "IPAddress");
     values.Submasks = AllStrings(adapter.get(), "SubnetMask");
@@ -191,13 +191,13 @@ TAdapterValues ReadAdapterValues(IRegistryBackend& registry, const std::string& 
 std::vector<TKeptValue> KeepAdapterValues(IRegistryBackend& registry, const std::string& adapterId,
                                           const std::vector<std::string>& names) {
     const std::unique_ptr<IRegistryKey> adapter =
-        registry.OpenKey(TRootKey::LocalMachine, AdapterKeyPath(adapterId), false);
+        registry.OpenKeyReadOnly(TRootKey::LocalMachine, AdapterKeyPath(adapterId));
     return KeepValues(adapter.get(), names);
 }
 
 std::vector<TKeptValue> KeepProxyValues(IRegistryBackend& registry) {
     const std::unique_ptr<IRegistryKey> internet =
-        registry.OpenKey(TRootKey::CurrentUser, ProxyKeyPath(), false);
+        registry.OpenKeyReadOnly(TRootKey::CurrentUser, ProxyKeyPath());
     return KeepValues(internet.get(), {"ProxyEnable", "ProxyServer"});
 }
 

@@ -109,7 +109,7 @@ bool TSystemNetServices::NotifyProxyChanged() {
 }
 
 bool TSystemNetServices::MayWriteUserProxy() {
-    return ProxyIsTheDesktopUsers(ReadDesktopAccounts());
+    return ProxyMayBeWritten(IsElevated(), ReadDesktopAccounts);
 }
 
 int TSystemNetServices::RunNetsh(const std::string& commandLine, std::string& output) {

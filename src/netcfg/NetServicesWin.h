@@ -43,7 +43,7 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     int RunNetsh(const std::string& commandLine, std::string& output) override;
     bool RenewLease(std::uint32_t interfaceIndex) override;
     void Wait(unsigned milliseconds) override;
-    // Not when the program runs under another account than the desktop's.
+    // Not when the program runs elevated under another account than the desktop's.
     bool MayWriteUserProxy() override;
     // Whoever writes the adapter's values when this process may not, asked at each switch.
     void UseAdapterSwitch(std::function<IAdapterSwitch*()> adapterSwitch) {

@@ -29,17 +29,30 @@ void TReg::SetRootKey(TRootKey root) {
     CloseKey();
 }
 
-bool TReg::OpenKey(const std::string& path, bool canCreate) {
+std::string TReg::BackendPath(const std::string& path) const {
     const bool relative = path.empty() || path[0] != '\\';
     std::string request = relative ? path : path.substr(1);
     if (relative && key_ && !path_.empty())
         request = path_ + "\\" + request;
-    auto opened = backend_.OpenKey(root_, request, canCreate);
+    return request;
+}
+
+bool TReg::Take(std::unique_ptr<IRegistryKey> opened, const std::string& request) {
     if (!opened)
         return false;
     key_ = std::move(opened);
     path_ = WithoutOuterSeparators(request);
     return true;
+}
+
+bool TReg::OpenKey(const std::string& path, bool canCreate) {
+    const std::string request = BackendPath(path);
+    return Take(backend_.OpenKey(root_, request, canCreate), request);
+}
+
+bool TReg::OpenKeyReadOnly(const std::string& path) {
+    const std::string request = BackendPath(path);
+    return Take(backend_.OpenKeyReadOnly(root_, request), request);
 }
 
 void TReg::CloseKey() {

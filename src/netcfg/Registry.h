@@ -17,8 +17,11 @@ constexpr unsigned RegBinary = 3;
 constexpr unsigned RegDword = 4;
 constexpr unsigned RegMultiSz = 7;
 
-// Every key is opened for full access, never read-only (KEY_ALL_ACCESS).
+// A key to be written is opened for full access (KEY_ALL_ACCESS); one only read is opened
+// for reading (KEY_READ), which a standard user is granted on the machine's network keys
+// where full access is refused.
 constexpr unsigned KeyAllAccess = 0xF003F;
+constexpr unsigned KeyRead = 0x20019;
 
 struct TRegValue {
     unsigned Type = 0;
@@ -47,6 +50,10 @@ class IRegistryBackend {
     // an empty path is the root itself. Nothing (no error) when the key cannot be opened.
     virtual std::unique_ptr<IRegistryKey> OpenKey(TRootKey root, const std::string& path,
                                                   bool canCreate) = 0;
+    // Opens root\path with KEY_READ, never creating: the same paths as OpenKey. Every write
+    // and removal through the key fails.
+    virtual std::unique_ptr<IRegistryKey> OpenKeyReadOnly(TRootKey root,
+                                                          const std::string& path) = 0;
 };
 
 class TReg {
@@ -62,6 +69,9 @@ class TReg {
     // key (or the root when none is open). On success the new key replaces the open one and
     // true comes back; on failure false comes back, no error, and the open key stays open.
     bool OpenKey(const std::string& path, bool canCreate);
+    // As OpenKey without creating, for reading alone: the writes through the key fail
+    // (WriteString raises its error). Every path that only reads opens its keys this way.
+    bool OpenKeyReadOnly(const std::string& path);
     void CloseKey();
     bool HasOpenKey() const { return key_ != nullptr; }
     // Path of the open key from the root, without a leading "\" ("" for the root itself).
@@ -86,6 +96,10 @@ class TReg {
     bool DeleteValue(const std::string& name);
 
   private:
+    // The backend path a TReg path names: from the root, or from the open key.
+    std::string BackendPath(const std::string& path) const;
+    bool Take(std::unique_ptr<IRegistryKey> opened, const std::string& request);
+
     IRegistryBackend& backend_;
     TRootKey root_ = TRootKey::CurrentUser;
     std::unique_ptr<IRegistryKey> key_;

@@ -95,9 +95,17 @@ class TWinRegistry : public IRegistryBackend {
             return nullptr;
         return std::make_unique<TWinKey>(key);
     }
+
+    std::unique_ptr<IRegistryKey> OpenKeyReadOnly(TRootKey root, const std::string& path) override {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return nullptr;
+        return std::make_unique<TWinKey>(key);
+    }
 };
 
 static_assert(KEY_ALL_ACCESS == KeyAllAccess);
+static_assert(KEY_READ == KeyRead);
 
 } // namespace
 

@@ -23,12 +23,13 @@ constexpr std::uint32_t GenericWrite = 0x40000000;
 
 const char* const EveryoneSid = "S-1-1-0";
 
-bool IsTrusted(const std::string& sid, const TSecurityInfo& security, const std::string& user) {
+// The system's own accounts, and the user.
+bool IsTrusted(const std::string& sid, const std::string& user) {
     // CREATOR OWNER on the object itself matches no one's token.
     for (const char* trusted : {SystemSid, AdministratorsSid, TrustedInstallerSid, CreatorOwnerSid})
         if (SameText(sid, trusted))
             return true;
-    return SameText(sid, security.Owner) || SameText(sid, user);
+    return SameText(sid, user);
 }
 
 std::string Quoted(const std::string& path) {
@@ -40,14 +41,18 @@ std::string Quoted(const std::string& path) {
 const std::uint32_t WriteRights = FileWriteData | FileAppendData | FileDeleteChild | Delete |
                                   WriteDac | WriteOwner | GenericAll | GenericWrite;
 
-std::vector<std::string> OtherWriters(const TSecurityInfo& security, const std::string& userSid) {
+namespace {
+
+// The accounts the entries allow any of rights, beyond those trusted, each once in order.
+std::vector<std::string> Writers(const TSecurityInfo& security, std::uint32_t rights,
+                                 const std::function<bool(const std::string&)>& trusted) {
     if (security.NullDacl)
         return {EveryoneSid};
     std::vector<std::string> writers;
     for (const TAccessEntry& entry : security.Entries) {
-        if (!entry.Allows || entry.InheritOnly || (entry.Mask & WriteRights) == 0)
+        if (!entry.Allows || entry.InheritOnly || (entry.Mask & rights) == 0)
             continue;
-        if (IsTrusted(entry.Sid, security, userSid))
+        if (trusted(entry.Sid))
             continue;
         const bool listed = std::any_of(writers.begin(), writers.end(),
                                         [&entry](const auto& w) { return SameText(w, entry.Sid); });
@@ -55,6 +60,94 @@ std::vector<std::string> OtherWriters(const TSecurityInfo& security, const std::
             writers.push_back(entry.Sid);
     }
     return writers;
+}
+
+// Rights on a folder above that let someone take the way to the program away: remove or
+// rename what is in it, rename the folder itself, or give themselves either.
+constexpr std::uint32_t ReplaceRights =
+    FileDeleteChild | Delete | WriteDac | WriteOwner | GenericAll;
+
+// Where the helper is concerned an owner is trusted no more than anyone: an owner beyond
+// the trusted accounts may always rewrite the access list.
+bool OthersMay(const TSecurityInfo& security, std::uint32_t rights, const std::string& user) {
+    if (!IsTrusted(security.Owner, user))
+        return true;
+    const auto trusted = [&user](const std::string& sid) { return IsTrusted(sid, user); };
+    return !Writers(security, rights, trusted).empty();
+}
+
+std::size_t RootLength(const std::string& path) {
+    // The parts that make the root: "\\?\UNC\" server share, "\\?\" drive, "\\" server share.
+    const auto afterParts = [&path](std::size_t from, int parts) {
+        std::size_t at = from;
+        for (int i = 0; i < parts && at != std::string::npos; ++i) {
+            at = path.find('\\', at);
+            if (at != std::string::npos)
+                ++at;
+        }
+        return at == std::string::npos ? path.size() : at;
+    };
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0)
+        return afterParts(8, 2);
+    if (path.rfind("\\\\?\\", 0) == 0)
+        return afterParts(4, 1);
+    if (path.rfind("\\\\", 0) == 0)
+        return afterParts(2, 2);
+    return path.size() >= 2 && path[1] == ':' ? (path.size() > 2 && path[2] == '\\' ? 3 : 2) : 0;
+}
+
+} // namespace
+
+std::vector<std::string> OtherWriters(const TSecurityInfo& security, const std::string& userSid) {
+    return Writers(security, WriteRights, [&](const std::string& sid) {
+        return IsTrusted(sid, userSid) || SameText(sid, security.Owner);
+    });
+}
+
+std::vector<std::string> FoldersHolding(const std::string& path) {
+    std::vector<std::string> folders;
+    const std::size_t root = RootLength(path);
+    std::size_t end = path.find_last_of('\\');
+    while (end != std::string::npos && end >= root) {
+        folders.push_back(path.substr(0, end));
+        end = end == 0 ? std::string::npos : path.find_last_of('\\', end - 1);
+    }
+    if (root > 0 && root < path.size())
+        folders.push_back(path.substr(0, root));
+    return folders;
+}
+
+std::optional<std::string> HelperPlaceRefusal(const THelperPlace& place) {
+    struct TCheck {
+        std::string What;
+        const std::optional<TSecurityInfo>* Security;
+        std::uint32_t Rights;
+    };
+    std::vector<TCheck> checks;
+    // Any change to its own folder or to the program could put other code in its place or
+    // beside it; a folder above matters by what takes the way to it away.
+    if (!place.Folders.empty())
+        checks.push_back({"the folder " + Quoted(place.Folders[0].Path), &place.Folders[0].Security,
+                          WriteRights});
+    checks.push_back({"the program " + Quoted(place.Exe), &place.ExeSecurity, WriteRights});
+    for (std::size_t i = 1; i < place.Folders.size(); ++i)
+        checks.push_back({"the folder " + Quoted(place.Folders[i].Path), &place.Folders[i].Security,
+                          ReplaceRights});
+    const char* const move = ". Move Netvane into a folder only administrators can change, such "
+                             "as Program Files.";
+    for (const TCheck& check : checks) {
+        if (!*check.Security)
+            return "Netvane cannot read who may change " + check.What +
+                   ", so it cannot tell whether other users of this computer could change the "
+                   "program it would start with administrator rights" +
+                   move;
+        if (OthersMay(**check.Security, check.Rights, place.UserSid))
+            return "Other users of this computer can change " + check.What +
+                   ", and with it the program Netvane would start with administrator rights to "
+                   "change network adapters" +
+                   move;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> InstallationWarning(const TInstallationAccess& access) {
@@ -77,6 +170,10 @@ bool ProxyIsTheDesktopUsers(const TDesktopAccounts& accounts) {
     if (!accounts.ShellUser || accounts.ProcessUser.empty())
         return true; // nobody to tell apart
     return !accounts.ShellUser->empty() && SameText(*accounts.ShellUser, accounts.ProcessUser);
+}
+
+bool ProxyMayBeWritten(bool elevated, const std::function<TDesktopAccounts()>& readAccounts) {
+    return !elevated || ProxyIsTheDesktopUsers(readAccounts());
 }
 
 const char* const ProxyNotSetMessage =

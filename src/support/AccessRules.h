@@ -4,6 +4,7 @@
 // rules need no Windows; AccessWin reads them from the system.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +55,31 @@ struct TInstallationAccess {
 // when both are safe or could not be read.
 std::optional<std::string> InstallationWarning(const TInstallationAccess& access);
 
+// What an elevated helper would be started from: the exe, and every folder that holds it,
+// its own folder first and the drive's (or share's) root last, each with what it allows
+// (nothing when it could not be read).
+struct THelperPlace {
+    std::string UserSid;
+    std::string Exe;
+    std::optional<TSecurityInfo> ExeSecurity;
+    struct TFolder {
+        std::string Path;
+        std::optional<TSecurityInfo> Security;
+    };
+    std::vector<TFolder> Folders;
+};
+
+// The folders that hold path, its own first, up to the root of its drive (C:\) or share
+// (\\server\share\); every one but the root without its trailing backslash.
+std::vector<std::string> FoldersHolding(const std::string& path);
+
+// Why starting the helper elevated from there would hand administrator rights to other
+// accounts; nothing when it is safe. Safe: only the user, SYSTEM, Administrators and
+// TrustedInstaller may change the exe or its folder (and one of them owns each), and no
+// one else may remove, rename or replace what lies in a folder above (or own one). What
+// cannot be read is not safe. The message ends by saying where to move Netvane.
+std::optional<std::string> HelperPlaceRefusal(const THelperPlace& place);
+
 // The account the process runs as, and that of the desktop's shell (nothing when there is
 // no shell window; an empty text when there is one whose account could not be read).
 struct TDesktopAccounts {
@@ -67,6 +93,12 @@ struct TDesktopAccounts {
 // unknown. A shell whose account cannot be read is
 // another account's: one's own shell always opens to one's own process.
 bool ProxyIsTheDesktopUsers(const TDesktopAccounts& accounts);
+
+// Whether an apply may write the user's proxy. Not elevated, the process runs with the
+// rights of the user who started it, and the proxy it sees is that user's own: nothing is
+// asked. Elevated, it may run as another account (an administrator's credentials typed in),
+// and ProxyIsTheDesktopUsers decides on the accounts read then.
+bool ProxyMayBeWritten(bool elevated, const std::function<TDesktopAccounts()>& readAccounts);
 
 // Why the proxy was left alone: said once, after the apply.
 extern const char* const ProxyNotSetMessage;

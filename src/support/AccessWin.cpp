@@ -139,3 +139,13 @@ std::optional<std::string> StartupAccessWarning(const std::string& exePath) {
     access.ExeSecurity = ReadFileSecurity(exePath);
     return InstallationWarning(access);
 }
+
+std::optional<std::string> HelperFolderRefusal(const std::string& exePath) {
+    THelperPlace place;
+    place.UserSid = ProcessUserSid();
+    place.Exe = exePath;
+    place.ExeSecurity = ReadFileSecurity(exePath);
+    for (const std::string& folder : FoldersHolding(exePath))
+        place.Folders.push_back({folder, ReadFileSecurity(folder)});
+    return HelperPlaceRefusal(place);
+}

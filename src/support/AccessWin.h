@@ -27,3 +27,9 @@ bool IsElevated();
 // it lies in other accounts can change; nothing otherwise, and nothing when not elevated,
 // since then the program applies nothing they could have chosen.
 std::optional<std::string> StartupAccessWarning(const std::string& exePath);
+
+// Why an elevated helper started from this exe (its full path) would be unsafe: other
+// accounts than the user, SYSTEM, Administrators and TrustedInstaller could change the exe,
+// its folder, or what lies in a folder above (HelperPlaceRefusal); nothing when it is safe.
+// Asked before the helper is started, elevated or not.
+std::optional<std::string> HelperFolderRefusal(const std::string& exePath);

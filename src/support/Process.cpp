@@ -1,8 +1,11 @@
 #include "Process.h"
 
+#include "AccessWin.h"
 #include "DesktopShell.h"
+#include "DocumentOpening.h"
 #include "Error.h"
 #include "FileSystem.h"
+#include "Forms.h"
 #include "SystemLibrary.h"
 #include "WinHandles.h"
 
@@ -145,6 +148,50 @@ std::optional<std::pair<std::string, std::string>> SystemCommand(const std::stri
     return std::make_pair(path, QuoteArgument(path) + rest);
 }
 
+// Windows' ways of opening a document: the desktop's shell (support/DesktopShell), the
+// shell's default action in this process, a message box.
+class TSystemDocumentOpeners : public IDocumentOpeners {
+  public:
+    explicit TSystemDocumentOpeners(HWND owner) : owner_(owner) {}
+
+    bool IsElevated() override { return ::IsElevated(); }
+
+    bool OpenThroughDesktopShell(const std::string& target) override {
+        return ::OpenThroughDesktopShell(target);
+    }
+
+    void OpenDirectly(const std::string& target) override {
+        // The shell's library is large and this is its only use: it is loaded when a
+        // document is first opened, not with the program.
+        static const UniqueLibrary shell(LoadSystemLibrary("shell32.dll"));
+        const auto execute =
+            LibraryFunction<decltype(&::ShellExecuteExA)>(shell, "ShellExecuteExA");
+        if (!execute)
+            throw TError("Cannot open \"" + target + "\": shell32.dll is missing");
+        SHELLEXECUTEINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_NOASYNC;
+        info.hwnd = owner_;
+        info.lpFile = target.c_str();
+        info.nShow = SW_SHOWNORMAL;
+        if (execute(&info))
+            return;
+        // The shell's own code of the failure where it gives one (at most 32), else the
+        // system's.
+        const auto code = reinterpret_cast<INT_PTR>(info.hInstApp);
+        throw TError("Cannot open \"" + target + "\": " +
+                     ShellFailureText(
+                         code > 0 && code <= 32 ? code : static_cast<INT_PTR>(::GetLastError())));
+    }
+
+    void Tell(const std::string& text) override {
+        ShowMessageBox(owner_, text, ApplicationTitle(), MB_OK | MB_ICONINFORMATION);
+    }
+
+  private:
+    HWND owner_;
+};
+
 } // namespace
 
 void OpenDocument(const std::string& target, HWND owner) {
@@ -152,21 +199,8 @@ void OpenDocument(const std::string& target, HWND owner) {
     // of ours that is not there is said so here, with its name.
     if (target.find("://") == std::string::npos && !FileExists(target))
         throw TError("Cannot open \"" + target + "\": " + SystemErrorText(ERROR_FILE_NOT_FOUND));
-    // Started by the desktop's shell, the browser runs with the user's rights, not ours.
-    if (OpenThroughDesktopShell(target))
-        return;
-    // The shell's library is large and this is its only use: it is loaded when a document
-    // is first opened, not with the program.
-    static const UniqueLibrary shell(LoadSystemLibrary("shell32.dll"));
-    const auto execute = LibraryFunction<decltype(&::ShellExecuteA)>(shell, "ShellExecuteA");
-    if (!execute)
-        throw TError("Cannot open \"" + target + "\": shell32.dll is missing");
-    // Above 32 is success; at most 32, the reason (a system error code for the common ones).
-    const auto result = reinterpret_cast<INT_PTR>(
-        execute(owner, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (result > 32)
-        return;
-    throw TError("Cannot open \"" + target + "\": " + ShellFailureText(result));
+    TSystemDocumentOpeners openers(owner);
+    OpenForTheUser(target, openers);
 }
 
 int RunAndWait(const std::string& applicationPath, const std::string& commandLine,

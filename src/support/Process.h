@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-// Hands target (a document's full path or an address) to the shell's default action: the
-// desktop's shell where one runs, so that what opens it runs with the user's own rights,
-// else this process's. A document that does not exist, or a shell that cannot open it,
+// Hands target (a document's full path or an address) to the shell's default action, with
+// the user's own rights (OpenForTheUser): this process's shell where it runs as the user;
+// elevated, the desktop's shell, or where there is none a message box (owned by owner)
+// that names target. A document that does not exist, or a shell that cannot open it,
 // raises TError "Cannot open "target": " and the reason.
 void OpenDocument(const std::string& target, HWND owner = nullptr);
 

@@ -1,8 +1,9 @@
 #pragma once
 // Windows' own libraries and programs, taken from the system folder and nowhere else
-// (Windows only). Netvane runs with administrator rights from folders such as Downloads,
-// where anything may lie beside it: a library or program found by the usual search (the
-// program's folder first, then the current one) would run with those rights.
+// (Windows only). Netvane runs from folders such as Downloads, where anything may lie
+// beside it, and with administrator rights where it is started elevated: a library or
+// program found by the usual search (the program's folder first, then the current one)
+// would run with its rights.
 
 #include "WinHandles.h"
 

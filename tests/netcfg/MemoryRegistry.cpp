@@ -41,6 +41,16 @@ std::optional<std::vector<std::string>> SplitPath(const std::string& path) {
 
 } // namespace
 
+std::string TMemoryRegistry::KeyName(TRootKey root, const std::string& path) {
+    std::string upper;
+    for (const std::string& part : SplitPath(path).value_or(std::vector<std::string>{})) {
+        if (!upper.empty())
+            upper += '\\';
+        upper += Upper(part);
+    }
+    return std::string(RootKeyName(root)) + "\\" + upper;
+}
+
 struct TMemoryRegistry::TNode {
     std::string Name;
     std::string Path; // parts from the root, as first created
@@ -51,8 +61,8 @@ struct TMemoryRegistry::TNode {
 
 class TMemoryRegistry::TKey : public IRegistryKey {
   public:
-    TKey(TMemoryRegistry& owner, TRootKey root, TNode& node)
-        : owner_(owner), root_(root), node_(node) {}
+    TKey(TMemoryRegistry& owner, TRootKey root, TNode& node, bool readOnly)
+        : owner_(owner), root_(root), node_(node), readOnly_(readOnly) {}
 
     std::vector<std::string> SubkeyNames() override {
         std::vector<std::string> names;
@@ -70,7 +80,7 @@ class TMemoryRegistry::TKey : public IRegistryKey {
     }
 
     bool SetValue(const std::string& name, unsigned type, const std::string& bytes) override {
-        const bool done = owner_.failedNames_.count(Upper(name)) == 0;
+        const bool done = !readOnly_ && owner_.failedNames_.count(Upper(name)) == 0;
         owner_.journal_.push_back({root_, node_.Path, name, type, bytes, done});
         if (done)
             node_.Values[Upper(name)] = TRegValue{type, bytes};
@@ -78,7 +88,7 @@ class TMemoryRegistry::TKey : public IRegistryKey {
     }
 
     bool DeleteValue(const std::string& name) override {
-        const bool done = owner_.failedNames_.count(Upper(name)) == 0 &&
+        const bool done = !readOnly_ && owner_.failedNames_.count(Upper(name)) == 0 &&
                           node_.Values.erase(Upper(name)) > 0;
         owner_.journal_.push_back({root_, node_.Path, name, RegDeletedValue, "", done});
         return done;
@@ -88,6 +98,7 @@ class TMemoryRegistry::TKey : public IRegistryKey {
     TMemoryRegistry& owner_;
     TRootKey root_;
     TNode& node_;
+    bool readOnly_;
 };
 
 std::string WithoutOuterSeparators(std::string path) {
@@ -141,6 +152,17 @@ bool TMemoryRegistry::IsUnopenable(TRootKey root, const TNode& node) const {
     return unopenable_.count(std::string(RootKeyName(root)) + "\\" + node.UpperPath) != 0;
 }
 
+bool TMemoryRegistry::RefusesFullAccess(TRootKey root, const TNode& node) const {
+    const std::string name = std::string(RootKeyName(root)) + "\\" + node.UpperPath;
+    for (const std::string& refused : readOnly_) {
+        // A root's own name ends in its separator; any other key's is followed by one.
+        const std::string beneath = refused.back() == '\\' ? refused : refused + "\\";
+        if (name == refused || name.rfind(beneath, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
 std::unique_ptr<IRegistryKey> TMemoryRegistry::OpenKey(TRootKey root, const std::string& path,
                                                        bool canCreate) {
     const auto parts = SplitPath(path);
@@ -151,7 +173,7 @@ std::unique_ptr<IRegistryKey> TMemoryRegistry::OpenKey(TRootKey root, const std:
         const std::string upper = Upper(part);
         auto found = node->Children.find(upper);
         if (found == node->Children.end()) {
-            if (!canCreate || IsUnopenable(root, *node))
+            if (!canCreate || IsUnopenable(root, *node) || RefusesFullAccess(root, *node))
                 return nullptr;
             auto child = std::make_unique<TNode>();
             child->Name = part;
@@ -161,20 +183,26 @@ std::unique_ptr<IRegistryKey> TMemoryRegistry::OpenKey(TRootKey root, const std:
         }
         node = found->second.get();
     }
-    if (IsUnopenable(root, *node))
+    if (IsUnopenable(root, *node) || RefusesFullAccess(root, *node))
         return nullptr;
-    return std::make_unique<TKey>(*this, root, *node);
+    return std::make_unique<TKey>(*this, root, *node, false);
+}
+
+std::unique_ptr<IRegistryKey> TMemoryRegistry::OpenKeyReadOnly(TRootKey root,
+                                                               const std::string& path) {
+    // Only the registry's own nodes are found, so the key may change them (and refuses to).
+    auto* node = const_cast<TNode*>(Find(root, path));
+    if (!node || IsUnopenable(root, *node))
+        return nullptr;
+    return std::make_unique<TKey>(*this, root, *node, true);
 }
 
 void TMemoryRegistry::MakeUnopenable(TRootKey root, const std::string& path) {
-    const auto parts = SplitPath(path);
-    std::string upper;
-    for (const std::string& part : parts.value_or(std::vector<std::string>{})) {
-        if (!upper.empty())
-            upper += '\\';
-        upper += Upper(part);
-    }
-    unopenable_.insert(std::string(RootKeyName(root)) + "\\" + upper);
+    unopenable_.insert(KeyName(root, path));
+}
+
+void TMemoryRegistry::RefuseFullAccess(TRootKey root, const std::string& path) {
+    readOnly_.insert(KeyName(root, path));
 }
 
 void TMemoryRegistry::FailWritesOf(const std::string& valueName) {

@@ -1,10 +1,11 @@
 #pragma once
 // A registry in memory with the contract of the real one, for the portable core's tests:
-// keys opened with full access, created with their missing parents on request, names
+// keys opened with full access or for reading alone (then every write through them fails),
+// created with their missing parents on request, names
 // compared without regard to case, subkeys enumerated sorted the way Windows sorts them
 // (case-insensitive, by the upper-case form), values kept as type and bytes exactly as
 // written. On top of that it keeps a journal of every write and can be told to refuse a
-// key or the writes of a value name.
+// key, full access to a part of the registry, or the writes of a value name.
 
 #include "netcfg/Registry.h"
 
@@ -49,11 +50,16 @@ class TMemoryRegistry : public IRegistryBackend {
     // Keys handed out point into this registry: it must outlive them.
     std::unique_ptr<IRegistryKey> OpenKey(TRootKey root, const std::string& path,
                                           bool canCreate) override;
+    std::unique_ptr<IRegistryKey> OpenKeyReadOnly(TRootKey root, const std::string& path) override;
 
     // From now on root\path (this key alone, existing or not) can be neither opened nor
     // created, and no subkey can be created beneath it: the way a key denied to the user
     // behaves.
     void MakeUnopenable(TRootKey root, const std::string& path);
+    // From now on root\path and every key beneath it (path "": the whole root) opens for
+    // reading alone: a full-access open fails, creation included, as the machine's keys
+    // behave for a standard user.
+    void RefuseFullAccess(TRootKey root, const std::string& path = "");
     // From now on every write of a value of this name (any case, any key) fails.
     void FailWritesOf(const std::string& valueName);
 
@@ -75,9 +81,13 @@ class TMemoryRegistry : public IRegistryBackend {
     class TKey;
     const TNode* Find(TRootKey root, const std::string& path) const;
     bool IsUnopenable(TRootKey root, const TNode& node) const;
+    bool RefusesFullAccess(TRootKey root, const TNode& node) const;
+    // Root name, "\" and the upper-case path: how refused keys are kept.
+    static std::string KeyName(TRootKey root, const std::string& path);
 
     std::map<TRootKey, std::unique_ptr<TNode>> roots_;
     std::set<std::string> unopenable_;  // root name + "\" + upper-case path
+    std::set<std::string> readOnly_;    // the same, each with the keys beneath it
     std::set<std::string> failedNames_; // upper-case value names
     std::vector<TRegistryWrite> journal_;
 };

@@ -1,5 +1,5 @@
 // The in-memory registry: the shared suites run on it here, and what only it can do
-// (refuse a key, refuse a write, keep a journal) is tested below.
+// (refuse a key, refuse full access, refuse a write, keep a journal) is tested below.
 #include "RegistryTestEnvironment.h"
 
 #include "netcfg/Adapters.h"
@@ -46,6 +46,21 @@ TEST(MemoryRegistry, AnUnopenableKeyCanBeNeitherOpenedNorCreatedNorGrown) {
     EXPECT_FALSE(registry.KeyExists(TRootKey::CurrentUser, "Software\\Locked\\New"));
     reg.SetRootKey(TRootKey::LocalMachine);
     EXPECT_TRUE(reg.OpenKey("\\Software\\Locked", true)) << "another root, another key";
+}
+
+// As the machine's keys for a standard user: the key and all beneath it open for reading
+// alone, and nothing is created there.
+TEST(MemoryRegistry, AKeyRefusingFullAccessOpensOnlyForReadingAndSoDoesAllBeneathIt) {
+    TMemoryRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(TRootKey::LocalMachine, "Software\\Net\\Child", true));
+    ASSERT_TRUE(registry.OpenKey(TRootKey::LocalMachine, "Software\\Network", true));
+    registry.RefuseFullAccess(TRootKey::LocalMachine, "software\\NET\\");
+    for (const char* path : {"Software\\Net", "Software\\Net\\Child", "Software\\Net\\New"})
+        EXPECT_FALSE(registry.OpenKey(TRootKey::LocalMachine, path, true)) << path;
+    EXPECT_TRUE(registry.OpenKeyReadOnly(TRootKey::LocalMachine, "Software\\Net\\Child"));
+    EXPECT_TRUE(registry.OpenKey(TRootKey::LocalMachine, "Software\\Network", false));
+    registry.RefuseFullAccess(TRootKey::LocalMachine);
+    EXPECT_FALSE(registry.OpenKey(TRootKey::LocalMachine, "Software\\Network", false));
 }
 
 TEST(MemoryRegistry, RefusedWritesFailWithTheWrappersTextAndChangeNothing) {

@@ -184,3 +184,18 @@ TEST_P(RegistryContract, WithoutAnOpenKeyReadsAreEmptyAndWritesFail) {
     }
     EXPECT_THROW(reg.WriteInteger("EnableDHCP", 0), TError);
 }
+
+TEST_P(RegistryContract, AKeyOpenedForReadingIsNeverCreatedAndRefusesEveryWrite) {
+    TReg reg = OpenOwnKey(Backend(), OwnKey());
+    reg.WriteString("Kept", "as it was");
+    EXPECT_FALSE(reg.OpenKeyReadOnly("\\" + OwnKey() + "\\Missing"));
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\" + OwnKey() + "\\"));
+    EXPECT_EQ("as it was", reg.ReadString("Kept"));
+    EXPECT_FALSE(reg.WriteRaw("Added", RegDword, Bytes("\1\0\0\0", 4)));
+    EXPECT_FALSE(reg.DeleteValue("Kept"));
+    EXPECT_THROW(reg.WriteString("Kept", "new"), TError);
+    ASSERT_TRUE(reg.OpenKey("\\" + OwnKey(), false));
+    EXPECT_EQ("as it was", reg.ReadString("Kept"));
+    EXPECT_FALSE(reg.ValueExists("Added"));
+    EXPECT_FALSE(reg.OpenKey("\\" + OwnKey() + "\\Missing", false)) << "created";
+}

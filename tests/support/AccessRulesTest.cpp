@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 const std::string User = "S-1-5-21-1-2-3-1001";
@@ -118,4 +120,59 @@ TEST(ProxyIsTheDesktopUsers, OnlyWhenTheProcessRunsAsTheDesktopsAccount) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, ProxyIsTheDesktopUsers(c.accounts)) << c.what;
+}
+
+// Not elevated, the proxy is the user's own and no account is read; elevated, they decide.
+TEST(ProxyMayBeWritten, WithoutElevationAlwaysAndWithoutAskingElevatedAsTheAccountsSay) {
+    for (const bool elevated : {false, true}) {
+        int reads = 0;
+        const auto read = [&] { return ++reads, TDesktopAccounts{Other, User}; };
+        EXPECT_EQ(!elevated, ProxyMayBeWritten(elevated, read));
+        EXPECT_EQ(elevated ? 1 : 0, reads);
+    }
+}
+
+// C:\A\B\Netvane.exe, in folders set up as Windows and people do.
+TEST(HelperPlaceRefusal, OnlyWhereOthersCouldChangeWhatWouldRunElevated) {
+    using TSecurity = std::optional<TSecurityInfo>;
+    const auto with = [](const std::string& owner, std::vector<TAccessEntry> more) {
+        more.push_back(Allow(AdministratorsSid, FullControl));
+        return TSecurity(TSecurityInfo{owner, false, more});
+    };
+    const TSecurity safe = with(AdministratorsSid, {Allow(Users, ReadAndExecute)});
+    const TSecurity usersOwn = with(User, {Allow(User, FullControl)});
+    // Authenticated Users may add folders at a drive's root, and change those made there.
+    const TSecurity root =
+        with(SystemSid, {Allow(AuthenticatedUsers, 0x4), Allow(AuthenticatedUsers, Modify, true)});
+    const TSecurity madeAtRoot = with(User, {Allow(AuthenticatedUsers, Modify)});
+    const TSecurity othersAdd = with(AdministratorsSid, {Allow(Users, 0x6)});
+    const std::string change = "Other users of this computer can change the ",
+                      exe = "program \"C:\\A\\B\\Netvane.exe\"", b = "folder \"C:\\A\\B\"",
+                      a = "folder \"C:\\A\"";
+    const std::tuple<TSecurity, TSecurity, TSecurity, std::string> cases[] = {
+        // the exe, its folder, the folder above; the start of the refusal
+        {safe, safe, othersAdd, ""},
+        {usersOwn, usersOwn, usersOwn, ""},
+        {safe, othersAdd, safe, change + b},
+        {madeAtRoot, safe, safe, change + exe},
+        {with(Other, {}), safe, safe, change + exe},
+        {safe, safe, madeAtRoot, change + a},
+        {safe, safe, std::nullopt, "Netvane cannot read who may change the " + a},
+    };
+    const std::vector<std::string> folders = FoldersHolding("C:\\A\\B\\Netvane.exe");
+    ASSERT_EQ((std::vector<std::string>{"C:\\A\\B", "C:\\A", "C:\\"}), folders);
+    for (const auto& [program, own, above, refused] : cases) {
+        const auto refusal =
+            HelperPlaceRefusal({User,
+                                "C:\\A\\B\\Netvane.exe",
+                                program,
+                                {{folders[0], own}, {folders[1], above}, {folders[2], root}}});
+        EXPECT_EQ(refused.empty(), !refusal) << refusal.value_or(refused);
+        EXPECT_EQ(refused, refusal.value_or("").substr(0, refused.size()));
+        EXPECT_TRUE(!refusal ||
+                    refusal->find(". Move Netvane into a folder only administrators "
+                                  "can change, such as Program Files.") == refusal->size() - 83);
+    }
+    EXPECT_EQ((std::vector<std::string>{"\\\\srv\\share\\A", "\\\\srv\\share\\"}),
+              FoldersHolding("\\\\srv\\share\\A\\Netvane.exe"));
 }

@@ -1,11 +1,16 @@
 #include "support/Process.h"
 
+#include "support/AccessWin.h"
+#include "support/DocumentOpening.h"
 #include "support/FileSystem.h"
+#include "support/Forms.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <vector>
 
 namespace {
 
@@ -24,17 +29,33 @@ std::string EventuallyReads(const std::string& path, const std::string& expected
 
 } // namespace
 
-// A document is opened once, by the desktop's shell where it offers to (Windows) or by the
-// program's own call where not (Wine): never by both, and never not at all. A script stands
-// in for the help, since its default action leaves a trace; its folder has a space.
-TEST(OpenDocument, OpensTheDocumentExactlyOnceByWhicheverShellThereIs) {
+// A document is opened once, with the user's rights: directly as the user, through the
+// desktop's shell where it runs elevated. Elevated without a desktop shell (Wine, which
+// starts every program elevated) it is not opened at all, and the user is told where it
+// is. A script stands in for the help, since its default action leaves a trace; its folder
+// has a space.
+TEST(OpenDocument, OpensTheDocumentOnceWithTheUsersRightsOrSaysWhereItIs) {
     TTempFolder dir;
     const std::string folder = dir / "with space";
     ForceDirectories(folder);
     const std::string marker = folder + "\\opened.txt";
     const std::string script = folder + "\\help.cmd";
     PutFile(script, "@echo opened>>\"" + marker + "\"\r\n@exit\r\n");
+    std::vector<std::string> told;
+    const TMessageBoxHandler previous =
+        SetMessageBoxHandler([&](HWND, const std::string& text, const std::string&, UINT) {
+            told.push_back(text);
+            return IDOK;
+        });
     OpenDocument(script);
+    SetMessageBoxHandler(previous);
+    if (IsElevated() && !::GetShellWindow()) {
+        EXPECT_EQ(std::vector<std::string>{OpenItYourselfMessage(script)}, told);
+        ::Sleep(1000); // an opening would have left its line by now
+        EXPECT_FALSE(FileExists(marker));
+        return;
+    }
+    EXPECT_TRUE(told.empty());
     EXPECT_EQ("opened\r\n", EventuallyReads(marker, "opened\r\n"));
     ::Sleep(1000); // a second opening would add its line by now
     EXPECT_EQ("opened\r\n", GetFile(marker));
