@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/StartWithWindows.h"
 
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
@@ -76,6 +77,14 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
         {{"/apply", "/id", "0"}, "/id needs a setting's ID, a number above 0 (see /list), not \"0\""},
         {{"/apply", "/ID", "$3"},
          "/id needs a setting's ID, a number above 0 (see /list), not \"$3\""},
+        {{"/start-with-windows"}, "/start-with-windows needs on or off after it"},
+        {{"/Start-With-Windows", "yes"}, "/Start-With-Windows takes on or off, not \"yes\""},
+        {{"/start-with-windows", "on", "/adapter", "Lab"},
+         "/start-with-windows goes with no other switch but /quiet"},
+        {{"/list", "/start-with-windows", "off"},
+         "Only one of /apply, /dhcp and /list may be given (/start-with-windows follows another)"},
+        {{"/start-with-windows", "off", "/tray"},
+         "/tray starts the window: it goes with no other switch"},
     };
     for (const Case& c : cases) {
         try {
@@ -425,6 +434,46 @@ TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne)
         EXPECT_TRUE(recorder_.Lines.empty()) << args << ": ran " << recorder_.Lines.size();
         EXPECT_TRUE(registry_.Journal().empty()) << args << ": the proxy or the adapter changed";
     }
+}
+
+TEST_F(CommandLineRun, StartWithWindowsSetsTheUsersRunValueAndSaysWhatItDid) {
+    // No task of an older version is there to remove.
+    struct TNoTask : ITaskScheduler {
+        int Run(const std::string&, std::string& output) override {
+            output.clear();
+            return 1;
+        }
+    } scheduler;
+    const TStartupSeams startup{&scheduler, "C:\\Net vane\\Netvane.exe"};
+    const std::string key = "HKEY_CURRENT_USER\\" + std::string(RunKeyPath);
+    const auto run = [&](const std::vector<std::string>& arguments) {
+        recorder_ = {};
+        return RunCommandLine(ParseCommandLine(arguments), dir_.Path(), registry_, recorder_,
+                              recorder_, {}, startup);
+    };
+    const auto value = [&] {
+        const auto written = registry_.Value(TRootKey::CurrentUser, RunKeyPath, "Netvane");
+        return written ? written->Bytes : "(none)";
+    };
+    EXPECT_EQ(ExitDone, run({"/start-with-windows", "ON"}));
+    EXPECT_EQ(std::string("\"C:\\Net vane\\Netvane.exe\" /tray") + '\0', value());
+    EXPECT_EQ(std::vector<std::string>{"Netvane starts with Windows: " + key +
+                                       " Netvane = \"C:\\Net vane\\Netvane.exe\" /tray"},
+              recorder_.Lines);
+    EXPECT_EQ(ExitDone, run({"/start-with-windows", "off", "/quiet"}));
+    EXPECT_EQ("(none)", value());
+    const std::string removed = "Netvane no longer starts with Windows: removed Netvane from ";
+    EXPECT_EQ(std::vector<std::string>{removed + key}, recorder_.Lines);
+
+    registry_.FailWritesOf("Netvane");
+    EXPECT_EQ(ExitFailed, run({"/start-with-windows", "on"}));
+    EXPECT_EQ(std::vector<std::string>{"Cannot write Netvane in " + key +
+                                       ": Netvane does not start with Windows"},
+              recorder_.Errors);
+    // Without a way to remove an older version's task, nothing is changed.
+    registry_.ClearJournal();
+    EXPECT_EQ(ExitFailed, Run({"/start-with-windows", "on"}));
+    EXPECT_TRUE(registry_.Journal().empty());
 }
 
 TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
