@@ -83,8 +83,6 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
          "/start-with-windows goes with no other switch but /quiet"},
         {{"/list", "/start-with-windows", "off"},
          "Only one of /apply, /dhcp and /list may be given (/start-with-windows follows another)"},
-        {{"/start-with-windows", "off", "/tray"},
-         "/tray starts the window: it goes with no other switch"},
     };
     for (const Case& c : cases) {
         try {
@@ -98,6 +96,7 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
 
 // Everything a command would tell the user or the system.
 class TRecorder : public ICommandOutput,
+                  public ITaskScheduler,
                   public INetServices,
                   public ILiveStateReader,
                   public ISwitchSystem {
@@ -123,6 +122,11 @@ class TRecorder : public ICommandOutput,
     void SetWaitCursor(bool) override {}
     void ShowMessage(const std::string& text) override { Errors.push_back(text); }
     bool NotifyProxyChanged() override { return true; }
+    // No task of an older version is there to remove.
+    int Run(const std::string& commandLine, std::string&) override {
+        Lines.push_back("run " + commandLine);
+        return 1;
+    }
 
     std::vector<std::string> Lines;
     std::vector<std::string> Errors;
@@ -437,39 +441,22 @@ TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne)
 }
 
 TEST_F(CommandLineRun, StartWithWindowsSetsTheUsersRunValueAndSaysWhatItDid) {
-    // No task of an older version is there to remove.
-    struct TNoTask : ITaskScheduler {
-        int Run(const std::string&, std::string& output) override {
-            output.clear();
-            return 1;
-        }
-    } scheduler;
-    const TStartupSeams startup{&scheduler, "C:\\Net vane\\Netvane.exe"};
-    const std::string key = "HKEY_CURRENT_USER\\" + std::string(RunKeyPath);
+    const TStartupSeams startup{&recorder_, "C:\\Net vane\\Netvane.exe"};
     const auto run = [&](const std::vector<std::string>& arguments) {
         recorder_ = {};
         return RunCommandLine(ParseCommandLine(arguments), dir_.Path(), registry_, recorder_,
                               recorder_, {}, startup);
     };
-    const auto value = [&] {
-        const auto written = registry_.Value(TRootKey::CurrentUser, RunKeyPath, "Netvane");
-        return written ? written->Bytes : "(none)";
-    };
     EXPECT_EQ(ExitDone, run({"/start-with-windows", "ON"}));
-    EXPECT_EQ(std::string("\"C:\\Net vane\\Netvane.exe\" /tray") + '\0', value());
-    EXPECT_EQ(std::vector<std::string>{"Netvane starts with Windows: " + key +
-                                       " Netvane = \"C:\\Net vane\\Netvane.exe\" /tray"},
+    EXPECT_EQ(StartupStateOf(registry_, startup.ExePath), TStartupState::On);
+    const std::string said = "Netvane starts with Windows: HKEY_CURRENT_USER\\" +
+                             std::string(RunKeyPath) +
+                             " Netvane = \"C:\\Net vane\\Netvane.exe\" /tray";
+    EXPECT_EQ((std::vector<std::string>{"run " + DeleteOldTaskCommand(),
+                                        "run " + QueryOldTaskCommand(), said}),
               recorder_.Lines);
     EXPECT_EQ(ExitDone, run({"/start-with-windows", "off", "/quiet"}));
-    EXPECT_EQ("(none)", value());
-    const std::string removed = "Netvane no longer starts with Windows: removed Netvane from ";
-    EXPECT_EQ(std::vector<std::string>{removed + key}, recorder_.Lines);
-
-    registry_.FailWritesOf("Netvane");
-    EXPECT_EQ(ExitFailed, run({"/start-with-windows", "on"}));
-    EXPECT_EQ(std::vector<std::string>{"Cannot write Netvane in " + key +
-                                       ": Netvane does not start with Windows"},
-              recorder_.Errors);
+    EXPECT_EQ(StartupStateOf(registry_, startup.ExePath), TStartupState::Off);
     // Without a way to remove an older version's task, nothing is changed.
     registry_.ClearJournal();
     EXPECT_EQ(ExitFailed, Run({"/start-with-windows", "on"}));
