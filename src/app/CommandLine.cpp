@@ -1,5 +1,5 @@
 #include "CommandLine.h"
-#include "StartupTask.h"
+#include "StartWithWindows.h"
 
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
@@ -25,6 +25,7 @@ const char* const CommandLineUsage =
     "       Netvane.exe /tray\r\n"
     "       Netvane.exe /import \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /export \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /start-with-windows on|off\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /id       names the setting by its ID (see /list) instead of its title\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
@@ -40,6 +41,8 @@ const char* const CommandLineUsage =
     "  /keep     keeps the settings of the apply that waits\r\n"
     "  /?        shows this text\r\n"
     "  /tray     starts with the window hidden and the icon in the notification area\r\n"
+    "  /start-with-windows  on: Netvane starts at sign-in, as /tray (the user's Run key);\r\n"
+    "            off: it does not\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
     "5 more than one adapter or setting matches, 6 saved but the adapter is not connected\r\n"
     "(Windows applies it when it connects), 7 went back, 8 nothing waits for /keep,\r\n"
@@ -372,8 +375,23 @@ int Export(const TCommandLine& command, const TAdapter& adapter, const std::stri
     return ExitDone;
 }
 
+int StartWithWindows(const TCommandLine& command, const std::string& appPath,
+                     IRegistryBackend& registry, const TStartupSeams& startup,
+                     ICommandOutput& output) {
+    if (!startup.Scheduler)
+        throw TCommandFailure{ExitFailed, "Start with Windows cannot be changed here"};
+    TConfig config(appPath + "config.ini");
+    for (const std::string& line : SetStartWithWindows(command.StartOn, startup.ExePath, registry,
+                                                       *startup.Scheduler, &config))
+        output.Print(line);
+    return ExitDone;
+}
+
 int Run(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
-        INetServices& services, ICommandOutput& output, const TWayBackSeams& wayBack) {
+        INetServices& services, ICommandOutput& output, const TWayBackSeams& wayBack,
+        const TStartupSeams& startup) {
+    if (command.Action == TCommandAction::StartWithWindows)
+        return StartWithWindows(command, appPath, registry, startup, output);
     if (command.Action == TCommandAction::Keep)
         return Keep(wayBack.Keep, output);
     if (command.Action == TCommandAction::Usage) {
@@ -436,6 +454,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
                 throw TUsageError("/adapter is given twice");
             adapterGiven = true;
             command.Adapter = ValueOf(arguments, i, "an adapter's description or {id}");
+        } else if (SameText(argument, "/start-with-windows")) {
+            SetAction(command, TCommandAction::StartWithWindows, argument);
+            const std::string state = ValueOf(arguments, i, "on or off");
+            if (!SameText(state, "on") && !SameText(state, "off"))
+                throw TUsageError(argument + " takes on or off, not \"" + state + "\"");
+            command.StartOn = SameText(state, "on");
         } else if (SameText(argument, "/keep")) {
             SetAction(command, TCommandAction::Keep, argument);
         } else if (SameText(argument, "/keep-within")) {
@@ -460,6 +484,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (command.KeepWithin && command.Action != TCommandAction::Apply)
         throw TUsageError("/keep-within belongs to /apply");
+    if (command.Action == TCommandAction::StartWithWindows && adapterGiven)
+        throw TUsageError("/start-with-windows goes with no other switch but /quiet");
     if (command.Tray && (command.Action != TCommandAction::None || arguments.size() > 1))
         throw TUsageError("/tray starts the window: it goes with no other switch");
     if (command.Action == TCommandAction::None && !command.Tray && !arguments.empty())
@@ -469,9 +495,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
 int RunCommandLine(const TCommandLine& command, const std::string& appPath,
                    IRegistryBackend& registry, INetServices& services, ICommandOutput& output,
-                   const TWayBackSeams& wayBack) {
+                   const TWayBackSeams& wayBack, const TStartupSeams& startup) {
     try {
-        return Run(command, appPath, registry, services, output, wayBack);
+        return Run(command, appPath, registry, services, output, wayBack, startup);
     } catch (const TCommandFailure& failure) {
         output.Error(failure.Message);
         return failure.ExitCode;

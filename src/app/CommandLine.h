@@ -12,7 +12,18 @@
 #include <string>
 #include <vector>
 
-enum class TCommandAction { None, Apply, Dhcp, List, Status, Keep, Usage, Import, Export };
+enum class TCommandAction {
+    None,
+    Apply,
+    Dhcp,
+    List,
+    Status,
+    Keep,
+    Usage,
+    Import,
+    Export,
+    StartWithWindows,
+};
 
 struct TCommandLine {
     TCommandAction Action = TCommandAction::None; // None: start the window as usual
@@ -22,7 +33,8 @@ struct TCommandLine {
     std::optional<std::string> Adapter;           // of /adapter: its box text or {id}
     bool Quiet = false;                           // no error box without a console
     std::optional<int> KeepWithin; // of /apply: seconds to wait for /keep before going back
-    bool Tray = false; // /tray: the window starts hidden, with the notification-area icon
+    bool Tray = false;    // /tray: the window starts hidden, with the notification-area icon
+    bool StartOn = false; // of /start-with-windows: on (true) or off
 };
 
 // A command line the program does not understand.
@@ -51,6 +63,14 @@ struct TWayBackSeams {
     IKeepSignal* Keep = nullptr;
 };
 
+class ITaskScheduler;
+// What /start-with-windows needs: the program the Run value starts, and the Task Scheduler
+// that removes an older version's task; without a scheduler it is refused.
+struct TStartupSeams {
+    ITaskScheduler* Scheduler = nullptr;
+    std::string ExePath;
+};
+
 extern const char* const CommandLineUsage;
 
 // The arguments after the program's name; switches in any case. No arguments give the
@@ -70,4 +90,4 @@ class ICommandOutput {
 // Returns the exit code; every failure is reported through output.Error first.
 int RunCommandLine(const TCommandLine& command, const std::string& appPath,
                    IRegistryBackend& registry, INetServices& services, ICommandOutput& output,
-                   const TWayBackSeams& wayBack = {});
+                   const TWayBackSeams& wayBack = {}, const TStartupSeams& startup = {});

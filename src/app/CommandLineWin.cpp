@@ -2,7 +2,7 @@
 
 #include "CommandLine.h"
 #include "KeepSignalWin.h"
-#include "StartupTask.h"
+#include "StartWithWindowsWin.h"
 
 #include "netcfg/NetServicesWin.h"
 #include "netcfg/ReachabilityWin.h"
@@ -120,8 +120,9 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     TSystemReachability reachability;
     TKeepEvents keepEvents;
     TKeepSignal keep(keepEvents);
+    const std::unique_ptr<ITaskScheduler> scheduler = SystemTaskScheduler();
     const int code = RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services,
-                                    output, {&reachability, &keep});
+                                    output, {&reachability, &keep}, {scheduler.get(), exePath});
     if (!status.empty())
         output.Print(status);
     return code;

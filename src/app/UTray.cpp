@@ -7,19 +7,11 @@
 
 #include "support/Error.h"
 #include "support/Forms.h"
-#include "support/Process.h"
 #include "support/Strings.h"
 
 #include <windowsx.h>
 
 namespace {
-
-class TSystemTaskScheduler : public ITaskScheduler {
-  public:
-    int Run(const std::string& commandLine, std::string& output) override {
-        return RunSystemProgramCapturing(commandLine, output);
-    }
-};
 
 // The em dash where the ANSI code page has one.
 std::string AnsiDash() {
@@ -46,10 +38,6 @@ class TMessageCollector {
 };
 
 } // namespace
-
-std::unique_ptr<ITaskScheduler> SystemTaskScheduler() {
-    return std::make_unique<TSystemTaskScheduler>();
-}
 
 void AppendMenuItems(HMENU menu, const std::vector<TTrayMenuItem>& items,
                      const std::function<UINT(const TTrayMenuItem&)>& commandOf) {
@@ -151,12 +139,11 @@ void TTray::IconClicked() {
 
 TTrayOptions TTray::Options() const {
     TTrayOptions options;
-    if (!form_.ConfigFile)
-        return options;
-    options.MinimizeToTray = ReadSwitch(*form_.ConfigFile, MinimizeToTraySetting);
-    options.StartWithWindows =
-        StartupStateOf(*form_.ConfigFile, exePath_) == TStartupState::On;
-    options.StartWithWindowsNote = StartupNote(*form_.ConfigFile, exePath_);
+    // The Run key, not the settings file, says whether the program starts with Windows.
+    if (form_.ConfigFile)
+        options.MinimizeToTray = ReadSwitch(*form_.ConfigFile, MinimizeToTraySetting);
+    options.StartWithWindows = StartupStateOf(form_.registry_, exePath_) == TStartupState::On;
+    options.StartWithWindowsNote = StartupNote(form_.registry_, form_.ConfigFile.get(), exePath_);
     return options;
 }
 
@@ -165,7 +152,8 @@ void TTray::ToggleMinimizeToTray() {
 }
 
 void TTray::ToggleStartWithWindows() {
-    SetStartWithWindows(!Options().StartWithWindows, exePath_, Config(), *scheduler_);
+    SetStartWithWindows(!Options().StartWithWindows, exePath_, form_.registry_, *scheduler_,
+                        form_.ConfigFile.get());
 }
 
 void TTray::ShowMenu(POINT screenPoint) {

@@ -4,7 +4,7 @@
 // without opening the window), the balloon that reports such a switch while the window is
 // hidden, and the two options "Minimize to the notification area" and "Start with Windows".
 
-#include "StartupTask.h"
+#include "StartWithWindowsWin.h"
 #include "TrayIcon.h"
 #include "TrayMenu.h"
 
@@ -20,9 +20,6 @@
 class TMainForm;
 class TAddressWatch;
 
-// schtasks.exe of the system folder, hidden, its output kept.
-std::unique_ptr<ITaskScheduler> SystemTaskScheduler();
-
 // The settings-file value of "Minimize to the notification area".
 inline constexpr char MinimizeToTraySetting[] = "MinimizeToTray";
 
@@ -36,7 +33,8 @@ class TTray {
     static constexpr UINT WM_TRAY_ICON = WM_APP + 20;
     static constexpr UINT WM_ADDRESS_CHANGED = WM_APP + 21;
 
-    // exePath: the program the start-up task starts.
+    // exePath: the program "Start with Windows" starts; scheduler removes an older
+    // version's task.
     TTray(TMainForm& form, std::unique_ptr<INotifyIconCalls> calls,
           std::unique_ptr<ITaskScheduler> scheduler, std::string exePath);
     ~TTray();

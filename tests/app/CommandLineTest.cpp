@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/StartWithWindows.h"
 
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
@@ -76,6 +77,12 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
         {{"/apply", "/id", "0"}, "/id needs a setting's ID, a number above 0 (see /list), not \"0\""},
         {{"/apply", "/ID", "$3"},
          "/id needs a setting's ID, a number above 0 (see /list), not \"$3\""},
+        {{"/start-with-windows"}, "/start-with-windows needs on or off after it"},
+        {{"/Start-With-Windows", "yes"}, "/Start-With-Windows takes on or off, not \"yes\""},
+        {{"/start-with-windows", "on", "/adapter", "Lab"},
+         "/start-with-windows goes with no other switch but /quiet"},
+        {{"/list", "/start-with-windows", "off"},
+         "Only one of /apply, /dhcp and /list may be given (/start-with-windows follows another)"},
     };
     for (const Case& c : cases) {
         try {
@@ -89,6 +96,7 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
 
 // Everything a command would tell the user or the system.
 class TRecorder : public ICommandOutput,
+                  public ITaskScheduler,
                   public INetServices,
                   public ILiveStateReader,
                   public ISwitchSystem {
@@ -114,6 +122,11 @@ class TRecorder : public ICommandOutput,
     void SetWaitCursor(bool) override {}
     void ShowMessage(const std::string& text) override { Errors.push_back(text); }
     bool NotifyProxyChanged() override { return true; }
+    // No task of an older version is there to remove.
+    int Run(const std::string& commandLine, std::string&) override {
+        Lines.push_back("run " + commandLine);
+        return 1;
+    }
 
     std::vector<std::string> Lines;
     std::vector<std::string> Errors;
@@ -425,6 +438,29 @@ TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne)
         EXPECT_TRUE(recorder_.Lines.empty()) << args << ": ran " << recorder_.Lines.size();
         EXPECT_TRUE(registry_.Journal().empty()) << args << ": the proxy or the adapter changed";
     }
+}
+
+TEST_F(CommandLineRun, StartWithWindowsSetsTheUsersRunValueAndSaysWhatItDid) {
+    const TStartupSeams startup{&recorder_, "C:\\Net vane\\Netvane.exe"};
+    const auto run = [&](const std::vector<std::string>& arguments) {
+        recorder_ = {};
+        return RunCommandLine(ParseCommandLine(arguments), dir_.Path(), registry_, recorder_,
+                              recorder_, {}, startup);
+    };
+    EXPECT_EQ(ExitDone, run({"/start-with-windows", "ON"}));
+    EXPECT_EQ(StartupStateOf(registry_, startup.ExePath), TStartupState::On);
+    const std::string said = "Netvane starts with Windows: HKEY_CURRENT_USER\\" +
+                             std::string(RunKeyPath) +
+                             " Netvane = \"C:\\Net vane\\Netvane.exe\" /tray";
+    EXPECT_EQ((std::vector<std::string>{"run " + DeleteOldTaskCommand(),
+                                        "run " + QueryOldTaskCommand(), said}),
+              recorder_.Lines);
+    EXPECT_EQ(ExitDone, run({"/start-with-windows", "off", "/quiet"}));
+    EXPECT_EQ(StartupStateOf(registry_, startup.ExePath), TStartupState::Off);
+    // Without a way to remove an older version's task, nothing is changed.
+    registry_.ClearJournal();
+    EXPECT_EQ(ExitFailed, Run({"/start-with-windows", "on"}));
+    EXPECT_TRUE(registry_.Journal().empty());
 }
 
 TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {

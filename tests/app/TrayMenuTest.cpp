@@ -1,5 +1,6 @@
-#include "app/StartupTask.h"
+#include "app/StartWithWindows.h"
 #include "app/TrayMenu.h"
+#include "netcfg/MemoryRegistry.h"
 #include "support/Config.h"
 #include "support/Error.h"
 #include "support/TempFolder.h"
@@ -168,67 +169,124 @@ TEST(TrayReport, BoxesWhatDidNotApplyAndBalloonsTheRest) {
 
 namespace {
 
+const std::string RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Answers each schtasks.exe line in turn; exit code 1 and nothing once the answers run out.
 class TRecordingScheduler : public ITaskScheduler {
   public:
-    std::vector<int> ExitCodes; // answers in order; 0 when they run out
+    std::vector<std::pair<int, std::string>> Answers;
     std::vector<std::string> Lines;
     int Run(const std::string& commandLine, std::string& output) override {
         Lines.push_back(commandLine);
-        output = "ERROR: refused";
-        const int code = Lines.size() <= ExitCodes.size() ? ExitCodes[Lines.size() - 1] : 0;
-        return code;
+        const bool answered = Lines.size() <= Answers.size();
+        output = answered ? Answers[Lines.size() - 1].second : "";
+        return answered ? Answers[Lines.size() - 1].first : 1;
     }
 };
 
+void SetRunValue(TMemoryRegistry& registry, unsigned type, const std::string& bytes) {
+    registry.OpenKey(TRootKey::CurrentUser, RunKey, true)->SetValue("Netvane", type, bytes);
+}
+
+std::string RunValueText(const TMemoryRegistry& registry) {
+    const auto value = registry.Value(TRootKey::CurrentUser, RunKey, "Netvane");
+    return value ? value->Bytes : "(none)";
+}
+
 } // namespace
 
-TEST(StartupTask, MakesAndRemovesTheLogonTask) {
+TEST(StartWithWindows, WritesOrRemovesTheRunValueAfterRemovingAnOlderVersionsTask) {
     const std::string exe = "C:\\Tools\\Net vane\\Netvane.exe";
-    EXPECT_EQ(CreateStartupTaskCommand(exe),
-              "schtasks.exe /Create /F /TN \"Netvane\" /SC ONLOGON /RL HIGHEST /IT /TR "
-              "\"\\\"C:\\Tools\\Net vane\\Netvane.exe\\\" /tray\"");
-    EXPECT_THROW(CreateStartupTaskCommand(std::string("C:\\") + std::string(260, 'a') + ".exe"), TError);
+    const std::string run = std::string("\"C:\\Tools\\Net vane\\Netvane.exe\" /tray") + '\0';
+    const std::vector<std::string> deleteOnly{DeleteOldTaskCommand()};
+    const std::vector<std::string> deleteAndQuery{DeleteOldTaskCommand(), QueryOldTaskCommand()};
     struct Case {
         const char* what;
         bool on;
-        std::string before;
-        std::vector<int> exitCodes;
+        std::string before; // the Run value's text; "" none
+        std::vector<std::pair<int, std::string>> answers;
+        bool refuseWrite;
         bool fails;
         std::vector<std::string> lines;
         std::string after;
+        bool taskForgotten; // the settings file no longer names the task
+        std::size_t saidDone;
     } cases[] = {
-        {"on", true, "", {0}, false, {CreateStartupTaskCommand(exe)}, exe},
-        {"on refused", true, "", {1}, true, {CreateStartupTaskCommand(exe)}, ""},
-        {"off", false, exe, {0}, false, {DeleteStartupTaskCommand()}, ""},
-        {"off, task gone already", false, exe, {1, 1}, false,
-         {DeleteStartupTaskCommand(), QueryStartupTaskCommand()}, ""},
-        {"off refused, task still there", false, exe, {1, 0}, true,
-         {DeleteStartupTaskCommand(), QueryStartupTaskCommand()}, exe},
+        {"on, no task", true, "", {{1, "E"}, {1, ""}}, false, false, deleteAndQuery, run, true, 1},
+        {"on, old task removed", true, "", {{0, ""}}, false, false, deleteOnly, run, true, 2},
+        // Wine's schtasks.exe answers a query with nothing and exit code 0.
+        {"on, query names nothing", true, "", {{1, ""}, {0, ""}}, false, false, deleteAndQuery, run,
+         true, 1},
+        {"on, old task stays", true, "", {{1, "Access is denied."}, {0, "Netvane  N/A  Ready"}},
+         false, true, deleteAndQuery, "(none)", false, 0},
+        {"on, write refused", true, "", {{1, ""}, {1, ""}}, true, true, deleteAndQuery, "(none)",
+         false, 0},
+        {"on over a moved value", true, "\"D:\\Old\\Netvane.exe\" /tray", {}, false, false,
+         deleteAndQuery, run, true, 1},
+        {"off", false, run, {{1, ""}, {1, ""}}, false, false, deleteAndQuery, "(none)", true, 1},
+        {"off, nothing set", false, "", {{0, ""}}, false, false, deleteOnly, "(none)", true, 2},
     };
     for (const Case& c : cases) {
         TTempFolder dir;
         TConfig config(dir / "config.ini");
-        config.WriteValue(StartupTaskSetting, c.before);
+        config.WriteValue(OldStartupTaskSetting, "C:\\Old\\Netvane.exe");
+        TMemoryRegistry registry;
+        if (!c.before.empty())
+            SetRunValue(registry, RegSz, c.before);
+        if (c.refuseWrite)
+            registry.FailWritesOf("Netvane");
         TRecordingScheduler scheduler;
-        scheduler.ExitCodes = c.exitCodes;
-        if (c.fails)
-            EXPECT_THROW(SetStartWithWindows(c.on, exe, config, scheduler), TError) << c.what;
-        else
-            EXPECT_NO_THROW(SetStartWithWindows(c.on, exe, config, scheduler)) << c.what;
+        scheduler.Answers = c.answers;
+        std::vector<std::string> done;
+        try {
+            done = SetStartWithWindows(c.on, exe, registry, scheduler, &config);
+            EXPECT_FALSE(c.fails) << c.what;
+        } catch (const TError&) {
+            EXPECT_TRUE(c.fails) << c.what;
+        }
         EXPECT_EQ(scheduler.Lines, c.lines) << c.what;
-        EXPECT_EQ(TConfig(dir / "config.ini").ReadValue(StartupTaskSetting), c.after) << c.what;
+        EXPECT_EQ(RunValueText(registry), c.after) << c.what;
+        const TConfig after(dir / "config.ini");
+        EXPECT_EQ(after.ReadValue(OldStartupTaskSetting).empty(), c.taskForgotten) << c.what;
+        EXPECT_EQ(done.size(), c.saidDone) << c.what;
     }
+    // A path the Run value cannot quote changes nothing, the task included.
+    TMemoryRegistry registry;
+    TRecordingScheduler scheduler;
+    EXPECT_THROW(SetStartWithWindows(true, "C:\\A\"B.exe", registry, scheduler, nullptr), TError);
+    EXPECT_TRUE(scheduler.Lines.empty());
+    EXPECT_TRUE(registry.Journal().empty());
 }
 
-TEST(StartupTask, CountsAsOffWhenTheProgramHasMoved) {
-    TTempFolder dir;
-    TConfig config(dir / "config.ini");
-    EXPECT_EQ(StartupStateOf(config, "C:\\A\\Netvane.exe"), TStartupState::Off);
-    config.WriteValue(StartupTaskSetting, "C:\\A\\Netvane.exe");
-    EXPECT_EQ(StartupStateOf(config, "c:\\a\\NETVANE.EXE"), TStartupState::On);
-    EXPECT_EQ(StartupStateOf(config, "D:\\B\\Netvane.exe"), TStartupState::Moved);
-    EXPECT_EQ(StartupNote(config, "D:\\B\\Netvane.exe"),
-              "off: Netvane has moved since it was set for C:\\A\\Netvane.exe");
+TEST(StartWithWindows, ShowsOnOnlyWhileTheRunValueStartsThisProgram) {
+    const std::string exe = "c:\\program files\\netvane\\NETVANE.EXE";
+    const std::string oldTask =
+        "off: an older version's task may still start it; choose this to replace it";
+    struct Case {
+        unsigned type; // 0: no value
+        std::string value;
+        bool oldTaskNoted; // the settings file names a task an older version made
+        TStartupState state;
+        std::string note;
+    } cases[] = {
+        {0, "", false, TStartupState::Off, ""},
+        {0, "", true, TStartupState::Off, oldTask},
+        {RegSz, "\"C:\\Program Files\\Netvane\\Netvane.exe\" /tray", true, TStartupState::On, ""},
+        {RegExpandSz, "C:\\Program Files\\Netvane\\Netvane.exe /tray", true, TStartupState::On, ""},
+        {RegSz, "\"D:\\USB\\Netvane.exe\" /tray", true, TStartupState::Moved,
+         "off: Netvane has moved since it was set for D:\\USB\\Netvane.exe"},
+        {RegDword, std::string("\1\0\0\0", 4), false, TStartupState::Off, ""},
+    };
+    for (const Case& c : cases) {
+        TTempFolder dir;
+        TConfig config(dir / "config.ini");
+        config.WriteValue(OldStartupTaskSetting, c.oldTaskNoted ? "C:\\Old\\Netvane.exe" : "");
+        TMemoryRegistry registry;
+        if (c.type != 0)
+            SetRunValue(registry, c.type, c.value);
+        EXPECT_EQ(StartupStateOf(registry, exe), c.state) << c.value;
+        EXPECT_EQ(StartupNote(registry, &config, exe), c.note) << c.value;
+    }
 }
 
 TEST(RecentSettings, KeepsTheMostRecentFirstBesideIndex) {

@@ -5,6 +5,7 @@
 #include "ProgramRun.h"
 #include "ReadBack.h"
 #include "app/CommandLine.h"
+#include "app/StartWithWindows.h"
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 #include "TestAdapters.h"
@@ -110,6 +111,19 @@ TEST_F(CommandLineExe, ListsAdaptersAndTitles) {
     EXPECT_EQ(0u, usage.ExitCode);
     EXPECT_EQ(std::string(CommandLineUsage) + "\r\n", usage.Out);
     EXPECT_EQ("", usage.Err);
+}
+
+TEST_F(CommandLineExe, StartWithWindowsWritesAndRemovesTheUsersRunValue) {
+    // Through Wine's own schtasks.exe, which has no task to remove.
+    const TRun on = Run("/start-with-windows on");
+    EXPECT_EQ(0u, on.ExitCode) << on.Err;
+    EXPECT_EQ(Sz("\"" + Exe() + "\" /tray"),
+              ReadValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName));
+    EXPECT_EQ(0u, on.Out.find("Netvane starts with Windows: HKEY_CURRENT_USER\\Software\\"))
+        << on.Out;
+    const TRun off = Run("/start-with-windows OFF");
+    EXPECT_EQ(0u, off.ExitCode) << off.Err;
+    EXPECT_EQ(std::nullopt, ReadValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName));
 }
 
 TEST_F(CommandLineExe, KeepWithinGoesBackUnlessAnotherProcessSaysKeep) {

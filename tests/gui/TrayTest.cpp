@@ -6,7 +6,7 @@
 #include "ProgramChild.h"
 #include "ReadBack.h"
 
-#include "app/StartupTask.h"
+#include "app/StartWithWindows.h"
 #include "app/UTray.h"
 #include "netcfg/SwitchCheck.h"
 #include "support/Config.h"
@@ -213,16 +213,22 @@ TEST_F(TrayIcon, MinimizingHidesTheWindowWhenTheOptionIsOnAndAClickBringsItBack)
               menu_.end());
 }
 
-TEST_F(TrayIcon, StartWithWindowsMakesTheTaskThroughTheSchedulerAndNotesAMove) {
+TEST_F(TrayIcon, StartWithWindowsWritesTheUsersRunValueAndNotesAMove) {
+    // The prefix's own Run key, left as it was found.
+    struct TRunValueRemoval {
+        ~TRunValueRemoval() { ::RegDeleteKeyValueA(HKEY_CURRENT_USER, RunKeyPath, RunValueName); }
+    } removal;
     Start();
     ChooseFromIcon("Options>Start with Windows");
-    EXPECT_EQ(std::vector{CreateStartupTaskCommand(ExePath)}, tasks_);
-    EXPECT_EQ(ExePath, TConfig(dir_ / "config.ini").ReadValue(StartupTaskSetting));
+    EXPECT_EQ(Sz("\"" + ExePath + "\" /tray"),
+              ReadValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName));
+    EXPECT_EQ(std::vector{DeleteOldTaskCommand()}, tasks_);
     ChooseFromIcon("Options>Start with Windows");
     EXPECT_NE(std::find(menu_.begin(), menu_.end(), "Options>Start with Windows*"), menu_.end());
-    ASSERT_EQ(2u, tasks_.size());
-    EXPECT_EQ(DeleteStartupTaskCommand(), tasks_.back());
-    Form().ConfigFile->WriteValue(StartupTaskSetting, "C:\\Old\\Netvane.exe");
+    EXPECT_EQ(std::nullopt, ReadValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName));
+    const std::string moved = "\"C:\\Old\\Netvane.exe\" /tray";
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, RunKeyPath, RunValueName, REG_SZ,
+                                               moved.c_str(), static_cast<DWORD>(moved.size() + 1)));
     ChooseFromIcon("");
     EXPECT_NE(std::find(menu_.begin(), menu_.end(),
                         "Options>Start with Windows (off: Netvane has moved since it was set "
