@@ -80,7 +80,8 @@ class TConsoleOutput : public ICommandOutput {
 
 } // namespace
 
-std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath) {
+std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath,
+                                          const std::string& dataFolder) {
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     if (arguments.empty())
         return std::nullopt;
@@ -109,7 +110,7 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     TSystemReachability reachability;
     TKeepEvents keepEvents;
     TKeepSignal keep(keepEvents);
-    const int code = RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services,
+    const int code = RunCommandLine(command, dataFolder, SystemRegistry(), services,
                                     output, {&reachability, &keep});
     if (!status.empty())
         output.Print(status);
