@@ -45,6 +45,7 @@ void TAboutForm::FormCreate(const std::string& dataFolder) {
     // Read-only text rather than a label: a long path scrolls, and can be copied.
     AddControl("EDIT", dataFolder, WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, 17, 112, 206, 14,
                idFiles);
+    AlignFolderText();
     AddControl("BUTTON", "&Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 127, 132, 75, 25,
                idClose);
     SetDefaultButton(idClose);
@@ -62,8 +63,16 @@ void TAboutForm::PlaceVersion() {
                  VersionTop, 0, 0);
 }
 
+// The edit's own margin would set the path off from its caption; a new font (each change
+// of DPI brings one) gives the margin back.
+void TAboutForm::AlignFolderText() {
+    ::SendMessageA(::GetDlgItem(Handle(), idFiles), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                   0);
+}
+
 void TAboutForm::DpiChanged(int) {
     PlaceVersion();
+    AlignFolderText();
 }
 
 void TAboutForm::Label6Click() {

@@ -36,6 +36,7 @@ class TAboutForm : public TForm {
   private:
     void FormCreate(const std::string& dataFolder);
     void PlaceVersion();
+    void AlignFolderText();
     void Label6Click();
 
     std::string versionText_;

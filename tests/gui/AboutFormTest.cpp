@@ -107,6 +107,7 @@ TEST(AboutForm, SaysWhichFolderHoldsTheSettings) {
     const std::string folder =
         "C:\\Users\\Somebody With A Long Name\\AppData\\Roaming\\Netvane\\";
     TAboutForm form(nullptr, folder);
+    SaveShot(form.Handle(), "about-data-folder");
     EXPECT_EQ("Settings are kept in:", TextOf(Item(form, TAboutForm::idFilesLabel)));
     HWND files = Item(form, TAboutForm::idFiles);
     EXPECT_EQ(folder, TextOf(files));
