@@ -110,8 +110,8 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     TSystemReachability reachability;
     TKeepEvents keepEvents;
     TKeepSignal keep(keepEvents);
-    const int code = RunCommandLine(command, dataFolder, SystemRegistry(), services,
-                                    output, {&reachability, &keep});
+    const int code = RunCommandLine(command, dataFolder, SystemRegistry(), services, output,
+                                    {&reachability, &keep});
     if (!status.empty())
         output.Print(status);
     return code;

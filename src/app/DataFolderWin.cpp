@@ -26,8 +26,8 @@ std::string WithoutTrailingSeparator(std::string folder) {
 
 bool MarkedUnwritable(const std::string& folder) {
     const std::string marked = EnvironmentValue(UnwritableFolderVariable);
-    return !marked.empty() && SameText(WithoutTrailingSeparator(marked),
-                                       WithoutTrailingSeparator(folder));
+    return !marked.empty() &&
+           SameText(WithoutTrailingSeparator(marked), WithoutTrailingSeparator(folder));
 }
 
 using TSHGetFolderPathA = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
@@ -40,9 +40,8 @@ std::string ShellAppDataFolder() {
                                            ::GetProcAddress(shell.get(), "SHGetFolderPathA")))
                                      : nullptr;
     char folder[MAX_PATH] = {};
-    if (!getFolderPath ||
-        getFolderPath(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
-                      folder) != S_OK)
+    if (!getFolderPath || getFolderPath(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                        SHGFP_TYPE_CURRENT, folder) != S_OK)
         return {};
     return folder;
 }

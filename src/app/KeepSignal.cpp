@@ -23,8 +23,8 @@ bool IsKeepToken(const std::string& text) {
 }
 
 std::string KeepEventName(const std::string& token, TKeepScope scope) {
-    return (scope == TKeepScope::Machine ? "Global\\" : "Local\\") +
-           std::string("Netvane.Keep.") + token;
+    return (scope == TKeepScope::Machine ? "Global\\" : "Local\\") + std::string("Netvane.Keep.") +
+           token;
 }
 
 std::string KeepRecordText(const std::vector<std::string>& tokens) {

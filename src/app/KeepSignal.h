@@ -73,6 +73,6 @@ class TKeepSignal : public IKeepSignal {
     void Forget();
 
     IKeepSystem& system_;
-    std::string token_; // in the record while listening; empty otherwise
+    std::string token_;                      // in the record while listening; empty otherwise
     TKeepScope scope_ = TKeepScope::Machine; // the record token_ is in
 };

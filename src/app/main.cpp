@@ -1,6 +1,6 @@
 // Program start: a second start that keeps its files in the same folder hands over to the
-// first one (the program's own, not whatever holds its name); otherwise the windows in their order, then
-// the message loop until the main window closes.
+// first one (the program's own, not whatever holds its name); otherwise the windows in their
+// order, then the message loop until the main window closes.
 
 #include "CommandLineWin.h"
 #include "DataFolderWin.h"
@@ -68,8 +68,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     // Where the files lie, for the switches and the window alike.
     const std::string dataFolder = SystemDataFolder(ExecutableFolder());
     // Switches do their work without the window.
-    if (const auto exitCode =
-            RunCommandLineSwitches(__argc, __argv, ExecutablePath(), dataFolder))
+    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutablePath(), dataFolder))
         return *exitCode;
     // The first call into comctl32 loads it, now that loads come from the system folder
     // alone: so does uxtheme.dll, which it loads in turn.

@@ -310,8 +310,8 @@ TEST(KeepSignal, AnApplyOfTheUsersRightsWaitsInTheSessionAndKeepReadsBothRecords
     EXPECT_TRUE(TKeepSignal(userKeeper).Give());
     EXPECT_TRUE(userApply.Wait(10));
     EXPECT_EQ("", machine.records[TKeepScope::User]) << "its name leaves the user's record";
-    EXPECT_FALSE(machine.signalled.count(KeepEventName(KeepRecordTokens(machine.record)[0],
-                                                       TKeepScope::Machine)))
+    EXPECT_FALSE(machine.signalled.count(
+        KeepEventName(KeepRecordTokens(machine.record)[0], TKeepScope::Machine)))
         << "an administrators' event opened by the user's rights";
 
     TKeepProcess adminKeeper(machine);

@@ -104,8 +104,7 @@ TEST(AboutForm, ClosesWithOkByItsButtonAndByEnterAndCancelsByEscape) {
 
 // Where the settings are is said in full, however long the path: the text scrolls.
 TEST(AboutForm, SaysWhichFolderHoldsTheSettings) {
-    const std::string folder =
-        "C:\\Users\\Somebody With A Long Name\\AppData\\Roaming\\Netvane\\";
+    const std::string folder = "C:\\Users\\Somebody With A Long Name\\AppData\\Roaming\\Netvane\\";
     TAboutForm form(nullptr, folder);
     SaveShot(form.Handle(), "about-data-folder");
     EXPECT_EQ("Settings are kept in:", TextOf(Item(form, TAboutForm::idFilesLabel)));
