@@ -8,37 +8,28 @@
 
 namespace {
 
+const std::string Exe = "C:\\Program Files\\Netvane\\";
+const std::string Roaming = "C:\\Users\\Ann\\AppData\\Roaming";
+const std::string Own = Roaming + "\\Netvane\\";
+
 // A machine of folders and files, and what the decision asked of it.
-class TFolders : public IDataFolderSystem {
-  public:
-    std::set<std::string> Writable, Folders, Files;
-    std::string AppData;
-    bool MakeFails = false;
+struct TFolders : IDataFolderSystem {
+    bool ExeWritable = false, MakeFails = false;
+    std::string AppData = Roaming;
+    std::set<std::string> Files;
     std::vector<std::pair<std::string, std::string>> Copied;
     int AppDataAsked = 0;
 
-    bool CanWrite(const std::string& folder) override { return Writable.count(folder) > 0; }
-    std::string AppDataFolder() override {
-        ++AppDataAsked;
-        return AppData;
-    }
-    bool MakeFolder(const std::string& folder) override {
-        if (!MakeFails)
-            Folders.insert(folder);
-        return Folders.count(folder) > 0;
-    }
+    bool CanWrite(const std::string& folder) override { return ExeWritable && folder == Exe; }
+    std::string AppDataFolder() override { return ++AppDataAsked, AppData; }
+    bool MakeFolder(const std::string&) override { return !MakeFails; }
     bool CopyIfMissing(const std::string& from, const std::string& to) override {
-        if (!Files.count(from) || Files.count(to))
+        if (!Files.count(from) || !Files.insert(to).second)
             return false;
-        Files.insert(to);
         Copied.emplace_back(from, to);
         return true;
     }
 };
-
-const std::string Exe = "C:\\Program Files\\Netvane\\";
-const std::string Roaming = "C:\\Users\\Ann\\AppData\\Roaming";
-const std::string Own = Roaming + "\\Netvane\\";
 
 } // namespace
 
@@ -49,8 +40,7 @@ TEST(DataFolder, BesideTheProgramWhenWritableElseInTheUsersApplicationData) {
         std::string AppData;
         bool MakeFails;
         std::string Expected;
-    };
-    const TCase cases[] = {
+    } cases[] = {
         {"a copy in a folder of the user's", true, Roaming, false, Exe},
         {"installed for all users", false, Roaming, false, Own},
         {"application data given with its separator", false, Roaming + "\\", false, Own},
@@ -59,13 +49,11 @@ TEST(DataFolder, BesideTheProgramWhenWritableElseInTheUsersApplicationData) {
     };
     for (const TCase& c : cases) {
         TFolders folders;
-        if (c.ExeWritable)
-            folders.Writable.insert(Exe);
+        folders.ExeWritable = c.ExeWritable;
         folders.AppData = c.AppData;
         folders.MakeFails = c.MakeFails;
         EXPECT_EQ(c.Expected, ChooseDataFolder(Exe, folders)) << c.Name;
-        // The shell is asked only for a program whose folder the user cannot write.
-        EXPECT_EQ(c.ExeWritable ? 0 : 1, folders.AppDataAsked) << c.Name;
+        EXPECT_EQ(c.ExeWritable ? 0 : 1, folders.AppDataAsked) << c.Name << ": the shell asked";
     }
 }
 
@@ -73,13 +61,9 @@ TEST(DataFolder, BesideTheProgramWhenWritableElseInTheUsersApplicationData) {
 // what the user already has in the application data is never overwritten.
 TEST(DataFolder, CarriesOverSettingsLeftBesideTheProgramWithoutReplacingAny) {
     TFolders folders;
-    folders.AppData = Roaming;
     folders.Files = {Exe + "db", Exe + "config.ini", Exe + "netvane.log", Own + "config.ini"};
     EXPECT_EQ(Own, ChooseDataFolder(Exe, folders));
-    const std::vector<std::pair<std::string, std::string>> copied = {{Exe + "db", Own + "db"}};
-    EXPECT_EQ(copied, folders.Copied);
-
-    folders.Copied.clear();
+    EXPECT_EQ(decltype(folders.Copied)({{Exe + "db", Own + "db"}}), folders.Copied);
     EXPECT_EQ(Own, ChooseDataFolder(Exe, folders));
-    EXPECT_TRUE(folders.Copied.empty()) << "copied again over the user's own";
+    EXPECT_EQ(1u, folders.Copied.size()) << "copied again over the user's own";
 }

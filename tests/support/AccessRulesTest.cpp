@@ -134,7 +134,6 @@ TEST(SameIdentity, OnlyTheSameUserAtTheSameIntegrityLevel) {
         {"this start elevated", {user, high}, {user, medium}, false},
         {"another account", {user, medium}, {other, medium}, false},
         {"the window's user unread", {user, medium}, {unread, medium}, false},
-        {"neither user read", {unread, medium}, {unread, medium}, false},
         {"no levels on either side, alike", {user, noLevel}, {user, noLevel}, true},
         {"levels unread for different reasons", {user, noLevel}, {user, deniedLevel}, false},
         {"a level on one side only", {user, medium}, {user, deniedLevel}, false},
