@@ -22,23 +22,17 @@ COLORREF LinkColour() {
     const int contrast = std::abs(luminance(hot) - luminance(::GetSysColor(COLOR_BTNFACE)));
     return contrast >= 96 ? hot : RGB(0, 80, 200);
 }
-
-std::string OwnExecutablePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 } // namespace
 
-TAboutForm::TAboutForm(HWND owner) {
+TAboutForm::TAboutForm(HWND owner, const std::string& dataFolder) {
     RegisterFormClass(AboutClassName);
     CreateForm(AboutClassName, "Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
                240, 168, owner);
-    FormCreate();
+    FormCreate(dataFolder);
 }
 
-void TAboutForm::FormCreate() {
-    versionText_ = FileVersionText(OwnExecutablePath());
+void TAboutForm::FormCreate(const std::string& dataFolder) {
+    versionText_ = FileVersionText(ApplicationFileName());
     const int titleFont = AddFont([](LOGFONTA& f) { f.lfHeight = -20; });
     const int linkFont = AddFont([](LOGFONTA& f) { f.lfUnderline = TRUE; });
 
@@ -47,6 +41,11 @@ void TAboutForm::FormCreate() {
     AddLabel(versionText_, VersionLeft, VersionTop, 0, 0, idVersion);
     PlaceVersion();
     Label6 = AddLabel(MakerWebAddress, 17, 78, linkFont, SS_NOTIFY, idLink);
+    AddLabel("Settings are kept in:", 17, 98, 0, 0, idFilesLabel);
+    // Read-only text rather than a label: a long path scrolls, and can be copied.
+    AddControl("EDIT", dataFolder, WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, 17, 112, 206, 14,
+               idFiles);
+    AlignFolderText();
     AddControl("BUTTON", "&Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 127, 132, 75, 25,
                idClose);
     SetDefaultButton(idClose);
@@ -64,8 +63,16 @@ void TAboutForm::PlaceVersion() {
                  VersionTop, 0, 0);
 }
 
+// The edit's own margin would set the path off from its caption; a new font (each change
+// of DPI brings one) gives the margin back.
+void TAboutForm::AlignFolderText() {
+    ::SendMessageA(::GetDlgItem(Handle(), idFiles), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                   0);
+}
+
 void TAboutForm::DpiChanged(int) {
     PlaceVersion();
+    AlignFolderText();
 }
 
 void TAboutForm::Label6Click() {

@@ -81,7 +81,8 @@ class TConsoleOutput : public ICommandOutput {
 
 } // namespace
 
-std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath) {
+std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath,
+                                          const std::string& dataFolder) {
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     if (arguments.empty())
         return std::nullopt;
@@ -108,10 +109,10 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     TSystemNetServices services([&status](const std::string& text) { status = text; },
                                 [&output](const std::string& message) { output.Error(message); });
     TSwitchRoute route;
-    services.UseAdapterSwitch([&route, &exePath] {
+    services.UseAdapterSwitch([&route, &dataFolder] {
         // Read when a switch needs it: a settings file that cannot be read means the default.
         try {
-            const TConfig config(ExtractFilePath(exePath) + "config.ini");
+            const TConfig config(dataFolder + "config.ini");
             return route.AdapterSwitch(&config);
         } catch (const std::exception&) {
             return route.AdapterSwitch(nullptr);
@@ -121,8 +122,8 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     TKeepEvents keepEvents;
     TKeepSignal keep(keepEvents);
     const std::unique_ptr<ITaskScheduler> scheduler = SystemTaskScheduler();
-    const int code = RunCommandLine(command, ExtractFilePath(exePath), SystemRegistry(), services,
-                                    output, {&reachability, &keep}, {scheduler.get(), exePath});
+    const int code = RunCommandLine(command, dataFolder, SystemRegistry(), services, output,
+                                    {&reachability, &keep}, {scheduler.get(), exePath});
     if (!status.empty())
         output.Print(status);
     return code;

@@ -6,8 +6,10 @@
 #include <string>
 
 // Runs the switches of the command line and gives the exit code; nothing when there are
-// no switches and the window is to start. exePath: the executable's full path.
-std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath);
+// no switches and the window is to start. exePath: the executable's full path; dataFolder:
+// where the files lie (DataFolder).
+std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::string& exePath,
+                                          const std::string& dataFolder);
 
 // Whether the command line is "/tray" alone: the window starts hidden, the icon shown.
 bool StartsInTray(int argc, char** argv);

@@ -11,7 +11,9 @@ enum class THandOver {
 struct TPublishedWindow {
     bool Exists = false;        // the record names a window that is there
     bool OfThisProgram = false; // its process runs this same executable
+    bool OfThisAccount = false; // as the same user, at the same integrity level
 };
 
-// Hands over only to a window of this same program; waits for one until timedOut.
+// Hands over only to a window of this same program of this same account; waits for one
+// until timedOut.
 THandOver ChooseHandOver(const TPublishedWindow& published, bool timedOut);

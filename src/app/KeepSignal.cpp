@@ -22,8 +22,9 @@ bool IsKeepToken(const std::string& text) {
            text.find_first_not_of(HexDigits) == std::string::npos;
 }
 
-std::string KeepEventName(const std::string& token) {
-    return "Global\\Netvane.Keep." + token;
+std::string KeepEventName(const std::string& token, TKeepScope scope) {
+    return (scope == TKeepScope::Machine ? "Global\\" : "Local\\") + std::string("Netvane.Keep.") +
+           token;
 }
 
 std::string KeepRecordText(const std::vector<std::string>& tokens) {
@@ -55,15 +56,18 @@ bool TKeepSignal::Listen() {
     if (!system_.Random(random.data(), random.size()))
         return false;
     const std::string token = KeepToken(random);
-    if (!system_.MakeEvent(KeepEventName(token)))
+    const TKeepScope scope = system_.Elevated() ? TKeepScope::Machine : TKeepScope::User;
+    if (!system_.MakeEvent(KeepEventName(token, scope), scope))
         return false;
-    std::vector<std::string> tokens = KeepRecordTokens(system_.ReadRecord());
-    std::erase_if(tokens,
-                  [this](const std::string& t) { return !system_.EventExists(KeepEventName(t)); });
+    std::vector<std::string> tokens = KeepRecordTokens(system_.ReadRecord(scope));
+    std::erase_if(tokens, [this, scope](const std::string& t) {
+        return !system_.EventExists(KeepEventName(t, scope));
+    });
     tokens.push_back(token);
-    if (!system_.WriteRecord(KeepRecordText(tokens)))
+    if (!system_.WriteRecord(scope, KeepRecordText(tokens)))
         return false;
     token_ = token;
+    scope_ = scope;
     return true;
 }
 
@@ -75,16 +79,17 @@ bool TKeepSignal::Wait(unsigned seconds) {
 
 bool TKeepSignal::Give() {
     bool given = false;
-    for (const std::string& token : KeepRecordTokens(system_.ReadRecord()))
-        given = system_.SignalEvent(KeepEventName(token)) || given;
+    for (const TKeepScope scope : KeepScopes)
+        for (const std::string& token : KeepRecordTokens(system_.ReadRecord(scope)))
+            given = system_.SignalEvent(KeepEventName(token, scope)) || given;
     return given;
 }
 
 void TKeepSignal::Forget() {
     if (token_.empty())
         return;
-    std::vector<std::string> tokens = KeepRecordTokens(system_.ReadRecord());
+    std::vector<std::string> tokens = KeepRecordTokens(system_.ReadRecord(scope_));
     std::erase(tokens, token_);
-    system_.WriteRecord(KeepRecordText(tokens));
+    system_.WriteRecord(scope_, KeepRecordText(tokens));
     token_.clear();
 }

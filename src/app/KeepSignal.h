@@ -1,8 +1,11 @@
 #pragma once
 // Which applies /keep reaches. Each apply that waits with /keep-within makes an event of a
-// name nobody can guess and adds that name to a record only administrators can write;
-// /keep signals the events the record names. A fixed name could be taken first by any
-// user, and every apply would then refuse to wait. Portable: the system's part is
+// name nobody can guess and adds that name to a record only its own rights can write;
+// /keep signals the events the records name. A fixed name could be taken first by any
+// user, and every apply would then refuse to wait. An elevated apply keeps the machine's
+// record and a global event for administrators; one of the user's own rights can make
+// neither, and keeps the user's record and an event of the session for that user. /keep
+// reads both records and signals what it may open. Portable: the system's part is
 // IKeepSystem.
 
 #include "WayBack.h"
@@ -16,8 +19,14 @@
 inline constexpr std::size_t KeepTokenBytes = 16;
 std::string KeepToken(const std::array<unsigned char, KeepTokenBytes>& random);
 bool IsKeepToken(const std::string& text);
-// The event's name in the global namespace, so that a console of any session reaches it.
-std::string KeepEventName(const std::string& token);
+// Whose record names an apply, and where its event lies.
+enum class TKeepScope {
+    Machine, // an elevated apply: the machine's record, a global event, so that a console
+             // of any session reaches it
+    User,    // an apply of the user's rights: the user's record, an event of the session
+};
+inline constexpr TKeepScope KeepScopes[] = {TKeepScope::Machine, TKeepScope::User};
+std::string KeepEventName(const std::string& token, TKeepScope scope);
 
 // The record's text: the tokens of the applies that wait, in order, one space between.
 // Reading keeps the well-formed tokens alone: anything else names no event.
@@ -30,12 +39,14 @@ class IKeepSystem {
     virtual ~IKeepSystem() = default;
     // Fills bytes from the system's random source; false when there is none.
     virtual bool Random(unsigned char* bytes, std::size_t count) = 0;
+    // Whether this process runs elevated: its applies are the machine's.
+    virtual bool Elevated() = 0;
     // The record's text; "" when there is none or it cannot be read.
-    virtual std::string ReadRecord() = 0;
-    virtual bool WriteRecord(const std::string& text) = 0;
-    // Makes the event to wait on, for administrators alone; false when one of that name
-    // exists already or it cannot be made.
-    virtual bool MakeEvent(const std::string& name) = 0;
+    virtual std::string ReadRecord(TKeepScope scope) = 0;
+    virtual bool WriteRecord(TKeepScope scope, const std::string& text) = 0;
+    // Makes the event to wait on, for administrators alone (Machine) or this user alone
+    // (User); false when one of that name exists already or it cannot be made.
+    virtual bool MakeEvent(const std::string& name, TKeepScope scope) = 0;
     virtual bool WaitEvent(unsigned seconds) = 0;
     // Whether an event of that name exists now (someone holds it).
     virtual bool EventExists(const std::string& name) = 0;
@@ -55,12 +66,13 @@ class TKeepSignal : public IKeepSignal {
     // wait; tokens whose events are gone (an apply that ended without clearing) are dropped.
     bool Listen() override;
     bool Wait(unsigned seconds) override;
-    // Signals every apply the record names; true when one took it.
+    // Signals every apply the records name; true when one took it.
     bool Give() override;
 
   private:
     void Forget();
 
     IKeepSystem& system_;
-    std::string token_; // in the record while listening; empty otherwise
+    std::string token_;                      // in the record while listening; empty otherwise
+    TKeepScope scope_ = TKeepScope::Machine; // the record token_ is in
 };

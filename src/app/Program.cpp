@@ -19,6 +19,6 @@ TEditForm& TProgram::Editor() {
 
 TAboutForm& TProgram::About() {
     if (!aboutForm_)
-        aboutForm_ = std::make_unique<TAboutForm>(MainForm.Handle());
+        aboutForm_ = std::make_unique<TAboutForm>(MainForm.Handle(), MainForm.AppPath);
     return *aboutForm_;
 }

@@ -5,8 +5,6 @@
 
 #include "support/AccessWin.h"
 
-#include <sddl.h>
-
 #include <cstdint>
 #include <cstdio>
 
@@ -63,6 +61,16 @@ bool IsOfThisProgram(HWND window) {
     return !own.empty() && !other.empty() && CanonicalPath(own) == CanonicalPath(other);
 }
 
+// Whether the window's process runs as this one does: the same user, the same integrity
+// level. An elevated window, or another account's, is not handed what a start of the
+// user's was asked for.
+bool IsOfThisAccount(HWND window) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    const UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    return process && SameIdentity(ReadProcessIdentity(), ReadProcessIdentity(process.get()));
+}
+
 // A mapped view of a named record, unmapped on every path out.
 class TRecordView {
   public:
@@ -92,17 +100,6 @@ HWND PublishedWindow(const std::string& instanceName) {
 
 } // namespace
 
-TAdministratorsOnly::TAdministratorsOnly(const std::string& accountSid) {
-    const std::string account = accountSid.empty() ? "" : "(A;;GA;;;" + accountSid + ")";
-    const std::string text = "D:P" + account + "(A;;GA;;;BA)(A;;GA;;;SY)";
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(text.c_str(), SDDL_REVISION_1,
-                                                               &descriptor, nullptr))
-        descriptor_.reset(descriptor);
-    attributes_.nLength = sizeof attributes_;
-    attributes_.lpSecurityDescriptor = descriptor_.get();
-}
-
 std::string InstanceName(const std::string& appPath) {
     char hash[17] = {};
     std::snprintf(hash, sizeof hash, "%016llx",
@@ -116,9 +113,7 @@ std::string WindowRecordName(const std::string& instanceName) {
 }
 
 TSingleInstance::TSingleInstance(const std::string& appPath) : name_(InstanceName(appPath)) {
-    // The program runs as the user unless started elevated: a later start of the user's own
-    // rights must open what an earlier one made.
-    TAdministratorsOnly security(ProcessUserSid());
+    TNamedObjectSecurity security(TNamedObjectSecurity::TFor::CurrentUser);
     mutex_.reset(::CreateMutexA(security.get(), FALSE, name_.c_str()));
     const DWORD error = ::GetLastError();
     // A mutex that someone else holds, or made so that we may not open it, is someone else's
@@ -128,7 +123,7 @@ TSingleInstance::TSingleInstance(const std::string& appPath) : name_(InstanceNam
 }
 
 void TSingleInstance::Publish(HWND window) {
-    TAdministratorsOnly security(ProcessUserSid());
+    TNamedObjectSecurity security(TNamedObjectSecurity::TFor::CurrentUser);
     windowRecord_.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.get(), PAGE_READWRITE,
                                              0, sizeof(std::uint64_t),
                                              WindowRecordName(name_).c_str()));
@@ -144,6 +139,7 @@ bool TSingleInstance::ActivateFirst(DWORD timeoutMs) const {
         TPublishedWindow published;
         published.Exists = window && ::IsWindow(window);
         published.OfThisProgram = published.Exists && IsOfThisProgram(window);
+        published.OfThisAccount = published.OfThisProgram && IsOfThisAccount(window);
         switch (ChooseHandOver(published, ::GetTickCount() - start >= timeoutMs)) {
         case THandOver::ToFirst:
             // A window whose process takes no request is on its way out: its start no

@@ -1,30 +1,17 @@
 #pragma once
 // One running program per settings database. The first start owns a named mutex made
-// from the database's folder and publishes its main window; a later start from the same
-// folder finds the mutex taken, asks that window to come up and ends, so that two windows
-// never edit one file. Both objects are for the account the program runs as,
-// Administrators and the system alone, and a later start hands over only to a window of a
-// process that runs this same file: anything else that holds the name is ignored and the
-// program runs.
+// from the database's folder (the one DataFolder chose) and publishes its main window; a
+// later start with the same folder finds the mutex taken, asks that window to come up and
+// ends, so that two windows never edit one file. Both objects are for the user who runs
+// the program and the system alone, and a later start hands over only to a window of a
+// process that runs this same file as the same user at the same integrity level: anything
+// else that holds the name is ignored and the program runs.
 
 #include "support/WinHandles.h"
 
 #include <windows.h>
 
 #include <string>
-
-// Security for named objects that only Administrators and the system may open, and with
-// an account's SID the account too.
-class TAdministratorsOnly {
-  public:
-    explicit TAdministratorsOnly(const std::string& accountSid = "");
-    // Null (the default security) where no descriptor could be made.
-    SECURITY_ATTRIBUTES* get() { return descriptor_ ? &attributes_ : nullptr; }
-
-  private:
-    UniqueLocalMemory descriptor_;
-    SECURITY_ATTRIBUTES attributes_{};
-};
 
 // The name of the objects that stand for the database in appPath (the folder with its
 // trailing separator): the same for every spelling of that folder (letter case, short

@@ -788,12 +788,13 @@ void TMainForm::ComboBoxChange() {
         throw ListIndexError(index);
 }
 
-std::string HelpDocument(const std::string& appPath) {
-    return appPath + "help.htm";
+std::string HelpDocument(const std::string& exeFolder) {
+    return exeFolder + "help.htm";
 }
 
 void TMainForm::ToolButton6Click() {
-    OpenDocument(HelpDocument(AppPath));
+    // The guide ships beside the program, wherever the files lie.
+    OpenDocument(HelpDocument(ExtractFilePath(ApplicationFileName())));
 }
 
 void TMainForm::ToolButton9Click() {

@@ -38,10 +38,10 @@ struct TTrayMenuItem;
 inline constexpr const char* NoAdapterPickedMessage =
     "Pick a network adapter in the Adapter list first";
 
-// The help document the help button opens: the "help.htm" beside the program (appPath, with
-// its trailing separator), by its full path. Never one of the current folder: that may be
+// The help document the help button opens: the "help.htm" beside the program (exeFolder,
+// with its trailing separator), by its full path. Never one of the current folder: that may be
 // Downloads or any other folder, where anyone may have put a file of that name.
-std::string HelpDocument(const std::string& appPath);
+std::string HelpDocument(const std::string& exeFolder);
 
 // The dialogs the main window's commands open. The program makes each one the first time
 // it is needed, which keeps them out of the start-up.
@@ -92,7 +92,7 @@ class TMainForm : public TForm {
     };
 
     // appPath: the folder (with trailing separator) holding the database and the settings
-    // file, normally the executable's; registry: where the adapters are found.
+    // file, the one DataFolder chose; registry: where the adapters are found.
     // Creating the window runs FormCreate.
     TMainForm(std::string appPath, IRegistryBackend& registry);
     ~TMainForm() override;

@@ -1,8 +1,9 @@
-// Program start: a second start from the same folder hands over to the first one (the
-// program's own, not whatever holds its name); otherwise the windows in their order, then
-// the message loop until the main window closes.
+// Program start: a second start that keeps its files in the same folder hands over to the
+// first one (the program's own, not whatever holds its name); otherwise the windows in their
+// order, then the message loop until the main window closes.
 
 #include "CommandLineWin.h"
+#include "DataFolderWin.h"
 #include "Program.h"
 #include "SingleInstance.h"
 #include "UTray.h"
@@ -69,20 +70,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     // no common controls, no file of the user's.
     if (__argc == 4 && std::string(__argv[1]) == HelperSwitch)
         return RunHelper(__argv[2], __argv[3]);
+    // Where the files lie, for the switches and the window alike.
+    const std::string dataFolder = SystemDataFolder(ExecutableFolder());
     // Switches do their work without the window.
-    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutablePath()))
+    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutablePath(), dataFolder))
         return *exitCode;
     // The first call into comctl32 loads it, now that loads come from the system folder
     // alone: so does uxtheme.dll, which it loads in turn.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const std::string appPath = ExecutableFolder();
-    TSingleInstance instance(appPath);
+    TSingleInstance instance(dataFolder);
     if (!instance.IsFirst() && instance.ActivateFirst())
         return 0;
     try {
-        TProgram program(appPath, SystemRegistry());
+        TProgram program(dataFolder, SystemRegistry());
         instance.Publish(program.MainForm.Handle());
         program.MainForm.SetQuitOnDestroy(true);
         // Started at sign-in by the task: the icon alone, the window hidden.

@@ -181,3 +181,12 @@ const char* const ProxyNotSetMessage =
     "account than the one signed in to this desktop, and the proxy would have gone into that "
     "other account's settings, not yours. Set the proxy in your own account's Internet "
     "options, or sign in with an administrator's account and apply the setting there.";
+
+bool SameIdentity(const TProcessIdentity& own, const TProcessIdentity& other) {
+    const bool sameUser = own.User.Read && other.User.Read && !own.User.Value.empty() &&
+                          SameText(own.User.Value, other.User.Value);
+    const bool sameLevel = own.Integrity.Read == other.Integrity.Read &&
+                           (own.Integrity.Read ? own.Integrity.Value == other.Integrity.Value
+                                               : own.Integrity.Error == other.Integrity.Error);
+    return sameUser && sameLevel;
+}

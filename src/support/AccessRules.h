@@ -102,3 +102,25 @@ bool ProxyMayBeWritten(bool elevated, const std::function<TDesktopAccounts()>& r
 
 // Why the proxy was left alone: said once, after the apply.
 extern const char* const ProxyNotSetMessage;
+
+// One value read from a process's token: the value, or the system's error that stopped
+// the read.
+struct TTokenReading {
+    bool Read = false;
+    std::string Value; // a SID in its S-1-... form, or a number as text
+    std::uint32_t Error = 0;
+};
+
+// Who a process runs as: its user and its integrity level (the level's RID).
+struct TProcessIdentity {
+    TTokenReading User;
+    TTokenReading Integrity;
+};
+
+// Whether a window of the other process may be handed what this one was started for: the
+// same user, and the same integrity level, so that no start of the user's hands over to an
+// elevated window (or one running lower) nor to another account's. A user that cannot be
+// read on either side is never the same. An integrity level that neither side can read
+// counts as the same when both reads failed with the same error: a system without levels
+// (Wine) answers both alike, and a level read on one side only is a difference.
+bool SameIdentity(const TProcessIdentity& own, const TProcessIdentity& other);

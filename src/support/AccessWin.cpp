@@ -8,6 +8,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -38,16 +40,50 @@ std::optional<TAccessEntry> EntryOf(const ACE_HEADER* header) {
     return entry;
 }
 
+// A token's information of one class; empty, with the system's error, when it cannot be read.
+std::vector<char> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what,
+                                   std::uint32_t& error) {
+    DWORD size = 0;
+    ::GetTokenInformation(token, what, nullptr, 0, &size);
+    std::vector<char> buffer(size);
+    if (size == 0 || !::GetTokenInformation(token, what, buffer.data(), size, &size)) {
+        error = ::GetLastError();
+        buffer.clear();
+    }
+    return buffer;
+}
+
+// The user of a process token, or the error that stopped the read.
+TTokenReading ReadTokenUser(HANDLE token) {
+    TTokenReading reading;
+    const std::vector<char> user = TokenInformation(token, TokenUser, reading.Error);
+    if (!user.empty())
+        reading.Value = SidText(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+    reading.Read = !reading.Value.empty();
+    return reading;
+}
+
+// The integrity level of a process token (the RID of its label), or the error that
+// stopped the read.
+TTokenReading ReadTokenIntegrity(HANDLE token) {
+    TTokenReading reading;
+    const std::vector<char> level = TokenInformation(token, TokenIntegrityLevel, reading.Error);
+    if (level.empty())
+        return reading;
+    PSID label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(level.data())->Label.Sid;
+    const UCHAR count = label && ::IsValidSid(label) ? *::GetSidSubAuthorityCount(label) : 0;
+    if (count == 0) {
+        reading.Error = ERROR_INVALID_SID;
+        return reading;
+    }
+    reading.Value = std::to_string(*::GetSidSubAuthority(label, count - 1));
+    reading.Read = true;
+    return reading;
+}
+
 // The user of a process token; empty when it cannot be read.
 std::string TokenUserSid(HANDLE token) {
-    DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    if (size == 0)
-        return {};
-    std::vector<char> buffer(size);
-    if (!::GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
-        return {};
-    return SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
+    return ReadTokenUser(token).Value;
 }
 
 UniqueHandle ProcessToken(HANDLE process) {
@@ -148,4 +184,35 @@ std::optional<std::string> HelperFolderRefusal(const std::string& exePath) {
     for (const std::string& folder : FoldersHolding(exePath))
         place.Folders.push_back({folder, ReadFileSecurity(folder)});
     return HelperPlaceRefusal(place);
+}
+
+TProcessIdentity ReadProcessIdentity(HANDLE process) {
+    TProcessIdentity identity;
+    const UniqueHandle token = ProcessToken(process ? process : ::GetCurrentProcess());
+    if (!token) {
+        identity.User.Error = identity.Integrity.Error = ::GetLastError();
+        return identity;
+    }
+    identity.User = ReadTokenUser(token.get());
+    identity.Integrity = ReadTokenIntegrity(token.get());
+    return identity;
+}
+
+TNamedObjectSecurity::TNamedObjectSecurity(TFor who) {
+    std::string sddl = "D:P";
+    if (who == TFor::Administrators) {
+        sddl += "(A;;GA;;;BA)";
+    } else {
+        const std::string user = ProcessUserSid();
+        if (user.empty())
+            return; // the default security: the token's own, for this user and the system
+        sddl += "(A;;GA;;;" + user + ")";
+    }
+    sddl += "(A;;GA;;;SY)";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                               &descriptor, nullptr))
+        descriptor_.reset(descriptor);
+    attributes_.nLength = sizeof attributes_;
+    attributes_.lpSecurityDescriptor = descriptor_.get();
 }

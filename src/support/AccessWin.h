@@ -1,8 +1,12 @@
 #pragma once
 // What AccessRules decides on, read from Windows: the access list of a file or folder, the
-// account of this process and that of the desktop's shell, and whether we are elevated.
+// account of this process and that of the desktop's shell, whether we are elevated, who a
+// process runs as; and the security given to the program's named objects.
 
 #include "AccessRules.h"
+#include "WinHandles.h"
+
+#include <windows.h>
 
 #include <windows.h>
 
@@ -33,3 +37,27 @@ std::optional<std::string> StartupAccessWarning(const std::string& exePath);
 // its folder, or what lies in a folder above (HelperPlaceRefusal); nothing when it is safe.
 // Asked before the helper is started, elevated or not.
 std::optional<std::string> HelperFolderRefusal(const std::string& exePath);
+
+// The user and integrity level of a process (a handle with query rights); of this
+// process when process is null.
+TProcessIdentity ReadProcessIdentity(HANDLE process = nullptr);
+
+// Security for the program's named objects (mutex, shared record, events): only the given
+// accounts and the system may open them, so that a program of other rights can neither
+// take hold of them nor write into them.
+class TNamedObjectSecurity {
+  public:
+    enum class TFor {
+        Administrators, // what an elevated program makes
+        CurrentUser,    // what a program of the user's own rights makes: the user's SID
+    };
+    explicit TNamedObjectSecurity(TFor who);
+    TNamedObjectSecurity(const TNamedObjectSecurity&) = delete;
+    TNamedObjectSecurity& operator=(const TNamedObjectSecurity&) = delete;
+    // Null (the default security) where no descriptor could be made.
+    SECURITY_ATTRIBUTES* get() { return descriptor_ ? &attributes_ : nullptr; }
+
+  private:
+    UniqueLocalMemory descriptor_;
+    SECURITY_ATTRIBUTES attributes_{};
+};

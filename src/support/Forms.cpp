@@ -29,12 +29,14 @@ TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler) {
     return std::exchange(MessageBoxHandler(), std::move(handler));
 }
 
+std::string ApplicationFileName() {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
 const std::string& ApplicationTitle() {
-    static const std::string title = [] {
-        char path[MAX_PATH] = {};
-        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-        return TitleFromFileName(path);
-    }();
+    static const std::string title = TitleFromFileName(ApplicationFileName());
     return title;
 }
 

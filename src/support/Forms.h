@@ -24,6 +24,8 @@ TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler);
 
 // The application's title: the executable's file name made into a caption.
 const std::string& ApplicationTitle();
+// The running program's file, its full path.
+std::string ApplicationFileName();
 
 // A plain message: caption the application's title, no icon, one OK button.
 void ShowMessage(const std::string& text);

@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-// A window of another program is never brought forward, however early it is there; the
-// start waits only while no window is published at all.
+// A window of another program or account is never brought forward, however early it is
+// there; the start waits only while no window is published at all.
 TEST(HandOver, OnlyToAWindowOfThisSameProgram) {
     struct TCase {
         bool Exists, OfThisProgram, TimedOut;
         THandOver Expected;
+        bool OfThisAccount = true;
     };
     const TCase cases[] = {
         {true, true, false, THandOver::ToFirst},
@@ -16,8 +17,10 @@ TEST(HandOver, OnlyToAWindowOfThisSameProgram) {
         {true, false, true, THandOver::StartNormally},
         {false, false, false, THandOver::Wait},
         {false, false, true, THandOver::StartNormally},
+        {true, true, false, THandOver::StartNormally, false},
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(c.Expected, ChooseHandOver({c.Exists, c.OfThisProgram}, c.TimedOut))
-            << c.Exists << c.OfThisProgram << c.TimedOut;
+        EXPECT_EQ(c.Expected,
+                  ChooseHandOver({c.Exists, c.OfThisProgram, c.OfThisAccount}, c.TimedOut))
+            << c.Exists << c.OfThisProgram << c.TimedOut << c.OfThisAccount;
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 namespace {
@@ -206,38 +207,47 @@ TEST(WayBack, WhatTheApplySaidIsALineOfTheBoxAndGoingBackIsOneMessage) {
               WentBackText({true, missing, "gone"}));
 }
 
-// One process's view of a machine's named events and record; its event goes when it ends.
+// One process's view of a machine's named events and records; its event goes when it ends.
+// Global events are for administrators: only an elevated process opens one.
 struct TKeepMachine {
     std::set<std::string> events, signalled;
-    std::string record;
+    std::map<TKeepScope, std::string> records;
     bool recordWritable = true;
     unsigned char nextRandom = 0;
+    std::string& record = records[TKeepScope::Machine];
 };
 class TKeepProcess : public IKeepSystem {
   public:
-    TKeepProcess(TKeepMachine& machine, bool hasRandom = true) : m_(machine), random_(hasRandom) {}
+    TKeepProcess(TKeepMachine& machine, bool hasRandom = true, bool elevated = true)
+        : m_(machine), random_(hasRandom), elevated_(elevated) {}
     ~TKeepProcess() override { m_.events.erase(made_); }
     bool Random(unsigned char* bytes, std::size_t count) override {
         std::fill(bytes, bytes + count, m_.nextRandom++);
         return random_;
     }
-    std::string ReadRecord() override { return m_.record; }
-    bool WriteRecord(const std::string& text) override {
-        m_.record = m_.recordWritable ? text : m_.record;
+    bool Elevated() override { return elevated_; }
+    std::string ReadRecord(TKeepScope scope) override { return m_.records[scope]; }
+    bool WriteRecord(TKeepScope scope, const std::string& text) override {
+        m_.records[scope] = m_.recordWritable ? text : m_.records[scope];
         return m_.recordWritable;
     }
-    bool MakeEvent(const std::string& name) override {
+    bool MakeEvent(const std::string& name, TKeepScope scope) override {
+        if (scope == TKeepScope::Machine && !elevated_)
+            return false;
         return m_.events.insert(name).second && !(made_ = name).empty();
     }
     bool WaitEvent(unsigned) override { return m_.signalled.count(made_) > 0; }
     bool EventExists(const std::string& name) override { return m_.events.count(name) > 0; }
     bool SignalEvent(const std::string& name) override {
+        if (name.starts_with("Global\\") && !elevated_)
+            return false;
         return m_.events.count(name) > 0 && m_.signalled.insert(name).second;
     }
 
   private:
     TKeepMachine& m_;
     bool random_;
+    bool elevated_;
     std::string made_;
 };
 
@@ -246,7 +256,8 @@ TEST(KeepSignal, NamesAreUnguessableTokensAndTheRecordNamesNothingElse) {
     random[15] = 0x0F;
     const std::string token = KeepToken(random), other(32, '7');
     EXPECT_EQ("ab00000000000000000000000000000f", token);
-    EXPECT_EQ("Global\\Netvane.Keep." + token, KeepEventName(token));
+    EXPECT_EQ("Global\\Netvane.Keep." + token, KeepEventName(token, TKeepScope::Machine));
+    EXPECT_EQ("Local\\Netvane.Keep." + token, KeepEventName(token, TKeepScope::User));
     const std::pair<std::string, std::vector<std::string>> records[] = {
         {"", {}},
         {token + " " + other + " " + token, {token, other}},
@@ -281,5 +292,28 @@ TEST(KeepSignal, NoNameTakenFirstStopsAWaitAndKeepReachesEveryApplyThatWaits) {
     EXPECT_FALSE(TKeepSignal(noRandom).Listen());
     machine.recordWritable = false;
     EXPECT_FALSE(TKeepSignal(noRecord).Listen());
+}
+// An apply of the user's rights waits in the session, named in the user's record; /keep of
+// either rights reaches it, and an elevated apply only from an elevated /keep.
+TEST(KeepSignal, AnApplyOfTheUsersRightsWaitsInTheSessionAndKeepReadsBothRecords) {
+    TKeepMachine machine;
+    TKeepProcess user(machine, true, false), admin(machine);
+    TKeepSignal userApply(user), adminApply(admin);
+    ASSERT_TRUE(userApply.Listen() && adminApply.Listen());
+    const std::string userToken = machine.records[TKeepScope::User];
+    EXPECT_EQ(1u, machine.events.count(KeepEventName(userToken, TKeepScope::User))) << userToken;
+
+    TKeepProcess userKeeper(machine, true, false);
+    EXPECT_TRUE(TKeepSignal(userKeeper).Give());
+    EXPECT_TRUE(userApply.Wait(10));
+    EXPECT_EQ("", machine.records[TKeepScope::User]) << "its name leaves the user's record";
+    EXPECT_FALSE(machine.signalled.count(
+        KeepEventName(KeepRecordTokens(machine.record)[0], TKeepScope::Machine)))
+        << "an administrators' event opened by the user's rights";
+
+    TKeepProcess adminKeeper(machine);
+    EXPECT_TRUE(TKeepSignal(adminKeeper).Give());
+    EXPECT_TRUE(adminApply.Wait(10));
+    EXPECT_EQ("", machine.record);
 }
 } // namespace

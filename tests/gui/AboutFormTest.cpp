@@ -101,3 +101,16 @@ TEST(AboutForm, ClosesWithOkByItsButtonAndByEnterAndCancelsByEscape) {
         EXPECT_EQ(version, TextOf(Item(form, TAboutForm::idVersion))) << c.how;
     }
 }
+
+// Where the settings are is said in full, however long the path: the text scrolls.
+TEST(AboutForm, SaysWhichFolderHoldsTheSettings) {
+    const std::string folder = "C:\\Users\\Somebody With A Long Name\\AppData\\Roaming\\Netvane\\";
+    TAboutForm form(nullptr, folder);
+    SaveShot(form.Handle(), "about-data-folder");
+    EXPECT_EQ("Settings are kept in:", TextOf(Item(form, TAboutForm::idFilesLabel)));
+    HWND files = Item(form, TAboutForm::idFiles);
+    EXPECT_EQ(folder, TextOf(files));
+    EXPECT_TRUE(::GetWindowLongA(files, GWL_STYLE) & ES_READONLY);
+    EXPECT_LT(ChildBounds(files).bottom, ChildBounds(Item(form, TAboutForm::idClose)).top);
+    EXPECT_TRUE(ChildrenInsideClientAreas(form.Handle()));
+}

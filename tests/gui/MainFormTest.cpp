@@ -472,19 +472,23 @@ class TCurrentFolder {
 } // namespace
 
 // Started from another folder (or elevated, in the system's), the program opens the help
-// beside itself and no other: a help.htm planted in the current folder is not opened even
-// when the program's own is missing, which is reported with the file's full name.
+// beside itself and no other: a help.htm planted in the current folder, or in the folder of
+// the settings, is not opened even when the program's own is missing, which is reported
+// with the file's full name.
 TEST_F(MainForm, OnlyTheHelpBesideTheProgramIsOpenedAndAFailureToOpenItIsReported) {
     TTempFolder elsewhere;
     const TCurrentFolder current(elsewhere.Path());
     PutFile(elsewhere / "help.htm", "<p>planted in the current folder</p>");
+    PutFile(dir_ / "help.htm", "<p>beside the settings, not the program</p>");
     Start();
     EXPECT_EQ(dir_ / "help.htm", HelpDocument(dir_.Path()));
+    const std::string own = HelpDocument(ExtractFilePath(ApplicationFileName()));
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(own.c_str())) << own;
 
     TMessageBoxRecorder boxes;
     Command(TMainForm::idHelpButton);
     ASSERT_EQ(1u, boxes.Boxes().size());
-    EXPECT_EQ(0u, boxes.Texts()[0].rfind("Cannot open \"" + dir_ / "help.htm" + "\": ", 0))
+    EXPECT_EQ(0u, boxes.Texts()[0].rfind("Cannot open \"" + own + "\": ", 0))
         << boxes.Texts()[0];
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes.Boxes()[0].Flags & MB_ICONMASK);
 
@@ -497,6 +501,7 @@ TEST_F(MainForm, OnlyTheHelpBesideTheProgramIsOpenedAndAFailureToOpenItIsReporte
     ASSERT_EQ(2u, boxes.Boxes().size());
     EXPECT_EQ(boxes.Texts()[0], boxes.Texts()[1]);
     ::DeleteFileA((elsewhere / "help.htm").c_str());
+    ::DeleteFileA((dir_ / "help.htm").c_str());
 }
 
 // Keys work from the start: the selector, first in the tab order, has the focus, and Tab

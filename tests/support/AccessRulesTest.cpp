@@ -176,3 +176,25 @@ TEST(HelperPlaceRefusal, OnlyWhereOthersCouldChangeWhatWouldRunElevated) {
     EXPECT_EQ((std::vector<std::string>{"\\\\srv\\share\\A", "\\\\srv\\share\\"}),
               FoldersHolding("\\\\srv\\share\\A\\Netvane.exe"));
 }
+
+TEST(SameIdentity, OnlyTheSameUserAtTheSameIntegrityLevel) {
+    const TTokenReading medium{true, "8192", 0}, high{true, "12288", 0};
+    const TTokenReading noLevel{false, "", 87}, deniedLevel{false, "", 5};
+    const TTokenReading user{true, User, 0}, other{true, Other, 0}, unread{false, "", 5};
+    struct Case {
+        const char* what;
+        TProcessIdentity own, window;
+        bool expected;
+    } cases[] = {
+        {"one user, one level", {user, medium}, {user, medium}, true},
+        {"the window elevated", {user, medium}, {user, high}, false},
+        {"this start elevated", {user, high}, {user, medium}, false},
+        {"another account", {user, medium}, {other, medium}, false},
+        {"the window's user unread", {user, medium}, {unread, medium}, false},
+        {"no levels on either side, alike", {user, noLevel}, {user, noLevel}, true},
+        {"levels unread for different reasons", {user, noLevel}, {user, deniedLevel}, false},
+        {"a level on one side only", {user, medium}, {user, deniedLevel}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, SameIdentity(c.own, c.window)) << c.what;
+}
