@@ -201,8 +201,9 @@ bool SwitchIsChecked(INetServices& services) {
 
 // SetIP reports an adapter whose key does not open only after the proxy and the
 // notification, in the window's order; a command fails here, before anything is written.
-void RequireChangeableAdapter(const TAdapter& adapter, IRegistryBackend& registry) {
-    if (!AdapterKeyOpens(registry, adapter.Id))
+void RequireChangeableAdapter(const TAdapter& adapter, IRegistryBackend& registry,
+                              INetServices& services) {
+    if (!AdapterKeyReachable(registry, services, adapter.Id))
         throw TCommandFailure{ExitFailed, "Cannot change the TCP/IP settings of " +
                                               adapter.Description +
                                               ": its registry key cannot be opened (it is "
@@ -269,7 +270,7 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
         throw TCommandFailure{ExitAmbiguous, std::to_string(rows.size()) +
                                                  " settings are stored as " + what +
                                                  "; give them titles of their own"};
-    RequireChangeableAdapter(adapter, registry);
+    RequireChangeableAdapter(adapter, registry, services);
     table.MoveTo(rows[0]);
     TIP request;
     FillStaticRequest(
@@ -289,7 +290,7 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
 
 int SwitchToDhcp(const TAdapter& adapter, const std::string& appPath, IRegistryBackend& registry,
                  INetServices& services, ICommandOutput& output) {
-    RequireChangeableAdapter(adapter, registry);
+    RequireChangeableAdapter(adapter, registry, services);
     TIP request;
     FillDhcpRequest(request, {adapter.Id}, 0);
     TSwitchResult result;

@@ -74,7 +74,7 @@ TWayBackApply ApplyWithWayBack(const TIP& request, IRegistryBackend& registry,
                                INetServices& services, IReachability* reachability) {
     // SetIP reports a key it could not open only after writing the proxy: here nothing is
     // written without the way back in hand.
-    if (!AdapterKeyOpens(registry, request.Adapter))
+    if (!AdapterKeyReachable(registry, services, request.Adapter))
         throw TError(AdapterKeyMessage(request.Adapter));
     TWayBackApply apply;
     apply.Snapshot = TakeSnapshot(registry, request.Adapter, services.LiveStateReader());

@@ -223,6 +223,15 @@ bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter) {
     return reg.OpenKey(InterfacesKey + adapter, false);
 }
 
+bool AdapterKeyReachable(IRegistryBackend& registry, INetServices& services,
+                         const std::string& adapter) {
+    if (!services.AdapterSwitch())
+        return AdapterKeyOpens(registry, adapter);
+    TReg reg(registry);
+    reg.SetRootKey(TRootKey::LocalMachine);
+    return reg.OpenKeyReadOnly(InterfacesKey + adapter);
+}
+
 std::string AdapterKeyMessage(const std::string& adapter) {
     return "The network adapter's settings were not changed: its key "
            "\"HKEY_LOCAL_MACHINE" +

@@ -99,6 +99,11 @@ std::string NotAppliedMessage(std::uint32_t error);
 // Whether the adapter's TCP/IP key opens as SetIP opens it to write the adapter's values.
 bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter);
 
+// Whether the adapter's TCP/IP key opens as the switch will need it: for writing where this
+// process writes it, for reading where the services' adapter switch writes it.
+bool AdapterKeyReachable(IRegistryBackend& registry, INetServices& services,
+                         const std::string& adapter);
+
 // The error of a request whose adapter key could not be opened: nothing of the adapter
 // was changed (the proxy, the notification and the status line still were).
 std::string AdapterKeyMessage(const std::string& adapter);
