@@ -207,8 +207,7 @@ void RequireChangeableAdapter(const TAdapter& adapter, IRegistryBackend& registr
         throw TCommandFailure{ExitFailed, "Cannot change the TCP/IP settings of " +
                                               adapter.Description +
                                               ": its registry key cannot be opened (it is "
-                                              "missing, or Netvane runs without administrator "
-                                              "rights)"};
+                                              "missing, or this account may not open it)"};
 }
 
 // The exit code of a switch, by what Windows uses after it.

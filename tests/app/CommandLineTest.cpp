@@ -432,7 +432,7 @@ TEST_F(CommandLineRun, AnAdapterWhoseSettingsCannotBeChangedEndsWithExitCodeOne)
         EXPECT_EQ(ExitFailed, Run(c.arguments)) << args;
         EXPECT_EQ(std::vector<std::string>{"Cannot change the TCP/IP settings of " + c.adapter +
                                            ": its registry key cannot be opened (it is missing, or "
-                                           "Netvane runs without administrator rights)"},
+                                           "this account may not open it)"},
                   recorder_.Errors)
             << args;
         EXPECT_TRUE(recorder_.Lines.empty()) << args << ": ran " << recorder_.Lines.size();
