@@ -77,6 +77,8 @@ class TReader {
         at_ += size;
         return text;
     }
+    // For a value that is out of its range in the context only the caller knows.
+    void Refuse() { good_ = false; }
     // Whole, with nothing after its last field.
     bool Done() const { return good_ && at_ == bytes_.size(); }
 
@@ -106,6 +108,8 @@ TKeptValue ReadKeptValue(TReader& in) {
     value.Bytes = in.Text();
     if (present)
         kept.Value = value;
+    else if (value.Type != 0 || !value.Bytes.empty())
+        in.Refuse(); // a missing value is written with neither: anything else is no request
     return kept;
 }
 

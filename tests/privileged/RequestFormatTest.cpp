@@ -161,6 +161,8 @@ TEST(RequestFormat, AMessageIsTakenWholeOrNotAtAll) {
         {"6 kept values", RequestBytes("NVRQ", 1, 0, "a", 0, 0, 6), true, false},
         {"the DHCP flag 2", RequestBytes("NVRQ", 1, 2), true, false},
         {"a kept value's flag 2", RequestBytes("NVRQ", 1, 0, "a", 0, 0, 1, 2), true, false},
+        {"a missing kept value with a type and bytes", RequestBytes("NVRQ", 1, 0, "a", 0, 0, 1, 0),
+         true, false},
         {"a text of 8 KiB and one byte", RequestBytes("NVRQ", 1, 0, std::string(tooLong, '1')),
          true, false},
         {"a text of 8 KiB", RequestBytes("NVRQ", 1, 0, std::string(tooLong - 1, '1')), true, true},
