@@ -123,12 +123,12 @@ TEST(HelperSwitch, StartsTheHelperOnDemandAndTellsWhyWhenItCannot) {
          {{TTransact::NoAnswer, ""}},
          {"ended before it answered", ""},
          "DFRLCTDDFRLCT"},
-        {"an answer that cannot be read, then the same helper",
+        {"an answer that cannot be read, then a new helper",
          "",
          {},
          {{TTransact::Answered, GoodAnswer() + "x"}},
          {"cannot be read", ""},
-         "DFRLCTT"},
+         "DFRLCTDDFRLCT"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
