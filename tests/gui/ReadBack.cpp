@@ -73,6 +73,23 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& key) {
     return names;
 }
 
+TKeyValues SwitchedValues(const std::string& adapterId) {
+    TKeyValues values;
+    for (const std::string& name : ValueNames(HKEY_LOCAL_MACHINE, AdapterKey(adapterId)))
+        values.emplace_back(name,
+                            ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(adapterId), name.c_str()));
+    for (const char* name : {"ProxyEnable", "ProxyServer"})
+        values.emplace_back(name, ReadValue(HKEY_CURRENT_USER, ProxyKey, name));
+    return values;
+}
+
+void ForgetSwitchedValues(const std::string& adapterId) {
+    for (const std::string& name : ValueNames(HKEY_LOCAL_MACHINE, AdapterKey(adapterId)))
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, AdapterKey(adapterId).c_str(), name.c_str());
+    for (const char* name : {"ProxyEnable", "ProxyServer"})
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, name);
+}
+
 std::string RegText(HKEY root, const std::string& key, const char* name) {
     const std::optional<TRawValue> value = ReadValue(root, key, name);
     return value ? value->Bytes.c_str() : "(none)";
