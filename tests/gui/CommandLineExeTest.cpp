@@ -17,7 +17,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <iterator>
 #include <thread>
 #include <utility>
@@ -51,13 +50,8 @@ class CommandLineExe : public testing::Test {
     std::string Exe() const { return dir_ / "Netvane.exe"; }
     // The log's lines, and no log after it.
     std::vector<std::string> TakeLog() {
-        std::vector<std::string> lines;
         const std::string path = dir_ / "netvane.log";
-        if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return lines;
-        const std::string log = GetFile(path);
-        for (size_t at = 0, end; (end = log.find("\r\n", at)) != std::string::npos; at = end + 2)
-            lines.push_back(log.substr(at, end - at));
+        std::vector<std::string> lines = FileLines(path);
         ::DeleteFileA(path.c_str());
         return lines;
     }
@@ -235,13 +229,9 @@ TEST_F(CommandLineExe, SwitchesThroughTheHelperLeaveWhatSwitchesMadeDirectlyLeav
         EXPECT_EQ(direct.first[i], helper.first[i]);
     }
     // What the steps left, so that the passes agreeing means something.
-    const auto holds = [](const TKeyValues& values, const char* name, const TRawValue& value) {
-        return std::find(values.begin(), values.end(), TKeyValues::value_type(name, value)) !=
-               values.end();
-    };
-    EXPECT_TRUE(holds(helper.second[0], "IPAddress", MultiSz("192.168.2.5")));
-    EXPECT_TRUE(holds(helper.second[0], "ProxyServer", Sz("proxy.lab:3128")));
-    EXPECT_TRUE(holds(helper.second[1], "EnableDHCP", Dword(1)));
+    EXPECT_TRUE(Holds(helper.second[0], "IPAddress", MultiSz("192.168.2.5")));
+    EXPECT_TRUE(Holds(helper.second[0], "ProxyServer", Sz("proxy.lab:3128")));
+    EXPECT_TRUE(Holds(helper.second[1], "EnableDHCP", Dword(1)));
     EXPECT_EQ(helper.second[1], helper.second[2]) << "the way back restores DHCP";
-    EXPECT_TRUE(holds(helper.first[3], "IPAddress", MultiSz("10.0.0.5")));
+    EXPECT_TRUE(Holds(helper.first[3], "IPAddress", MultiSz("10.0.0.5")));
 }

@@ -37,11 +37,16 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& key);
 // them, what a switch of the adapter leaves behind.
 using TKeyValues = std::vector<std::pair<std::string, std::optional<TRawValue>>>;
 TKeyValues SwitchedValues(const std::string& adapterId);
+// Whether values hold the name with that value.
+bool Holds(const TKeyValues& values, const std::string& name, const TRawValue& value);
 // Takes every value the adapter's key holds, and the proxy's two, away: the state before any
 // switch.
 void ForgetSwitchedValues(const std::string& adapterId);
 // The value's bytes up to the first NUL (a list's first string); "(none)" when missing.
 std::string RegText(HKEY root, const std::string& key, const char* name);
+
+// The lines of a text file with CR LF line ends; none when there is no file.
+std::vector<std::string> FileLines(const std::string& path);
 
 // Every stored setting in key order, NULL read as empty. No file: none.
 std::vector<TStoredSetting> RowsInFile(const std::string& dbPath);
