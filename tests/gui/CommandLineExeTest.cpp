@@ -2,6 +2,7 @@
 // its exit code, what it prints, and what it left in the registry.
 
 #include "GuiTesting.h"
+#include "ProgramChild.h"
 #include "ProgramRun.h"
 #include "ReadBack.h"
 #include "app/CommandLine.h"
@@ -220,6 +221,7 @@ TEST_F(CommandLineExe, SwitchesThroughTheHelperLeaveWhatSwitchesMadeDirectlyLeav
                 EXPECT_TRUE(line.ends_with(std::string("  ") + route)) << line;
         }
     }
+    EXPECT_TRUE(Eventually([] { return RunningPrograms() == 0; })) << "a helper outlived its run";
     for (size_t i = 0; i < std::size(steps); ++i) {
         SCOPED_TRACE(steps[i].arguments);
         EXPECT_EQ(direct.runs[i].ExitCode, helper.runs[i].ExitCode) << helper.runs[i].Err;

@@ -11,14 +11,8 @@
 #include "app/UTray.h"
 #include "privileged/HelperWin.h"
 #include "support/Files.h"
-#include "support/Strings.h"
-#include "support/WinHandles.h"
 
 #include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <functional>
@@ -29,18 +23,6 @@ namespace {
 
 const std::string OfficeId = "{77777777-2222-3333-4444-555555555501}";
 const std::string LabId = "{77777777-2222-3333-4444-555555555502}";
-
-// Running processes of the shipped program's name: the helpers this test started.
-int RunningHelpers() {
-    const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = ::Process32First(snapshot.get(), &entry); more;
-         more = ::Process32Next(snapshot.get(), &entry))
-        count += SameText(entry.szExeFile, "Netvane.exe") ? 1 : 0;
-    return count;
-}
 
 class HelperSwitch : public TMainWindowTest {
   protected:
@@ -116,7 +98,7 @@ TEST_F(HelperSwitch, TheWindowsSwitchesLeaveWhatDirectOnesLeaveAndTheHelperEndsW
             pass->office.push_back(SwitchedValues(OfficeId));
             pass->lab.push_back(SwitchedValues(LabId));
         }
-        EXPECT_EQ(pass == &helper ? 1 : 0, RunningHelpers());
+        EXPECT_EQ(pass == &helper ? 1 : 0, RunningPrograms());
         Close();
         pass->boxes = boxes.Texts();
         const std::vector<std::string> log = FileLines(dir_ / "netvane.log");
@@ -124,7 +106,7 @@ TEST_F(HelperSwitch, TheWindowsSwitchesLeaveWhatDirectOnesLeaveAndTheHelperEndsW
         for (const std::string& line : log)
             EXPECT_TRUE(line.ends_with(std::string("  ") + route)) << line;
     }
-    EXPECT_TRUE(Eventually([] { return RunningHelpers() == 0; }))
+    EXPECT_TRUE(Eventually([] { return RunningPrograms() == 0; }))
         << "the helper outlived the window";
     EXPECT_EQ(steps.size(), helper.boxes.size());
     EXPECT_EQ(direct.boxes, helper.boxes);
