@@ -14,6 +14,7 @@
 #include <shellapi.h>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -22,7 +23,14 @@ constexpr DWORD IdleMs = 10 * 60 * 1000;
 // How long the client waits for the pipe of a helper that was just allowed to start.
 constexpr DWORD HelperStartMs = 30 * 1000;
 
-std::string ExePath() {
+std::string& HelperProgramSet() {
+    static std::string path;
+    return path;
+}
+
+std::string HelperProgram() {
+    if (!HelperProgramSet().empty())
+        return HelperProgramSet();
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     return path;
@@ -137,7 +145,7 @@ IHelperSystem::TLaunch TSystemHelper::Launch(const std::string& pipeName, std::s
         error = "shell32.dll is missing";
         return TLaunch::Failed;
     }
-    const std::string exePath = ExePath();
+    const std::string exePath = HelperProgram();
     const std::string parameters =
         std::string(HelperSwitch) + " " + pipeName + " " + std::to_string(::GetCurrentProcessId());
     SHELLEXECUTEINFOA info{};
@@ -213,7 +221,11 @@ bool TSystemHelper::Random(unsigned char (&bytes)[16]) {
 }
 
 std::string TSystemHelper::FolderRefusal() {
-    return HelperFolderRefusal(ExePath()).value_or(std::string());
+    return HelperFolderRefusal(HelperProgram()).value_or(std::string());
+}
+
+void SetHelperProgram(std::string exePath) {
+    HelperProgramSet() = std::move(exePath);
 }
 
 // ---- the helper ----------------------------------------------------------------------
