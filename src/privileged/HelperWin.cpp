@@ -6,6 +6,7 @@
 #include "netcfg/Registry.h"
 #include "support/AccessWin.h"
 #include "support/FileSystem.h"
+#include "support/Forms.h"
 #include "support/Process.h"
 #include "support/SystemLibrary.h"
 #include "support/SystemRandom.h"
@@ -29,11 +30,7 @@ std::string& HelperProgramSet() {
 }
 
 std::string HelperProgram() {
-    if (!HelperProgramSet().empty())
-        return HelperProgramSet();
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+    return HelperProgramSet().empty() ? ApplicationFileName() : HelperProgramSet();
 }
 
 UniqueHandle NewEvent() {

@@ -99,10 +99,7 @@ std::string ShellUserSid(HWND shell) {
     ::GetWindowThreadProcessId(shell, &processId);
     const UniqueHandle process(
         processId ? ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId) : nullptr);
-    if (!process)
-        return {};
-    const UniqueHandle token = ProcessToken(process.get());
-    return token ? TokenUserSid(token.get()) : std::string();
+    return process ? ProcessUserSid(process.get()) : std::string();
 }
 
 // "C:\Tools\" is named "C:\Tools"; a drive's root keeps its backslash.
