@@ -7,6 +7,7 @@
 #include "support/Error.h"
 #include "support/FileSystem.h"
 #include "support/Strings.h"
+#include "support/UseWhenText.h"
 
 #include <algorithm>
 #include <optional>
@@ -15,7 +16,7 @@ namespace {
 
 constexpr std::array<const char*, CsvColumnCount> Columns = {
     "Title", "Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy",
-    "MoreAddresses", "MoreGateways", "GatewayMetric"};
+    "MoreAddresses", "MoreGateways", "GatewayMetric", "UseWhen"};
 constexpr size_t FirstAddressColumn = 1; // Address .. DNS2 are dotted quads
 constexpr size_t LastAddressColumn = 5;
 constexpr size_t SubmaskColumn = 2;
@@ -24,6 +25,7 @@ constexpr size_t ProxyColumn = 6;
 constexpr size_t MoreAddressesColumn = 7;
 constexpr size_t MoreGatewaysColumn = 8;
 constexpr size_t GatewayMetricColumn = 9;
+constexpr size_t UseWhenColumn = 10;
 
 // 10000 as 10,000.
 std::string Thousands(size_t n) {
@@ -257,6 +259,8 @@ size_t WidthOf(const char* column) {
         return MaxMoreGateways * 21;
     if (SameText(column, Columns[GatewayMetricColumn]))
         return 9;
+    if (SameText(column, Columns[UseWhenColumn]))
+        return MaxConditionsLength;
     for (const TColumnDef& def : ProfileColumns())
         if (SameText(def.Name, column))
             return static_cast<size_t>(def.Width);
@@ -339,6 +343,8 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
     if (const auto fault = ProxyFault(setting[ProxyColumn]))
         throw LineError(record.Line, *fault);
     CheckExtrasColumns(record.Line, setting);
+    if (const TConditionsParse parse = ParseConditions(setting[UseWhenColumn]); !parse.Error.empty())
+        throw LineError(record.Line, ColumnFault(UseWhenColumn, parse.Error));
     return setting;
 }
 
@@ -360,6 +366,7 @@ TSettingExtras CsvExtras(const TCsvSetting& setting) {
     extras.MoreGateways = ParseGatewayList(setting[MoreGatewaysColumn]).Entries;
     if (!ParseMetric(setting[GatewayMetricColumn], extras.GatewayMetric))
         extras.GatewayMetric = 0;
+    extras.UseWhen = FormatConditions(ParseConditions(setting[UseWhenColumn]).Conditions);
     return extras;
 }
 
@@ -367,20 +374,27 @@ void SetCsvExtras(TCsvSetting& setting, const TSettingExtras& extras) {
     setting[MoreAddressesColumn] = FormatAddressList(extras.MoreAddresses);
     setting[MoreGatewaysColumn] = FormatGatewayList(extras.MoreGateways);
     setting[GatewayMetricColumn] = extras.GatewayMetric == 0 ? "" : std::to_string(extras.GatewayMetric);
+    setting[UseWhenColumn] = extras.UseWhen;
 }
 
 std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
-    // The first gateway's metric is rare: its column comes only with a setting that has one.
-    const bool withMetric = std::any_of(settings.begin(), settings.end(), [](const TCsvSetting& s) {
-        return !s[GatewayMetricColumn].empty();
-    });
-    const size_t columns = withMetric ? CsvColumnCount : GatewayMetricColumn;
-    const std::vector<const char*> header(Columns.begin(), Columns.begin() + static_cast<long>(columns));
+    // The first gateway's metric and the conditions are rare: each column comes only with a
+    // setting that has a value in it, so that a file without them still imports into an
+    // older program, which refuses columns it does not know.
+    std::vector<size_t> columns;
+    for (size_t column = 0; column < CsvColumnCount; ++column)
+        if (column < GatewayMetricColumn ||
+            std::any_of(settings.begin(), settings.end(),
+                        [column](const TCsvSetting& s) { return !s[column].empty(); }))
+            columns.push_back(column);
+    std::vector<const char*> header;
+    for (size_t column : columns)
+        header.push_back(Columns[column]);
     std::string bytes = CsvLine(header);
     for (const TCsvSetting& setting : settings) {
-        std::vector<std::string> utf8(columns);
-        std::transform(setting.begin(), setting.begin() + static_cast<long>(columns), utf8.begin(),
-                       [](const std::string& ansi) { return AsSpreadsheetText(AnsiToUtf8(ansi)); });
+        std::vector<std::string> utf8;
+        for (size_t column : columns)
+            utf8.push_back(AsSpreadsheetText(AnsiToUtf8(setting[column])));
         bytes += CsvLine(utf8);
     }
     return bytes;

@@ -13,11 +13,12 @@
 #include <vector>
 
 // Title, Address, Submask, Gateway, DNS1, DNS2, Proxy, MoreAddresses, MoreGateways,
-// GatewayMetric: the order export writes. MoreAddresses holds "address/mask" entries and
+// GatewayMetric, UseWhen: the order export writes. MoreAddresses holds "address/mask" entries and
 // MoreGateways "gateway" or "gateway/metric" entries, separated by ";" (FormatAddressList,
-// FormatGatewayList); GatewayMetric is the first gateway's, blank for automatic, and its
-// column is written only when a setting of the file has one.
-constexpr size_t CsvColumnCount = 10;
+// FormatGatewayList); GatewayMetric is the first gateway's, blank for automatic; UseWhen the
+// conditions under which the setting is used by itself (support/UseWhenText). The last two
+// columns are written only when a setting of the file has a value in them.
+constexpr size_t CsvColumnCount = 11;
 const std::array<const char*, CsvColumnCount>& CsvColumns();
 
 // One setting's values in the order of CsvColumns(), ANSI.

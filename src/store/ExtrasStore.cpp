@@ -2,6 +2,7 @@
 
 #include "store/Sqlite.h"
 #include "store/StorePlatform.h"
+#include "store/UseWhenStore.h"
 #include "support/IntegerText.h"
 #include "support/Strings.h"
 
@@ -54,6 +55,8 @@ bool HasExtrasTable(const TSqliteConnection& db, const std::string& context) {
 }
 
 void EnsureExtrasTable(TSqliteConnection& db, const std::string& context) {
+    // The conditions' table is younger: a file may have this one and lack it.
+    EnsureUseWhenTable(db, context);
     if (HasExtrasTable(db, context))
         return;
     const std::string sql = std::string("BEGIN IMMEDIATE; ") + CreateStatements + " COMMIT;";
@@ -68,6 +71,8 @@ void EnsureExtrasTable(TSqliteConnection& db, const std::string& context) {
 std::map<std::int64_t, TSettingExtras> LoadExtras(const TSqliteConnection& db,
                                                   const std::string& context) {
     std::map<std::int64_t, TSettingExtras> extras;
+    for (auto& [id, conditions] : LoadUseWhen(db, context))
+        extras[id].UseWhen = std::move(conditions);
     if (!HasExtrasTable(db, context))
         return extras;
     TSqliteStatement select(db,
@@ -90,6 +95,7 @@ std::map<std::int64_t, TSettingExtras> LoadExtras(const TSqliteConnection& db,
 
 void StoreExtras(const TSqliteConnection& db, std::int64_t settingId, const TSettingExtras& extras,
                  const std::string& context) {
+    StoreUseWhen(db, settingId, extras.UseWhen, context);
     TSqliteStatement erase(db, "DELETE FROM IPExtras WHERE SettingID = ?", context);
     erase.BindInt64(1, settingId);
     erase.Step(context);

@@ -25,7 +25,13 @@ struct TSettingExtras {
     unsigned GatewayMetric = 0; // the first gateway's metric; 0: automatic
     std::vector<TAddressEntry> MoreAddresses;
     std::vector<TGatewayEntry> MoreGateways;
-    bool Empty() const { return GatewayMetric == 0 && MoreAddresses.empty() && MoreGateways.empty(); }
+    // When the setting is used by itself: conditions in their written form (support/UseWhenText),
+    // "" for never. Kept beside the extras so that it travels with the setting wherever they do.
+    std::string UseWhen = {};
+    bool Empty() const {
+        return GatewayMetric == 0 && MoreAddresses.empty() && MoreGateways.empty() &&
+               UseWhen.empty();
+    }
     bool operator==(const TSettingExtras&) const = default;
 };
 
