@@ -16,6 +16,7 @@ class IAdapterSwitch;
 class ILiveStateReader;
 class ISwitchSystem;
 struct TSwitchResult;
+class INetworkFactsReader;
 
 // The apply request.
 struct TIP {
@@ -62,6 +63,9 @@ class INetServices {
     // is judged by the notification's answer alone.
     virtual ILiveStateReader* LiveStateReader() { return nullptr; }
     virtual ISwitchSystem* SwitchSystem() { return nullptr; }
+    // What the adapter's network looks like beyond the live state (the gateways' hardware
+    // addresses, the DHCP server, the SSID), read without sending anything; null: unknown.
+    virtual INetworkFactsReader* NetworkFactsReader() { return nullptr; }
     // Who writes the adapter's values when this process may not: the adapter's part of every
     // switch goes there, and only the proxy is written here. Null: this process writes all.
     virtual IAdapterSwitch* AdapterSwitch() { return nullptr; }

@@ -356,6 +356,8 @@ void LogSwitch(const std::string& appPath, const std::string& adapter, const std
     // Which process wrote the adapter's values: this one, the helper or the service.
     if (!result.Route.empty())
         outcome += "  " + result.Route;
+    if (!result.Cause.empty())
+        outcome += "  " + result.Cause;
     AppendSwitchLog(SwitchLogPath(appPath),
                     SwitchLogLine(LocalTimeText(), adapter, setting, outcome, result.FallbackUsed));
 }

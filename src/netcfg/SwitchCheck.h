@@ -49,6 +49,9 @@ struct TSwitchResult {
     std::string Route = {};     // how the adapter's values were written, for the log
     std::string Reason;         // why it did not apply, when known
     std::string Message;        // what the user is told; empty when Applied
+    // Why it was made, for the log ("automatic: gateway=10.1.0.1"); "" by hand. Not sent
+    // to the helper: the side that decided sets it.
+    std::string Cause = {};
 };
 
 // What the switch needs of the system besides the live state.
@@ -66,8 +69,8 @@ class ISwitchSystem {
 };
 
 // Appends the switch to netvane.log in appPath: the time, the adapter, the setting's title
-// (or "DHCP"), how it ended, how it was written ("directly", "through the helper") and whether
-// the fallback was needed. Silent when it cannot.
+// (or "DHCP"), how it ended, how it was written ("directly", "through the helper"), why it was
+// made when not by hand, and whether the fallback was needed. Silent when it cannot.
 void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
                const TSwitchResult& result);
 // The adapter a switch wrote, as the log names it: its description as discovery finds it

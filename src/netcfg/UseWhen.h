@@ -26,6 +26,14 @@ struct TNetworkFacts {
     bool operator==(const TNetworkFacts&) const = default;
 };
 
+// Reads the facts beyond the live state for one adapter (by its NetCfgInstanceID), whose live
+// state is given. Reading sends nothing on the network.
+class INetworkFactsReader {
+  public:
+    virtual ~INetworkFactsReader() = default;
+    virtual TNetworkFacts Read(const std::string& adapterId, const TLiveState& state) = 0;
+};
+
 // Whether the condition holds on the network now; every condition needs the adapter
 // connected. A suffix compares without regard to letter case or a final dot, an SSID exactly.
 bool ConditionHolds(const TCondition& condition, const TNetworkFacts& facts);

@@ -513,3 +513,87 @@ TEST_F(CommandLineRun, ImportsAllOrNothingThenAppliesEveryAddressAndExportsThemA
               recorder_.Errors);
     EXPECT_EQ(5u, StoredSettings(dir_ / "db").size());
 }
+
+namespace {
+// Windows takes a switch: the adapter shows After once the DHCP client is told.
+struct TSwitchingRecorder : TRecorder {
+    std::optional<TLiveState> After;
+    std::uint32_t NotifyDhcpClient(const TIP&) override {
+        if (After)
+            Live = After;
+        return 0;
+    }
+};
+
+TLiveState OfficeNetwork(const std::string& address) {
+    TLiveState state;
+    state.Present = state.Up = true;
+    state.Addresses = {{address, 24}};
+    state.Gateways = {"10.0.0.1"};
+    return state;
+}
+} // namespace
+
+// Conditions arrive with an import; /auto applies the one setting whose conditions the
+// adapter's network meets, and only that.
+TEST_F(CommandLineRun, AutoAppliesTheOneSettingTheNetworkMatches) {
+    const struct {
+        std::string conditionsA, conditionsB;
+        std::string addressNow; // the adapter's address before
+        bool windowsTakesIt;
+        int exitCode;
+        std::string said;    // the last line printed, or the error
+        std::string written; // the adapter's IPAddress afterwards
+    } cases[] = {
+        {"gateway=10.0.0.1", "gateway=10.9.9.9", "10.0.0.99", true, ExitDone,
+         "Applied \"A\" to Office Ethernet: Windows uses it now (automatic: gateway=10.0.0.1)",
+         "10.0.0.21"},
+        {"gateway=10.0.0.1", "subnet=10.0.0.0/24", "10.0.0.99", true, ExitAmbiguous,
+         "Office Ethernet: 2 settings match its network, so none was applied: A and B", "(none)"},
+        {"gateway=10.9.9.9", "", "10.0.0.99", true, ExitDone,
+         "Office Ethernet: no setting matches its network", "(none)"},
+        {"adapter=up", "", "10.0.0.21", true, ExitDone,
+         "Office Ethernet: \"A\" matches its network and is in use", "(none)"},
+        {"", "", "10.0.0.99", true, ExitDone, "No stored setting has conditions: nothing to do",
+         "(none)"},
+        {"adapter=up;gateway=10.0.0.1", "", "10.0.0.99", false, ExitFailed,
+         "Did not apply \"A\" to Office Ethernet", "10.0.0.21"},
+    };
+    for (const auto& c : cases) {
+        TTempFolder dir;
+        const std::string csv = dir / "office.csv";
+        PutFile(csv, "Title,Address,Submask,Gateway,UseWhen\r\n"
+                     "A,10.0.0.21,255.255.255.0,10.0.0.1," +
+                         c.conditionsA +
+                         "\r\n"
+                         "B,10.0.0.22,255.255.255.0,10.0.0.1," +
+                         c.conditionsB + "\r\n");
+        TMemoryRegistry registry;
+        registry.AddEthernetAdapter(OfficeId, "Office Ethernet");
+        registry.OpenKey(TRootKey::LocalMachine, InterfacesPath + OfficeId, true);
+        TSwitchingRecorder recorder;
+        ASSERT_EQ(ExitDone, RunCommandLine(ParseCommandLine({"/import", csv, "/adapter", OfficeId}),
+                                           dir.Path(), registry, recorder, recorder));
+        recorder = {};
+        recorder.Live = OfficeNetwork(c.addressNow);
+        if (c.windowsTakesIt)
+            recorder.After = OfficeNetwork("10.0.0.21");
+        EXPECT_EQ(c.exitCode, RunCommandLine(ParseCommandLine({"/auto"}), dir.Path(), registry,
+                                             recorder, recorder))
+            << c.conditionsA;
+        const std::vector<std::string>& said =
+            c.exitCode == ExitAmbiguous ? recorder.Errors : recorder.Lines;
+        ASSERT_FALSE(said.empty()) << c.conditionsA;
+        EXPECT_EQ(0u, said.back().find(c.said)) << said.back();
+        const auto written =
+            registry.Value(TRootKey::LocalMachine, InterfacesPath + OfficeId, "IPAddress");
+        EXPECT_EQ(c.written,
+                  written ? written->Bytes.substr(0, written->Bytes.find('\0')) : "(none)")
+            << c.conditionsA;
+        const std::string log = FileExists(dir / "netvane.log") ? GetFile(dir / "netvane.log") : "";
+        EXPECT_EQ(c.written != "(none)",
+                  log.find("  A  applied  directly  automatic: ") != std::string::npos ||
+                      log.find("  A  not applied") != std::string::npos)
+            << log;
+    }
+}

@@ -1,0 +1,45 @@
+#include "AutoSwitch.h"
+
+#include "app/SettingInUse.h"
+
+namespace {
+constexpr int TitleField = 2;
+} // namespace
+
+TNetworkFacts ReadNetworkFacts(INetServices& services, const std::string& adapterId) {
+    TNetworkFacts facts;
+    if (ILiveStateReader* reader = services.LiveStateReader())
+        facts.State = reader->Read(adapterId);
+    if (INetworkFactsReader* more = services.NetworkFactsReader(); more && facts.State.Present)
+        facts = more->Read(adapterId, facts.State);
+    return facts;
+}
+
+int TAutoEvaluation::Row() const {
+    const bool one =
+        Decision.Action == TAutoAction::Apply || Decision.Action == TAutoAction::AlreadyInUse;
+    return one ? Rows[Decision.Matches[0]] : -1;
+}
+
+TAutoEvaluation EvaluateAutoSwitch(const TProfileTable& view, const TNetworkFacts& facts) {
+    TAutoEvaluation evaluation;
+    for (int row = 0; row < view.RowCount(); ++row) {
+        const std::string conditions = view.Extras(row).UseWhen;
+        if (conditions.empty())
+            continue;
+        evaluation.Rows.push_back(row);
+        evaluation.Candidates.push_back(
+            {view.Text(row, TitleField), conditions, RowIsInUse(view, row, facts.State)});
+    }
+    evaluation.Decision = DecideAutoSwitch(evaluation.Candidates, facts);
+    return evaluation;
+}
+
+std::string AutomaticCause(const TAutoEvaluation& evaluation) {
+    const int row = evaluation.Row();
+    if (row < 0)
+        return "automatic";
+    const std::size_t index = evaluation.Decision.Matches[0];
+    return "automatic: " +
+           FormatConditions(ParseConditions(evaluation.Candidates[index].Conditions).Conditions);
+}
