@@ -29,7 +29,7 @@ bool IsTrusted(const std::string& sid, const std::string& user) {
     for (const char* trusted : {SystemSid, AdministratorsSid, TrustedInstallerSid, CreatorOwnerSid})
         if (SameText(sid, trusted))
             return true;
-    return SameText(sid, user);
+    return !user.empty() && SameText(sid, user);
 }
 
 std::string Quoted(const std::string& path) {
@@ -135,17 +135,20 @@ std::optional<std::string> HelperPlaceRefusal(const THelperPlace& place) {
                           ReplaceRights});
     const char* const move = ". Move Netvane into a folder only administrators can change, such "
                              "as Program Files.";
+    const std::string program = place.ForService
+                                    ? "the program the Netvane service runs as the system"
+                                    : "the program Netvane would start with administrator rights";
+    // An empty user matches no entry: for the service, the user's own rights count as others'.
+    const std::string trustedUser = place.ForService ? std::string() : place.UserSid;
     for (const TCheck& check : checks) {
         if (!*check.Security)
             return "Netvane cannot read who may change " + check.What +
-                   ", so it cannot tell whether other users of this computer could change the "
-                   "program it would start with administrator rights" +
-                   move;
-        if (OthersMay(**check.Security, check.Rights, place.UserSid))
-            return "Other users of this computer can change " + check.What +
-                   ", and with it the program Netvane would start with administrator rights to "
-                   "change network adapters" +
-                   move;
+                   ", so it cannot tell whether other users of this computer could change " +
+                   program + move;
+        if (OthersMay(**check.Security, check.Rights, trustedUser))
+            return (place.ForService ? "Accounts other than the system's and administrators' can change "
+                                     : "Other users of this computer can change ") +
+                   check.What + ", and with it " + program + " to change network adapters" + move;
     }
     return std::nullopt;
 }

@@ -60,6 +60,9 @@ std::optional<std::string> InstallationWarning(const TInstallationAccess& access
 // (nothing when it could not be read).
 struct THelperPlace {
     std::string UserSid;
+    // The service runs the exe as the system for every user: there the user is trusted no
+    // more than anyone else.
+    bool ForService = false;
     std::string Exe;
     std::optional<TSecurityInfo> ExeSecurity;
     struct TFolder {
@@ -77,7 +80,8 @@ std::vector<std::string> FoldersHolding(const std::string& path);
 // accounts; nothing when it is safe. Safe: only the user, SYSTEM, Administrators and
 // TrustedInstaller may change the exe or its folder (and one of them owns each), and no
 // one else may remove, rename or replace what lies in a folder above (or own one). What
-// cannot be read is not safe. The message ends by saying where to move Netvane.
+// cannot be read is not safe. The message ends by saying where to move Netvane. For the
+// service, the user is not among those who may change the exe or its folders.
 std::optional<std::string> HelperPlaceRefusal(const THelperPlace& place);
 
 // The account the process runs as, and that of the desktop's shell (nothing when there is
