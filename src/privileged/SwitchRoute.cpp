@@ -5,6 +5,8 @@
 #include "support/AccessWin.h"
 #include "support/Strings.h"
 
+#include <utility>
+
 struct TSwitchRoute::THelper {
     TSystemHelper System;
     THelperSwitch Switch{System};

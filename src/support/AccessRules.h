@@ -60,9 +60,6 @@ std::optional<std::string> InstallationWarning(const TInstallationAccess& access
 // (nothing when it could not be read).
 struct THelperPlace {
     std::string UserSid;
-    // The service runs the exe as the system for every user: there the user is trusted no
-    // more than anyone else.
-    bool ForService = false;
     std::string Exe;
     std::optional<TSecurityInfo> ExeSecurity;
     struct TFolder {
@@ -70,6 +67,9 @@ struct THelperPlace {
         std::optional<TSecurityInfo> Security;
     };
     std::vector<TFolder> Folders;
+    // The service runs the exe as the system for every user: there the user is trusted no
+    // more than anyone else.
+    bool ForService = false;
 };
 
 // The folders that hold path, its own first, up to the root of its drive (C:\) or share
