@@ -68,6 +68,19 @@ DWORD WaitWhilePending(SC_HANDLE service, DWORD pending) {
     }
 }
 
+// Starts the service; the database is locked for a while as the system starts its own
+// services (just after Windows starts), and the start waits for that.
+bool StartLocked(SC_HANDLE service) {
+    const DWORD start = ::GetTickCount();
+    while (!::StartServiceA(service, 0, nullptr)) {
+        if (::GetLastError() != ERROR_SERVICE_DATABASE_LOCKED ||
+            ::GetTickCount() - start > ServiceWaitMs)
+            return false;
+        ::Sleep(200);
+    }
+    return true;
+}
+
 // The SID of a local group, in its S-1-... form; empty when there is no such group.
 std::string GroupSid(const std::string& name) {
     BYTE sid[SECURITY_MAX_SID_SIZE];
@@ -168,7 +181,7 @@ TServiceAnswer InstallService(const std::string& exePath, const std::optional<st
                     ErrorText(::GetLastError()) + ")");
     if (!WriteAllowedGroup(group))
         return undo("the allowed group could not be kept under its registry key");
-    if (!::StartServiceA(service.get(), 0, nullptr))
+    if (!StartLocked(service.get()))
         return undo("it did not start (" + ErrorText(::GetLastError()) + ")");
     if (WaitWhilePending(service.get(), SERVICE_START_PENDING) != SERVICE_RUNNING) {
         SERVICE_STATUS status{};

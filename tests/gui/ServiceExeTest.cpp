@@ -77,7 +77,16 @@ TEST_F(ServiceExe, AServiceThatRefusesToRunIsSaidOnceAndTheSwitchGoesOnWithoutIt
             SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
             commandLine.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
         ASSERT_TRUE(service) << ::GetLastError();
-        ::StartServiceA(service.get(), 0, nullptr);
+        // Wine's service manager locks its database while it starts its own services.
+        bool started = false;
+        for (int i = 0; i < 150 && !started; ++i) {
+            started = ::StartServiceA(service.get(), 0, nullptr);
+            if (!started && ::GetLastError() != ERROR_SERVICE_DATABASE_LOCKED)
+                break;
+            if (!started)
+                ::Sleep(200);
+        }
+        EXPECT_TRUE(started) << ::GetLastError();
         SERVICE_STATUS status{};
         for (int i = 0; i < 150; ++i) {
             ASSERT_TRUE(::QueryServiceStatus(service.get(), &status));
