@@ -21,6 +21,7 @@ TEditForm& TProgram::Editor() {
 
 TAboutForm& TProgram::About() {
     if (!aboutForm_)
-        aboutForm_ = std::make_unique<TAboutForm>(MainForm.Handle(), MainForm.AppPath, ServiceIsUsed());
+        aboutForm_ =
+            std::make_unique<TAboutForm>(MainForm.Handle(), MainForm.AppPath, ServiceIsUsed());
     return *aboutForm_;
 }

@@ -38,16 +38,16 @@ bool TPipeIo::WaitDone() const {
     handles.insert(handles.end(), Others.begin(), Others.end());
     if (Painting)
         return WaitRepaintingForAny(handles, Milliseconds) == std::optional<std::size_t>(0);
-    const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
-                                                 handles.data(), FALSE, Milliseconds);
+    const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(),
+                                                 FALSE, Milliseconds);
     return woken == WAIT_OBJECT_0;
 }
 
 bool TPipeIo::Write(const std::string& message) const {
     OVERLAPPED overlapped{};
     overlapped.hEvent = Event;
-    const BOOL started = ::WriteFile(Pipe, message.data(), static_cast<DWORD>(message.size()),
-                                     nullptr, &overlapped);
+    const BOOL started =
+        ::WriteFile(Pipe, message.data(), static_cast<DWORD>(message.size()), nullptr, &overlapped);
     const std::optional<DWORD> moved = Finish(started, overlapped, nullptr);
     return moved && *moved == message.size();
 }
@@ -57,8 +57,8 @@ std::optional<std::string> TPipeIo::Read() const {
     OVERLAPPED overlapped{};
     overlapped.hEvent = Event;
     bool more = false;
-    const BOOL started = ::ReadFile(Pipe, message.data(), static_cast<DWORD>(message.size()),
-                                    nullptr, &overlapped);
+    const BOOL started =
+        ::ReadFile(Pipe, message.data(), static_cast<DWORD>(message.size()), nullptr, &overlapped);
     const std::optional<DWORD> moved = Finish(started, overlapped, &more);
     if (!moved)
         return std::nullopt;
@@ -76,8 +76,8 @@ void TPipeIo::DropRestOfMessage() const {
         OVERLAPPED overlapped{};
         overlapped.hEvent = Event;
         bool more = false;
-        const BOOL started = ::ReadFile(Pipe, rest.data(), static_cast<DWORD>(rest.size()),
-                                        nullptr, &overlapped);
+        const BOOL started =
+            ::ReadFile(Pipe, rest.data(), static_cast<DWORD>(rest.size()), nullptr, &overlapped);
         if (!Finish(started, overlapped, &more) || !more)
             return;
     }

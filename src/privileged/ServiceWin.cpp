@@ -148,10 +148,10 @@ TServiceAnswer InstallService(const std::string& exePath, const std::optional<st
         return {false, notInstalled + ErrorText(::GetLastError()) +
                            ". Run Netvane.exe /install-service as administrator."};
     const std::string commandLine = "\"" + exePath + "\" " + ServiceSwitch;
-    const UniqueServiceHandle service(::CreateServiceA(
-        manager.get(), ServiceName, ServiceDisplayName, SERVICE_ALL_ACCESS,
-        SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, commandLine.c_str(),
-        nullptr, nullptr, nullptr, nullptr, nullptr));
+    const UniqueServiceHandle service(
+        ::CreateServiceA(manager.get(), ServiceName, ServiceDisplayName, SERVICE_ALL_ACCESS,
+                         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                         commandLine.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_SERVICE_EXISTS)
@@ -177,8 +177,8 @@ TServiceAnswer InstallService(const std::string& exePath, const std::optional<st
     failure.cActions = 3;
     failure.lpsaActions = restarts;
     if (!::ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS, &failure))
-        return undo("its restart after a failure could not be set (" +
-                    ErrorText(::GetLastError()) + ")");
+        return undo("its restart after a failure could not be set (" + ErrorText(::GetLastError()) +
+                    ")");
     if (!WriteAllowedGroup(group))
         return undo("the allowed group could not be kept under its registry key");
     if (!StartLocked(service.get()))
@@ -201,8 +201,8 @@ TServiceAnswer UninstallService() {
     const UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager)
         return {false, notRemoved + ErrorText(::GetLastError()) + "."};
-    const UniqueServiceHandle service(::OpenServiceA(
-        manager.get(), ServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    const UniqueServiceHandle service(
+        ::OpenServiceA(manager.get(), ServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
     if (!service) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_SERVICE_DOES_NOT_EXIST)
@@ -250,11 +250,9 @@ UniqueHandle ConnectToService() {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < ServiceWaitMs) {
         // Identification only: the service learns who asks, and cannot act as them.
-        UniqueHandle pipe(::CreateFileA(ServicePipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING,
-                                        FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT |
-                                            SECURITY_IDENTIFICATION,
-                                        nullptr));
+        UniqueHandle pipe(::CreateFileA(
+            ServicePipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+            FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
         if (pipe)
             return pipe;
         if (::GetLastError() != ERROR_PIPE_BUSY)
@@ -344,8 +342,7 @@ std::string LogFolder() {
 void Log(const std::string& line, WORD type) {
     if (HANDLE source = ::RegisterEventSourceA(nullptr, ServiceName)) {
         const char* strings[] = {line.c_str()};
-        const BOOL reported =
-            ::ReportEventA(source, type, 0, 1, nullptr, 1, 0, strings, nullptr);
+        const BOOL reported = ::ReportEventA(source, type, 0, 1, nullptr, 1, 0, strings, nullptr);
         ::DeregisterEventSource(source);
         if (reported)
             return;
@@ -373,7 +370,8 @@ std::optional<TClient> ReadClient(HANDLE pipe) {
         const std::vector<char> groups = TokenInformation(token, TokenGroups, error);
         if (!user.empty() && !groups.empty()) {
             client.emplace();
-            client->Account = AccountName(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+            client->Account =
+                AccountName(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
             const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
             for (DWORD i = 0; i < list->GroupCount; ++i) {
                 const DWORD attributes = list->Groups[i].Attributes;
@@ -429,8 +427,8 @@ UniqueHandle MakeServicePipe() {
         std::snprintf(hex, sizeof hex, "%lx", static_cast<unsigned long>(PipeClientRights));
         return std::string(hex);
     }();
-    const std::string sddl = "D:P(A;;" + rights + ";;;SY)(A;;" + rights + ";;;BA)(A;;" + rights +
-                             ";;;IU)";
+    const std::string sddl =
+        "D:P(A;;" + rights + ";;;SY)(A;;" + rights + ";;;BA)(A;;" + rights + ";;;IU)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
                                                                 &descriptor, nullptr))
@@ -438,8 +436,7 @@ UniqueHandle MakeServicePipe() {
     const UniqueLocalMemory owner(descriptor);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     return UniqueHandle(::CreateNamedPipeA(
-        ServicePipeName,
-        PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+        ServicePipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         MaxMessageBytes, MaxMessageBytes, 0, &attributes));
 }

@@ -16,12 +16,12 @@ bool HelperAlways(const TConfig* config) {
     return config && SameText(Trim(config->ReadValue(SwitchThroughSetting)), "helper");
 }
 
-TSwitchRoute::TSwitchRoute(std::function<void(const std::string&)> tell)
-    : tell_(std::move(tell)) {}
+TSwitchRoute::TSwitchRoute(std::function<void(const std::string&)> tell) : tell_(std::move(tell)) {}
 TSwitchRoute::~TSwitchRoute() = default;
 
 IAdapterSwitch* TSwitchRoute::AdapterSwitch(const TConfig* config) {
-    const TRouteChoice choice = ChooseRoute(QueryServiceState(), IsElevated(), HelperAlways(config));
+    const TRouteChoice choice =
+        ChooseRoute(QueryServiceState(), IsElevated(), HelperAlways(config));
     if (choice.SayStopped && !toldStopped_ && tell_) {
         toldStopped_ = true;
         tell_(ServiceStoppedMessage);

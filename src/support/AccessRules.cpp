@@ -146,8 +146,9 @@ std::optional<std::string> HelperPlaceRefusal(const THelperPlace& place) {
                    ", so it cannot tell whether other users of this computer could change " +
                    program + move;
         if (OthersMay(**check.Security, check.Rights, trustedUser))
-            return (place.ForService ? "Accounts other than the system's and administrators' can change "
-                                     : "Other users of this computer can change ") +
+            return (place.ForService
+                        ? "Accounts other than the system's and administrators' can change "
+                        : "Other users of this computer can change ") +
                    check.What + ", and with it " + program + " to change network adapters" + move;
     }
     return std::nullopt;

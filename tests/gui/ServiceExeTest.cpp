@@ -72,10 +72,10 @@ TEST_F(ServiceExe, AServiceThatRefusesToRunIsSaidOnceAndTheSwitchGoesOnWithoutIt
         const UniqueService manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         ASSERT_TRUE(manager);
         const std::string commandLine = "\"" + Exe() + "\" " + ServiceSwitch;
-        const UniqueService service(::CreateServiceA(
-            manager.get(), ServiceName, ServiceDisplayName, SERVICE_ALL_ACCESS,
-            SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-            commandLine.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+        const UniqueService service(
+            ::CreateServiceA(manager.get(), ServiceName, ServiceDisplayName, SERVICE_ALL_ACCESS,
+                             SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                             commandLine.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
         ASSERT_TRUE(service) << ::GetLastError();
         // Wine's service manager locks its database while it starts its own services.
         bool started = false;

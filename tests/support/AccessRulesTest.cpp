@@ -196,7 +196,9 @@ TEST(HelperPlaceRefusal, ForTheServiceTheUserCountsAmongTheOthers) {
         {programFiles, programFiles, usersOwn, change + "the folder \"C:\\A\""},
     };
     for (const auto& [program, own, above, refused] : cases) {
-        THelperPlace place{User, "C:\\A\\B\\Netvane.exe", program,
+        THelperPlace place{User,
+                           "C:\\A\\B\\Netvane.exe",
+                           program,
                            {{"C:\\A\\B", own}, {"C:\\A", above}, {"C:\\", programFiles}}};
         // What the helper takes, the service refuses: the user's own folder is no place for it.
         EXPECT_FALSE(HelperPlaceRefusal(place)) << refused;
