@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # `make fuzz`: builds the libFuzzer targets (preset fuzz, clang with ASan and UBSan) and runs
-# each for FUZZ_SECONDS (default 60). New inputs go to build/fuzz/corpus/<target>, beside
-# the seeds of fuzz/corpus/<target>, which are only read; a crash or a broken expectation
-# leaves its input in build/fuzz/artifacts and makes the run fail. To keep an input as a
-# regression case, copy it into fuzz/corpus/<target>: `make test` replays every seed.
+# each for FUZZ_SECONDS (default 60); target names as arguments (`tools/fuzz.sh set_ip`) build
+# and run those alone. New inputs go to build/fuzz/corpus/<target>, beside the seeds of
+# fuzz/corpus/<target>, which are only read; a crash or a broken expectation leaves its input
+# in build/fuzz/artifacts and makes the run fail. To keep an input as a regression case, copy
+# it into fuzz/corpus/<target>: `make test` replays every seed.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
@@ -21,10 +22,21 @@ fi
 
 cd "$top"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
 status=0
-for seeds in fuzz/corpus/*/; do
-  name=$(basename "$seeds")
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  cmake --build --preset fuzz
+  for seeds in fuzz/corpus/*/; do targets+=("$(basename "$seeds")"); done
+else
+  cmake --build --preset fuzz --target "${targets[@]/%/_fuzzer}"
+fi
+for name in "${targets[@]}"; do
+  seeds="fuzz/corpus/$name/"
+  if [ ! -d "$seeds" ]; then
+    echo "fuzz: no target $name (no fuzz/corpus/$name)"
+    status=1
+    continue
+  fi
   corpus="build/fuzz/corpus/$name"
   artifacts="build/fuzz/artifacts/$name/"
   mkdir -p "$corpus" "$artifacts"

@@ -235,8 +235,8 @@ int ApplyKeepingWayBack(const TIP& request, const TCommandLine& command, const T
                         const TWayBackSeams& wayBack) {
     // Listening first: a /keep given as soon as the lines appear is not missed.
     if (!wayBack.Keep || !wayBack.Keep->Listen())
-        throw TCommandFailure{ExitFailed, "Cannot wait for /keep (it needs administrator "
-                                          "rights); nothing was changed"};
+        throw TCommandFailure{ExitFailed, "Cannot wait for /keep (Windows refused the "
+                                          "signal it waits for); nothing was changed"};
     const TWayBackApply apply = ApplyWithWayBack(request, registry, services, wayBack.Reachability);
     LogSwitch(appPath, adapter.Description, Trim(command.Title), apply.Result);
     for (const std::string& line : WayBackLines(apply))

@@ -4,6 +4,7 @@
 #include "ShowRequest.h"
 
 #include "support/AccessWin.h"
+#include "support/Forms.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -34,13 +35,6 @@ std::uint64_t Fnv1a(const std::string& text) {
     return hash;
 }
 
-// The running program's own file.
-std::string OwnExecutable() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? path : "";
-}
-
 // The file the process that made window runs; empty when it cannot be told.
 std::string ExecutableOfWindow(HWND window) {
     DWORD processId = 0;
@@ -56,7 +50,7 @@ std::string ExecutableOfWindow(HWND window) {
 // A window is handed over to only when this same program, from this same file, made it:
 // anything else may have written the record.
 bool IsOfThisProgram(HWND window) {
-    const std::string own = OwnExecutable();
+    const std::string own = ApplicationFileName();
     const std::string other = ExecutableOfWindow(window);
     return !own.empty() && !other.empty() && CanonicalPath(own) == CanonicalPath(other);
 }

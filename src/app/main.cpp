@@ -23,14 +23,8 @@
 
 namespace {
 
-std::string ExecutablePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
 std::string ExecutableFolder() {
-    return ExtractFilePath(ExecutablePath());
+    return ExtractFilePath(ApplicationFileName());
 }
 
 void Dispatch(TMainForm& mainForm, MSG& message) {
@@ -77,7 +71,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     // Where the files lie, for the switches and the window alike.
     const std::string dataFolder = SystemDataFolder(ExecutableFolder());
     // Switches do their work without the window.
-    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ExecutablePath(), dataFolder))
+    if (const auto exitCode = RunCommandLineSwitches(__argc, __argv, ApplicationFileName(), dataFolder))
         return *exitCode;
     // The first call into comctl32 loads it, now that loads come from the system folder
     // alone: so does uxtheme.dll, which it loads in turn.
@@ -102,9 +96,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
         if (const auto exitCode = HandleQueuedMessages(program.MainForm))
             return *exitCode;
         program.MainForm.ShowTrayIcon(SystemNotifyIconCalls(), SystemTaskScheduler(),
-                                      ExecutablePath());
+                                      ApplicationFileName());
         // Said once, over the window it is about; the program goes on.
-        if (const auto warning = StartupAccessWarning(ExecutablePath()))
+        if (const auto warning = StartupAccessWarning(ApplicationFileName()))
             ShowMessage(*warning);
         return RunMessageLoop(program.MainForm);
     } catch (const std::exception& error) {

@@ -25,6 +25,7 @@ struct TLiveState {
     std::uint64_t LinkSpeed = 0;         // bits per second, 0 when unknown
     std::uint32_t InterfaceIndex = 0;
     std::string Description;             // as the IP helper names the adapter
+    std::string DnsSuffix;               // connection-specific, as the network or the adapter gives it
     bool operator==(const TLiveState&) const = default;
 };
 

@@ -72,6 +72,7 @@ TLiveState StateOf(const IP_ADAPTER_ADDRESSES& adapter) {
     state.LinkSpeed = adapter.TransmitLinkSpeed == ~0ULL ? 0 : adapter.TransmitLinkSpeed;
     state.InterfaceIndex = adapter.IfIndex;
     state.Description = Narrow(adapter.Description);
+    state.DnsSuffix = Narrow(adapter.DnsSuffix);
     return state;
 }
 

@@ -61,6 +61,11 @@ void THelperSwitch::Start() {
     connected_ = true;
 }
 
+void THelperSwitch::Forget() {
+    system_.Disconnect();
+    connected_ = false;
+}
+
 TAdapterReply THelperSwitch::Apply(const TAdapterRequest& request) {
     const std::string message = EncodeRequest(request);
     std::string answer;
@@ -69,23 +74,24 @@ TAdapterReply THelperSwitch::Apply(const TAdapterRequest& request) {
     if (connected_)
         sent = system_.Transact(message, answer);
     if (sent == IHelperSystem::TTransact::NotSent) {
-        system_.Disconnect();
-        connected_ = false;
+        Forget();
         Start();
         sent = system_.Transact(message, answer);
     }
     if (sent != IHelperSystem::TTransact::Answered) {
-        system_.Disconnect();
-        connected_ = false;
+        Forget();
         throw TError(sent == IHelperSystem::TTransact::NotSent
                          ? "Netvane's helper did not take the request. Nothing was changed."
                          : "Netvane's helper ended before it answered: the adapter's settings "
                            "may have changed. The adapter's details show what Windows uses now.");
     }
     const std::optional<TAdapterReply> reply = DecodeReply(answer);
-    if (!reply)
+    if (!reply) {
+        // Whatever else that helper would say could not be trusted either.
+        Forget();
         throw TError("Netvane's helper gave an answer that cannot be read: the adapter's "
                      "settings may have changed. The adapter's details show what Windows uses "
                      "now.");
+    }
     return *reply;
 }

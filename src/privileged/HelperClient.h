@@ -47,6 +47,8 @@ class THelperSwitch : public IAdapterSwitch {
 
   private:
     void Start();
+    // Drops the helper's connection: the next request starts a new helper.
+    void Forget();
     IHelperSystem& system_;
     bool connected_ = false;
 };

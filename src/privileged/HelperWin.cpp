@@ -7,6 +7,7 @@
 #include "netcfg/Registry.h"
 #include "support/AccessWin.h"
 #include "support/FileSystem.h"
+#include "support/Forms.h"
 #include "support/Process.h"
 #include "support/SystemLibrary.h"
 #include "support/SystemRandom.h"
@@ -15,6 +16,7 @@
 #include <shellapi.h>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -23,10 +25,13 @@ constexpr DWORD IdleMs = 10 * 60 * 1000;
 // How long the client waits for the pipe of a helper that was just allowed to start.
 constexpr DWORD HelperStartMs = 30 * 1000;
 
-std::string ExePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+std::string& HelperProgramSet() {
+    static std::string path;
     return path;
+}
+
+std::string HelperProgram() {
+    return HelperProgramSet().empty() ? ApplicationFileName() : HelperProgramSet();
 }
 
 // ---- the client ------------------------------------------------------------------------
@@ -45,7 +50,7 @@ IHelperSystem::TLaunch TSystemHelper::Launch(const std::string& pipeName, std::s
         error = "shell32.dll is missing";
         return TLaunch::Failed;
     }
-    const std::string exePath = ExePath();
+    const std::string exePath = HelperProgram();
     const std::string parameters =
         std::string(HelperSwitch) + " " + pipeName + " " + std::to_string(::GetCurrentProcessId());
     SHELLEXECUTEINFOA info{};
@@ -121,7 +126,11 @@ bool TSystemHelper::Random(unsigned char (&bytes)[16]) {
 }
 
 std::string TSystemHelper::FolderRefusal() {
-    return HelperFolderRefusal(ExePath()).value_or(std::string());
+    return HelperFolderRefusal(HelperProgram()).value_or(std::string());
+}
+
+void SetHelperProgram(std::string exePath) {
+    HelperProgramSet() = std::move(exePath);
 }
 
 // ---- the helper ----------------------------------------------------------------------

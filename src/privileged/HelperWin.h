@@ -24,6 +24,11 @@ class TSystemHelper : public IHelperSystem {
     UniqueHandle event_; // the pipe's overlapped operations
 };
 
+// The program started as the helper, and whose place is checked first: this process's own
+// unless set. The window tests run in a program of their own, which cannot serve, and name
+// the shipped Netvane.exe here.
+void SetHelperProgram(std::string exePath);
+
 // Netvane.exe /elevated-helper <pipe> <process id>: serves that process's requests until it
 // ends or ten minutes pass without one. 0 when it ended so, 1 when it could not serve (the
 // name is not ours, the process is gone, the pipe's name was taken).

@@ -4,6 +4,7 @@
 #include "support/Error.h"
 #include "support/Strings.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -76,6 +77,8 @@ class TReader {
         at_ += size;
         return text;
     }
+    // For a value that is out of its range in the context only the caller knows.
+    void Refuse() { good_ = false; }
     // Whole, with nothing after its last field.
     bool Done() const { return good_ && at_ == bytes_.size(); }
 
@@ -105,6 +108,8 @@ TKeptValue ReadKeptValue(TReader& in) {
     value.Bytes = in.Text();
     if (present)
         kept.Value = value;
+    else if (value.Type != 0 || !value.Bytes.empty())
+        in.Refuse(); // a missing value is written with neither: anything else is no request
     return kept;
 }
 
@@ -175,21 +180,31 @@ std::string EncodeReply(const TAdapterReply& reply) {
     out.Number(static_cast<std::uint32_t>(reply.Result.Outcome));
     out.Flag(reply.Result.FallbackUsed);
     out.Flag(reply.Result.AdapterMissing);
-    // What the helper has to say is cut to fit, never refused: the switch has run.
-    out.Text(CutText(reply.Result.Reason, MaxTextBytes));
-    out.Text(CutText(reply.Result.Message, MaxTextBytes));
+    // What the helper has to say is cut to fit, never refused: the switch has run. The
+    // error comes first, then the texts in order, until the message is full.
     const std::size_t said = std::min<std::size_t>(reply.Said.size(), MaxSaid);
+    const std::size_t fixedBytes = 32 + 4 * said; // header, numbers, flags, text lengths
+    std::size_t room = MaxMessageBytes - fixedBytes;
+    auto fit = [&room](const std::string& text) {
+        std::string cut = CutText(text, std::min(room, MaxTextBytes));
+        room -= cut.size();
+        return cut;
+    };
+    const std::string error = fit(reply.Error);
+    out.Text(fit(reply.Result.Reason));
+    out.Text(fit(reply.Result.Message));
     out.Number(static_cast<std::uint32_t>(said));
     for (std::size_t i = 0; i < said; ++i)
-        out.Text(CutText(reply.Said[i], MaxTextBytes));
-    out.Text(CutText(reply.Error, MaxTextBytes));
+        out.Text(fit(reply.Said[i]));
+    out.Text(error);
     return out.Take();
 }
 
 std::optional<TAdapterReply> DecodeReply(const std::string& bytes) {
     TReader in(bytes, ReplyMagic);
     TAdapterReply reply;
-    reply.Stage = static_cast<TAdapterStage>(in.Number(static_cast<std::uint32_t>(TAdapterStage::KeyMissing)));
+    reply.Stage = static_cast<TAdapterStage>(
+        in.Number(static_cast<std::uint32_t>(TAdapterStage::KeyMissing)));
     reply.Applied = in.Flag();
     reply.Result.Outcome = static_cast<TSwitchOutcome>(
         in.Number(static_cast<std::uint32_t>(TSwitchOutcome::NotApplied)));

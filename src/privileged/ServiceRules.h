@@ -14,6 +14,8 @@ inline constexpr char ServicePipeName[] = "\\\\.\\pipe\\Netvane.Service";
 inline constexpr char ServiceParametersKey[] =
     "SYSTEM\\CurrentControlSet\\Services\\Netvane\\Parameters";
 inline constexpr char AllowedGroupValue[] = "AllowedGroup";
+// The service's own log, in %ProgramData%\Netvane.
+inline constexpr char ServiceLogName[] = "service.log";
 
 extern const char* const NetworkOperatorsSid; // S-1-5-32-556
 // What a client that may not switch is told; nothing was written.

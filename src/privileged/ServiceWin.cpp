@@ -9,6 +9,7 @@
 #include "support/AccessWin.h"
 #include "support/Error.h"
 #include "support/FileSystem.h"
+#include "support/Forms.h"
 #include "support/Process.h"
 #include "support/SwitchLog.h"
 #include "support/WinHandles.h"
@@ -30,17 +31,6 @@ constexpr DWORD RequestWaitMs = 10 * 1000;
 // Read and write of data, without FILE_APPEND_DATA, which on a pipe is the right to make
 // another instance of it.
 constexpr DWORD PipeClientRights = (FILE_GENERIC_READ | FILE_GENERIC_WRITE) & ~FILE_APPEND_DATA;
-
-struct TServiceHandleCloser {
-    void operator()(SC_HANDLE handle) const { ::CloseServiceHandle(handle); }
-};
-using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, TServiceHandleCloser>;
-
-std::string ExePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 
 std::string ErrorText(DWORD code) {
     return SystemErrorText(static_cast<int>(code));
@@ -320,10 +310,18 @@ DWORD WINAPI Control(DWORD control, DWORD, void*, void*) {
 // %ProgramData%\Netvane, made writable by the system and administrators alone; empty when
 // it cannot be had.
 std::string LogFolder() {
+    // Where Windows keeps it (an expandable string, given expanded); a service's
+    // environment need not name it, or not the same (Wine's names the public profile).
     char data[MAX_PATH] = {};
-    const DWORD length = ::ExpandEnvironmentStringsA("%ProgramData%", data, MAX_PATH);
-    if (length == 0 || length > MAX_PATH || data[0] == '%')
-        return {};
+    DWORD size = sizeof data;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE,
+                       "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                       "ProgramData", RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS ||
+        data[0] == '\0') {
+        const DWORD length = ::ExpandEnvironmentStringsA("%ProgramData%", data, MAX_PATH);
+        if (length == 0 || length > MAX_PATH || data[0] == '%')
+            return {};
+    }
     const std::string folder = std::string(data) + "\\Netvane";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(
@@ -338,17 +336,16 @@ std::string LogFolder() {
     return folder + "\\";
 }
 
-// Into the Application event log, or the service's own log where that fails.
+// Into the Application event log, where administrators look first, and into the service's
+// own log, which keeps the switches together and outlives a cleared event log.
 void Log(const std::string& line, WORD type) {
     if (HANDLE source = ::RegisterEventSourceA(nullptr, ServiceName)) {
         const char* strings[] = {line.c_str()};
-        const BOOL reported = ::ReportEventA(source, type, 0, 1, nullptr, 1, 0, strings, nullptr);
+        ::ReportEventA(source, type, 0, 1, nullptr, 1, 0, strings, nullptr);
         ::DeregisterEventSource(source);
-        if (reported)
-            return;
     }
     if (const std::string folder = LogFolder(); !folder.empty())
-        AppendSwitchLog(folder + "service.log", LocalTimeText() + "  " + line);
+        AppendSwitchLog(folder + ServiceLogName, LocalTimeText() + "  " + line);
 }
 
 // Who is connected: their account and groups, read from their token while impersonating
@@ -449,7 +446,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     const UniqueHandle stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     StopEvent = stop.get();
     // The exe may have become writable by others since it was installed.
-    if (const auto refusal = ServiceFolderRefusal(ExePath())) {
+    if (const auto refusal = ServiceFolderRefusal(ApplicationFileName())) {
         Log("The service did not start: " + *refusal, EVENTLOG_ERROR_TYPE);
         Report(SERVICE_STOPPED, ERROR_ACCESS_DENIED);
         return;

@@ -1,6 +1,7 @@
 #include "AccessWin.h"
 
 #include "FileSystem.h"
+#include "SystemLibrary.h"
 #include "WinHandles.h"
 
 #include <windows.h>
@@ -78,10 +79,7 @@ std::string ShellUserSid(HWND shell) {
     ::GetWindowThreadProcessId(shell, &processId);
     const UniqueHandle process(
         processId ? ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId) : nullptr);
-    if (!process)
-        return {};
-    const UniqueHandle token = ProcessToken(process.get());
-    return token ? TokenUserSid(token.get()) : std::string();
+    return process ? ProcessUserSid(process.get()) : std::string();
 }
 
 // "C:\Tools\" is named "C:\Tools"; a drive's root keeps its backslash.
@@ -181,6 +179,8 @@ std::optional<std::string> PlaceRefusal(const std::string& exePath, bool forServ
     THelperPlace place;
     place.UserSid = ProcessUserSid();
     place.ForService = forService;
+    if (forService)
+        place.SystemFolderSecurity = ReadFileSecurity(SystemFolder());
     place.Exe = exePath;
     place.ExeSecurity = ReadFileSecurity(exePath);
     for (const std::string& folder : FoldersHolding(exePath))

@@ -2,6 +2,7 @@
 // its exit code, what it prints, and what it left in the registry.
 
 #include "GuiTesting.h"
+#include "ProgramChild.h"
 #include "ProgramRun.h"
 #include "ReadBack.h"
 #include "app/CommandLine.h"
@@ -17,7 +18,10 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -45,6 +49,13 @@ class CommandLineExe : public testing::Test {
     }
 
     std::string Exe() const { return dir_ / "Netvane.exe"; }
+    // The log's lines, and no log after it.
+    std::vector<std::string> TakeLog() {
+        const std::string path = dir_ / "netvane.log";
+        std::vector<std::string> lines = FileLines(path);
+        ::DeleteFileA(path.c_str());
+        return lines;
+    }
 
     // Starts the program in its own folder and waits for it to end.
     TRun Run(const std::string& arguments) { return RunProgram(Exe(), arguments, dir_.Path()); }
@@ -174,4 +185,55 @@ TEST_F(CommandLineExe, ImportsAFileWithMoreAddressesAndGatewaysAndAppliesThemAll
     EXPECT_EQ(MultiSz("192.168.0.1\0" "172.16.0.1\0" "10.1.0.1"s),
               ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGateway"));
     EXPECT_EQ(MultiSz("5\0" "20\0" "0"s), ReadValue(HKEY_LOCAL_MACHINE, key, "DefaultGatewayMetric"));
+}
+
+TEST_F(CommandLineExe, SwitchesThroughTheHelperLeaveWhatSwitchesMadeDirectlyLeave) {
+    StoreSettings(dir_ / "db", {{SecondId, "Proxied", "192.168.2.5", "255.255.255.0", "192.168.2.1",
+                                 "192.168.2.2", "", "proxy.lab:3128"}});
+    struct Step {
+        std::string arguments;
+        size_t logLines; // a way back logs its going back too
+    } steps[] = {
+        {"/apply \"Proxied\" /adapter \"Second Ethernet\"", 1},
+        {"/dhcp /adapter " + SecondId, 1},
+        {"/apply Lab /adapter " + SecondId + " /keep-within 10", 2},
+        {"/apply Office", 1},
+    };
+    struct Pass {
+        std::vector<TRun> runs;
+        std::vector<TKeyValues> second, first;
+    } direct, helper;
+    // Every process is elevated under Wine: config.ini sends the switches to the helper.
+    for (const auto& [pass, route] :
+         {std::pair{&direct, "directly"}, std::pair{&helper, "through the helper"}}) {
+        SCOPED_TRACE(route);
+        ForgetSwitchedValues(FirstId);
+        ForgetSwitchedValues(SecondId);
+        if (pass == &helper)
+            PutFile(dir_ / "config.ini", "SwitchThrough=helper\r\n");
+        for (const Step& step : steps) {
+            pass->runs.push_back(Run(step.arguments));
+            pass->second.push_back(SwitchedValues(SecondId));
+            pass->first.push_back(SwitchedValues(FirstId));
+            const std::vector<std::string> log = TakeLog();
+            EXPECT_EQ(step.logLines, log.size()) << step.arguments;
+            for (const std::string& line : log)
+                EXPECT_TRUE(line.ends_with(std::string("  ") + route)) << line;
+        }
+    }
+    EXPECT_TRUE(Eventually([] { return RunningPrograms() == 0; })) << "a helper outlived its run";
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(steps[i].arguments);
+        EXPECT_EQ(direct.runs[i].ExitCode, helper.runs[i].ExitCode) << helper.runs[i].Err;
+        EXPECT_EQ(direct.runs[i].Out, helper.runs[i].Out);
+        EXPECT_EQ(direct.runs[i].Err, helper.runs[i].Err);
+        EXPECT_EQ(direct.second[i], helper.second[i]);
+        EXPECT_EQ(direct.first[i], helper.first[i]);
+    }
+    // What the steps left, so that the passes agreeing means something.
+    EXPECT_TRUE(Holds(helper.second[0], "IPAddress", MultiSz("192.168.2.5")));
+    EXPECT_TRUE(Holds(helper.second[0], "ProxyServer", Sz("proxy.lab:3128")));
+    EXPECT_TRUE(Holds(helper.second[1], "EnableDHCP", Dword(1)));
+    EXPECT_EQ(helper.second[1], helper.second[2]) << "the way back restores DHCP";
+    EXPECT_TRUE(Holds(helper.first[3], "IPAddress", MultiSz("10.0.0.5")));
 }

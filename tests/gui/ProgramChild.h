@@ -4,7 +4,12 @@
 
 #include "GuiTesting.h"
 
+#include "support/Strings.h"
+#include "support/WinHandles.h"
+
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <functional>
@@ -21,6 +26,18 @@ inline bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs =
         FlushEvents();
     }
     return true;
+}
+
+// Running processes of the shipped program's name: the copies and helpers a test started.
+inline int RunningPrograms() {
+    const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more;
+         more = ::Process32Next(snapshot.get(), &entry))
+        count += SameText(entry.szExeFile, "Netvane.exe") ? 1 : 0;
+    return count;
 }
 
 // The program as built, reached through Wine's drive for the host's file system.

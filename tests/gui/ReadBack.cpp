@@ -1,8 +1,10 @@
 #include "ReadBack.h"
 
 #include "store/RawDatabase.h"
+#include "support/Files.h"
 #include "support/WinHandles.h"
 
+#include <algorithm>
 #include <ostream>
 
 std::string AdapterKey(const std::string& id) {
@@ -73,9 +75,39 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& key) {
     return names;
 }
 
+TKeyValues SwitchedValues(const std::string& adapterId) {
+    TKeyValues values;
+    for (const std::string& name : ValueNames(HKEY_LOCAL_MACHINE, AdapterKey(adapterId)))
+        values.emplace_back(name,
+                            ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(adapterId), name.c_str()));
+    for (const char* name : {"ProxyEnable", "ProxyServer"})
+        values.emplace_back(name, ReadValue(HKEY_CURRENT_USER, ProxyKey, name));
+    return values;
+}
+
+bool Holds(const TKeyValues& values, const std::string& name, const TRawValue& value) {
+    return std::find(values.begin(), values.end(), TKeyValues::value_type(name, value)) !=
+           values.end();
+}
+
+void ForgetSwitchedValues(const std::string& adapterId) {
+    for (const std::string& name : ValueNames(HKEY_LOCAL_MACHINE, AdapterKey(adapterId)))
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, AdapterKey(adapterId).c_str(), name.c_str());
+    for (const char* name : {"ProxyEnable", "ProxyServer"})
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, name);
+}
+
 std::string RegText(HKEY root, const std::string& key, const char* name) {
     const std::optional<TRawValue> value = ReadValue(root, key, name);
     return value ? value->Bytes.c_str() : "(none)";
+}
+
+std::vector<std::string> FileLines(const std::string& path) {
+    const std::string text = ReadFileText(path);
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
 }
 
 std::vector<TStoredSetting> RowsInFile(const std::string& dbPath) {

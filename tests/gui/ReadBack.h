@@ -10,6 +10,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The TCP/IP key of an adapter, under HKEY_LOCAL_MACHINE.
@@ -32,8 +33,20 @@ TRawValue Dword(DWORD value);
 bool KeyExists(HKEY root, const std::string& key);
 std::optional<TRawValue> ReadValue(HKEY root, const std::string& key, const char* name);
 std::vector<std::string> ValueNames(HKEY root, const std::string& key);
+// Every value of the key, by name in the registry's order; with the proxy's two values after
+// them, what a switch of the adapter leaves behind.
+using TKeyValues = std::vector<std::pair<std::string, std::optional<TRawValue>>>;
+TKeyValues SwitchedValues(const std::string& adapterId);
+// Whether values hold the name with that value.
+bool Holds(const TKeyValues& values, const std::string& name, const TRawValue& value);
+// Takes every value the adapter's key holds, and the proxy's two, away: the state before any
+// switch.
+void ForgetSwitchedValues(const std::string& adapterId);
 // The value's bytes up to the first NUL (a list's first string); "(none)" when missing.
 std::string RegText(HKEY root, const std::string& key, const char* name);
+
+// The lines of a text file with CR LF line ends; none when there is no file.
+std::vector<std::string> FileLines(const std::string& path);
 
 // Every stored setting in key order, NULL read as empty. No file: none.
 std::vector<TStoredSetting> RowsInFile(const std::string& dbPath);

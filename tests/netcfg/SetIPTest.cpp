@@ -56,7 +56,7 @@ class TRecordingServices : public INetServices, public ILiveStateReader, public 
     ILiveStateReader* LiveStateReader() override { return Index ? this : nullptr; }
     ISwitchSystem* SwitchSystem() override { return Index ? this : nullptr; }
     TLiveState Read(const std::string&) override {
-        return {true, true, true, {{"10.9.0.7", 16}}, {}, {}, "", 0, Index, ""};
+        return {true, true, true, {{"10.9.0.7", 16}}, {}, {}, "", 0, Index, "", ""};
     }
     int RunNetsh(const std::string&, std::string&) override { return 0; }
     bool RenewLease(std::uint32_t i) override {

@@ -209,6 +209,37 @@ TEST(HelperPlaceRefusal, ForTheServiceTheUserCountsAmongTheOthers) {
     }
 }
 
+TEST(HelperPlaceRefusal, ForTheServiceWhoeverMayChangeTheSystemFolderIsTrustedBeside) {
+    // Where one account owns every file (Wine), it owns the system folder too; on Windows
+    // that folder names only the system's accounts, and nothing more is trusted.
+    using TSecurity = std::optional<TSecurityInfo>;
+    const auto mine = [](std::uint32_t everyone) {
+        return TSecurity(TSecurityInfo{
+            User,
+            false,
+            {Allow(SystemSid, FullControl), Allow(User, FullControl), Allow(Everyone, everyone)}});
+    };
+    const TSecurity windows(
+        TSecurityInfo{TrustedInstallerSid,
+                      false,
+                      {Allow(TrustedInstallerSid, FullControl), Allow(AdministratorsSid, Modify),
+                       Allow(Users, ReadAndExecute)}});
+    const std::tuple<TSecurity, TSecurity, bool> cases[] = {
+        // the system folder, the program's folder (mode 755 or 777 as Wine reads it); refused
+        {mine(ReadAndExecute), mine(ReadAndExecute), false},
+        {mine(ReadAndExecute), mine(Modify), true},
+        {windows, mine(ReadAndExecute), true},
+        {std::nullopt, mine(ReadAndExecute), true},
+    };
+    for (const auto& [system, folder, refused] : cases) {
+        THelperPlace place{
+            User, "C:\\A\\Netvane.exe", folder, {{"C:\\A", folder}, {"C:\\", folder}}};
+        place.ForService = true;
+        place.SystemFolderSecurity = system;
+        EXPECT_EQ(refused, HelperPlaceRefusal(place).has_value());
+    }
+}
+
 TEST(SameIdentity, OnlyTheSameUserAtTheSameIntegrityLevel) {
     const TTokenReading medium{true, "8192", 0}, high{true, "12288", 0};
     const TTokenReading noLevel{false, "", 87}, deniedLevel{false, "", 5};
