@@ -69,6 +69,12 @@ start)
   netvane_wine_boot "$bench/wineboot.log"
   netvane_wine_unmanaged_windows yes
   [ "$dpi" = 96 ] || netvane_wine_dpi "$dpi"
+  # The first boot of a prefix can leave two service managers running, each answering the
+  # service control pipe in turn: a second server and boot leave the one.
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  netvane_wine wineboot </dev/null >>"$bench/wineboot.log" 2>&1
   echo "wine-bench: $arch prefix $WINEPREFIX on display $DISPLAY at $dpi DPI"
   ;;
 stop)

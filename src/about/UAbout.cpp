@@ -24,14 +24,14 @@ COLORREF LinkColour() {
 }
 } // namespace
 
-TAboutForm::TAboutForm(HWND owner, const std::string& dataFolder) {
+TAboutForm::TAboutForm(HWND owner, const std::string& dataFolder, bool serviceUsed) {
     RegisterFormClass(AboutClassName);
     CreateForm(AboutClassName, "Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
                240, 168, owner);
-    FormCreate(dataFolder);
+    FormCreate(dataFolder, serviceUsed);
 }
 
-void TAboutForm::FormCreate(const std::string& dataFolder) {
+void TAboutForm::FormCreate(const std::string& dataFolder, bool serviceUsed) {
     versionText_ = FileVersionText(ApplicationFileName());
     const int titleFont = AddFont([](LOGFONTA& f) { f.lfHeight = -20; });
     const int linkFont = AddFont([](LOGFONTA& f) { f.lfUnderline = TRUE; });
@@ -40,6 +40,9 @@ void TAboutForm::FormCreate(const std::string& dataFolder) {
     AddLabel("Version", 130, 24, 0, 0, idVersionLabel);
     AddLabel(versionText_, VersionLeft, VersionTop, 0, 0, idVersion);
     PlaceVersion();
+    AddLabel(serviceUsed ? "Switches go through the Netvane service."
+                         : "The Netvane service is not used.",
+             17, 56, 0, 0, idService);
     Label6 = AddLabel(MakerWebAddress, 17, 78, linkFont, SS_NOTIFY, idLink);
     AddLabel("Settings are kept in:", 17, 98, 0, 0, idFilesLabel);
     // Read-only text rather than a label: a long path scrolls, and can be copied.

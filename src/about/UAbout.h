@@ -1,7 +1,8 @@
 #pragma once
 // The about box: product name, the running executable's version, the maker's web page, and
 // the folder that holds the settings (beside the program or in the user's application
-// data: the user cannot tell otherwise where to look for them).
+// data: the user cannot tell otherwise where to look for them), and whether switches go
+// through the Netvane service.
 
 #include "support/Forms.h"
 
@@ -13,8 +14,10 @@ inline constexpr const char* MakerWebAddress = "https://netvane.org";
 class TAboutForm : public TForm {
   public:
     // Creates the (hidden) dialog; the version text is read here, once. dataFolder: where
-    // the program keeps its files.
-    explicit TAboutForm(HWND owner = nullptr, const std::string& dataFolder = {});
+    // the program keeps its files; serviceUsed: whether the Netvane service runs and takes
+    // the switches.
+    explicit TAboutForm(HWND owner = nullptr, const std::string& dataFolder = {},
+                        bool serviceUsed = false);
 
     const std::string& VersionText() const { return versionText_; }
 
@@ -26,6 +29,7 @@ class TAboutForm : public TForm {
         idLink,
         idFilesLabel,
         idFiles,
+        idService,
         idClose = IDOK
     };
 
@@ -34,7 +38,7 @@ class TAboutForm : public TForm {
     void DpiChanged(int oldDpi) override;
 
   private:
-    void FormCreate(const std::string& dataFolder);
+    void FormCreate(const std::string& dataFolder, bool serviceUsed);
     void PlaceVersion();
     void AlignFolderText();
     void Label6Click();

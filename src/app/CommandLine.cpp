@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "StartWithWindows.h"
 
+#include "netcfg/AdapterSwitch.h"
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
 #include "app/SettingInUse.h"
@@ -28,6 +29,8 @@ const char* const CommandLineUsage =
     "       Netvane.exe /export \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /start-with-windows on|off\r\n"
     "       Netvane.exe /auto [/adapter \"Description or {id}\"]\r\n"
+    "       Netvane.exe /install-service [/group \"Local group\"]\r\n"
+    "       Netvane.exe /uninstall-service\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
     "  /id       names the setting by its ID (see /list) instead of its title\r\n"
     "  /dhcp     switches the adapter to an automatic address (DHCP)\r\n"
@@ -47,6 +50,9 @@ const char* const CommandLineUsage =
     "  /tray     starts with the window hidden and the icon in the notification area\r\n"
     "  /start-with-windows  on: Netvane starts at sign-in, as /tray (the user's Run key);\r\n"
     "            off: it does not\r\n"
+    "  /install-service  (as administrator) installs and starts the Netvane service, which\r\n"
+    "            switches for members of Administrators, Network Configuration Operators\r\n"
+    "            and the /group named; /uninstall-service stops and removes it\r\n"
     "Exit codes: 0 done, 1 failed, 2 not understood, 3 no such adapter, 4 no such setting,\r\n"
     "5 more than one adapter or setting matches, 6 saved but the adapter is not connected\r\n"
     "(Windows applies it when it connects), 7 went back, 8 nothing waits for /keep,\r\n"
@@ -282,9 +288,9 @@ int Apply(const TCommandLine& command, const TAdapter& adapter, const std::strin
     if (command.KeepWithin)
         return ApplyKeepingWayBack(request, command, adapter, appPath, registry, services, output,
                                    wayBack);
-    TSwitchResult result;
-    SetIP(request, registry, services, &result);
     const std::string title = Trim(table.FieldText("Title"));
+    TSwitchResult result;
+    SetIP(TAdapterRequest{request, {}, title}, registry, services, &result);
     LogSwitch(appPath, adapter.Description, title, result);
     output.Print(SwitchSummary(SettingName(command, title), adapter.Description, result,
                                SwitchIsChecked(services)));
@@ -297,7 +303,7 @@ int SwitchToDhcp(const TAdapter& adapter, const std::string& appPath, IRegistryB
     TIP request;
     FillDhcpRequest(request, {adapter.Id}, 0);
     TSwitchResult result;
-    SetIP(request, registry, services, &result);
+    SetIP(TAdapterRequest{request, {}, "DHCP"}, registry, services, &result);
     LogSwitch(appPath, adapter.Description, "DHCP", result);
     output.Print(SwitchSummary("DHCP", adapter.Description, result, SwitchIsChecked(services)));
     return SwitchExitCode(result);
@@ -474,6 +480,9 @@ int Run(const TCommandLine& command, const std::string& appPath, IRegistryBacken
         return StartWithWindows(command, appPath, registry, startup, output);
     if (command.Action == TCommandAction::Keep)
         return Keep(wayBack.Keep, output);
+    if (command.Action == TCommandAction::InstallService ||
+        command.Action == TCommandAction::UninstallService)
+        throw TCommandFailure{ExitFailed, "The service is installed by Netvane.exe on Windows"};
     if (command.Action == TCommandAction::Usage) {
         output.Print(CommandLineUsage);
         return ExitDone;
@@ -542,6 +551,16 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             command.StartOn = SameText(state, "on");
         } else if (SameText(argument, "/auto")) {
             SetAction(command, TCommandAction::Auto, argument);
+        } else if (SameText(argument, "/install-service")) {
+            SetAction(command, TCommandAction::InstallService, argument);
+        } else if (SameText(argument, "/uninstall-service")) {
+            SetAction(command, TCommandAction::UninstallService, argument);
+        } else if (SameText(argument, "/group")) {
+            if (command.Group)
+                throw TUsageError("/group is given twice");
+            command.Group = ValueOf(arguments, i, "the name of a local group");
+            if (Trim(*command.Group).empty())
+                throw TUsageError("/group takes the name of a local group");
         } else if (SameText(argument, "/keep")) {
             SetAction(command, TCommandAction::Keep, argument);
         } else if (SameText(argument, "/keep-within")) {
@@ -568,6 +587,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         throw TUsageError("/keep-within belongs to /apply");
     if (command.Action == TCommandAction::StartWithWindows && adapterGiven)
         throw TUsageError("/start-with-windows goes with no other switch but /quiet");
+    if (command.Group && command.Action != TCommandAction::InstallService)
+        throw TUsageError("/group belongs to /install-service");
+    if ((command.Action == TCommandAction::InstallService ||
+         command.Action == TCommandAction::UninstallService) &&
+        adapterGiven)
+        throw TUsageError("/adapter does not go with the service's switches");
     if (command.Tray && (command.Action != TCommandAction::None || arguments.size() > 1))
         throw TUsageError("/tray starts the window: it goes with no other switch");
     if (command.Action == TCommandAction::None && !command.Tray && !arguments.empty())

@@ -24,6 +24,8 @@ enum class TCommandAction {
     Export,
     StartWithWindows,
     Auto,
+    InstallService,
+    UninstallService,
 };
 
 struct TCommandLine {
@@ -36,6 +38,7 @@ struct TCommandLine {
     std::optional<int> KeepWithin; // of /apply: seconds to wait for /keep before going back
     bool Tray = false;    // /tray: the window starts hidden, with the notification-area icon
     bool StartOn = false; // of /start-with-windows: on (true) or off
+    std::optional<std::string> Group; // of /install-service: one more group that may switch
 };
 
 // A command line the program does not understand.

@@ -6,6 +6,7 @@
 
 #include "netcfg/NetServicesWin.h"
 #include "netcfg/ReachabilityWin.h"
+#include "privileged/ServiceWin.h"
 #include "privileged/SwitchRoute.h"
 #include "support/AccessWin.h"
 #include "support/FileSystem.h"
@@ -99,6 +100,14 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     if (command.Tray)
         return std::nullopt;
     output.SetQuiet(command.Quiet);
+    if (command.Action == TCommandAction::InstallService ||
+        command.Action == TCommandAction::UninstallService) {
+        const TServiceAnswer answer = command.Action == TCommandAction::InstallService
+                                          ? InstallService(exePath, command.Group)
+                                          : UninstallService();
+        answer.Done ? output.Print(answer.Text) : output.Error(answer.Text);
+        return answer.Done ? ExitDone : ExitFailed;
+    }
     // A warning, not a failure: the command still runs and its exit code is its own.
     if (const auto warning = StartupAccessWarning(exePath))
         output.Error(*warning);
@@ -108,7 +117,7 @@ std::optional<int> RunCommandLineSwitches(int argc, char** argv, const std::stri
     std::string status;
     TSystemNetServices services([&status](const std::string& text) { status = text; },
                                 [&output](const std::string& message) { output.Error(message); });
-    TSwitchRoute route;
+    TSwitchRoute route([&output](const std::string& text) { output.Print(text); });
     services.UseAdapterSwitch([&route, &dataFolder] {
         // Read when a switch needs it: a settings file that cannot be read means the default.
         try {

@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include "privileged/SwitchRoute.h"
+
 TProgram::TProgram(const std::string& appPath, IRegistryBackend& registry)
     : MainForm(appPath, registry) {
     MainForm.AttachDialogs(this);
@@ -19,6 +21,7 @@ TEditForm& TProgram::Editor() {
 
 TAboutForm& TProgram::About() {
     if (!aboutForm_)
-        aboutForm_ = std::make_unique<TAboutForm>(MainForm.Handle(), MainForm.AppPath);
+        aboutForm_ =
+            std::make_unique<TAboutForm>(MainForm.Handle(), MainForm.AppPath, ServiceIsUsed());
     return *aboutForm_;
 }

@@ -10,6 +10,7 @@
 
 #include "about/UAbout.h"
 #include "editor/UEdit.h"
+#include "netcfg/AdapterSwitch.h"
 #include "netcfg/Adapters.h"
 #include "netcfg/LiveStateWin.h"
 #include "netcfg/LocalAddress.h"
@@ -882,9 +883,10 @@ TSwitchResult TMainForm::ApplyCurrentRow() {
     FillStaticRequest(
         NewIP, [this](const std::string& name) { return adoT.FieldText(name); }, adoT.FieldExtras());
     const std::string id = adoT.FieldText("ID");
+    const std::string title = Trim(adoT.FieldText("Title"));
     TSwitchResult result;
-    SetIP(NewIP, registry_, *netServices_, &result);
-    LogSwitch(AppPath, registry_, NewIP, Trim(adoT.FieldText("Title")), result);
+    SetIP(TAdapterRequest{NewIP, {}, title}, registry_, *netServices_, &result);
+    LogSwitch(AppPath, registry_, NewIP, title, result);
     // The recent list only orders the icon's menu: a settings file that cannot be written
     // costs that order, never the switch, and closing the window says so anyway.
     if (ConfigFile && result.Outcome != TSwitchOutcome::NotApplied && !id.empty())
@@ -904,7 +906,7 @@ TSwitchResult TMainForm::ApplyDhcp() {
     // The selector's adapter, not the current row's.
     FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
     TSwitchResult result;
-    SetIP(NewIP, registry_, *netServices_, &result);
+    SetIP(TAdapterRequest{NewIP, {}, "DHCP"}, registry_, *netServices_, &result);
     LogSwitch(AppPath, registry_, NewIP, "DHCP", result);
     ReadLiveState();
     return result;

@@ -271,7 +271,9 @@ class TMainForm : public TForm {
     TDatabaseAbsence databaseAbsence_{};
     // Who writes the adapter's values when this process may not: the helper, started at the
     // first switch that needs it, kept until the window closes.
-    TSwitchRoute switchRoute_;
+    // Said once, like any message of the switch: the service is installed but stopped.
+    TSwitchRoute switchRoute_{
+        [this](const std::string& text) { messageSink_ ? messageSink_(text) : ShowMessage(text); }};
     std::unique_ptr<INetServices> netServices_;
     std::unique_ptr<ILiveStateReader> liveStateReader_;
     std::unique_ptr<IReachability> reachability_;

@@ -10,6 +10,7 @@
 
 #include "netcfg/Registry.h"
 #include "privileged/HelperWin.h"
+#include "privileged/ServiceWin.h"
 #include "support/AccessWin.h"
 #include "support/FileSystem.h"
 #include "support/Forms.h"
@@ -64,6 +65,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showState) {
     // no common controls, no file of the user's.
     if (__argc == 4 && std::string(__argv[1]) == HelperSwitch)
         return RunHelper(__argv[2], __argv[3]);
+    // The service, as the service control manager starts it: no window either.
+    if (__argc == 2 && std::string(__argv[1]) == ServiceSwitch)
+        return RunService();
     // Where the files lie, for the switches and the window alike.
     const std::string dataFolder = SystemDataFolder(ExecutableFolder());
     // Switches do their work without the window.

@@ -19,6 +19,7 @@ struct TAdapterRequest {
     // idle static values of an adapter that was on DHCP). Only the names in
     // RestorableAdapterValues are taken.
     std::vector<TKeptValue> KeptValues;
+    std::string Title = {}; // the setting's title ("DHCP"), for the service's log alone
 };
 
 // The values a going-back request may put back: the static values a DHCP adapter keeps

@@ -346,8 +346,7 @@ TSwitchResult CheckSwitch(const TIP& request, const std::string& description,
     return result;
 }
 
-void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
-               const TSwitchResult& result) {
+std::string SwitchOutcomeText(const TSwitchResult& result) {
     std::string outcome = "applied";
     if (result.Outcome == TSwitchOutcome::WaitingForCable)
         outcome = "saved, waiting for the cable";
@@ -356,10 +355,17 @@ void LogSwitch(const std::string& appPath, const std::string& adapter, const std
     // Which process wrote the adapter's values: this one, the helper or the service.
     if (!result.Route.empty())
         outcome += "  " + result.Route;
+    // Why it was made, when not by the user's own choice ("automatic: gateway=10.1.0.1").
     if (!result.Cause.empty())
         outcome += "  " + result.Cause;
-    AppendSwitchLog(SwitchLogPath(appPath),
-                    SwitchLogLine(LocalTimeText(), adapter, setting, outcome, result.FallbackUsed));
+    return outcome;
+}
+
+void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
+               const TSwitchResult& result) {
+    AppendSwitchLog(SwitchLogPath(appPath), SwitchLogLine(LocalTimeText(), adapter, setting,
+                                                          SwitchOutcomeText(result),
+                                                          result.FallbackUsed));
 }
 
 std::string LoggedAdapterName(IRegistryBackend& registry, const std::string& adapterId) {

@@ -68,6 +68,8 @@ class ISwitchSystem {
     virtual void Wait(unsigned milliseconds) = 0;
 };
 
+// How a switch ended, as the logs say it: "applied", "not applied: why", with the route.
+std::string SwitchOutcomeText(const TSwitchResult& result);
 // Appends the switch to netvane.log in appPath: the time, the adapter, the setting's title
 // (or "DHCP"), how it ended, how it was written ("directly", "through the helper"), why it was
 // made when not by hand, and whether the fallback was needed. Silent when it cannot.

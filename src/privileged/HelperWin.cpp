@@ -1,5 +1,6 @@
 #include "HelperWin.h"
 
+#include "privileged/PipeIoWin.h"
 #include "privileged/RequestFormat.h"
 
 #include "netcfg/NetServicesWin.h"
@@ -32,99 +33,6 @@ std::string& HelperProgramSet() {
 std::string HelperProgram() {
     return HelperProgramSet().empty() ? ApplicationFileName() : HelperProgramSet();
 }
-
-UniqueHandle NewEvent() {
-    return UniqueHandle(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-}
-
-// An overlapped operation on the pipe, waited for until done, until one of the others is
-// signalled (the other side's process ended) or the time runs out. The bytes moved, or
-// nothing; more is set when a message was longer than the buffer.
-struct TPipeIo {
-    HANDLE Pipe;
-    HANDLE Event;
-    std::vector<HANDLE> Others;
-    DWORD Milliseconds;
-    bool Painting; // the client's window keeps painting while it waits
-
-    std::optional<DWORD> Finish(BOOL started, OVERLAPPED& overlapped, bool* more) const {
-        if (!started) {
-            const DWORD error = ::GetLastError();
-            if (more && error == ERROR_MORE_DATA) {
-                *more = true;
-                return 0;
-            }
-            if (error != ERROR_IO_PENDING)
-                return std::nullopt;
-            if (!WaitDone()) {
-                ::CancelIo(Pipe);
-                DWORD ignored = 0;
-                ::GetOverlappedResult(Pipe, &overlapped, &ignored, TRUE);
-                return std::nullopt;
-            }
-        }
-        DWORD moved = 0;
-        if (::GetOverlappedResult(Pipe, &overlapped, &moved, FALSE))
-            return moved;
-        if (more && ::GetLastError() == ERROR_MORE_DATA) {
-            *more = true;
-            return moved;
-        }
-        return std::nullopt;
-    }
-
-    bool WaitDone() const {
-        std::vector<HANDLE> handles{Event};
-        handles.insert(handles.end(), Others.begin(), Others.end());
-        if (Painting)
-            return WaitRepaintingForAny(handles, Milliseconds) == std::optional<std::size_t>(0);
-        const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
-                                                     handles.data(), FALSE, Milliseconds);
-        return woken == WAIT_OBJECT_0;
-    }
-
-    bool Write(const std::string& message) const {
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = Event;
-        const BOOL started = ::WriteFile(Pipe, message.data(), static_cast<DWORD>(message.size()),
-                                         nullptr, &overlapped);
-        const std::optional<DWORD> moved = Finish(started, overlapped, nullptr);
-        return moved && *moved == message.size();
-    }
-
-    // One whole message of at most MaxMessageBytes; nothing when the pipe broke, the wait
-    // ended or the message was longer (what is left of it is read and dropped).
-    std::optional<std::string> Read() const {
-        std::string message(MaxMessageBytes, '\0');
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = Event;
-        bool more = false;
-        const BOOL started = ::ReadFile(Pipe, message.data(), static_cast<DWORD>(message.size()),
-                                        nullptr, &overlapped);
-        const std::optional<DWORD> moved = Finish(started, overlapped, &more);
-        if (!moved)
-            return std::nullopt;
-        if (more) {
-            DropRestOfMessage();
-            return std::nullopt;
-        }
-        message.resize(*moved);
-        return message;
-    }
-
-    void DropRestOfMessage() const {
-        std::string rest(4096, '\0');
-        for (;;) {
-            OVERLAPPED overlapped{};
-            overlapped.hEvent = Event;
-            bool more = false;
-            const BOOL started = ::ReadFile(Pipe, rest.data(), static_cast<DWORD>(rest.size()),
-                                            nullptr, &overlapped);
-            if (!Finish(started, overlapped, &more) || !more)
-                return;
-        }
-    }
-};
 
 // ---- the client ------------------------------------------------------------------------
 
@@ -169,7 +77,7 @@ IHelperSystem::TLaunch TSystemHelper::Launch(const std::string& pipeName, std::s
 }
 
 bool TSystemHelper::Connect(const std::string& pipeName) {
-    event_ = NewEvent();
+    event_ = NewPipeEvent();
     const DWORD start = ::GetTickCount();
     while (helper_ && event_ && ::GetTickCount() - start < HelperStartMs) {
         // Identification only: the helper learns who we are, and cannot act as us.
@@ -248,31 +156,6 @@ UniqueLocalMemory PipeSecurity(const std::string& clientSid) {
     return UniqueLocalMemory(descriptor);
 }
 
-// Waits for the client to connect; false when its process ended, the idle time ran out or
-// the pipe failed.
-bool AwaitClient(const TPipeIo& io) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = io.Event;
-    if (::ConnectNamedPipe(io.Pipe, &overlapped))
-        return true;
-    switch (::GetLastError()) {
-    case ERROR_PIPE_CONNECTED:
-        return true;
-    case ERROR_IO_PENDING: {
-        if (io.WaitDone()) {
-            DWORD ignored = 0;
-            return ::GetOverlappedResult(io.Pipe, &overlapped, &ignored, FALSE);
-        }
-        ::CancelIo(io.Pipe);
-        DWORD ignored = 0;
-        ::GetOverlappedResult(io.Pipe, &overlapped, &ignored, TRUE);
-        return false;
-    }
-    default:
-        return false;
-    }
-}
-
 bool IsClient(HANDLE pipe, DWORD clientId) {
     ULONG connectedId = 0;
     return ::GetNamedPipeClientProcessId(pipe, &connectedId) && connectedId == clientId;
@@ -312,14 +195,14 @@ int RunHelper(const std::string& pipeName, const std::string& clientProcessId) {
         pipeName.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         MaxMessageBytes, MaxMessageBytes, 0, &attributes));
-    const UniqueHandle event = NewEvent();
+    const UniqueHandle event = NewPipeEvent();
     if (!pipe || !event)
         return 1;
     TSystemNetServices services([](const std::string&) {}, [](const std::string&) {});
     const TPipeIo io{pipe.get(), event.get(), {client.get()}, IdleMs, false};
     // One connection of that process is served; any other is turned away. The client keeps
     // its connection for as long as it may switch, and starts a new helper once this one ends.
-    while (AwaitClient(io)) {
+    while (io.AwaitClient()) {
         const bool served = IsClient(pipe.get(), *clientId);
         if (served)
             ServeClient(io, services);

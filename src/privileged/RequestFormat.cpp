@@ -136,6 +136,7 @@ std::string EncodeRequest(const TAdapterRequest& adapterRequest) {
     out.Number(static_cast<std::uint32_t>(adapterRequest.KeptValues.size()));
     for (const TKeptValue& kept : adapterRequest.KeptValues)
         WriteKeptValue(out, kept);
+    out.Text(adapterRequest.Title);
     return out.Take();
 }
 
@@ -166,6 +167,7 @@ std::optional<TAdapterRequest> DecodeRequest(const std::string& bytes) {
         in.Number(static_cast<std::uint32_t>(RestorableAdapterValues.size()));
     for (std::uint32_t i = 0; i < kept; ++i)
         adapterRequest.KeptValues.push_back(ReadKeptValue(in));
+    adapterRequest.Title = in.Text();
     if (!in.Done())
         return std::nullopt;
     return adapterRequest;

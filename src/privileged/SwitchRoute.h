@@ -1,13 +1,16 @@
 #pragma once
-// Which way this process's switches take: an elevated process writes the adapter's values
-// itself; any other asks the helper, started when first needed. config.ini's SwitchThrough
-// set to "helper" sends an elevated process's switches through the helper too, so that the
-// path a standard user takes can be exercised where every process has full rights.
+// Which way this process's switches take (ChooseRoute): through the Netvane service when it
+// runs, from any process; else an elevated process writes the adapter's values itself and
+// any other asks the helper, started when first needed. config.ini's SwitchThrough set to
+// "helper" sends an elevated process's switches through the helper too, so that the path a
+// standard user takes can be exercised where every process has full rights.
 
 #include "netcfg/AdapterSwitch.h"
 #include "support/Config.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 
 inline constexpr char SwitchThroughSetting[] = "SwitchThrough";
 
@@ -16,7 +19,8 @@ bool HelperAlways(const TConfig* config);
 
 class TSwitchRoute {
   public:
-    TSwitchRoute();
+    // tell: how the user learns, once, that the service is installed but stopped.
+    explicit TSwitchRoute(std::function<void(const std::string&)> tell);
     ~TSwitchRoute();
     TSwitchRoute(const TSwitchRoute&) = delete;
     TSwitchRoute& operator=(const TSwitchRoute&) = delete;
@@ -26,4 +30,10 @@ class TSwitchRoute {
   private:
     struct THelper;
     std::unique_ptr<THelper> helper_;
+    std::unique_ptr<IAdapterSwitch> service_;
+    std::function<void(const std::string&)> tell_;
+    bool toldStopped_ = false;
 };
+
+// Whether the service runs, for the about box.
+bool ServiceIsUsed();

@@ -23,13 +23,15 @@ constexpr std::uint32_t GenericWrite = 0x40000000;
 
 const char* const EveryoneSid = "S-1-1-0";
 
-// The system's own accounts, and the user.
-bool IsTrusted(const std::string& sid, const std::string& user) {
+// The system's own accounts, and those named beside them (the user, for the helper).
+bool IsTrusted(const std::string& sid, const std::vector<std::string>& beside) {
     // CREATOR OWNER on the object itself matches no one's token.
     for (const char* trusted : {SystemSid, AdministratorsSid, TrustedInstallerSid, CreatorOwnerSid})
         if (SameText(sid, trusted))
             return true;
-    return SameText(sid, user);
+    return std::any_of(beside.begin(), beside.end(), [&sid](const std::string& account) {
+        return !account.empty() && SameText(sid, account);
+    });
 }
 
 std::string Quoted(const std::string& path) {
@@ -69,11 +71,24 @@ constexpr std::uint32_t ReplaceRights =
 
 // Where the helper is concerned an owner is trusted no more than anyone: an owner beyond
 // the trusted accounts may always rewrite the access list.
-bool OthersMay(const TSecurityInfo& security, std::uint32_t rights, const std::string& user) {
-    if (!IsTrusted(security.Owner, user))
+bool OthersMay(const TSecurityInfo& security, std::uint32_t rights,
+               const std::vector<std::string>& beside) {
+    if (!IsTrusted(security.Owner, beside))
         return true;
-    const auto trusted = [&user](const std::string& sid) { return IsTrusted(sid, user); };
+    const auto trusted = [&beside](const std::string& sid) { return IsTrusted(sid, beside); };
     return !Writers(security, rights, trusted).empty();
+}
+
+// Whoever may change the system's own folder already decides what runs as the system: the
+// owner and every account allowed to change it. On Windows that is the system's accounts
+// again; where one account owns everything (Wine), it is that account.
+std::vector<std::string> SystemFolderHolders(const std::optional<TSecurityInfo>& security) {
+    if (!security || security->NullDacl)
+        return {};
+    std::vector<std::string> holders =
+        Writers(*security, WriteRights, [](const std::string&) { return false; });
+    holders.push_back(security->Owner);
+    return holders;
 }
 
 std::size_t RootLength(const std::string& path) {
@@ -100,7 +115,7 @@ std::size_t RootLength(const std::string& path) {
 
 std::vector<std::string> OtherWriters(const TSecurityInfo& security, const std::string& userSid) {
     return Writers(security, WriteRights, [&](const std::string& sid) {
-        return IsTrusted(sid, userSid) || SameText(sid, security.Owner);
+        return IsTrusted(sid, {userSid}) || SameText(sid, security.Owner);
     });
 }
 
@@ -135,17 +150,23 @@ std::optional<std::string> HelperPlaceRefusal(const THelperPlace& place) {
                           ReplaceRights});
     const char* const move = ". Move Netvane into a folder only administrators can change, such "
                              "as Program Files.";
+    const std::string program = place.ForService
+                                    ? "the program the Netvane service runs as the system"
+                                    : "the program Netvane would start with administrator rights";
+    // For the service the user's own rights count as others'.
+    const std::vector<std::string> trusted = place.ForService
+                                                 ? SystemFolderHolders(place.SystemFolderSecurity)
+                                                 : std::vector<std::string>{place.UserSid};
     for (const TCheck& check : checks) {
         if (!*check.Security)
             return "Netvane cannot read who may change " + check.What +
-                   ", so it cannot tell whether other users of this computer could change the "
-                   "program it would start with administrator rights" +
-                   move;
-        if (OthersMay(**check.Security, check.Rights, place.UserSid))
-            return "Other users of this computer can change " + check.What +
-                   ", and with it the program Netvane would start with administrator rights to "
-                   "change network adapters" +
-                   move;
+                   ", so it cannot tell whether other users of this computer could change " +
+                   program + move;
+        if (OthersMay(**check.Security, check.Rights, trusted))
+            return (place.ForService
+                        ? "Accounts other than the system's and administrators' can change "
+                        : "Other users of this computer can change ") +
+                   check.What + ", and with it " + program + " to change network adapters" + move;
     }
     return std::nullopt;
 }

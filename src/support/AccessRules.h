@@ -67,6 +67,11 @@ struct THelperPlace {
         std::optional<TSecurityInfo> Security;
     };
     std::vector<TFolder> Folders;
+    // The service runs the exe as the system for every user: there the user is trusted no
+    // more than anyone else, and only those who may change the system's own folder
+    // (SystemFolderSecurity) are trusted beside the system's accounts.
+    bool ForService = false;
+    std::optional<TSecurityInfo> SystemFolderSecurity{};
 };
 
 // The folders that hold path, its own first, up to the root of its drive (C:\) or share
@@ -77,7 +82,9 @@ std::vector<std::string> FoldersHolding(const std::string& path);
 // accounts; nothing when it is safe. Safe: only the user, SYSTEM, Administrators and
 // TrustedInstaller may change the exe or its folder (and one of them owns each), and no
 // one else may remove, rename or replace what lies in a folder above (or own one). What
-// cannot be read is not safe. The message ends by saying where to move Netvane.
+// cannot be read is not safe. The message ends by saying where to move Netvane. For the
+// service, the user is not among those who may change the exe or its folders; whoever may
+// change the system's own folder is, since they decide what runs as the system already.
 std::optional<std::string> HelperPlaceRefusal(const THelperPlace& place);
 
 // The account the process runs as, and that of the desktop's shell (nothing when there is

@@ -1,6 +1,7 @@
 #include "AccessWin.h"
 
 #include "FileSystem.h"
+#include "SystemLibrary.h"
 #include "WinHandles.h"
 
 #include <windows.h>
@@ -13,14 +14,6 @@
 #include <vector>
 
 namespace {
-
-std::string SidText(PSID sid) {
-    char* text = nullptr;
-    if (!sid || !::ConvertSidToStringSidA(sid, &text))
-        return {};
-    const UniqueLocalMemory owner(text);
-    return text;
-}
 
 // Allowed entries, conditional ones included, keep the SID right after the mask; deny
 // entries too. Other kinds (audit, label, object entries of directory objects) are left out.
@@ -38,19 +31,6 @@ std::optional<TAccessEntry> EntryOf(const ACE_HEADER* header) {
     entry.Allows = allows;
     entry.InheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
     return entry;
-}
-
-// A token's information of one class; empty, with the system's error, when it cannot be read.
-std::vector<char> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what,
-                                   std::uint32_t& error) {
-    DWORD size = 0;
-    ::GetTokenInformation(token, what, nullptr, 0, &size);
-    std::vector<char> buffer(size);
-    if (size == 0 || !::GetTokenInformation(token, what, buffer.data(), size, &size)) {
-        error = ::GetLastError();
-        buffer.clear();
-    }
-    return buffer;
 }
 
 // The user of a process token, or the error that stopped the read.
@@ -110,6 +90,26 @@ std::string FolderName(const std::string& appPath) {
 }
 
 } // namespace
+
+std::string SidText(PSID sid) {
+    char* text = nullptr;
+    if (!sid || !::ConvertSidToStringSidA(sid, &text))
+        return {};
+    const UniqueLocalMemory owner(text);
+    return text;
+}
+
+std::vector<char> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what,
+                                   std::uint32_t& error) {
+    DWORD size = 0;
+    ::GetTokenInformation(token, what, nullptr, 0, &size);
+    std::vector<char> buffer(size);
+    if (size == 0 || !::GetTokenInformation(token, what, buffer.data(), size, &size)) {
+        error = ::GetLastError();
+        buffer.clear();
+    }
+    return buffer;
+}
 
 std::optional<TSecurityInfo> ReadFileSecurity(const std::string& path) {
     PSID owner = nullptr;
@@ -173,14 +173,29 @@ std::optional<std::string> StartupAccessWarning(const std::string& exePath) {
     return InstallationWarning(access);
 }
 
-std::optional<std::string> HelperFolderRefusal(const std::string& exePath) {
+namespace {
+
+std::optional<std::string> PlaceRefusal(const std::string& exePath, bool forService) {
     THelperPlace place;
     place.UserSid = ProcessUserSid();
+    place.ForService = forService;
+    if (forService)
+        place.SystemFolderSecurity = ReadFileSecurity(SystemFolder());
     place.Exe = exePath;
     place.ExeSecurity = ReadFileSecurity(exePath);
     for (const std::string& folder : FoldersHolding(exePath))
         place.Folders.push_back({folder, ReadFileSecurity(folder)});
     return HelperPlaceRefusal(place);
+}
+
+} // namespace
+
+std::optional<std::string> HelperFolderRefusal(const std::string& exePath) {
+    return PlaceRefusal(exePath, false);
+}
+
+std::optional<std::string> ServiceFolderRefusal(const std::string& exePath) {
+    return PlaceRefusal(exePath, true);
 }
 
 TProcessIdentity ReadProcessIdentity(HANDLE process) {

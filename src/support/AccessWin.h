@@ -8,10 +8,16 @@
 
 #include <windows.h>
 
-#include <windows.h>
-
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+// A SID in its S-1-... form; empty when it cannot be made.
+std::string SidText(PSID sid);
+// A token's information of one class; empty, with the system's error, when it cannot be read.
+std::vector<char> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what,
+                                   std::uint32_t& error);
 
 // The owner and access list of a file or folder; nothing when they cannot be read.
 std::optional<TSecurityInfo> ReadFileSecurity(const std::string& path);
@@ -37,6 +43,9 @@ std::optional<std::string> StartupAccessWarning(const std::string& exePath);
 // its folder, or what lies in a folder above (HelperPlaceRefusal); nothing when it is safe.
 // Asked before the helper is started, elevated or not.
 std::optional<std::string> HelperFolderRefusal(const std::string& exePath);
+// The same for the service, which runs the exe as the system: only SYSTEM, Administrators
+// and TrustedInstaller may change it or its folder, the user included among the others.
+std::optional<std::string> ServiceFolderRefusal(const std::string& exePath);
 
 // The user and integrity level of a process (a handle with query rights); of this
 // process when process is null.

@@ -101,6 +101,12 @@ inline HDC NoDC() {
 inline void DeleteMemoryDC(HDC h) {
     ::DeleteDC(h);
 }
+inline SC_HANDLE NoServiceHandle() {
+    return nullptr;
+}
+inline void CloseService(SC_HANDLE h) {
+    ::CloseServiceHandle(h);
+}
 template <typename Interface> Interface* NoInterface() {
     return nullptr;
 }
@@ -144,6 +150,10 @@ using UniqueGdiObject =
 // A memory device context made with CreateCompatibleDC.
 using UniqueMemoryDC =
     TUniqueWinHandle<HDC, WinHandleDetail::DeleteMemoryDC, WinHandleDetail::NoDC>;
+
+// The service manager or one of its services, as OpenSCManager and OpenService give them.
+using UniqueServiceHandle =
+    TUniqueWinHandle<SC_HANDLE, WinHandleDetail::CloseService, WinHandleDetail::NoServiceHandle>;
 
 // A reference on a COM object, through one of its interfaces.
 template <typename Interface>

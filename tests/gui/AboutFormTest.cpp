@@ -35,6 +35,7 @@ TEST(AboutForm, ShowsNameVersionAndLinkWhereTheyBelong) {
     } controls[] = {
         {TAboutForm::idTitle, "Netvane", 16, 13},
         {TAboutForm::idVersionLabel, "Version", 130, 24},
+        {TAboutForm::idService, "The Netvane service is not used.", 17, 56},
         {TAboutForm::idLink, MakerWebAddress, 17, 78},
         {TAboutForm::idClose, "&Close", 127, 132},
     };

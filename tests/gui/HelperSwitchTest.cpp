@@ -1,10 +1,12 @@
-// The main window switching through the helper: config.ini asks for it, since every process
-// is elevated under Wine. The window runs in this test program, so the helper started is a
-// copy of the shipped Netvane.exe beside the database, in a folder only this user may change.
+// The main window switching through the helper (config.ini asks for it, since every process
+// is elevated under Wine) and through the service. The window runs in this test program, so the
+// helper started is a copy of the shipped Netvane.exe beside the database, in a folder only this
+// user may change.
 
 #include "MainWindowFixture.h"
 #include "ProgramChild.h"
 #include "ReadBack.h"
+#include "ServiceFolder.h"
 
 #include "app/StartWithWindowsWin.h"
 #include "app/TrayIcon.h"
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -83,14 +86,21 @@ TEST_F(HelperSwitch, TheWindowsSwitchesLeaveWhatDirectOnesLeaveAndTheHelperEndsW
     struct Pass {
         std::vector<std::string> boxes;
         std::vector<TKeyValues> office, lab;
-    } direct, helper;
+    } direct, helper, service;
     for (const auto& [pass, route] :
-         {std::pair{&direct, "directly"}, std::pair{&helper, "through the helper"}}) {
+         {std::pair{&direct, "directly"}, std::pair{&helper, "through the helper"},
+          std::pair{&service, "through the service"}}) {
         SCOPED_TRACE(route);
         ForgetSwitchedValues(OfficeId);
         ForgetSwitchedValues(LabId);
         PutFile(dir_ / "config.ini", pass == &helper ? "SwitchThrough=helper\r\n" : "");
         ::DeleteFileA((dir_ / "netvane.log").c_str());
+        // A running service takes every switch, the helper's config.ini or not.
+        std::optional<TServiceFolder> installed;
+        if (pass == &service) {
+            installed.emplace("Netvane Window Test");
+            ASSERT_EQ(0u, installed->Run("/install-service").ExitCode);
+        }
         TMessageBoxRecorder boxes;
         Start();
         for (const auto& step : steps) {
@@ -98,8 +108,9 @@ TEST_F(HelperSwitch, TheWindowsSwitchesLeaveWhatDirectOnesLeaveAndTheHelperEndsW
             pass->office.push_back(SwitchedValues(OfficeId));
             pass->lab.push_back(SwitchedValues(LabId));
         }
-        EXPECT_EQ(pass == &helper ? 1 : 0, RunningPrograms());
+        EXPECT_EQ(pass == &direct ? 0 : 1, RunningPrograms()); // the helper, or the service
         Close();
+        installed.reset();
         pass->boxes = boxes.Texts();
         const std::vector<std::string> log = FileLines(dir_ / "netvane.log");
         EXPECT_EQ(steps.size(), log.size());
@@ -109,11 +120,13 @@ TEST_F(HelperSwitch, TheWindowsSwitchesLeaveWhatDirectOnesLeaveAndTheHelperEndsW
     EXPECT_TRUE(Eventually([] { return RunningPrograms() == 0; }))
         << "the helper outlived the window";
     EXPECT_EQ(steps.size(), helper.boxes.size());
-    EXPECT_EQ(direct.boxes, helper.boxes);
-    for (size_t i = 0; i < steps.size(); ++i) {
-        SCOPED_TRACE(steps[i].first);
-        EXPECT_EQ(direct.office[i], helper.office[i]);
-        EXPECT_EQ(direct.lab[i], helper.lab[i]);
+    for (const Pass* other : {&helper, &service}) {
+        EXPECT_EQ(direct.boxes, other->boxes);
+        for (size_t i = 0; i < steps.size(); ++i) {
+            SCOPED_TRACE(steps[i].first);
+            EXPECT_EQ(direct.office[i], other->office[i]);
+            EXPECT_EQ(direct.lab[i], other->lab[i]);
+        }
     }
     // What the steps left, so that the passes agreeing means something.
     EXPECT_TRUE(Holds(helper.office[0], "IPAddress", MultiSz("10.0.0.5")));

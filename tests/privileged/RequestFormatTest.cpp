@@ -48,6 +48,7 @@ std::string RequestBytes(const char* magic = "NVRQ", unsigned char version = 1,
                [&](TBytes& o) { o.T(std::string(addressBytes, '1')).T("255.255.255.0"); });
     out.Repeat(gateways, [](TBytes& o) { o.T("10.0.0.2").N(5); });
     out.Repeat(kept, [&](TBytes& o) { o.T("IPAddress").F(keptFlag).N(RegMultiSz).T("x"); });
+    out.T("Office"); // the title
     return out.bytes;
 }
 
@@ -76,6 +77,7 @@ TAdapterRequest FullRequest() {
     full.KeptValues = {{"IPAddress", TRegValue{RegMultiSz, std::string("10.0.0.5\0\0", 10)}},
                        {"NameServer", std::nullopt},
                        {"DefaultGatewayMetric", TRegValue{RegMultiSz, std::string()}}};
+    full.Title = "Office";
     return full;
 }
 
@@ -101,6 +103,7 @@ void ExpectSame(const TAdapterRequest& expected, const TAdapterRequest& actual) 
     EXPECT_EQ(e.GatewayMetric, a.GatewayMetric);
     EXPECT_EQ(e.MoreAddresses, a.MoreAddresses);
     EXPECT_EQ(e.MoreGateways, a.MoreGateways);
+    EXPECT_EQ(expected.Title, actual.Title);
     ASSERT_EQ(expected.KeptValues.size(), actual.KeptValues.size());
     for (std::size_t i = 0; i < expected.KeptValues.size(); ++i) {
         const TKeptValue& ek = expected.KeptValues[i];

@@ -177,6 +177,69 @@ TEST(HelperPlaceRefusal, OnlyWhereOthersCouldChangeWhatWouldRunElevated) {
               FoldersHolding("\\\\srv\\share\\A\\Netvane.exe"));
 }
 
+TEST(HelperPlaceRefusal, ForTheServiceTheUserCountsAmongTheOthers) {
+    using TSecurity = std::optional<TSecurityInfo>;
+    const auto with = [](const std::string& owner, std::vector<TAccessEntry> more) {
+        more.push_back(Allow(SystemSid, FullControl));
+        more.push_back(Allow(AdministratorsSid, FullControl));
+        return TSecurity(TSecurityInfo{owner, false, more});
+    };
+    const TSecurity programFiles = with(TrustedInstallerSid, {Allow(Users, ReadAndExecute)});
+    const TSecurity usersOwn = with(User, {});
+    const TSecurity userWrites = with(AdministratorsSid, {Allow(User, Modify)});
+    const std::string change = "Accounts other than the system's and administrators' can change ";
+    const std::tuple<TSecurity, TSecurity, TSecurity, std::string> cases[] = {
+        // the exe, its folder, the folder above; the start of the service's refusal
+        {programFiles, programFiles, programFiles, ""},
+        {usersOwn, programFiles, programFiles, change + "the program"},
+        {programFiles, userWrites, programFiles, change + "the folder \"C:\\A\\B\""},
+        {programFiles, programFiles, usersOwn, change + "the folder \"C:\\A\""},
+    };
+    for (const auto& [program, own, above, refused] : cases) {
+        THelperPlace place{User,
+                           "C:\\A\\B\\Netvane.exe",
+                           program,
+                           {{"C:\\A\\B", own}, {"C:\\A", above}, {"C:\\", programFiles}}};
+        // What the helper takes, the service refuses: the user's own folder is no place for it.
+        EXPECT_FALSE(HelperPlaceRefusal(place)) << refused;
+        place.ForService = true;
+        const auto refusal = HelperPlaceRefusal(place);
+        EXPECT_EQ(refused, refusal.value_or("").substr(0, refused.size()));
+        EXPECT_EQ(refused.empty(), !refusal);
+    }
+}
+
+TEST(HelperPlaceRefusal, ForTheServiceWhoeverMayChangeTheSystemFolderIsTrustedBeside) {
+    // Where one account owns every file (Wine), it owns the system folder too; on Windows
+    // that folder names only the system's accounts, and nothing more is trusted.
+    using TSecurity = std::optional<TSecurityInfo>;
+    const auto mine = [](std::uint32_t everyone) {
+        return TSecurity(TSecurityInfo{
+            User,
+            false,
+            {Allow(SystemSid, FullControl), Allow(User, FullControl), Allow(Everyone, everyone)}});
+    };
+    const TSecurity windows(
+        TSecurityInfo{TrustedInstallerSid,
+                      false,
+                      {Allow(TrustedInstallerSid, FullControl), Allow(AdministratorsSid, Modify),
+                       Allow(Users, ReadAndExecute)}});
+    const std::tuple<TSecurity, TSecurity, bool> cases[] = {
+        // the system folder, the program's folder (mode 755 or 777 as Wine reads it); refused
+        {mine(ReadAndExecute), mine(ReadAndExecute), false},
+        {mine(ReadAndExecute), mine(Modify), true},
+        {windows, mine(ReadAndExecute), true},
+        {std::nullopt, mine(ReadAndExecute), true},
+    };
+    for (const auto& [system, folder, refused] : cases) {
+        THelperPlace place{
+            User, "C:\\A\\Netvane.exe", folder, {{"C:\\A", folder}, {"C:\\", folder}}};
+        place.ForService = true;
+        place.SystemFolderSecurity = system;
+        EXPECT_EQ(refused, HelperPlaceRefusal(place).has_value());
+    }
+}
+
 TEST(SameIdentity, OnlyTheSameUserAtTheSameIntegrityLevel) {
     const TTokenReading medium{true, "8192", 0}, high{true, "12288", 0};
     const TTokenReading noLevel{false, "", 87}, deniedLevel{false, "", 5};

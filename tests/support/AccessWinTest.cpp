@@ -19,24 +19,6 @@ std::string WithoutTrailingBackslash(std::string path) {
     return path;
 }
 
-// Gives Everyone the right to change the folder, as a folder at a drive's root gives
-// every signed-in user.
-DWORD OpenToEveryone(const std::string& path) {
-    EXPLICIT_ACCESSA everyone{};
-    char name[] = "EVERYONE";
-    everyone.grfAccessPermissions = GENERIC_ALL;
-    everyone.grfAccessMode = SET_ACCESS;
-    everyone.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-    everyone.Trustee.ptstrName = name;
-    PACL dacl = nullptr;
-    if (const DWORD error = ::SetEntriesInAclA(1, &everyone, nullptr, &dacl))
-        return error;
-    const UniqueLocalMemory owner(dacl);
-    std::string target = path;
-    return ::SetNamedSecurityInfoA(target.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                   nullptr, nullptr, dacl, nullptr);
-}
-
 } // namespace
 
 TEST(AccessWin, AFolderOfTheUsersOwnAndTheProgramLetNobodyElseWrite) {

@@ -1,5 +1,11 @@
 #include "TempFolder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <aclapi.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +58,31 @@ void SetReadOnly(const std::string& path, bool readOnly) {
     const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::permissions(path, write, readOnly ? fs::perm_options::remove : fs::perm_options::add);
 }
+
+#ifdef _WIN32
+unsigned long OpenToEveryone(const std::string& path) {
+    EXPLICIT_ACCESSA everyone{};
+    char name[] = "EVERYONE";
+    everyone.grfAccessPermissions = GENERIC_ALL;
+    everyone.grfAccessMode = SET_ACCESS;
+    everyone.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+    everyone.Trustee.ptstrName = name;
+    PACL dacl = nullptr;
+    if (const DWORD error = ::SetEntriesInAclA(1, &everyone, nullptr, &dacl))
+        return error;
+    std::string target = path;
+    const DWORD error = ::SetNamedSecurityInfoA(
+        target.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
+    ::LocalFree(dacl);
+    return error;
+}
+#else
+unsigned long OpenToEveryone(const std::string& path) {
+    std::error_code error;
+    fs::permissions(path, fs::perms::all, fs::perm_options::replace, error);
+    return static_cast<unsigned long>(error.value());
+}
+#endif
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;

@@ -26,5 +26,8 @@ void PutFile(const std::string& path, const std::string& bytes);
 std::string GetFile(const std::string& path);
 // Makes a file or folder read-only, or writable again.
 void SetReadOnly(const std::string& path, bool readOnly);
+// Lets every account change a file or folder, as a folder at a drive's root lets every
+// signed-in user (under Wine: mode 777); 0, or the system's error.
+unsigned long OpenToEveryone(const std::string& path);
 // The names in a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder);
