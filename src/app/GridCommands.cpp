@@ -194,6 +194,10 @@ bool TMainForm::ExecuteGridCommand(int id) {
         if (tray_)
             tray_->ToggleStartWithWindows();
         return true;
+    case idSwitchAutomaticallyOption:
+        if (tray_)
+            tray_->ToggleSwitchAutomatically();
+        return true;
     case idShowAllAdaptersOption:
         ToggleShowAllAdapters();
         return true;
@@ -246,6 +250,8 @@ void TMainForm::DBGridContextMenu(LPARAM screenPoint) {
             return static_cast<UINT>(idMinimizeToTrayOption);
         case TTrayCommand::StartWithWindows:
             return static_cast<UINT>(idStartWithWindowsOption);
+        case TTrayCommand::SwitchAutomatically:
+            return static_cast<UINT>(ConfigFile ? idSwitchAutomaticallyOption : 0);
         default:
             // Without the settings file there is nowhere to keep the choice.
             return static_cast<UINT>(ConfigFile ? idShowAllAdaptersOption : 0);

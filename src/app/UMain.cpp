@@ -886,6 +886,7 @@ TSwitchResult TMainForm::ApplyCurrentRow() {
     const std::string title = Trim(adoT.FieldText("Title"));
     TSwitchResult result;
     SetIP(TAdapterRequest{NewIP, {}, title}, registry_, *netServices_, &result);
+    SwitchedByHand();
     LogSwitch(AppPath, registry_, NewIP, title, result);
     // The recent list only orders the icon's menu: a settings file that cannot be written
     // costs that order, never the switch, and closing the window says so anyway.
@@ -907,9 +908,16 @@ TSwitchResult TMainForm::ApplyDhcp() {
     FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
     TSwitchResult result;
     SetIP(TAdapterRequest{NewIP, {}, "DHCP"}, registry_, *netServices_, &result);
+    SwitchedByHand();
     LogSwitch(AppPath, registry_, NewIP, "DHCP", result);
     ReadLiveState();
     return result;
+}
+
+// The user's own choice wins over an automatic switch on that adapter.
+void TMainForm::SwitchedByHand() {
+    if (tray_)
+        tray_->SwitchedByHand(NewIP.Adapter);
 }
 
 void TMainForm::ListAdapters() {

@@ -88,6 +88,7 @@ class TMainForm : public TForm {
     enum : int {
         idMinimizeToTrayOption = 231,
         idStartWithWindowsOption,
+        idSwitchAutomaticallyOption,
         idShowAllAdaptersOption, // the grid's menu only
     };
 
@@ -134,6 +135,7 @@ class TMainForm : public TForm {
     // applied to the selected adapter, logged, and the state read again.
     TSwitchResult ApplyCurrentRow();
     TSwitchResult ApplyDhcp();
+    void SwitchedByHand();
 
     // The least outer size the window can be given, at its DPI.
     SIZE MinimumWindowSize() const;
