@@ -6,13 +6,18 @@ namespace {
 constexpr int TitleField = 2;
 } // namespace
 
-TNetworkFacts ReadNetworkFacts(INetServices& services, const std::string& adapterId) {
+TNetworkFacts ReadNetworkFacts(ILiveStateReader* reader, INetworkFactsReader* more,
+                               const std::string& adapterId) {
     TNetworkFacts facts;
-    if (ILiveStateReader* reader = services.LiveStateReader())
+    if (reader)
         facts.State = reader->Read(adapterId);
-    if (INetworkFactsReader* more = services.NetworkFactsReader(); more && facts.State.Present)
+    if (more && facts.State.Present)
         facts = more->Read(adapterId, facts.State);
     return facts;
+}
+
+TNetworkFacts ReadNetworkFacts(INetServices& services, const std::string& adapterId) {
+    return ReadNetworkFacts(services.LiveStateReader(), services.NetworkFactsReader(), adapterId);
 }
 
 int TAutoEvaluation::Row() const {

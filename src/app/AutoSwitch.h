@@ -13,6 +13,9 @@
 // What the adapter reports now: its live state and, where the services can read them, the
 // facts beyond it. Nothing is sent.
 TNetworkFacts ReadNetworkFacts(INetServices& services, const std::string& adapterId);
+// The same, from a reader of the live state of one's own (the window's).
+TNetworkFacts ReadNetworkFacts(ILiveStateReader* reader, INetworkFactsReader* more,
+                               const std::string& adapterId);
 
 struct TAutoEvaluation {
     std::vector<int> Rows;                  // the view's rows that have conditions

@@ -76,7 +76,7 @@ class TTray::TAutoHost : public IAutoSwitchHost {
                 continue;
             adapter.Id = id;
             adapter.Name = i < names.size() ? names[i] : id;
-            adapter.Facts = ReadNetworkFacts(*form_.netServices_, id);
+            adapter.Facts = Facts(id);
             for (std::size_t c = 0, r = 0; r < rows.size(); ++r)
                 if (!rows[r].Extras.UseWhen.empty())
                     adapter.Candidates[c++].InUse =
@@ -130,7 +130,7 @@ class TTray::TAutoHost : public IAutoSwitchHost {
             Failed(applied, "Netvane: " + title, text);
         }
         form_.ReadLiveState();
-        applied.After = ReadNetworkFacts(*form_.netServices_, adapterId);
+        applied.After = Facts(adapterId);
         return applied;
     }
 
@@ -158,6 +158,11 @@ class TTray::TAutoHost : public IAutoSwitchHost {
     std::uint64_t Now() override { return ::GetTickCount64(); }
 
   private:
+    // Through the window's reader of the live state, as the grid's mark reads it.
+    TNetworkFacts Facts(const std::string& adapterId) {
+        return ReadNetworkFacts(form_.liveStateReader_.get(),
+                                form_.netServices_->NetworkFactsReader(), adapterId);
+    }
     static TAutoApplied& Failed(TAutoApplied& applied, const std::string& title,
                                 const std::string& text) {
         applied.Warning = true;
