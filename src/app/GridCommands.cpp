@@ -338,6 +338,14 @@ void TMainForm::acImportExecute() {
     ShowMessage(report);
 }
 
+TNetworkFacts TMainForm::NetworkFactsOf(const std::string& adapterId) {
+    TNetworkFacts facts;
+    facts.State = liveStateReader_->Read(adapterId);
+    if (INetworkFactsReader* reader = netServices_->NetworkFactsReader(); reader && facts.State.Present)
+        facts = reader->Read(adapterId, facts.State);
+    return facts;
+}
+
 // Read afresh, so that the dialog and the grid's mark show the same moment.
 void TMainForm::acDetailsExecute() {
     const size_t adapter = SelectedAdapterPosition();

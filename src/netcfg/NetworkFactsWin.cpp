@@ -102,8 +102,13 @@ std::vector<std::string> GatewayMacs(const TLiveState& state) {
     return macs;
 }
 
-// The server that gave the adapter its lease; "" for a static adapter.
-std::string DhcpServer(const std::string& adapterId) {
+struct TLease {
+    std::string DhcpServer; // "" for a static adapter
+    bool Wireless = false;  // an 802.11 adapter, whose SSID the WLAN service knows
+};
+
+// The server that gave the adapter its lease, and whether the adapter is a Wi-Fi one.
+TLease LeaseOf(const std::string& adapterId) {
     using TGetInfo = decltype(&::GetAdaptersInfo);
     const TGetInfo getInfo = LibraryFunction<TGetInfo>(IpHelper(), "GetAdaptersInfo");
     if (!getInfo)
@@ -121,7 +126,11 @@ std::string DhcpServer(const std::string& adapterId) {
         if (::lstrcmpiA(a->AdapterName, adapterId.c_str()) != 0)
             continue;
         const std::string server = a->DhcpServer.IpAddress.String;
-        return a->DhcpEnabled && server != "0.0.0.0" && server != "255.255.255.255" ? server : "";
+        TLease lease;
+        if (a->DhcpEnabled && server != "0.0.0.0" && server != "255.255.255.255")
+            lease.DhcpServer = server;
+        lease.Wireless = a->Type == IF_TYPE_IEEE80211;
+        return lease;
     }
     return {};
 }
@@ -241,7 +250,12 @@ TNetworkFacts TSystemNetworkFactsReader::Read(const std::string& adapterId,
     if (!state.Present)
         return facts;
     facts.GatewayMacs = GatewayMacs(state);
-    facts.DhcpServer = DhcpServer(adapterId);
-    ReadSsid(adapterId, facts);
+    const TLease lease = LeaseOf(adapterId);
+    facts.DhcpServer = lease.DhcpServer;
+    // A wired adapter has no SSID to ask for: the WLAN service is left alone.
+    if (lease.Wireless)
+        ReadSsid(adapterId, facts);
+    else
+        facts.SsidState = TSsidState::NotWireless;
     return facts;
 }
