@@ -37,8 +37,11 @@ TAutoEvaluation EvaluateAutoSwitch(const TProfileTable& view, const TNetworkFact
 
 std::vector<TFactRow> NetworkRows(const TNetworkFacts& facts, const TAutoEvaluation& evaluation) {
     std::vector<TFactRow> rows;
-    const std::string network = FormatConditions(ConditionsOfNetwork(facts));
-    rows.push_back({"Network", network.empty() ? "not connected" : network});
+    // A row for each condition, as the addresses have theirs: each fits its column.
+    for (const TCondition& condition : ConditionsOfNetwork(facts))
+        rows.push_back({"Network", ConditionText(condition)});
+    if (rows.empty())
+        rows.push_back({"Network", "not connected"});
     if (facts.SsidState == TSsidState::Read)
         rows.push_back({"Wi-Fi network", facts.Ssid.empty() ? "not connected" : facts.Ssid});
     else if (facts.SsidState != TSsidState::NotWireless)

@@ -640,14 +640,14 @@ void TMainForm::DrawConditionsMark(HDC dc, int row) {
     if (!::SendMessageA(DBGrid, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
                         reinterpret_cast<LPARAM>(&cell)))
         return;
-    const int three = Scale(3);
+    const int three = Scale(4);
     const int middle = (cell.top + cell.bottom) / 2;
     const int x = cell.right - 2 * three;
     if (x - three <= cell.left)
         return;
     const POINT diamond[] = {{x, middle - three}, {x + three, middle}, {x, middle + three},
                              {x - three, middle}};
-    const TSelectedObject brush(dc, ::GetSysColorBrush(COLOR_HOTLIGHT));
+    const TSelectedObject brush(dc, ::GetSysColorBrush(COLOR_HIGHLIGHT));
     const TSelectedObject pen(dc, ::GetStockObject(NULL_PEN));
     ::Polygon(dc, diamond, 4);
 }
