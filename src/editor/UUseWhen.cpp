@@ -35,7 +35,8 @@ void AddRow(HWND list, const TCondition& condition) {
 } // namespace
 
 TUseWhenForm::TUseWhenForm(const std::string& conditions, TNetworkSource network, HWND owner)
-    : conditions_(ParseConditions(conditions).Conditions), network_(std::move(network)) {
+    : original_(conditions), conditions_(ParseConditions(conditions).Conditions),
+      network_(std::move(network)) {
     RegisterFormClass(UseWhenClassName);
     CreateForm(UseWhenClassName, "Use Automatically When", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                WS_EX_DLGMODALFRAME, 360, 292, owner);
@@ -56,9 +57,9 @@ TUseWhenForm::TUseWhenForm(const std::string& conditions, TNetworkSource network
         const int index = caption[0] == 'C' ? 0 : 1;
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
     }
-    HWND fromNetwork = AddControl("BUTTON", "&From this network",
-                                  WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, Margin, 176, 116, 23,
-                                  idFromNetwork);
+    HWND fromNetwork =
+        AddControl("BUTTON", "&From this network", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, Margin,
+                   176, 116, 23, idFromNetwork);
     ::EnableWindow(fromNetwork, network_ != nullptr);
     int left = Margin + ListWidth - 3 * ButtonWidth - 2 * ButtonGap;
     int id = idAdd;
@@ -79,6 +80,9 @@ TUseWhenForm::TUseWhenForm(const std::string& conditions, TNetworkSource network
                okLeft + 75 + ButtonGap, 258, 75, 25, idCancelBtn);
     SizeColumns();
     FillList(conditions_.empty() ? -1 : 0);
+    // Written by hand or by another program: said once, and kept unless the list changes.
+    if (const std::string error = ParseConditions(conditions).Error; !error.empty())
+        ShowMessage("The stored conditions cannot be read, so they never match: " + error);
 }
 
 void TUseWhenForm::FillList(int selected) {
@@ -132,6 +136,7 @@ void TUseWhenForm::EntryClick(int index) {
     ::SendMessageA(::GetDlgItem(entry.Handle(), TEntryForm::idSecond), EM_LIMITTEXT, 255, 0);
     if (entry.ShowModal(Handle()) != mrOk)
         return;
+    changed_ = true;
     if (index == NewEntry) {
         conditions_.push_back(accepted);
         index = static_cast<int>(conditions_.size()) - 1;
@@ -148,6 +153,7 @@ void TUseWhenForm::RemoveClick() {
         ::SetFocus(list_);
         return;
     }
+    changed_ = true;
     conditions_.erase(conditions_.begin() + row);
     FillList(row < static_cast<int>(conditions_.size()) ? row : row - 1);
     ::SetFocus(list_);
@@ -159,6 +165,7 @@ void TUseWhenForm::FromNetworkClick() {
         ShowMessage("The adapter is not connected: there is no network to take conditions from");
         return;
     }
+    changed_ = true;
     conditions_ = found;
     FillList(0);
     ::SetFocus(list_);

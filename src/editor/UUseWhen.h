@@ -18,8 +18,9 @@ class TUseWhenForm : public TForm {
 
     TUseWhenForm(const std::string& conditions, TNetworkSource network, HWND owner);
 
-    // The list in its written form ("gateway=10.1.0.1;ssid=Plant"), "" for none.
-    std::string Conditions() const { return FormatConditions(conditions_); }
+    // The list in its written form ("gateway=10.1.0.1;ssid=Plant"), "" for none; a stored
+    // text the reader refuses comes back as it was unless the list was changed.
+    std::string Conditions() const { return changed_ ? FormatConditions(conditions_) : original_; }
 
     // Control ids, for tests.
     enum : int {
@@ -43,6 +44,8 @@ class TUseWhenForm : public TForm {
     void RemoveClick();
     void FromNetworkClick();
 
+    std::string original_;
+    bool changed_ = false;
     std::vector<TCondition> conditions_;
     TNetworkSource network_;
     HWND list_ = nullptr;

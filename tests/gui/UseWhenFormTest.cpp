@@ -64,30 +64,34 @@ TEST_F(UseWhenForm, TakesTheNetworkAddsAndRemovesConditionsAndStoresThemWithTheS
         return plant;
     });
     TMessageBoxRecorder boxes;
-    InConditions(TMainForm::acAdd, [&](HWND dialog) {
-        Click(::GetDlgItem(dialog, TUseWhenForm::idFromNetwork));
-        EXPECT_EQ((std::vector<std::string>{"gateway=10.1.0.1", "gatewaymac=00-1A-2B-3C-4D-5E",
-                                            "dnssuffix=plant.example"}),
-                  ConditionRows(dialog));
-        for (const auto& [kind, value] : {std::pair{"Subnet", "10.1.0.0/16"}, {"gatway", "1"}}) {
-            TModalScript entry("TEntryForm", [&](HWND box) {
-                ::SendMessageA(::GetDlgItem(box, TEntryForm::idFirst), WM_SETTEXT, 0,
-                               reinterpret_cast<LPARAM>(kind));
-                ::SendMessageA(::GetDlgItem(box, TEntryForm::idSecond), WM_SETTEXT, 0,
-                               reinterpret_cast<LPARAM>(value));
-                Click(::GetDlgItem(box, IDOK));
-                if (kind[0] == 'g') // refused: the entry stays open
-                    Click(::GetDlgItem(box, IDCANCEL));
-            });
-            Click(::GetDlgItem(dialog, TUseWhenForm::idAdd));
-            EXPECT_TRUE(entry.Ran()) << kind;
-        }
-        // The selection follows the added entry; the hardware address goes.
-        ListView_SetItemState(::GetDlgItem(dialog, TUseWhenForm::idList), 1,
-                              LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        Click(::GetDlgItem(dialog, TUseWhenForm::idRemove));
-        SaveShot(dialog, "h-conditions");
-    }, IDOK);
+    InConditions(
+        TMainForm::acAdd,
+        [&](HWND dialog) {
+            Click(::GetDlgItem(dialog, TUseWhenForm::idFromNetwork));
+            EXPECT_EQ((std::vector<std::string>{"gateway=10.1.0.1", "gatewaymac=00-1A-2B-3C-4D-5E",
+                                                "dnssuffix=plant.example"}),
+                      ConditionRows(dialog));
+            for (const auto& [kind, value] :
+                 {std::pair{"Subnet", "10.1.0.0/16"}, {"gatway", "1"}}) {
+                TModalScript entry("TEntryForm", [&](HWND box) {
+                    ::SendMessageA(::GetDlgItem(box, TEntryForm::idFirst), WM_SETTEXT, 0,
+                                   reinterpret_cast<LPARAM>(kind));
+                    ::SendMessageA(::GetDlgItem(box, TEntryForm::idSecond), WM_SETTEXT, 0,
+                                   reinterpret_cast<LPARAM>(value));
+                    Click(::GetDlgItem(box, IDOK));
+                    if (kind[0] == 'g') // refused: the entry stays open
+                        Click(::GetDlgItem(box, IDCANCEL));
+                });
+                Click(::GetDlgItem(dialog, TUseWhenForm::idAdd));
+                EXPECT_TRUE(entry.Ran()) << kind;
+            }
+            // The selection follows the added entry; the hardware address goes.
+            ListView_SetItemState(::GetDlgItem(dialog, TUseWhenForm::idList), 1,
+                                  LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            Click(::GetDlgItem(dialog, TUseWhenForm::idRemove));
+            SaveShot(dialog, "h-conditions");
+        },
+        IDOK);
     EXPECT_EQ(0, asked); // the editor's adapter
     EXPECT_EQ((std::vector<std::string>{"Condition 1 \"gatway=1\": \"gatway\" is no kind of "
                                         "condition (one of gateway, gatewaymac, dhcpserver, "
@@ -99,20 +103,43 @@ TEST_F(UseWhenForm, TakesTheNetworkAddsAndRemovesConditionsAndStoresThemWithTheS
     SaveShot(Form().Handle(), "h-grid-mark");
 
     // Cancel keeps what was stored.
-    InConditions(TMainForm::acEdit, [&](HWND dialog) {
-        EXPECT_EQ(3u, ConditionRows(dialog).size());
-        Click(::GetDlgItem(dialog, TUseWhenForm::idRemove));
-    }, IDCANCEL);
+    InConditions(
+        TMainForm::acEdit,
+        [&](HWND dialog) {
+            EXPECT_EQ(3u, ConditionRows(dialog).size());
+            Click(::GetDlgItem(dialog, TUseWhenForm::idRemove));
+        },
+        IDCANCEL);
     EXPECT_EQ("gateway=10.1.0.1;dnssuffix=plant.example;subnet=10.1.0.0/16",
               Form().adoT.Extras(0).UseWhen);
+
+    // A text the reader refuses (another program's) is said once and kept through OK.
+    TSettingExtras unreadable;
+    unreadable.UseWhen = "gatway=10.1.0.1";
+    Form().adoT.Edit();
+    Form().adoT.SetFieldExtras(unreadable);
+    Form().adoT.Post();
+    TMessageBoxRecorder said;
+    InConditions(
+        TMainForm::acEdit, [&](HWND dialog) { EXPECT_TRUE(ConditionRows(dialog).empty()); }, IDOK);
+    ASSERT_EQ(1u, said.Texts().size());
+    EXPECT_EQ(0u,
+              said.Texts()[0].find("The stored conditions cannot be read, so they never match"));
+    EXPECT_EQ("gatway=10.1.0.1", Form().adoT.Extras(0).UseWhen);
 }
 
 TEST_F(UseWhenForm, LaysOutAsDesigned) {
     Start();
-    InConditions(TMainForm::acAdd, [&](HWND dialog) {
-        EXPECT_TRUE(IsScaled(360, ClientSize(dialog).cx) && IsScaled(292, ClientSize(dialog).cy));
-        EXPECT_TRUE(IsScaledRect({8, 40, 352, 170}, ChildBounds(::GetDlgItem(dialog, TUseWhenForm::idList))));
-        EXPECT_TRUE(IsScaledRect({277, 258, 352, 283}, ChildBounds(::GetDlgItem(dialog, IDCANCEL))));
-        EXPECT_TRUE(ChildrenInsideClientAreas(dialog));
-    }, IDCANCEL);
+    InConditions(
+        TMainForm::acAdd,
+        [&](HWND dialog) {
+            EXPECT_TRUE(IsScaled(360, ClientSize(dialog).cx) &&
+                        IsScaled(292, ClientSize(dialog).cy));
+            EXPECT_TRUE(IsScaledRect({8, 40, 352, 170},
+                                     ChildBounds(::GetDlgItem(dialog, TUseWhenForm::idList))));
+            EXPECT_TRUE(
+                IsScaledRect({277, 258, 352, 283}, ChildBounds(::GetDlgItem(dialog, IDCANCEL))));
+            EXPECT_TRUE(ChildrenInsideClientAreas(dialog));
+        },
+        IDCANCEL);
 }
