@@ -341,7 +341,8 @@ void TMainForm::acImportExecute() {
 TNetworkFacts TMainForm::NetworkFactsOf(const std::string& adapterId) {
     TNetworkFacts facts;
     facts.State = liveStateReader_->Read(adapterId);
-    if (INetworkFactsReader* reader = netServices_->NetworkFactsReader(); reader && facts.State.Present)
+    INetworkFactsReader* reader = netServices_->NetworkFactsReader();
+    if (reader && facts.State.Present)
         facts = reader->Read(adapterId, facts.State);
     return facts;
 }

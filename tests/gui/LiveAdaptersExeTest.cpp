@@ -102,12 +102,14 @@ TEST(LiveAdaptersExe, AutoAppliesTheOneSettingWhoseGatewayTheHostsAdapterHas) {
          {std::pair{&severalDir, "Office 2," + up->Address + ",255.255.255.0,,adapter=up\r\n"},
           std::pair{&oneDir, std::string()}}) {
         ASSERT_TRUE(::CopyFileA(NETVANE_DIST_EXE, (dir->Path() + "\\Netvane.exe").c_str(), FALSE));
-        PutFile(dir->Path() + "\\in.csv", "Title,Address,Submask,Gateway,UseWhen\r\n" + lines + more);
+        PutFile(dir->Path() + "\\in.csv",
+                "Title,Address,Submask,Gateway,UseWhen\r\n" + lines + more);
         const TRun import = RunProgram(dir->Path() + "\\Netvane.exe",
                                        "/import in.csv /adapter \"Host Ethernet\"", dir->Path());
         ASSERT_EQ(0u, import.ExitCode) << import.Err;
     }
-    const TRun several = RunProgram(severalDir.Path() + "\\Netvane.exe", "/auto", severalDir.Path());
+    const TRun several =
+        RunProgram(severalDir.Path() + "\\Netvane.exe", "/auto", severalDir.Path());
     EXPECT_EQ(5u, several.ExitCode) << several.Out << several.Err;
     EXPECT_NE(std::string::npos,
               several.Err.find("Host Ethernet: 2 settings match its network, so none was applied: "
