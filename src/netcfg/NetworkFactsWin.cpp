@@ -147,7 +147,8 @@ int HexValue(char c) {
 
 // "{D0000000-0000-0000-0000-000000000001}" as a GUID; false for anything else.
 bool ParseGuid(const std::string& text, GUID& guid) {
-    if (text.size() != 38 || text.front() != '{' || text.back() != '}')
+    constexpr std::size_t Length = sizeof "{00000000-0000-0000-0000-000000000000}" - 1;
+    if (text.size() != Length || text.front() != '{' || text.back() != '}')
         return false;
     unsigned char bytes[16];
     std::size_t n = 0;
