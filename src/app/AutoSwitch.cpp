@@ -40,6 +40,36 @@ TAutoEvaluation EvaluateAutoSwitch(const TProfileTable& view, const TNetworkFact
     return evaluation;
 }
 
+std::vector<TFactRow> NetworkRows(const TNetworkFacts& facts, const TAutoEvaluation& evaluation) {
+    std::vector<TFactRow> rows;
+    // A row for each condition, as the addresses have theirs: each fits its column.
+    for (const TCondition& condition : ConditionsOfNetwork(facts))
+        rows.push_back({"Network", ConditionText(condition)});
+    if (rows.empty())
+        rows.push_back({"Network", "not connected"});
+    if (facts.SsidState == TSsidState::Read)
+        rows.push_back({"Wi-Fi network", facts.Ssid.empty() ? "not connected" : facts.Ssid});
+    else if (facts.SsidState != TSsidState::NotWireless)
+        rows.push_back({"Wi-Fi network", "unknown: " + SsidStateText(facts.SsidState)});
+    std::string used;
+    switch (evaluation.Decision.Action) {
+    case TAutoAction::Nothing:
+        used = evaluation.Candidates.empty() ? "no setting has conditions" : "none matches";
+        break;
+    case TAutoAction::AlreadyInUse:
+        used = evaluation.Names() + " (in use)";
+        break;
+    case TAutoAction::Apply:
+        used = evaluation.Names();
+        break;
+    case TAutoAction::Several:
+        used = "none: several match (" + evaluation.Names() + ")";
+        break;
+    }
+    rows.push_back({"Used automatically", used});
+    return rows;
+}
+
 std::string AutomaticCause(const TAutoEvaluation& evaluation) {
     const int row = evaluation.Row();
     if (row < 0)

@@ -30,5 +30,10 @@ struct TAutoEvaluation {
 // Judges the visible rows of the view (restricted to the adapter) on the facts.
 TAutoEvaluation EvaluateAutoSwitch(const TProfileTable& view, const TNetworkFacts& facts);
 
+// The network in these terms, for the details dialog and /status: "Network" (a row for each
+// condition it meets now, or "not connected"), "Wi-Fi network" (its SSID, or why there is none; not
+// for a wired adapter) and "Used automatically" (the setting whose conditions it meets).
+std::vector<TFactRow> NetworkRows(const TNetworkFacts& facts, const TAutoEvaluation& evaluation);
+
 // What the log says after an automatic switch: "automatic: gateway=10.1.0.1".
 std::string AutomaticCause(const TAutoEvaluation& evaluation);

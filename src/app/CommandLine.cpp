@@ -332,15 +332,23 @@ void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
 // Windows does not have the adapter now, as a switch to it ends.
 int Status(const TAdapter& adapter, const std::string& appPath, INetServices& services,
            ICommandOutput& output) {
-    ILiveStateReader* reader = services.LiveStateReader();
-    const TLiveState state = reader ? reader->Read(adapter.Id) : TLiveState{};
+    const TNetworkFacts facts = ReadNetworkFacts(services, adapter.Id);
+    const TLiveState& state = facts.State;
     std::string inUse;
     TProfileTable table;
-    if (state.Present && OpenStore(table, appPath)) {
+    const bool stored = state.Present && OpenStore(table, appPath);
+    if (stored) {
         table.SetAdapterFilter(adapter.Id);
         inUse = RowTitle(table, RowInUse(table, state));
     }
-    for (const TFactRow& row : LiveStateRows(state, adapter.Description, inUse))
+    std::vector<TFactRow> rows = LiveStateRows(state, adapter.Description, inUse);
+    if (state.Present) {
+        // Before the setting in use, which stays the last line.
+        const std::vector<TFactRow> network =
+            NetworkRows(facts, stored ? EvaluateAutoSwitch(table, facts) : TAutoEvaluation{});
+        rows.insert(rows.end() - 1, network.begin(), network.end());
+    }
+    for (const TFactRow& row : rows)
         output.Print(row.Name + ": " + row.Value);
     if (state.Present)
         return ExitDone;

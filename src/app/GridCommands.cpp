@@ -3,6 +3,7 @@
 
 #include "UMain.h"
 
+#include "AutoSwitch.h"
 #include "SettingInUse.h"
 #include "UDetails.h"
 #include "UTray.h"
@@ -343,15 +344,33 @@ void TMainForm::acImportExecute() {
     ShowMessage(report);
 }
 
+TNetworkFacts TMainForm::NetworkFactsOf(const std::string& adapterId) {
+    TNetworkFacts facts;
+    facts.State = liveStateReader_->Read(adapterId);
+    INetworkFactsReader* reader = netServices_->NetworkFactsReader();
+    if (reader && facts.State.Present)
+        facts = reader->Read(adapterId, facts.State);
+    return facts;
+}
+
 // Read afresh, so that the dialog and the grid's mark show the same moment.
 void TMainForm::acDetailsExecute() {
     const size_t adapter = SelectedAdapterPosition();
     ReadLiveState();
-    const std::vector<TFactRow> rows =
+    std::vector<TFactRow> rows =
         LiveStateRows(liveState_, AdapterDescriptions().at(adapter), RowTitle(adoT, rowInUse_));
     // The switch log lives beside the database.
     // The check reads the adapter afresh: what it uses when the user asks.
     const std::string adapterId = AdapterList[adapter];
+    if (liveState_.Present) {
+        // The network in the terms of the conditions, before the setting in use.
+        TNetworkFacts facts;
+        facts.State = liveState_;
+        if (INetworkFactsReader* reader = netServices_->NetworkFactsReader())
+            facts = reader->Read(adapterId, liveState_);
+        const std::vector<TFactRow> network = NetworkRows(facts, EvaluateAutoSwitch(adoT, facts));
+        rows.insert(rows.end() - 1, network.begin(), network.end());
+    }
     TDetailsForm details(rows, AppPath + "netvane.log", Handle(), [this, adapterId] {
         return CheckConnection(liveStateReader_->Read(adapterId), *reachability_).Lines;
     });

@@ -3,6 +3,7 @@
 // local address, the wait cursor; the status text goes wherever the window says.
 
 #include "netcfg/LiveStateWin.h"
+#include "netcfg/NetworkFactsWin.h"
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 
@@ -40,6 +41,7 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     // Every switch is checked against the IP helper's view of the adapter.
     ILiveStateReader* LiveStateReader() override { return &liveState_; }
     ISwitchSystem* SwitchSystem() override { return this; }
+    INetworkFactsReader* NetworkFactsReader() override { return &networkFacts_; }
     int RunNetsh(const std::string& commandLine, std::string& output) override;
     bool RenewLease(std::uint32_t interfaceIndex) override;
     void Wait(unsigned milliseconds) override;
@@ -57,4 +59,5 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     std::string dhcpLibraryPath_;
     std::function<IAdapterSwitch*()> adapterSwitch_;
     TSystemLiveStateReader liveState_;
+    TSystemNetworkFactsReader networkFacts_;
 };

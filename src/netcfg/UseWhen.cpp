@@ -161,6 +161,15 @@ void TAutoSwitchHoldOff::SwitchedByHand() {
     held_.clear();
 }
 
+bool TAutoSwitchHoldOff::FirstReportOf(const TAutoDecision& several, const TNetworkFacts& now) {
+    const TNetworkMark mark = MarkOf(now);
+    if (mark == reportedOn_ && several.Matches == reported_)
+        return false;
+    reportedOn_ = mark;
+    reported_ = several.Matches;
+    return true;
+}
+
 bool TAutoSwitchHoldOff::Allows(const TNetworkFacts& now) {
     const bool up = now.State.Present && now.State.Up;
     switch (hold_) {

@@ -97,9 +97,14 @@ class TAutoSwitchHoldOff {
     // Looks at the network now (call it at every evaluation, in order): whether an automatic
     // switch may be made on it.
     bool Allows(const TNetworkFacts& now);
+    // Whether a decision that several settings match is new: true once for each network
+    // and set of matches, so that the user is told once, not at every change.
+    bool FirstReportOf(const TAutoDecision& several, const TNetworkFacts& now);
 
   private:
     enum class THold { None, Automatic, ByHand, ByHandLinkDown };
     THold hold_ = THold::None;
     std::vector<TNetworkMark> held_;
+    TNetworkMark reportedOn_;
+    std::vector<std::size_t> reported_;
 };

@@ -343,8 +343,9 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
     if (const auto fault = ProxyFault(setting[ProxyColumn]))
         throw LineError(record.Line, *fault);
     CheckExtrasColumns(record.Line, setting);
-    if (const TConditionsParse parse = ParseConditions(setting[UseWhenColumn]); !parse.Error.empty())
-        throw LineError(record.Line, ColumnFault(UseWhenColumn, parse.Error));
+    const TConditionsParse conditions = ParseConditions(setting[UseWhenColumn]);
+    if (!conditions.Error.empty())
+        throw LineError(record.Line, ColumnFault(UseWhenColumn, conditions.Error));
     return setting;
 }
 

@@ -26,7 +26,7 @@ void EnsureExtrasTable(TSqliteConnection& db, const std::string& context);
 std::map<std::int64_t, TSettingExtras> LoadExtras(const TSqliteConnection& db,
                                                   const std::string& context);
 
-// Replaces the setting's extras and conditions with these (none: removes them). Runs inside the caller's
-// transaction.
+// Replaces the setting's extras and conditions with these (none: removes them). Runs inside
+// the caller's transaction.
 void StoreExtras(const TSqliteConnection& db, std::int64_t settingId, const TSettingExtras& extras,
                  const std::string& context);

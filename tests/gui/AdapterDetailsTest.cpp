@@ -79,7 +79,10 @@ class AdapterDetails : public TMainWindowTest {
 TEST_F(AdapterDetails, ShowsTheAdaptersFactsCopiesThemAndClosesWithEsc) {
     Seed();
     Start();
-    const std::vector<TFactRow> expected = LiveStateRows(Office, "First Ethernet", "Office");
+    std::vector<TFactRow> expected = LiveStateRows(Office, "First Ethernet", "Office");
+    // The network in the conditions' terms, before the setting in use.
+    expected.insert(expected.end() - 1, {{"Network", "gateway=10.0.0.1"},
+                                         {"Used automatically", "no setting has conditions"}});
     std::string copied;
     for (const TFactRow& row : expected)
         copied += row.Name + ": " + row.Value + "\r\n";

@@ -218,4 +218,20 @@ TEST(UseWhen, HoldsOffAfterASwitchUntilTheNetworkChanges) {
     }
 }
 
+TEST(UseWhen, SeveralMatchesAreReportedOnceForEachNetwork) {
+    TNetworkFacts plant = Office();
+    plant.State.Gateways = {"10.9.0.1"};
+    const TAutoDecision two{TAutoAction::Several, {0, 1}};
+    const TAutoDecision three{TAutoAction::Several, {0, 1, 2}};
+    const struct {
+        TAutoDecision decision;
+        TNetworkFacts facts;
+        bool reported;
+    } steps[] = {{two, Office(), true}, {two, Office(), false}, {three, Office(), true},
+                 {three, plant, true},  {three, plant, false},  {three, Office(), true}};
+    TAutoSwitchHoldOff holdOff;
+    int step = 0;
+    for (const auto& s : steps)
+        EXPECT_EQ(s.reported, holdOff.FirstReportOf(s.decision, s.facts)) << "step " << ++step;
+}
 } // namespace

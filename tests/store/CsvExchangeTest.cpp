@@ -273,5 +273,6 @@ TEST(CsvExchange, ConditionsRoundTripInTheirWrittenFormAndABadOneNamesItsPart) {
                   .UseWhen);
     EXPECT_EQ("Line 2: UseWhen Condition 1 \"gateway=10.1.0\": \"10.1.0\" is not a gateway's IP "
               "address such as 10.1.0.1",
-              ErrorOf(Header.substr(0, Header.size() - 2) + ",UseWhen\r\nLab,,,,,,,gateway=10.1.0\r\n"));
+              ErrorOf(Header.substr(0, Header.size() - 2) +
+                      ",UseWhen\r\nLab,,,,,,,gateway=10.1.0\r\n"));
 }
