@@ -40,15 +40,6 @@ bool TAutoSwitchWatch::Settled() {
     return true;
 }
 
-// Once for each network: a balloon that names the same network again says nothing new.
-bool TAutoSwitchWatch::TellOnce(TAdapterWatch& watch, const TNetworkFacts& facts) {
-    const TNetworkMark mark = MarkOf(facts);
-    if (watch.Told == mark)
-        return false;
-    watch.Told = mark;
-    return true;
-}
-
 void TAutoSwitchWatch::Judge(const TAutoAdapter& adapter) {
     TAdapterWatch& watch = adapters_[adapter.Id];
     // Asked at every judgement, so that the hold-off sees each network the adapter was on.
@@ -58,10 +49,9 @@ void TAutoSwitchWatch::Judge(const TAutoAdapter& adapter) {
     switch (decision.Action) {
     case TAutoAction::Nothing:
     case TAutoAction::AlreadyInUse:
-        watch.Told.reset();
         return;
     case TAutoAction::Several:
-        if (TellOnce(watch, adapter.Facts))
+        if (watch.HoldOff.FirstReportOf(decision, adapter.Facts))
             host_.Balloon("Netvane: " + adapter.Name,
                           SeveralMatchText(adapter.Candidates, decision.Matches), false);
         return;
@@ -73,8 +63,8 @@ void TAutoSwitchWatch::Judge(const TAutoAdapter& adapter) {
         Switch(adapter, match);
         return;
     }
-    // A consent prompt nobody asked for would come out of nowhere: offered instead.
-    if (!TellOnce(watch, adapter.Facts))
+    // A consent prompt nobody asked for would come out of nowhere: offered instead, once.
+    if (!watch.HoldOff.FirstReportOf(decision, adapter.Facts))
         return;
     offered_ = adapter;
     Offer(TOffer::Switch, adapter.Id, adapter.SettingIds[match]);
@@ -91,7 +81,6 @@ void TAutoSwitchWatch::Switch(const TAutoAdapter& adapter, std::size_t match) {
     const TAutoApplied applied =
         host_.Apply(adapter.Id, adapter.SettingIds[match], "automatic: " + conditions);
     watch.HoldOff.Produced(applied.After);
-    watch.Told = MarkOf(applied.After);
     if (applied.Switched)
         Offer(TOffer::GoBack, adapter.Id, adapter.SettingIds[match]);
     host_.Balloon(applied.Title, applied.Text, applied.Warning);

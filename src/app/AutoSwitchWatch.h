@@ -74,13 +74,11 @@ class TAutoSwitchWatch {
   private:
     struct TAdapterWatch {
         TAutoSwitchHoldOff HoldOff;
-        std::optional<TNetworkMark> Told; // the network last named in a balloon
     };
     enum class TOffer { None, GoBack, Switch };
 
     void Judge(const TAutoAdapter& adapter);
     void Switch(const TAutoAdapter& adapter, std::size_t match);
-    bool TellOnce(TAdapterWatch& watch, const TNetworkFacts& facts);
     void Offer(TOffer offer, const std::string& adapterId, std::int64_t settingId);
 
     IAutoSwitchHost& host_;

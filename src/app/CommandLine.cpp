@@ -426,6 +426,15 @@ int AutoSwitchAdapter(const TAdapter& adapter, TProfileTable& table, const std::
     case TAutoAction::Apply:
         break;
     }
+    // A switch nobody is there to allow must not wait for a consent prompt.
+    if (const IAdapterSwitch* route = services.AdapterSwitch(); route && route->AsksConsent()) {
+        const std::string title = evaluation.Names();
+        output.Error(name + ": \"" + title +
+                     "\" matches its network, but switching it would ask "
+                     "for your consent, so it was not switched. Netvane.exe /apply \"" +
+                     title + "\" switches it, or an administrator installs the Netvane service.");
+        return ExitFailed;
+    }
     RequireChangeableAdapter(adapter, registry, services);
     table.MoveTo(evaluation.Row());
     TIP request;
@@ -530,8 +539,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (SameText(argument, "/apply")) {
             SetAction(command, TCommandAction::Apply, argument);
             command.Title = ValueOf(arguments, i, "the title of a stored setting");
-            if (SameText(command.Title, "/id"))
-            {
+            if (SameText(command.Title, "/id")) {
                 command.Id = SettingId(ValueOf(arguments, i, "a setting's ID (see /list)"));
                 command.Title.clear();
             }
@@ -543,7 +551,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             SetAction(command, TCommandAction::Status, argument);
         } else if (SameText(argument, "/import") || SameText(argument, "/export")) {
             SetAction(command,
-                      SameText(argument, "/import") ? TCommandAction::Import : TCommandAction::Export,
+                      SameText(argument, "/import") ? TCommandAction::Import
+                                                    : TCommandAction::Export,
                       argument);
             command.Path = ValueOf(arguments, i, "the path of a CSV file");
         } else if (SameText(argument, "/adapter")) {

@@ -49,6 +49,8 @@ class IAdapterSwitch {
     virtual TAdapterReply Apply(const TAdapterRequest& request) = 0;
     // How the log names the way: "through the helper", "through the service".
     virtual std::string Route() const = 0;
+    // Whether a switch this way may ask the user for consent first.
+    virtual bool AsksConsent() const { return false; }
 };
 
 // SetIP of a request with kept values: those are written back after the check.

@@ -171,6 +171,9 @@ bool TAutoSwitchHoldOff::FirstReportOf(const TAutoDecision& several, const TNetw
 }
 
 bool TAutoSwitchHoldOff::Allows(const TNetworkFacts& now) {
+    // Back on a network after another, the user is told again.
+    if (!(MarkOf(now) == reportedOn_))
+        reported_.clear();
     const bool up = now.State.Present && now.State.Up;
     switch (hold_) {
     case THold::None:

@@ -98,7 +98,8 @@ class TAutoSwitchHoldOff {
     // switch may be made on it.
     bool Allows(const TNetworkFacts& now);
     // Whether a decision that several settings match is new: true once for each network
-    // and set of matches, so that the user is told once, not at every change.
+    // and set of matches, so that the user is told once, not at every change; again after
+    // Allows has seen another network.
     bool FirstReportOf(const TAutoDecision& several, const TNetworkFacts& now);
 
   private:
