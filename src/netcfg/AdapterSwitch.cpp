@@ -8,7 +8,7 @@
 #include <set>
 
 const std::vector<std::string> RestorableAdapterValues = {
-    "IPAddress", "SubnetMask", "DefaultGateway", GatewayMetricValue, "NameServer"};
+    "IPAddress", "SubnetMask", "DefaultGateway", GatewayMetricValue, "NameServer", DnsSuffixValue};
 
 namespace {
 
@@ -52,6 +52,15 @@ std::string KeptValueComplaint(const TKeptValue& kept) {
     const TRegValue& value = *kept.Value;
     if (value.Bytes.size() > MaxKeptValueBytes)
         return kept.Name + " is too long";
+    if (kept.Name == DnsSuffixValue) {
+        // As the editor would take it; Windows also keeps a name ending in the root's dot.
+        std::string suffix = value.Bytes.substr(0, value.Bytes.find('\0'));
+        if (!suffix.empty() && suffix.back() == '.')
+            suffix.pop_back();
+        if (value.Type != RegSz || !DnsSuffixComplaint(suffix).empty())
+            return std::string(DnsSuffixValue) + " is no DNS name";
+        return {};
+    }
     if (kept.Name == "NameServer") {
         if (value.Type != RegSz || !IsServerList(value.Bytes.substr(0, value.Bytes.find('\0'))))
             return "NameServer is no list of addresses";

@@ -3,6 +3,7 @@
 // local address, the wait cursor; the status text goes wherever the window says.
 
 #include "netcfg/LiveStateWin.h"
+#include "netcfg/ProxyConnectionWin.h"
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 
@@ -45,6 +46,7 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     void Wait(unsigned milliseconds) override;
     // Not when the program runs elevated under another account than the desktop's.
     bool MayWriteUserProxy() override;
+    IProxyConnection* ProxyConnection() override { return &proxyConnection_; }
     // Whoever writes the adapter's values when this process may not, asked at each switch.
     void UseAdapterSwitch(std::function<IAdapterSwitch*()> adapterSwitch) {
         adapterSwitch_ = std::move(adapterSwitch);
@@ -57,4 +59,5 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     std::string dhcpLibraryPath_;
     std::function<IAdapterSwitch*()> adapterSwitch_;
     TSystemLiveStateReader liveState_;
+    TSystemProxyConnection proxyConnection_;
 };

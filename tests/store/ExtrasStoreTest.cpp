@@ -43,7 +43,7 @@ TEST(ExtrasStore, AnOlderFileGetsTheTableAndTheExtrasComeBackInOrderWithTheirSet
     {
         TProfileTable table;
         table.Open(path);
-        EXPECT_EQ((std::vector<std::string>{"IPExtras", "IPInfo"}), Tables(path));
+        EXPECT_EQ((std::vector<std::string>{"IPExtras", "IPInfo", "IPNetOptions"}), Tables(path));
         AddSetting(table, "Lab", Lab);
         AddSetting(table, "Plain", {});
         table.MoveTo(0);

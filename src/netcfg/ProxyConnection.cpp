@@ -1,0 +1,34 @@
+#include "ProxyConnection.h"
+
+#include "netcfg/SetIP.h"
+
+std::uint32_t AppliedConnectionFlags(std::uint32_t current, const TIP& request) {
+    std::uint32_t flags = ConnectionDirect;
+    if (!request.Proxy.empty())
+        flags |= ConnectionProxy;
+    flags |= request.Options.ProxyScript.empty() ? current & ConnectionScript : ConnectionScript;
+    flags |= request.Options.ProxyAutoDetect ? ConnectionAutoDetect : current & ConnectionAutoDetect;
+    return flags;
+}
+
+bool SetConnectionFlags(IProxyConnection& connection, const TIP& request) {
+    const std::optional<std::uint32_t> current = connection.Flags();
+    if (!current)
+        return false;
+    return connection.SetFlags(AppliedConnectionFlags(*current, request));
+}
+
+std::optional<bool> AutoDetectOn(IProxyConnection& connection) {
+    const std::optional<std::uint32_t> current = connection.Flags();
+    if (!current)
+        return std::nullopt;
+    return (*current & ConnectionAutoDetect) != 0;
+}
+
+bool PutAutoDetect(IProxyConnection& connection, bool on) {
+    const std::optional<std::uint32_t> current = connection.Flags();
+    if (!current || ((*current & ConnectionAutoDetect) != 0) == on)
+        return false;
+    const std::uint32_t flags = on ? *current | ConnectionAutoDetect : *current & ~ConnectionAutoDetect;
+    return connection.SetFlags(flags);
+}
