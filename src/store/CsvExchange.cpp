@@ -15,7 +15,8 @@ namespace {
 
 constexpr std::array<const char*, CsvColumnCount> Columns = {
     "Title", "Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy",
-    "MoreAddresses", "MoreGateways", "GatewayMetric"};
+    "MoreAddresses", "MoreGateways", "GatewayMetric", "DnsSuffix", "ProxyExceptions",
+    "ProxyScript", "ProxyAutoDetect"};
 constexpr size_t FirstAddressColumn = 1; // Address .. DNS2 are dotted quads
 constexpr size_t LastAddressColumn = 5;
 constexpr size_t SubmaskColumn = 2;
@@ -24,6 +25,10 @@ constexpr size_t ProxyColumn = 6;
 constexpr size_t MoreAddressesColumn = 7;
 constexpr size_t MoreGatewaysColumn = 8;
 constexpr size_t GatewayMetricColumn = 9;
+constexpr size_t DnsSuffixColumn = 10;
+constexpr size_t ProxyExceptionsColumn = 11;
+constexpr size_t ProxyScriptColumn = 12;
+constexpr size_t AutoDetectColumn = 13;
 
 // 10000 as 10,000.
 std::string Thousands(size_t n) {
@@ -257,6 +262,14 @@ size_t WidthOf(const char* column) {
         return MaxMoreGateways * 21;
     if (SameText(column, Columns[GatewayMetricColumn]))
         return 9;
+    if (SameText(column, Columns[DnsSuffixColumn]))
+        return MaxDnsSuffixLength;
+    if (SameText(column, Columns[ProxyExceptionsColumn]))
+        return MaxProxyExceptionsLength;
+    if (SameText(column, Columns[ProxyScriptColumn]))
+        return MaxProxyScriptLength;
+    if (SameText(column, Columns[AutoDetectColumn]))
+        return 1;
     for (const TColumnDef& def : ProfileColumns())
         if (SameText(def.Name, column))
             return static_cast<size_t>(def.Width);
@@ -309,6 +322,19 @@ void CheckExtrasColumns(int line, const TCsvSetting& setting) {
         throw LineError(line, ColumnFault(column, fault.Text));
 }
 
+// The DNS suffix and the proxy's parts by the same rules.
+void CheckOptionColumns(int line, const TCsvSetting& setting) {
+    const std::string detect = Trim(setting[AutoDetectColumn]);
+    if (!detect.empty() && detect != "0" && detect != "1")
+        throw LineError(line, ColumnFault(AutoDetectColumn, "must be 1, 0 or blank"));
+    const TNetOptionsFault fault = CheckNetOptions(CsvExtras(setting).Options);
+    const size_t column = fault.Field == TNetOptionsField::DnsSuffix         ? DnsSuffixColumn
+                          : fault.Field == TNetOptionsField::ProxyExceptions ? ProxyExceptionsColumn
+                                                                             : ProxyScriptColumn;
+    if (fault.Field != TNetOptionsField::None)
+        throw LineError(line, ColumnFault(column, fault.Text.substr(fault.Text.find("] ") + 2)));
+}
+
 // The setting in ANSI, or the first fault: what the editor would refuse or could not hold.
 TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& order) {
     TCsvSetting setting;
@@ -339,6 +365,7 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
     if (const auto fault = ProxyFault(setting[ProxyColumn]))
         throw LineError(record.Line, *fault);
     CheckExtrasColumns(record.Line, setting);
+    CheckOptionColumns(record.Line, setting);
     return setting;
 }
 
@@ -360,6 +387,9 @@ TSettingExtras CsvExtras(const TCsvSetting& setting) {
     extras.MoreGateways = ParseGatewayList(setting[MoreGatewaysColumn]).Entries;
     if (!ParseMetric(setting[GatewayMetricColumn], extras.GatewayMetric))
         extras.GatewayMetric = 0;
+    extras.Options = TrimmedNetOptions({setting[DnsSuffixColumn], setting[ProxyExceptionsColumn],
+                                        setting[ProxyScriptColumn],
+                                        Trim(setting[AutoDetectColumn]) == "1"});
     return extras;
 }
 
@@ -367,6 +397,10 @@ void SetCsvExtras(TCsvSetting& setting, const TSettingExtras& extras) {
     setting[MoreAddressesColumn] = FormatAddressList(extras.MoreAddresses);
     setting[MoreGatewaysColumn] = FormatGatewayList(extras.MoreGateways);
     setting[GatewayMetricColumn] = extras.GatewayMetric == 0 ? "" : std::to_string(extras.GatewayMetric);
+    setting[DnsSuffixColumn] = extras.Options.DnsSuffix;
+    setting[ProxyExceptionsColumn] = extras.Options.ProxyExceptions;
+    setting[ProxyScriptColumn] = extras.Options.ProxyScript;
+    setting[AutoDetectColumn] = extras.Options.ProxyAutoDetect ? "1" : "";
 }
 
 std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
@@ -374,13 +408,22 @@ std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
     const bool withMetric = std::any_of(settings.begin(), settings.end(), [](const TCsvSetting& s) {
         return !s[GatewayMetricColumn].empty();
     });
-    const size_t columns = withMetric ? CsvColumnCount : GatewayMetricColumn;
+    // So are the DNS suffix and the proxy's parts: their columns come all four together.
+    const bool withOptions = std::any_of(settings.begin(), settings.end(), [](const TCsvSetting& s) {
+        return std::any_of(s.begin() + DnsSuffixColumn, s.end(),
+                           [](const std::string& value) { return !value.empty(); });
+    });
+    const size_t columns = withOptions  ? CsvColumnCount
+                           : withMetric ? DnsSuffixColumn
+                                        : GatewayMetricColumn;
     const std::vector<const char*> header(Columns.begin(), Columns.begin() + static_cast<long>(columns));
     std::string bytes = CsvLine(header);
     for (const TCsvSetting& setting : settings) {
         std::vector<std::string> utf8(columns);
         std::transform(setting.begin(), setting.begin() + static_cast<long>(columns), utf8.begin(),
                        [](const std::string& ansi) { return AsSpreadsheetText(AnsiToUtf8(ansi)); });
+        if (withOptions && utf8[AutoDetectColumn].empty())
+            utf8[AutoDetectColumn] = "0";
         bytes += CsvLine(utf8);
     }
     return bytes;

@@ -13,11 +13,13 @@
 #include <vector>
 
 // Title, Address, Submask, Gateway, DNS1, DNS2, Proxy, MoreAddresses, MoreGateways,
-// GatewayMetric: the order export writes. MoreAddresses holds "address/mask" entries and
+// GatewayMetric, DnsSuffix, ProxyExceptions, ProxyScript, ProxyAutoDetect: the order export
+// writes. MoreAddresses holds "address/mask" entries and
 // MoreGateways "gateway" or "gateway/metric" entries, separated by ";" (FormatAddressList,
 // FormatGatewayList); GatewayMetric is the first gateway's, blank for automatic, and its
-// column is written only when a setting of the file has one.
-constexpr size_t CsvColumnCount = 10;
+// column is written only when a setting of the file has one. The last four are written only
+// when a setting of the file has any of them; ProxyAutoDetect is 1 or 0 (blank: 0).
+constexpr size_t CsvColumnCount = 14;
 const std::array<const char*, CsvColumnCount>& CsvColumns();
 
 // One setting's values in the order of CsvColumns(), ANSI.
