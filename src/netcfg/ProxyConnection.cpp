@@ -25,10 +25,7 @@ std::optional<bool> AutoDetectOn(IProxyConnection& connection) {
     return (*current & ConnectionAutoDetect) != 0;
 }
 
-bool PutAutoDetect(IProxyConnection& connection, bool on) {
+bool RestoreConnectionFlags(IProxyConnection& connection, std::uint32_t flags) {
     const std::optional<std::uint32_t> current = connection.Flags();
-    if (!current || ((*current & ConnectionAutoDetect) != 0) == on)
-        return false;
-    const std::uint32_t flags = on ? *current | ConnectionAutoDetect : *current & ~ConnectionAutoDetect;
-    return connection.SetFlags(flags);
+    return current && *current != flags && connection.SetFlags(flags);
 }

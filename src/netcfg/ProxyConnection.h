@@ -35,6 +35,5 @@ bool SetConnectionFlags(IProxyConnection& connection, const TIP& request);
 // Whether detection is on now; nothing when the flags cannot be read.
 std::optional<bool> AutoDetectOn(IProxyConnection& connection);
 
-// Turns detection on or off, every other flag as it is, when it is not so already; true
-// when the flags were changed.
-bool PutAutoDetect(IProxyConnection& connection, bool on);
+// Puts the flags back as they were, when they are not so already; true when they were set.
+bool RestoreConnectionFlags(IProxyConnection& connection, std::uint32_t flags);

@@ -51,7 +51,7 @@ TSnapshot TakeSnapshot(IRegistryBackend& registry, const std::string& adapterId,
     if (live)
         snapshot.Live = live->Read(adapterId);
     if (connection)
-        snapshot.AutoDetect = AutoDetectOn(*connection);
+        snapshot.ConnectionFlags = connection->Flags();
     return snapshot;
 }
 
@@ -75,8 +75,8 @@ bool RestoreSnapshot(const TSnapshot& snapshot, IRegistryBackend& registry, INet
     bool changed =
         RestoreKeptValues(registry, TRootKey::CurrentUser, ProxyKeyPath(), snapshot.ProxyValues);
     if (IProxyConnection* connection = services.ProxyConnection();
-        connection && snapshot.AutoDetect)
-        changed = PutAutoDetect(*connection, *snapshot.AutoDetect) || changed;
+        connection && snapshot.ConnectionFlags)
+        changed = RestoreConnectionFlags(*connection, *snapshot.ConnectionFlags) || changed;
     if (changed)
         services.NotifyProxyChanged();
     return applied;

@@ -8,6 +8,7 @@
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,8 +26,8 @@ struct TSnapshot {
     std::vector<TKeptValue> ProxyValues;
     // What Windows used then, for the comparison.
     TLiveState Live;
-    // Whether the user's connection detected its settings; nothing when it was not read.
-    std::optional<bool> AutoDetect;
+    // The user's connection flags (detection among them); nothing when they were not read.
+    std::optional<std::uint32_t> ConnectionFlags;
 };
 
 // The adapter's present configuration; live: what Windows uses now (nothing read when null);
@@ -39,6 +40,7 @@ TSnapshot TakeSnapshot(IRegistryBackend& registry, const std::string& adapterId,
 std::string SnapshotComplaint(const TSnapshot& snapshot);
 
 // Applies the snapshot through SetIP, then puts the values it does not carry back as they
-// were, detection of the user's connection included. Returns SetIP's answer; checked receives the outcome as SetIP gives it.
+// were, the user's connection flags included. Returns SetIP's answer; checked receives the
+// outcome as SetIP gives it.
 bool RestoreSnapshot(const TSnapshot& snapshot, IRegistryBackend& registry, INetServices& services,
                      TSwitchResult* checked = nullptr);

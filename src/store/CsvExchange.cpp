@@ -269,7 +269,7 @@ size_t WidthOf(const char* column) {
     if (SameText(column, Columns[ProxyScriptColumn]))
         return MaxProxyScriptLength;
     if (SameText(column, Columns[AutoDetectColumn]))
-        return 1;
+        return 9; // room for a word, so that the fault names the values it takes
     for (const TColumnDef& def : ProfileColumns())
         if (SameText(def.Name, column))
             return static_cast<size_t>(def.Width);

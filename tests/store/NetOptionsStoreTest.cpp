@@ -1,0 +1,105 @@
+// A setting's DNS suffix and proxy parts in the file and in a CSV file: stored in a table of
+// their own that goes with its setting, read back as written, and refused by the rules.
+
+#include "store/CsvExchange.h"
+#include "store/ProfileStore.h"
+
+#include "RawDatabase.h"
+#include "support/Error.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const TNetOptions Office = {"corp.example", "*.corp.example;<local>", "http://wpad/p.pac", true};
+
+void AddSetting(TProfileTable& table, const std::string& title, const TNetOptions& options) {
+    table.Insert();
+    table.SetFieldText("Adapter", "{A1}");
+    table.SetFieldText("Title", title);
+    table.SetFieldText("Address", "10.0.0.5");
+    table.SetFieldText("Submask", "255.255.255.0");
+    TSettingExtras extras;
+    extras.Options = options;
+    table.SetFieldExtras(extras);
+    table.Post();
+}
+
+} // namespace
+
+TEST(NetOptionsStore, ValuesComeBackWithTheirSettingAndGoWithIt) {
+    TTempFolder dir;
+    const std::string path = dir / "db";
+    CreateProfileDatabase(path);
+    {
+        TProfileTable table;
+        table.Open(path);
+        AddSetting(table, "Office", Office);
+        AddSetting(table, "Detect only", {"", "", "", true});
+        AddSetting(table, "Plain", {});
+        table.MoveTo(1);
+        table.Edit();
+        table.SetFieldExtras({});
+        table.Post(); // a change to none leaves no row behind
+    }
+    TProfileTable reopened;
+    reopened.Open(path);
+    EXPECT_EQ(Office, reopened.Extras(0).Options);
+    EXPECT_TRUE(reopened.Extras(1).Empty());
+    EXPECT_TRUE(reopened.Extras(2).Empty());
+    TRawDatabase raw(path);
+    EXPECT_EQ((std::vector<std::string>{"DnsSuffix", "ProxyAutoDetect", "ProxyExceptions",
+                                        "ProxyScript"}),
+              raw.Column("SELECT Name FROM IPNetOptions ORDER BY Name"));
+    raw.Exec("INSERT INTO IPNetOptions VALUES(1, 'FromANewerProgram', 'x')");
+    reopened.Close();
+    reopened.Open(path);
+    EXPECT_EQ(Office, reopened.Extras(0).Options); // a name it does not know is passed over
+    raw.Exec("DELETE FROM IPInfo WHERE ID = 1"); // as an older program deletes
+    EXPECT_TRUE(raw.Column("SELECT SettingID FROM IPNetOptions").empty());
+}
+
+TEST(NetOptionsStore, ACsvFileCarriesTheValuesBothWays) {
+    TCsvSetting office{"Office", "10.0.0.5", "255.0.0.0"};
+    TSettingExtras extras;
+    extras.Options = Office;
+    SetCsvExtras(office, extras);
+    const TCsvSetting plain{"Plain", "10.0.0.6", "255.0.0.0"};
+    const std::string bytes = WriteSettingsCsv({office, plain});
+    EXPECT_EQ(0u, bytes.find("Title,Address,Submask,Gateway,DNS1,DNS2,Proxy,MoreAddresses,"
+                             "MoreGateways,GatewayMetric,DnsSuffix,ProxyExceptions,ProxyScript,"
+                             "ProxyAutoDetect\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("Plain,10.0.0.6,255.0.0.0,,,,,,,,,,,0\r\n"));
+    const std::vector<TCsvSetting> read = ReadSettingsCsv(bytes);
+    ASSERT_EQ(2u, read.size());
+    EXPECT_EQ(Office, CsvExtras(read[0]).Options);
+    EXPECT_TRUE(CsvExtras(read[1]).Empty());
+    // Without any of them the file is written as it always was.
+    EXPECT_EQ(0u, WriteSettingsCsv({plain}).find("Title,Address,Submask,Gateway,DNS1,DNS2,Proxy,"
+                                                 "MoreAddresses,MoreGateways\r\n"));
+}
+
+TEST(NetOptionsStore, AnImportNamesTheColumnARuleRefuses) {
+    const std::string header = "Title,Address,Submask,DnsSuffix,ProxyExceptions,ProxyScript,"
+                               "ProxyAutoDetect\r\n";
+    struct Case {
+        std::string line;
+        std::string error;
+    } cases[] = {
+        {"A,10.0.0.5,255.0.0.0,corp..x,,,", "Line 2: DnsSuffix \"corp..x\" has an empty part"},
+        {"A,10.0.0.5,255.0.0.0,,a;;b,,", "Line 2: ProxyExceptions entry 2 is empty"},
+        {"A,10.0.0.5,255.0.0.0,,,ftp://x,", "Line 2: ProxyScript \"ftp://x\" must begin"},
+        {"A,10.0.0.5,255.0.0.0,,,,yes", "Line 2: ProxyAutoDetect must be 1, 0 or blank"},
+        {"A,10.0.0.5,255.0.0.0," + std::string(254, 'a') + ",,,",
+         "Line 2: DnsSuffix is longer than 253 characters"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ReadSettingsCsv(header + c.line + "\r\n");
+            ADD_FAILURE() << c.line << " was accepted";
+        } catch (const TError& error) {
+            EXPECT_EQ(0u, std::string(error.what()).find(c.error)) << error.what();
+        }
+    }
+}
