@@ -127,7 +127,8 @@ void FillStaticRequest(TIP& request, const std::function<std::string(const std::
                        const TSettingExtras& extras = {});
 
 // Fills the request for automatic addressing of the adapter at position index of
-// adapterList; Proxy keeps what the last static request put there.
+// adapterList; Proxy and the proxy's parts in Options keep what the last static request put
+// there (a DHCP switch writes no DNS suffix).
 // A position that is not in the list raises the list error.
 void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, int index);
 

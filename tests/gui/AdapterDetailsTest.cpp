@@ -112,8 +112,7 @@ TEST_F(AdapterDetails, ShowsTheAdaptersFactsCopiesThemAndClosesWithEsc) {
         ASSERT_TRUE(script.Ran()) << byKeys;
         // The adapter's facts, then the user's proxy as the bench has it now.
         ASSERT_LT(expected.size(), shown.size()) << byKeys;
-        EXPECT_EQ(expected, std::vector<TFactRow>(shown.begin(), shown.begin() + expected.size()))
-            << byKeys;
+        EXPECT_EQ(expected, std::vector(shown.begin(), shown.begin() + expected.size())) << byKeys;
         EXPECT_EQ("Proxy", shown[expected.size()].Name) << byKeys;
         std::string copied;
         for (const TFactRow& row : shown)

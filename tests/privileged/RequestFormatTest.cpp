@@ -121,9 +121,7 @@ void ExpectSame(const TAdapterRequest& expected, const TAdapterRequest& actual) 
 TEST(RequestFormat, ARequestAndAReplyComeBackAsTheyWereSentButForTheProxy) {
     TAdapterRequest sent = FullRequest();
     sent.Request.Proxy = "proxy:8080";
-    sent.Request.Options.ProxyExceptions = "<local>";
-    sent.Request.Options.ProxyScript = "http://wpad/wpad.dat";
-    sent.Request.Options.ProxyAutoDetect = true;
+    sent.Request.Options = {"corp.example.com", "<local>", "http://wpad/wpad.dat", true};
     const std::optional<TAdapterRequest> request = DecodeRequest(EncodeRequest(sent));
     ASSERT_TRUE(request);
     ExpectSame(FullRequest(), *request);
