@@ -268,9 +268,9 @@ void TAdvancedForm::RemoveClick(HWND list, const std::function<void(int)>& remov
 }
 
 void TAdvancedForm::OKBtnClick() {
-    const TNetOptionsFault fault = editing_.SetOptions(
-        {WindowText(suffix_), WindowText(exceptions_), WindowText(script_),
-         ::SendMessageA(autoDetect_, BM_GETCHECK, 0, 0) == BST_CHECKED});
+    const TNetOptionsFault fault =
+        editing_.SetOptions({WindowText(suffix_), WindowText(exceptions_), WindowText(script_),
+                             ::SendMessageA(autoDetect_, BM_GETCHECK, 0, 0) == BST_CHECKED});
     if (fault.Field != TNetOptionsField::None) {
         ShowMessage(fault.Text);
         ::SetFocus(fault.Field == TNetOptionsField::DnsSuffix         ? suffix_

@@ -1,8 +1,9 @@
 #pragma once
 // The editor's "Advanced" dialog: a setting's further IP addresses (with their masks) and
 // gateways (with their metrics) in two lists, each with Add, Edit and Remove, the first
-// gateway's metric, and the DNS suffix and the proxy's further parts. It works on a copy: the caller takes Extras() after OK and stores them
-// with the setting; Cancel leaves the setting as it was.
+// gateway's metric, and the DNS suffix and the proxy's further parts. It works on a copy:
+// the caller takes Extras() after OK and stores them with the setting; Cancel leaves the
+// setting as it was.
 
 #include "editor/ExtrasEditing.h"
 #include "support/Forms.h"

@@ -108,8 +108,7 @@ TSettingExtras ReadExtras(const TCurrentSettings& settings, IRegistryKey* adapte
 }
 
 // A text the setting's rule accepts, trimmed; anything else reads as none.
-std::string AcceptedOrEmpty(const std::string& text,
-                            std::string (*complaint)(const std::string&)) {
+std::string AcceptedOrEmpty(const std::string& text, std::string (*complaint)(const std::string&)) {
     const std::string trimmed = Trim(text);
     return complaint(trimmed).empty() ? trimmed : std::string();
 }

@@ -7,7 +7,8 @@ std::uint32_t AppliedConnectionFlags(std::uint32_t current, const TIP& request) 
     if (!request.Proxy.empty())
         flags |= ConnectionProxy;
     flags |= request.Options.ProxyScript.empty() ? current & ConnectionScript : ConnectionScript;
-    flags |= request.Options.ProxyAutoDetect ? ConnectionAutoDetect : current & ConnectionAutoDetect;
+    flags |=
+        request.Options.ProxyAutoDetect ? ConnectionAutoDetect : current & ConnectionAutoDetect;
     return flags;
 }
 

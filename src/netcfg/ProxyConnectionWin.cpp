@@ -34,8 +34,8 @@ struct TFlagsOption {
 } // namespace
 
 std::optional<std::uint32_t> TSystemProxyConnection::Flags() {
-    const auto query =
-        LibraryFunction<decltype(&::InternetQueryOptionA)>(InternetLibrary(), "InternetQueryOptionA");
+    const auto query = LibraryFunction<decltype(&::InternetQueryOptionA)>(InternetLibrary(),
+                                                                          "InternetQueryOptionA");
     if (!query)
         return std::nullopt;
     TFlagsOption flags;
@@ -52,5 +52,6 @@ bool TSystemProxyConnection::SetFlags(std::uint32_t value) {
         return false;
     TFlagsOption flags;
     flags.Option.Value.dwValue = value;
-    return set(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &flags.List, sizeof flags.List) != FALSE;
+    return set(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &flags.List, sizeof flags.List) !=
+           FALSE;
 }

@@ -128,9 +128,9 @@ void CompareDnsSuffix(const TIP& request, const TLiveState& state,
     const std::string& asked = request.Options.DnsSuffix;
     if (request.DHCP || asked.empty() || SameText(state.DnsSuffix, asked))
         return;
-    differences.push_back({"the DNS suffix " + asked,
-                           state.DnsSuffix.empty() ? "no DNS suffix"
-                                                   : "the DNS suffix " + state.DnsSuffix});
+    differences.push_back({"the DNS suffix " + asked, state.DnsSuffix.empty()
+                                                          ? "no DNS suffix"
+                                                          : "the DNS suffix " + state.DnsSuffix});
 }
 
 } // namespace

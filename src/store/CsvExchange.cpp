@@ -14,9 +14,9 @@
 namespace {
 
 constexpr std::array<const char*, CsvColumnCount> Columns = {
-    "Title", "Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy",
-    "MoreAddresses", "MoreGateways", "GatewayMetric", "DnsSuffix", "ProxyExceptions",
-    "ProxyScript", "ProxyAutoDetect"};
+    "Title",     "Address",         "Submask",       "Gateway",        "DNS1",
+    "DNS2",      "Proxy",           "MoreAddresses", "MoreGateways",   "GatewayMetric",
+    "DnsSuffix", "ProxyExceptions", "ProxyScript",   "ProxyAutoDetect"};
 constexpr size_t FirstAddressColumn = 1; // Address .. DNS2 are dotted quads
 constexpr size_t LastAddressColumn = 5;
 constexpr size_t SubmaskColumn = 2;
@@ -387,9 +387,9 @@ TSettingExtras CsvExtras(const TCsvSetting& setting) {
     extras.MoreGateways = ParseGatewayList(setting[MoreGatewaysColumn]).Entries;
     if (!ParseMetric(setting[GatewayMetricColumn], extras.GatewayMetric))
         extras.GatewayMetric = 0;
-    extras.Options = TrimmedNetOptions({setting[DnsSuffixColumn], setting[ProxyExceptionsColumn],
-                                        setting[ProxyScriptColumn],
-                                        Trim(setting[AutoDetectColumn]) == "1"});
+    extras.Options =
+        TrimmedNetOptions({setting[DnsSuffixColumn], setting[ProxyExceptionsColumn],
+                           setting[ProxyScriptColumn], Trim(setting[AutoDetectColumn]) == "1"});
     return extras;
 }
 
@@ -409,10 +409,11 @@ std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
         return !s[GatewayMetricColumn].empty();
     });
     // So are the DNS suffix and the proxy's parts: their columns come all four together.
-    const bool withOptions = std::any_of(settings.begin(), settings.end(), [](const TCsvSetting& s) {
-        return std::any_of(s.begin() + DnsSuffixColumn, s.end(),
-                           [](const std::string& value) { return !value.empty(); });
-    });
+    const bool withOptions =
+        std::any_of(settings.begin(), settings.end(), [](const TCsvSetting& s) {
+            return std::any_of(s.begin() + DnsSuffixColumn, s.end(),
+                               [](const std::string& value) { return !value.empty(); });
+        });
     const size_t columns = withOptions  ? CsvColumnCount
                            : withMetric ? DnsSuffixColumn
                                         : GatewayMetricColumn;

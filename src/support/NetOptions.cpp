@@ -35,7 +35,8 @@ std::string LabelComplaint(const std::string& label) {
     const auto bad = std::find_if(label.begin(), label.end(),
                                   [](char c) { return !IsAsciiLetterOrDigit(c) && c != '-'; });
     if (bad != label.end())
-        return "may hold only letters, digits, hyphens and dots, not " + Quoted(std::string(1, *bad));
+        return "may hold only letters, digits, hyphens and dots, not " +
+               Quoted(std::string(1, *bad));
     if (label.front() == '-' || label.back() == '-')
         return "has a part beginning or ending with a hyphen";
     return {};

@@ -8,9 +8,9 @@
 #include <string>
 
 struct TNetOptions {
-    std::string DnsSuffix;       // the adapter's Domain value; empty: none
-    std::string ProxyExceptions; // the user's ProxyOverride, used only with a proxy
-    std::string ProxyScript;     // the user's AutoConfigURL
+    std::string DnsSuffix;        // the adapter's Domain value; empty: none
+    std::string ProxyExceptions;  // the user's ProxyOverride, used only with a proxy
+    std::string ProxyScript;      // the user's AutoConfigURL
     bool ProxyAutoDetect = false; // "Automatically detect settings" turned on
     bool Empty() const {
         return DnsSuffix.empty() && ProxyExceptions.empty() && ProxyScript.empty() &&
