@@ -5,6 +5,7 @@
 #include "support/Strings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 const std::vector<std::string> RestorableAdapterValues = {
@@ -53,11 +54,13 @@ std::string KeptValueComplaint(const TKeptValue& kept) {
     if (value.Bytes.size() > MaxKeptValueBytes)
         return kept.Name + " is too long";
     if (kept.Name == DnsSuffixValue) {
-        // As the editor would take it; Windows also keeps a name ending in the root's dot.
-        std::string suffix = value.Bytes.substr(0, value.Bytes.find('\0'));
-        if (!suffix.empty() && suffix.back() == '.')
-            suffix.pop_back();
-        if (value.Type != RegSz || !DnsSuffixComplaint(suffix).empty())
+        // What Windows keeps, which is wider than what the editor takes (a root's dot, the
+        // underscores of older domains): a way back must not be refused for it.
+        const std::string suffix = value.Bytes.substr(0, value.Bytes.find('\0'));
+        const bool name = std::all_of(suffix.begin(), suffix.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == '_';
+        });
+        if (value.Type != RegSz || !name)
             return std::string(DnsSuffixValue) + " is no DNS name";
         return {};
     }

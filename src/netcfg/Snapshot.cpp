@@ -72,11 +72,14 @@ bool RestoreSnapshot(const TSnapshot& snapshot, IRegistryBackend& registry, INet
         SetIP(TAdapterRequest{snapshot.Request, snapshot.AdapterValues}, registry, services, checked);
     if (!services.MayWriteUserProxy())
         return applied;
-    bool changed =
-        RestoreKeptValues(registry, TRootKey::CurrentUser, ProxyKeyPath(), snapshot.ProxyValues);
+    // The flags first: the library writes plain values of its own with them, and the kept
+    // values, written last, leave those exactly as they were.
+    bool changed = false;
     if (IProxyConnection* connection = services.ProxyConnection();
         connection && snapshot.ConnectionFlags)
-        changed = RestoreConnectionFlags(*connection, *snapshot.ConnectionFlags) || changed;
+        changed = RestoreConnectionFlags(*connection, *snapshot.ConnectionFlags);
+    if (RestoreKeptValues(registry, TRootKey::CurrentUser, ProxyKeyPath(), snapshot.ProxyValues))
+        changed = true;
     if (changed)
         services.NotifyProxyChanged();
     return applied;

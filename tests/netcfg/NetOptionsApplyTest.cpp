@@ -144,7 +144,7 @@ TEST_F(NetOptionsApply, GoingBackRestoresEveryValueAsItWas) {
         adapter->SetValue("EnableDHCP", RegDword, std::string(dhcp ? "\1\0\0\0" : "\0\0\0\0", 4));
         adapter->SetValue("IPAddress", RegMultiSz, std::string("10.1.1.5\0\0", 10));
         adapter->SetValue("SubnetMask", RegMultiSz, std::string("255.0.0.0\0\0", 11));
-        adapter->SetValue("Domain", RegSz, Sz("home.example."));
+        adapter->SetValue("Domain", RegSz, Sz("home_1.example."));
         registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, false)
             ->SetValue("ProxyOverride", RegSz, Sz("old-host"));
         registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, false)->DeleteValue("AutoConfigURL");
@@ -156,7 +156,7 @@ TEST_F(NetOptionsApply, GoingBackRestoresEveryValueAsItWas) {
         SetIP(Office({"office.example", "*.office", "http://wpad/p.pac", true}), registry_,
               services_);
         RestoreSnapshot(snapshot, registry_, services_);
-        EXPECT_EQ(Sz("home.example."),
+        EXPECT_EQ(Sz("home_1.example."),
                   registry_.Value(TRootKey::LocalMachine, AdapterPath, "Domain")->Bytes);
         EXPECT_EQ(Sz("old-host"),
                   registry_.Value(TRootKey::CurrentUser, ProxyPath, "ProxyOverride")->Bytes);
