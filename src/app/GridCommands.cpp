@@ -10,6 +10,7 @@
 
 #include "editor/UEdit.h"
 #include "netcfg/CurrentSettings.h"
+#include "netcfg/ProxyConnection.h"
 #include "store/SettingsTransfer.h"
 #include "support/Error.h"
 #include "support/SystemLibrary.h"
@@ -299,8 +300,11 @@ std::optional<std::string> TMainForm::ChooseFile(TFileDialogKind kind, const std
 // The editor opens on a new row holding what the selected adapter has now.
 void TMainForm::acAddCurrentExecute() {
     RequireDatabase();
-    const TCurrentSettings current =
+    TCurrentSettings current =
         ReadCurrentSettings(registry_, AdapterList[SelectedAdapterPosition()]);
+    // Detection lives in the connection's own record, not in a plain value.
+    if (IProxyConnection* connection = netServices_->ProxyConnection())
+        current.Extras.Options.ProxyAutoDetect = AutoDetectOn(*connection).value_or(false);
     {
         const TGridUpdate gridUpdate(*this);
         adoT.Insert();
@@ -359,6 +363,14 @@ void TMainForm::acDetailsExecute() {
     ReadLiveState();
     std::vector<TFactRow> rows =
         LiveStateRows(liveState_, AdapterDescriptions().at(adapter), RowTitle(adoT, rowInUse_));
+    // The user's proxy parts beside the adapter's: what a setting's apply changes too.
+    const TCurrentSettings user = ReadCurrentSettings(registry_, "");
+    TUserProxy proxy{user.Proxy, user.Extras.Options.ProxyExceptions,
+                     user.Extras.Options.ProxyScript, false};
+    if (IProxyConnection* connection = netServices_->ProxyConnection())
+        proxy.AutoDetect = AutoDetectOn(*connection).value_or(false);
+    for (TFactRow& row : UserProxyRows(proxy))
+        rows.push_back(std::move(row));
     // The switch log lives beside the database.
     // The check reads the adapter afresh: what it uses when the user asks.
     const std::string adapterId = AdapterList[adapter];

@@ -4,6 +4,7 @@
 
 #include "netcfg/LiveStateWin.h"
 #include "netcfg/NetworkFactsWin.h"
+#include "netcfg/ProxyConnectionWin.h"
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 
@@ -47,6 +48,7 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     void Wait(unsigned milliseconds) override;
     // Not when the program runs elevated under another account than the desktop's.
     bool MayWriteUserProxy() override;
+    IProxyConnection* ProxyConnection() override { return &proxyConnection_; }
     // Whoever writes the adapter's values when this process may not, asked at each switch.
     void UseAdapterSwitch(std::function<IAdapterSwitch*()> adapterSwitch) {
         adapterSwitch_ = std::move(adapterSwitch);
@@ -60,4 +62,5 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     std::function<IAdapterSwitch*()> adapterSwitch_;
     TSystemLiveStateReader liveState_;
     TSystemNetworkFactsReader networkFacts_;
+    TSystemProxyConnection proxyConnection_;
 };

@@ -14,7 +14,8 @@
 // What differs between the request and the state, as the user reads it ("the address
 // 10.0.0.5/8"); empty when the state is what was asked. A static request: the DHCP flag,
 // each of its addresses with its mask and no other address, its gateways (in any order)
-// and no other, its DNS servers in order. A DHCP request: the flag, and nothing left of the static setting the
+// and no other, its DNS servers in order, its DNS suffix when it names one (letter case
+// aside). A DHCP request: the flag, and nothing left of the static setting the
 // adapter had before (before: its state then), neither address nor gateway; the rest is the
 // DHCP server's to choose.
 struct TDifference {

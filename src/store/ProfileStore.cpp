@@ -1,6 +1,7 @@
 #include "ProfileStore.h"
 
 #include "store/ExtrasStore.h"
+#include "store/OptionsStore.h"
 #include "store/Sqlite.h"
 #include "store/StorePlatform.h"
 #include "support/AddressRules.h"
@@ -385,6 +386,7 @@ TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
         file.dataVersion_ = DataVersion(db, context);
         readFirst(db, context);
         file.extras_ = LoadExtras(db, context);
+        LoadOptions(db, file.extras_, context);
     }
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
@@ -393,6 +395,7 @@ TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
     // transaction); a read-only file without it simply has no extras.
     if (file.readOnlyReason_.empty()) {
         EnsureExtrasTable(connection->Db, context);
+        EnsureOptionsTable(connection->Db, context);
         MakeAdapterIndexes(db);
     }
     file.connection_ = std::move(connection);
@@ -805,8 +808,10 @@ void TProfileTable::PostInsert() {
             insert.Step(StoreContext);
         }
         pending_.Id = sqlite3_last_insert_rowid(db.get());
-        if (!pendingExtras_.Empty())
+        if (!pendingExtras_.Empty()) {
             StoreExtras(db, pending_.Id, pendingExtras_, StoreContext);
+            StoreOptions(db, pending_.Id, pendingExtras_.Options, StoreContext);
+        }
     });
     KeepExtras(pending_.Id, pendingExtras_);
     // AUTOINCREMENT gives a number above every one used before: the new row is last.
@@ -847,8 +852,10 @@ void TProfileTable::PostEdit() {
                 if (sqlite3_changes(db.get()) == 0)
                     throw TError(std::string(StoreContext) + ": it is no longer in the database");
             }
-            if (extrasChanged)
+            if (extrasChanged) {
                 StoreExtras(db, pending_.Id, pendingExtras_, StoreContext);
+                StoreOptions(db, pending_.Id, pendingExtras_.Options, StoreContext);
+            }
         });
         KeepExtras(pending_.Id, pendingExtras_);
     }
@@ -948,6 +955,7 @@ bool TProfileTable::ReloadWhenChangedElsewhere() {
         if (!readPending_)
             rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
         extras = LoadExtras(db, context);
+        LoadOptions(db, extras, context);
     }
     const TRecord* current = Current();
     const std::int64_t currentId = current ? current->Id : 0;
@@ -1018,8 +1026,10 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows,
                 insert.Step(StoreContext);
             }
             record.Id = sqlite3_last_insert_rowid(db.get());
-            if (!more.Empty())
+            if (!more.Empty()) {
                 StoreExtras(db, record.Id, more, StoreContext);
+                StoreOptions(db, record.Id, more.Options, StoreContext);
+            }
             addedExtras.push_back(&more);
         }
         db.Execute("COMMIT", StoreContext);

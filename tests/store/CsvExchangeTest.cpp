@@ -109,7 +109,8 @@ TEST(CsvExchange, RefusesABadFileNamingTheLineAndTheReason) {
              "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy"},
         {"Title,Address,Port\r\n", "Line 1: unknown column \"Port\"; the columns are Title, "
                                    "Address, Submask, Gateway, DNS1, DNS2, Proxy, MoreAddresses, "
-                                   "MoreGateways, GatewayMetric, UseWhen"},
+                                   "MoreGateways, GatewayMetric, DnsSuffix, ProxyExceptions, ProxyScript, "
+                                   "ProxyAutoDetect, UseWhen"},
         {"Title,DNS1,title\r\n", "Line 1: the column Title appears twice"},
         {Header + good + good + "Lab,1.2.3.4,,,10.0.0.256,,\r\n",
          "Line 4: DNS1 is not a valid address"},

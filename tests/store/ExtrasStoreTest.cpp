@@ -43,7 +43,8 @@ TEST(ExtrasStore, AnOlderFileGetsTheTableAndTheExtrasComeBackInOrderWithTheirSet
     {
         TProfileTable table;
         table.Open(path);
-        EXPECT_EQ((std::vector<std::string>{"IPExtras", "IPInfo", "IPUseWhen"}), Tables(path));
+        EXPECT_EQ((std::vector<std::string>{"IPExtras", "IPInfo", "IPNetOptions", "IPUseWhen"}),
+                  Tables(path));
         AddSetting(table, "Lab", Lab);
         AddSetting(table, "Plain", {});
         table.MoveTo(0);
