@@ -58,9 +58,9 @@ TEST(NetOptionsStore, ACsvFileCarriesTheValuesBothWaysAndTheRulesJudgeThem) {
     const TCsvSetting plain{"Plain", "10.0.0.6", "255.0.0.0"};
     const std::string bytes = WriteSettingsCsv({office, plain});
     EXPECT_EQ(0u, bytes.find("Title,Address,Submask,Gateway,DNS1,DNS2,Proxy,MoreAddresses,"
-                             "MoreGateways,GatewayMetric,DnsSuffix,ProxyExceptions,ProxyScript,"
+                             "MoreGateways,DnsSuffix,ProxyExceptions,ProxyScript,"
                              "ProxyAutoDetect\r\n"));
-    EXPECT_NE(std::string::npos, bytes.find("Plain,10.0.0.6,255.0.0.0,,,,,,,,,,,0\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("Plain,10.0.0.6,255.0.0.0,,,,,,,,,,0\r\n"));
     const std::vector<TCsvSetting> read = ReadSettingsCsv(bytes);
     ASSERT_EQ(2u, read.size());
     EXPECT_EQ(Office, CsvExtras(read[0]).Options);
