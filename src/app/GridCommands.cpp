@@ -280,10 +280,9 @@ TTrayMenuItem TMainForm::GridOptionsMenu() const {
 int TMainForm::TrackMenu(HMENU menu, POINT point) {
     if (trackPopup_)
         return trackPopup_(menu, point);
-    return static_cast<int>(::TrackPopupMenu(menu,
-                                             TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN |
-                                                 TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                                             point.x, point.y, 0, Handle(), nullptr));
+    return static_cast<int>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
+        point.x, point.y, 0, Handle(), nullptr));
 }
 
 size_t TMainForm::SelectedAdapterPosition() const {
@@ -363,16 +362,6 @@ void TMainForm::acDetailsExecute() {
     ReadLiveState();
     std::vector<TFactRow> rows =
         LiveStateRows(liveState_, AdapterDescriptions().at(adapter), RowTitle(adoT, rowInUse_));
-    // The user's proxy parts beside the adapter's: what a setting's apply changes too.
-    const TCurrentSettings user = ReadCurrentSettings(registry_, "");
-    TUserProxy proxy{user.Proxy, user.Extras.Options.ProxyExceptions,
-                     user.Extras.Options.ProxyScript, false};
-    if (IProxyConnection* connection = netServices_->ProxyConnection())
-        proxy.AutoDetect = AutoDetectOn(*connection).value_or(false);
-    for (TFactRow& row : UserProxyRows(proxy))
-        rows.push_back(std::move(row));
-    // The switch log lives beside the database.
-    // The check reads the adapter afresh: what it uses when the user asks.
     const std::string adapterId = AdapterList[adapter];
     if (liveState_.Present) {
         // The network in the terms of the conditions, before the setting in use.
@@ -383,6 +372,16 @@ void TMainForm::acDetailsExecute() {
         const std::vector<TFactRow> network = NetworkRows(facts, EvaluateAutoSwitch(adoT, facts));
         rows.insert(rows.end() - 1, network.begin(), network.end());
     }
+    // The user's proxy parts beside the adapter's: what a setting's apply changes too.
+    const TCurrentSettings user = ReadCurrentSettings(registry_, "");
+    TUserProxy proxy{user.Proxy, user.Extras.Options.ProxyExceptions,
+                     user.Extras.Options.ProxyScript, false};
+    if (IProxyConnection* connection = netServices_->ProxyConnection())
+        proxy.AutoDetect = AutoDetectOn(*connection).value_or(false);
+    for (TFactRow& row : UserProxyRows(proxy))
+        rows.push_back(std::move(row));
+    // The switch log lives beside the database; the check reads the adapter afresh: what it
+    // uses when the user asks.
     TDetailsForm details(rows, AppPath + "netvane.log", Handle(), [this, adapterId] {
         return CheckConnection(liveStateReader_->Read(adapterId), *reachability_).Lines;
     });

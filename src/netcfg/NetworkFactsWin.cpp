@@ -1,5 +1,6 @@
 #include "NetworkFactsWin.h"
 
+#include "support/IntegerText.h"
 #include "support/SystemLibrary.h"
 #include "support/WinHandles.h"
 
@@ -135,16 +136,6 @@ TLease LeaseOf(const std::string& adapterId) {
     return {};
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "{D0000000-0000-0000-0000-000000000001}" as a GUID; false for anything else.
 bool ParseGuid(const std::string& text, GUID& guid) {
     constexpr std::size_t Length = sizeof "{00000000-0000-0000-0000-000000000000}" - 1;
@@ -157,8 +148,8 @@ bool ParseGuid(const std::string& text, GUID& guid) {
             ++i;
             continue;
         }
-        const int high = HexValue(text[i]);
-        const int low = HexValue(text[i + 1]);
+        const int high = HexDigitValue(text[i]);
+        const int low = HexDigitValue(text[i + 1]);
         if (high < 0 || low < 0 || n == 16)
             return false;
         bytes[n++] = static_cast<unsigned char>(high * 16 + low);

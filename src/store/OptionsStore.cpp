@@ -23,11 +23,7 @@ const char* const ScriptName = "ProxyScript";
 const char* const AutoDetectName = "ProxyAutoDetect";
 
 bool HasOptionsTable(const TSqliteConnection& db, const std::string& context) {
-    TSqliteStatement table(db,
-                           "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = "
-                           "'IPNetOptions' COLLATE NOCASE",
-                           context);
-    return table.Step(context);
+    return HasTable(db, "IPNetOptions", context);
 }
 
 void Put(TNetOptions& options, const std::string& name, const std::string& value) {
@@ -44,15 +40,7 @@ void Put(TNetOptions& options, const std::string& name, const std::string& value
 } // namespace
 
 void EnsureOptionsTable(TSqliteConnection& db, const std::string& context) {
-    if (HasOptionsTable(db, context))
-        return;
-    const std::string sql = std::string("BEGIN IMMEDIATE; ") + CreateStatements + " COMMIT;";
-    try {
-        db.Execute(sql.c_str(), context);
-    } catch (...) {
-        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    CreateTableOnce(db, "IPNetOptions", CreateStatements, context);
 }
 
 void LoadOptions(const TSqliteConnection& db, std::map<std::int64_t, TSettingExtras>& extras,

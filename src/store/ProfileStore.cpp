@@ -2,6 +2,7 @@
 
 #include "store/ExtrasStore.h"
 #include "store/OptionsStore.h"
+#include "store/UseWhenStore.h"
 #include "store/Sqlite.h"
 #include "store/StorePlatform.h"
 #include "support/AddressRules.h"
@@ -394,8 +395,10 @@ TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
     // was. The extras' table comes with the first opening that may write (its own
     // transaction); a read-only file without it simply has no extras.
     if (file.readOnlyReason_.empty()) {
+        // Each side table on its own: a file may have an older one and lack a younger.
         EnsureExtrasTable(connection->Db, context);
         EnsureOptionsTable(connection->Db, context);
+        EnsureUseWhenTable(connection->Db, context);
         MakeAdapterIndexes(db);
     }
     file.connection_ = std::move(connection);
@@ -423,12 +426,11 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     Close();
     const bool readNow = load == TRowLoad::Now;
     std::vector<TRecord> rows;
-    TOpenedProfileFile file = TOpenedProfileFile::Open(
-        dbPath, [&](const TSqliteConnection& db, const std::string& context) {
-            if (readNow)
-                rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt,
-                                context);
-        });
+    TOpenedProfileFile file = TOpenedProfileFile::Open(dbPath, [&](const TSqliteConnection& db,
+                                                                   const std::string& context) {
+        if (readNow)
+            rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
+    });
     Adopt(std::move(file), std::move(rows), readNow);
 }
 
@@ -462,9 +464,9 @@ void TProfileTable::TakeRows(std::vector<TRecord> rows, bool rowsRead) {
         adaptersRead_.insert(FoldedAscii(filterAdapter_));
 }
 
-std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
-    const TSqliteConnection& db, const std::optional<std::string>& adapterId,
-    const std::string& context) {
+std::vector<TProfileTable::TRecord>
+TProfileTable::ReadRows(const TSqliteConnection& db, const std::optional<std::string>& adapterId,
+                        const std::string& context) {
     std::vector<TRecord> rows;
     if (!adapterId) {
         // Room for every row at once: growing the rows one by one would, at the last step,
@@ -473,8 +475,8 @@ std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
         if (count.Step(context))
             rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
     }
-    TSqliteStatement select(
-        db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(), context);
+    TSqliteStatement select(db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(),
+                            context);
     if (adapterId)
         select.BindText(1, AnsiToUtf8(*adapterId));
     while (select.Step(context)) {
@@ -917,8 +919,7 @@ TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
     return values;
 }
 
-std::vector<TProfileTable::TStoredRow>
-TProfileTable::StoredRowsOf(const std::string& adapterId) {
+std::vector<TProfileTable::TStoredRow> TProfileTable::StoredRowsOf(const std::string& adapterId) {
     // An adapter not shown yet has its rows read first: the answer is what the file holds.
     if (connection_) {
         ReadRowsFor(true, adapterId);
@@ -998,8 +999,9 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows,
     // The adapter compares in either letter case, as the restriction to it does.
     const auto key = [](TRowValues values, const TSettingExtras& more) {
         values[0] = FoldedAscii(values[0]);
-        return std::pair(values, std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
-                                            FormatGatewayList(more.MoreGateways)));
+        return std::pair(values,
+                         std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
+                                    FormatGatewayList(more.MoreGateways)));
     };
     std::set<decltype(key(TRowValues{}, none))> stored;
     for (const TRecord& record : rows_)

@@ -18,23 +18,11 @@ const std::string CreateStatements =
 } // namespace
 
 bool HasUseWhenTable(const TSqliteConnection& db, const std::string& context) {
-    TSqliteStatement table(db,
-                           "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = "
-                           "'IPUseWhen' COLLATE NOCASE",
-                           context);
-    return table.Step(context);
+    return HasTable(db, "IPUseWhen", context);
 }
 
 void EnsureUseWhenTable(TSqliteConnection& db, const std::string& context) {
-    if (HasUseWhenTable(db, context))
-        return;
-    const std::string sql = "BEGIN IMMEDIATE; " + CreateStatements + " COMMIT;";
-    try {
-        db.Execute(sql.c_str(), context);
-    } catch (...) {
-        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    CreateTableOnce(db, "IPUseWhen", CreateStatements.c_str(), context);
 }
 
 std::map<std::int64_t, std::string> LoadUseWhen(const TSqliteConnection& db,
