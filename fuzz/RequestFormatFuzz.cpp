@@ -39,7 +39,8 @@ bool SameRequest(const TAdapterRequest& a, const TAdapterRequest& b) {
     if (x.Adapter != y.Adapter || x.Address != y.Address || x.Gateway != y.Gateway ||
         x.Submask != y.Submask || x.DNS != y.DNS || x.DHCP != y.DHCP ||
         x.GatewayMetric != y.GatewayMetric || x.MoreAddresses != y.MoreAddresses ||
-        x.MoreGateways != y.MoreGateways || a.KeptValues.size() != b.KeptValues.size())
+        x.MoreGateways != y.MoreGateways || x.Options.DnsSuffix != y.Options.DnsSuffix ||
+        a.KeptValues.size() != b.KeptValues.size())
         return false;
     for (std::size_t i = 0; i < a.KeptValues.size(); ++i) {
         const TKeptValue& p = a.KeptValues[i];
@@ -61,8 +62,8 @@ std::uint32_t Number(TFuzzInput& in) {
 void CheckScriptedRequest(TFuzzInput& in) {
     TAdapterRequest sent;
     TIP& request = sent.Request;
-    for (std::string* text :
-         {&request.Adapter, &request.Address, &request.Gateway, &request.Submask, &request.DNS})
+    for (std::string* text : {&request.Adapter, &request.Address, &request.Gateway,
+                              &request.Submask, &request.DNS, &request.Options.DnsSuffix})
         *text = in.Text();
     request.DHCP = in.Flag();
     request.GatewayMetric = Number(in);

@@ -20,17 +20,27 @@ const UniqueLibrary& IpHelper() {
 } // namespace
 
 TAddressWatch::TAddressWatch(HWND window, UINT message) : window_(window), message_(message) {
-    const auto notify = LibraryFunction<TNotifyChange>(IpHelper(), "NotifyUnicastIpAddressChange");
+    handle_ = Register("NotifyUnicastIpAddressChange");
+    // A cable plugged in or out, a gateway or a lease renewed: the interface changes, and
+    // its addresses need not.
+    interfaceHandle_ = Register("NotifyIpInterfaceChange");
+}
+
+HANDLE TAddressWatch::Register(const char* function) {
+    // Both take the same arguments; the row each passes is not looked at.
+    const auto notify = LibraryFunction<TNotifyChange>(IpHelper(), function);
     HANDLE handle = nullptr;
     if (notify && notify(InternetFamily, &TAddressWatch::Changed, this, FALSE, &handle) == NO_ERROR)
-        handle_ = handle;
+        return handle;
+    return nullptr;
 }
 
 TAddressWatch::~TAddressWatch() {
     const auto cancel = LibraryFunction<TCancelNotify>(IpHelper(), "CancelMibChangeNotify2");
     // Returns once no notice runs any more: none can reach this object after.
-    if (handle_ && cancel)
-        cancel(handle_);
+    for (HANDLE handle : {handle_, interfaceHandle_})
+        if (handle && cancel)
+            cancel(handle);
 }
 
 void CALLBACK TAddressWatch::Changed(PVOID context, PVOID, int) {

@@ -1,7 +1,8 @@
 #pragma once
-// Windows' notice of every change of an IPv4 address on the machine
-// (NotifyUnicastIpAddressChange of iphlpapi). The notice comes on a thread of the system's:
-// it only posts a message to the window, which reads the state again on its own thread.
+// Windows' notice of every change of an IPv4 address or interface on the machine
+// (NotifyUnicastIpAddressChange and NotifyIpInterfaceChange of iphlpapi). The notice comes on a
+// thread of the system's: it only posts a message to the window, which reads the state again on its
+// own thread.
 
 #include <windows.h>
 
@@ -19,9 +20,11 @@ class TAddressWatch {
     bool Watching() const { return handle_ != nullptr; }
 
   private:
+    HANDLE Register(const char* function);
     static void CALLBACK Changed(PVOID context, PVOID row, int type);
 
     HWND window_;
     UINT message_;
     HANDLE handle_ = nullptr;
+    HANDLE interfaceHandle_ = nullptr;
 };

@@ -66,6 +66,7 @@ void TMainForm::acWayBackExecute() {
     try {
         const THeldMessages held(messageSink_, said);
         apply = ApplyWithWayBack(NewIP, registry_, *netServices_, reachability_.get());
+        SwitchedByHand();
     } catch (const std::exception&) {
         // Refused, or stopped: there is no way back to wait for.
         for (const std::string& text : said)

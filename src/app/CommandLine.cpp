@@ -5,6 +5,7 @@
 #include "netcfg/Adapters.h"
 #include "netcfg/SwitchCheck.h"
 #include "app/SettingInUse.h"
+#include "app/AutoSwitch.h"
 #include "store/ProfileStore.h"
 #include "store/SettingsTransfer.h"
 #include "support/Config.h"
@@ -27,6 +28,7 @@ const char* const CommandLineUsage =
     "       Netvane.exe /import \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /export \"file.csv\" [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /start-with-windows on|off\r\n"
+    "       Netvane.exe /auto [/adapter \"Description or {id}\"]\r\n"
     "       Netvane.exe /install-service [/group \"Local group\"]\r\n"
     "       Netvane.exe /uninstall-service\r\n"
     "  /apply    applies the stored setting of that title to the adapter\r\n"
@@ -42,6 +44,8 @@ const char* const CommandLineUsage =
     "  /keep-within  goes back to the previous settings unless /keep comes within the\r\n"
     "            seconds (10 to 600)\r\n"
     "  /keep     keeps the settings of the apply that waits\r\n"
+    "  /auto     applies, to each adapter, the one stored setting whose conditions its\r\n"
+    "            network meets (\"Use automatically when\"); 5 when several do\r\n"
     "  /?        shows this text\r\n"
     "  /tray     starts with the window hidden and the icon in the notification area\r\n"
     "  /start-with-windows  on: Netvane starts at sign-in, as /tray (the user's Run key);\r\n"
@@ -328,15 +332,23 @@ void List(const std::vector<TAdapter>& adapters, const std::string& appPath,
 // Windows does not have the adapter now, as a switch to it ends.
 int Status(const TAdapter& adapter, const std::string& appPath, INetServices& services,
            ICommandOutput& output) {
-    ILiveStateReader* reader = services.LiveStateReader();
-    const TLiveState state = reader ? reader->Read(adapter.Id) : TLiveState{};
+    const TNetworkFacts facts = ReadNetworkFacts(services, adapter.Id);
+    const TLiveState& state = facts.State;
     std::string inUse;
     TProfileTable table;
-    if (state.Present && OpenStore(table, appPath)) {
+    const bool stored = state.Present && OpenStore(table, appPath);
+    if (stored) {
         table.SetAdapterFilter(adapter.Id);
         inUse = RowTitle(table, RowInUse(table, state));
     }
-    for (const TFactRow& row : LiveStateRows(state, adapter.Description, inUse))
+    std::vector<TFactRow> rows = LiveStateRows(state, adapter.Description, inUse);
+    if (state.Present) {
+        // Before the setting in use, which stays the last line.
+        const std::vector<TFactRow> network =
+            NetworkRows(facts, stored ? EvaluateAutoSwitch(table, facts) : TAutoEvaluation{});
+        rows.insert(rows.end() - 1, network.begin(), network.end());
+    }
+    for (const TFactRow& row : rows)
         output.Print(row.Name + ": " + row.Value);
     if (state.Present)
         return ExitDone;
@@ -393,9 +405,94 @@ int StartWithWindows(const TCommandLine& command, const std::string& appPath,
     return ExitDone;
 }
 
+// One adapter's network judged, and its setting applied when exactly one matches and is not
+// in use; the exit code of what happened.
+int AutoSwitchAdapter(const TAdapter& adapter, TProfileTable& table, const std::string& appPath,
+                      IRegistryBackend& registry, INetServices& services, ICommandOutput& output) {
+    const TNetworkFacts facts = ReadNetworkFacts(services, adapter.Id);
+    const TAutoEvaluation evaluation = EvaluateAutoSwitch(table, facts);
+    const std::string& name = adapter.Description;
+    switch (evaluation.Decision.Action) {
+    case TAutoAction::Nothing:
+        output.Print(name + ": no setting matches its network");
+        return ExitDone;
+    case TAutoAction::AlreadyInUse:
+        output.Print(name + ": \"" + evaluation.Names() + "\" matches its network and is in use");
+        return ExitDone;
+    case TAutoAction::Several:
+        output.Error(name + ": " + std::to_string(evaluation.Decision.Matches.size()) +
+                     " settings match its network, so none was applied: " + evaluation.Names());
+        return ExitAmbiguous;
+    case TAutoAction::Apply:
+        break;
+    }
+    // A switch nobody is there to allow must not wait for a consent prompt.
+    if (const IAdapterSwitch* route = services.AdapterSwitch(); route && route->AsksConsent()) {
+        const std::string title = evaluation.Names();
+        output.Error(name + ": \"" + title +
+                     "\" matches its network, but switching it would ask "
+                     "for your consent, so it was not switched. Netvane.exe /apply \"" +
+                     title + "\" switches it, or an administrator installs the Netvane service.");
+        return ExitFailed;
+    }
+    RequireChangeableAdapter(adapter, registry, services);
+    table.MoveTo(evaluation.Row());
+    TIP request;
+    FillStaticRequest(
+        request, [&table](const std::string& field) { return table.FieldText(field); },
+        table.FieldExtras());
+    TSwitchResult result;
+    SetIP(request, registry, services, &result);
+    result.Cause = AutomaticCause(evaluation);
+    const std::string title = Trim(table.FieldText("Title"));
+    LogSwitch(appPath, name, title, result);
+    output.Print(SwitchSummary("\"" + title + "\"", name, result, SwitchIsChecked(services)) +
+                 " (" + result.Cause + ")");
+    return result.Outcome == TSwitchOutcome::Applied ? ExitDone : ExitFailed;
+}
+
+// Every adapter with settings that have conditions (or the one /adapter names), each on its
+// own: one that fails does not keep the others from switching. Failed beats several matches.
+int AutoSwitch(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
+               INetServices& services, ICommandOutput& output) {
+    const std::vector<TAdapter> adapters =
+        command.Adapter ? std::vector<TAdapter>{NamedAdapter(registry, *command.Adapter)}
+                        : Adapters(registry, TAdapterScope::AllWithTcpIp);
+    TProfileTable table;
+    int code = ExitDone;
+    bool any = false;
+    if (OpenStore(table, appPath)) {
+        for (const TAdapter& adapter : adapters) {
+            table.SetAdapterFilter(adapter.Id);
+            bool conditions = false;
+            for (int row = 0; row < table.RowCount() && !conditions; ++row)
+                conditions = !table.Extras(row).UseWhen.empty();
+            if (!conditions)
+                continue;
+            any = true;
+            int adapterCode = ExitFailed;
+            try {
+                adapterCode =
+                    AutoSwitchAdapter(adapter, table, appPath, registry, services, output);
+            } catch (const TCommandFailure& failure) {
+                output.Error(failure.Message);
+            } catch (const std::exception& error) {
+                output.Error(error.what());
+            }
+            if (adapterCode == ExitFailed || (adapterCode == ExitAmbiguous && code == ExitDone))
+                code = adapterCode;
+        }
+    }
+    if (!any)
+        output.Print("No stored setting has conditions: nothing to do");
+    return code;
+}
+
 int Run(const TCommandLine& command, const std::string& appPath, IRegistryBackend& registry,
         INetServices& services, ICommandOutput& output, const TWayBackSeams& wayBack,
         const TStartupSeams& startup) {
+    if (command.Action == TCommandAction::Auto)
+        return AutoSwitch(command, appPath, registry, services, output);
     if (command.Action == TCommandAction::StartWithWindows)
         return StartWithWindows(command, appPath, registry, startup, output);
     if (command.Action == TCommandAction::Keep)
@@ -442,8 +539,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (SameText(argument, "/apply")) {
             SetAction(command, TCommandAction::Apply, argument);
             command.Title = ValueOf(arguments, i, "the title of a stored setting");
-            if (SameText(command.Title, "/id"))
-            {
+            if (SameText(command.Title, "/id")) {
                 command.Id = SettingId(ValueOf(arguments, i, "a setting's ID (see /list)"));
                 command.Title.clear();
             }
@@ -455,7 +551,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             SetAction(command, TCommandAction::Status, argument);
         } else if (SameText(argument, "/import") || SameText(argument, "/export")) {
             SetAction(command,
-                      SameText(argument, "/import") ? TCommandAction::Import : TCommandAction::Export,
+                      SameText(argument, "/import") ? TCommandAction::Import
+                                                    : TCommandAction::Export,
                       argument);
             command.Path = ValueOf(arguments, i, "the path of a CSV file");
         } else if (SameText(argument, "/adapter")) {
@@ -469,6 +566,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             if (!SameText(state, "on") && !SameText(state, "off"))
                 throw TUsageError(argument + " takes on or off, not \"" + state + "\"");
             command.StartOn = SameText(state, "on");
+        } else if (SameText(argument, "/auto")) {
+            SetAction(command, TCommandAction::Auto, argument);
         } else if (SameText(argument, "/install-service")) {
             SetAction(command, TCommandAction::InstallService, argument);
         } else if (SameText(argument, "/uninstall-service")) {

@@ -23,6 +23,7 @@ enum class TCommandAction {
     Import,
     Export,
     StartWithWindows,
+    Auto,
     InstallService,
     UninstallService,
 };

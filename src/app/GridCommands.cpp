@@ -3,12 +3,14 @@
 
 #include "UMain.h"
 
+#include "AutoSwitch.h"
 #include "SettingInUse.h"
 #include "UDetails.h"
 #include "UTray.h"
 
 #include "editor/UEdit.h"
 #include "netcfg/CurrentSettings.h"
+#include "netcfg/ProxyConnection.h"
 #include "store/SettingsTransfer.h"
 #include "support/Error.h"
 #include "support/SystemLibrary.h"
@@ -194,6 +196,10 @@ bool TMainForm::ExecuteGridCommand(int id) {
         if (tray_)
             tray_->ToggleStartWithWindows();
         return true;
+    case idSwitchAutomaticallyOption:
+        if (tray_)
+            tray_->ToggleSwitchAutomatically();
+        return true;
     case idShowAllAdaptersOption:
         ToggleShowAllAdapters();
         return true;
@@ -246,6 +252,8 @@ void TMainForm::DBGridContextMenu(LPARAM screenPoint) {
             return static_cast<UINT>(idMinimizeToTrayOption);
         case TTrayCommand::StartWithWindows:
             return static_cast<UINT>(idStartWithWindowsOption);
+        case TTrayCommand::SwitchAutomatically:
+            return static_cast<UINT>(ConfigFile ? idSwitchAutomaticallyOption : 0);
         default:
             // Without the settings file there is nowhere to keep the choice.
             return static_cast<UINT>(ConfigFile ? idShowAllAdaptersOption : 0);
@@ -272,10 +280,9 @@ TTrayMenuItem TMainForm::GridOptionsMenu() const {
 int TMainForm::TrackMenu(HMENU menu, POINT point) {
     if (trackPopup_)
         return trackPopup_(menu, point);
-    return static_cast<int>(::TrackPopupMenu(menu,
-                                             TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN |
-                                                 TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                                             point.x, point.y, 0, Handle(), nullptr));
+    return static_cast<int>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
+        point.x, point.y, 0, Handle(), nullptr));
 }
 
 size_t TMainForm::SelectedAdapterPosition() const {
@@ -292,8 +299,11 @@ std::optional<std::string> TMainForm::ChooseFile(TFileDialogKind kind, const std
 // The editor opens on a new row holding what the selected adapter has now.
 void TMainForm::acAddCurrentExecute() {
     RequireDatabase();
-    const TCurrentSettings current =
+    TCurrentSettings current =
         ReadCurrentSettings(registry_, AdapterList[SelectedAdapterPosition()]);
+    // Detection lives in the connection's own record, not in a plain value.
+    if (IProxyConnection* connection = netServices_->ProxyConnection())
+        current.Extras.Options.ProxyAutoDetect = AutoDetectOn(*connection).value_or(false);
     {
         const TGridUpdate gridUpdate(*this);
         adoT.Insert();
@@ -337,15 +347,41 @@ void TMainForm::acImportExecute() {
     ShowMessage(report);
 }
 
+TNetworkFacts TMainForm::NetworkFactsOf(const std::string& adapterId) {
+    TNetworkFacts facts;
+    facts.State = liveStateReader_->Read(adapterId);
+    INetworkFactsReader* reader = netServices_->NetworkFactsReader();
+    if (reader && facts.State.Present)
+        facts = reader->Read(adapterId, facts.State);
+    return facts;
+}
+
 // Read afresh, so that the dialog and the grid's mark show the same moment.
 void TMainForm::acDetailsExecute() {
     const size_t adapter = SelectedAdapterPosition();
     ReadLiveState();
-    const std::vector<TFactRow> rows =
+    std::vector<TFactRow> rows =
         LiveStateRows(liveState_, AdapterDescriptions().at(adapter), RowTitle(adoT, rowInUse_));
-    // The switch log lives beside the database.
-    // The check reads the adapter afresh: what it uses when the user asks.
     const std::string adapterId = AdapterList[adapter];
+    if (liveState_.Present) {
+        // The network in the terms of the conditions, before the setting in use.
+        TNetworkFacts facts;
+        facts.State = liveState_;
+        if (INetworkFactsReader* reader = netServices_->NetworkFactsReader())
+            facts = reader->Read(adapterId, liveState_);
+        const std::vector<TFactRow> network = NetworkRows(facts, EvaluateAutoSwitch(adoT, facts));
+        rows.insert(rows.end() - 1, network.begin(), network.end());
+    }
+    // The user's proxy parts beside the adapter's: what a setting's apply changes too.
+    const TCurrentSettings user = ReadCurrentSettings(registry_, "");
+    TUserProxy proxy{user.Proxy, user.Extras.Options.ProxyExceptions,
+                     user.Extras.Options.ProxyScript, false};
+    if (IProxyConnection* connection = netServices_->ProxyConnection())
+        proxy.AutoDetect = AutoDetectOn(*connection).value_or(false);
+    for (TFactRow& row : UserProxyRows(proxy))
+        rows.push_back(std::move(row));
+    // The switch log lives beside the database; the check reads the adapter afresh: what it
+    // uses when the user asks.
     TDetailsForm details(rows, AppPath + "netvane.log", Handle(), [this, adapterId] {
         return CheckConnection(liveStateReader_->Read(adapterId), *reachability_).Lines;
     });

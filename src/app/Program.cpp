@@ -13,9 +13,13 @@ TProgram::~TProgram() {
 }
 
 TEditForm& TProgram::Editor() {
-    if (!editForm_)
+    if (!editForm_) {
         editForm_ = std::make_unique<TEditForm>(MainForm.adoT, MainForm.adoQ,
                                                 MainForm.AdapterDescriptions(), MainForm.Handle());
+        editForm_->SetNetworkFactsSource([this](int adapter) {
+            return MainForm.NetworkFactsOf(MainForm.AdapterList.at(adapter));
+        });
+    }
     return *editForm_;
 }
 

@@ -18,18 +18,23 @@ int FieldPosition(const std::string& name) {
 
 } // namespace
 
+bool RowIsInUse(const TProfileTable& view, int row, const TLiveState& state) {
+    if (!state.Present || !view.Active())
+        return false;
+    TIP request;
+    // Filled as an apply would fill it, so that the mark and a switch agree.
+    FillStaticRequest(
+        request, [&](const std::string& name) { return view.Text(row, FieldPosition(name)); },
+        view.Extras(row));
+    return IsSettingInUse(request, state);
+}
+
 int RowInUse(const TProfileTable& view, const TLiveState& state) {
     if (!state.Present || !view.Active())
         return -1;
-    TIP request;
-    for (int row = 0; row < view.RowCount(); ++row) {
-        // Filled as an apply would fill it, so that the mark and a switch agree.
-        FillStaticRequest(
-            request, [&](const std::string& name) { return view.Text(row, FieldPosition(name)); },
-            view.Extras(row));
-        if (IsSettingInUse(request, state))
+    for (int row = 0; row < view.RowCount(); ++row)
+        if (RowIsInUse(view, row, state))
             return row;
-    }
     return -1;
 }
 

@@ -11,5 +11,8 @@
 // not have.
 int RowInUse(const TProfileTable& view, const TLiveState& state);
 
+// Whether the adapter's state shows a visible row's values in use, as RowInUse judges them.
+bool RowIsInUse(const TProfileTable& view, int row, const TLiveState& state);
+
 // The title of a visible row; "" for -1.
 std::string RowTitle(const TProfileTable& view, int row);

@@ -95,7 +95,9 @@ std::vector<TTrayMenuItem> OptionsMenuItems(const TTrayOptions& options) {
         startCaption += " (" + MenuText(options.StartWithWindowsNote) + ")";
     return {Item(TTrayCommand::MinimizeToTray, "&Minimize to the notification area",
                  options.MinimizeToTray),
-            Item(TTrayCommand::StartWithWindows, startCaption, options.StartWithWindows)};
+            Item(TTrayCommand::StartWithWindows, startCaption, options.StartWithWindows),
+            Item(TTrayCommand::SwitchAutomatically, "Switch a&utomatically",
+                 options.SwitchAutomatically)};
 }
 
 std::vector<TTrayMenuItem> AdapterMenuItems(const TTrayAdapter& adapter, std::size_t position,

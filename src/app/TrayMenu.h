@@ -38,6 +38,7 @@ enum class TTrayCommand {
     AdapterDetails,
     MinimizeToTray,
     StartWithWindows,
+    SwitchAutomatically,
     ShowAllAdapters, // the grid's Options only
     Exit,
 };
@@ -61,6 +62,7 @@ struct TTrayOptions {
     bool MinimizeToTray = false;
     bool StartWithWindows = false;
     std::string StartWithWindowsNote; // why it shows as off although it was set; "" if none
+    bool SwitchAutomatically = true;
 };
 
 // The "Options" submenu's items, for the icon's menu and the grid's.

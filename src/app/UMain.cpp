@@ -623,6 +623,36 @@ bool TMainForm::IsTitleColumn(int column) const {
            TProfileTable::Fields()[static_cast<size_t>(gridFields_[column - 1])].Name == "Title";
 }
 
+bool TMainForm::HasConditions(int row) const {
+    return row >= 0 && row < adoT.RowCount() && !adoT.Extras(row).UseWhen.empty();
+}
+
+// A setting used by itself where its conditions hold: a small diamond at the right end of
+// its title cell, beside the title the grid keeps as it is.
+void TMainForm::DrawConditionsMark(HDC dc, int row) {
+    int column = 1;
+    while (static_cast<size_t>(column) <= gridFields_.size() && !IsTitleColumn(column))
+        ++column;
+    if (static_cast<size_t>(column) > gridFields_.size())
+        return;
+    RECT cell{};
+    cell.top = column;
+    cell.left = LVIR_BOUNDS;
+    if (!::SendMessageA(DBGrid, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+                        reinterpret_cast<LPARAM>(&cell)))
+        return;
+    const int three = Scale(4);
+    const int middle = (cell.top + cell.bottom) / 2;
+    const int x = cell.right - 2 * three;
+    if (x - three <= cell.left)
+        return;
+    const POINT diamond[] = {{x, middle - three}, {x + three, middle}, {x, middle + three},
+                             {x - three, middle}};
+    const TSelectedObject brush(dc, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+    const TSelectedObject pen(dc, ::GetStockObject(NULL_PEN));
+    ::Polygon(dc, diamond, 4);
+}
+
 // The row indicator: a small triangle in the first column of the current row. The setting
 // the adapter uses now has its title in bold.
 LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
@@ -631,14 +661,18 @@ LRESULT TMainForm::DrawGridItem(NMLVCUSTOMDRAW& draw) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-        // Only the current row carries the indicator.
-        return (adoT.Active() && row == adoT.CurrentRow() ? CDRF_NOTIFYPOSTPAINT : 0) |
+        // Only the current row carries the indicator; a setting with conditions, its mark.
+        return (adoT.Active() && (row == adoT.CurrentRow() || HasConditions(row))
+                    ? CDRF_NOTIFYPOSTPAINT
+                    : 0) |
                (row == rowInUse_ ? CDRF_NOTIFYSUBITEMDRAW : 0);
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
         // The font stays selected for the cells after: each cell of the row sets its own.
         ::SelectObject(draw.nmcd.hdc, IsTitleColumn(draw.iSubItem) ? FontOf(boldFont_) : Font());
         return CDRF_NEWFONT;
     case CDDS_ITEMPOSTPAINT: {
+        if (adoT.Active() && HasConditions(row))
+            DrawConditionsMark(draw.nmcd.hdc, row);
         if (!adoT.Active() || static_cast<int>(draw.nmcd.dwItemSpec) != adoT.CurrentRow())
             return CDRF_DODEFAULT;
         RECT row{};
@@ -886,6 +920,7 @@ TSwitchResult TMainForm::ApplyCurrentRow() {
     const std::string title = Trim(adoT.FieldText("Title"));
     TSwitchResult result;
     SetIP(TAdapterRequest{NewIP, {}, title}, registry_, *netServices_, &result);
+    SwitchedByHand();
     LogSwitch(AppPath, registry_, NewIP, title, result);
     // The recent list only orders the icon's menu: a settings file that cannot be written
     // costs that order, never the switch, and closing the window says so anyway.
@@ -907,9 +942,16 @@ TSwitchResult TMainForm::ApplyDhcp() {
     FillDhcpRequest(NewIP, AdapterList, SelectedAdapter());
     TSwitchResult result;
     SetIP(TAdapterRequest{NewIP, {}, "DHCP"}, registry_, *netServices_, &result);
+    SwitchedByHand();
     LogSwitch(AppPath, registry_, NewIP, "DHCP", result);
     ReadLiveState();
     return result;
+}
+
+// The user's own choice wins over an automatic switch on that adapter.
+void TMainForm::SwitchedByHand() {
+    if (tray_)
+        tray_->SwitchedByHand(NewIP.Adapter);
 }
 
 void TMainForm::ListAdapters() {

@@ -13,6 +13,7 @@
 #include "netcfg/LiveState.h"
 #include "netcfg/Registry.h"
 #include "netcfg/SetIP.h"
+#include "netcfg/UseWhen.h"
 #include "privileged/SwitchRoute.h"
 #include "store/ProfileStore.h"
 
@@ -88,6 +89,7 @@ class TMainForm : public TForm {
     enum : int {
         idMinimizeToTrayOption = 231,
         idStartWithWindowsOption,
+        idSwitchAutomaticallyOption,
         idShowAllAdaptersOption, // the grid's menu only
     };
 
@@ -111,6 +113,8 @@ class TMainForm : public TForm {
     }
     // The grid's row of the setting the selected adapter uses now, -1 for none.
     int SettingInUseRow() const { return rowInUse_; }
+    // What the adapter's network looks like now, in the terms of the conditions; nothing sent.
+    TNetworkFacts NetworkFactsOf(const std::string& adapterId);
     // Closing the window ends the message loop (the program's main window does this).
     void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
 
@@ -134,6 +138,7 @@ class TMainForm : public TForm {
     // applied to the selected adapter, logged, and the state read again.
     TSwitchResult ApplyCurrentRow();
     TSwitchResult ApplyDhcp();
+    void SwitchedByHand();
 
     // The least outer size the window can be given, at its DPI.
     SIZE MinimumWindowSize() const;
@@ -238,6 +243,8 @@ class TMainForm : public TForm {
     void TableChanged();
     void ReadLiveState();
     bool IsTitleColumn(int column) const;
+    bool HasConditions(int row) const;
+    void DrawConditionsMark(HDC dc, int row);
     bool ViewIsEmpty();
     void EditPendingRow();
     TEditForm& PendingRowEditor();

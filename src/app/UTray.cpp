@@ -1,10 +1,14 @@
 #include "UTray.h"
 
 #include "AddressWatch.h"
+#include "AutoSwitch.h"
+#include "AutoSwitchWatch.h"
 #include "SettingInUse.h"
+#include "WayBack.h"
 #include "ShowRequest.h"
 #include "UMain.h"
 
+#include "netcfg/SwitchCheck.h"
 #include "support/Error.h"
 #include "support/Forms.h"
 #include "support/Strings.h"
@@ -39,6 +43,139 @@ class TMessageCollector {
 
 } // namespace
 
+// What the automatic switches need of the window: its adapters and stored settings, its
+// way of switching, and the icon for the balloons.
+class TTray::TAutoHost : public IAutoSwitchHost {
+  public:
+    TAutoHost(TTray& tray, TMainForm& form) : tray_(tray), form_(form) {}
+
+    bool AutoSwitchOn() override { return tray_.Options().SwitchAutomatically; }
+
+    // Not while a dialog or box of the window is open, nor while a row is being edited.
+    bool ReadyToSwitch() override {
+        return ::IsWindowEnabled(form_.Handle()) && form_.adoT.State() == TViewState::Browse;
+    }
+
+    std::vector<TAutoAdapter> AdaptersToJudge() override {
+        std::vector<TAutoAdapter> adapters;
+        if (!form_.adoT.Active())
+            return adapters;
+        const std::vector<std::string> names = form_.AdapterDescriptions();
+        for (std::size_t i = 0; i < form_.AdapterList.size(); ++i) {
+            const std::string& id = form_.AdapterList[i];
+            const auto rows = form_.adoT.StoredRowsOf(id);
+            TAutoAdapter adapter;
+            const std::vector<TTraySetting> settings = TraySettings(rows);
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                if (rows[r].Extras.UseWhen.empty())
+                    continue;
+                adapter.Candidates.push_back({settings[r].Title, rows[r].Extras.UseWhen, false});
+                adapter.SettingIds.push_back(rows[r].Id);
+            }
+            if (adapter.Candidates.empty())
+                continue;
+            adapter.Id = id;
+            adapter.Name = i < names.size() ? names[i] : id;
+            adapter.Facts = Facts(id);
+            for (std::size_t c = 0, r = 0; r < rows.size(); ++r)
+                if (!rows[r].Extras.UseWhen.empty())
+                    adapter.Candidates[c++].InUse =
+                        IsSettingInUse(settings[r].Request, adapter.Facts.State);
+            adapters.push_back(std::move(adapter));
+        }
+        return adapters;
+    }
+
+    bool SwitchAsksConsent() override {
+        return form_.switchRoute_.AsksConsent(form_.ConfigFile.get());
+    }
+
+    // As the icon's menu switches, with the way back kept for the balloon's minute.
+    TAutoApplied Apply(const std::string& adapterId, std::int64_t settingId,
+                       const std::string& cause) override {
+        TAutoApplied applied;
+        const auto position =
+            std::find(form_.AdapterList.begin(), form_.AdapterList.end(), adapterId) -
+            form_.AdapterList.begin();
+        form_.SelectAdapterAt(static_cast<std::size_t>(position));
+        const std::string adapter = form_.AdapterDescriptions().at(static_cast<size_t>(position));
+        const int row = form_.adoT.RowOfId(settingId);
+        if (row < 0)
+            return Failed(applied, "Netvane", "The setting to switch to is no longer stored.");
+        form_.adoT.MoveTo(row);
+        const std::string title = Trim(form_.adoT.FieldText("Title"));
+        FillStaticRequest(
+            form_.NewIP, [this](const std::string& name) { return form_.adoT.FieldText(name); },
+            form_.adoT.FieldExtras());
+        TMessageCollector collector(form_);
+        try {
+            TWayBackApply apply =
+                ApplyWithWayBack(form_.NewIP, form_.registry_, *form_.netServices_, nullptr);
+            apply.Result.Cause = cause;
+            LogSwitch(form_.AppPath, form_.registry_, form_.NewIP, title, apply.Result);
+            const TTrayReport report = TrayReport(apply.Result, collector.Messages, title, adapter);
+            applied.Switched = true;
+            applied.Warning = report.Warning || report.Box;
+            applied.Title = report.Title;
+            applied.Text =
+                applied.Warning
+                    ? report.Text
+                    : CutText(AutoSwitchedText(adapter, title, cause.substr(cause.find(':') + 2)),
+                              BalloonTextLimit);
+            wayBacks_[adapterId] = std::move(apply);
+        } catch (const std::exception& error) {
+            std::string text = error.what();
+            for (const std::string& message : collector.Messages)
+                text += "\n\n" + message;
+            Failed(applied, "Netvane: " + title, text);
+        }
+        form_.ReadLiveState();
+        applied.After = Facts(adapterId);
+        return applied;
+    }
+
+    std::string GoBack(const std::string& adapterId) override {
+        const auto kept = wayBacks_.find(adapterId);
+        if (kept == wayBacks_.end())
+            return "There is nothing to go back to.";
+        std::vector<std::string> said;
+        TWentBack wentBack;
+        {
+            TMessageCollector collector(form_);
+            wentBack = ::GoBack(kept->second, form_.registry_, *form_.netServices_, form_.AppPath);
+            said = std::move(collector.Messages);
+        }
+        wayBacks_.erase(kept);
+        form_.ReadLiveState();
+        return CutText(WentBackText(wentBack, said), BalloonTextLimit);
+    }
+
+    void Balloon(const std::string& title, const std::string& text, bool warning) override {
+        tray_.icon_.Balloon(CutText(title, BalloonTitleLimit), CutText(text, BalloonTextLimit),
+                            warning);
+    }
+
+    std::uint64_t Now() override { return ::GetTickCount64(); }
+
+  private:
+    // Through the window's reader of the live state, as the grid's mark reads it.
+    TNetworkFacts Facts(const std::string& adapterId) {
+        return ReadNetworkFacts(form_.liveStateReader_.get(),
+                                form_.netServices_->NetworkFactsReader(), adapterId);
+    }
+    static TAutoApplied& Failed(TAutoApplied& applied, const std::string& title,
+                                const std::string& text) {
+        applied.Warning = true;
+        applied.Title = CutText(title, BalloonTitleLimit);
+        applied.Text = CutText(text, BalloonTextLimit);
+        return applied;
+    }
+
+    TTray& tray_;
+    TMainForm& form_;
+    std::map<std::string, TWayBackApply> wayBacks_;
+};
+
 void AppendMenuItems(HMENU menu, const std::vector<TTrayMenuItem>& items,
                      const std::function<UINT(const TTrayMenuItem&)>& commandOf) {
     for (const TTrayMenuItem& item : items) {
@@ -52,10 +189,9 @@ void AppendMenuItems(HMENU menu, const std::vector<TTrayMenuItem>& items,
             ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         } else {
             const UINT command = item.Command == TTrayCommand::None ? 0 : commandOf(item);
-            ::AppendMenuA(menu,
-                          MF_STRING | (item.Checked ? MF_CHECKED : 0) |
-                              (command == 0 ? MF_GRAYED : 0),
-                          command, item.Caption.c_str());
+            ::AppendMenuA(
+                menu, MF_STRING | (item.Checked ? MF_CHECKED : 0) | (command == 0 ? MF_GRAYED : 0),
+                command, item.Caption.c_str());
         }
     }
 }
@@ -69,10 +205,25 @@ TTray::TTray(TMainForm& form, std::unique_ptr<INotifyIconCalls> calls,
     // would be filtered out.
     ::ChangeWindowMessageFilterEx(form.Handle(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
     icon_.Add(Tip());
+    autoHost_ = std::make_unique<TAutoHost>(*this, form);
+    autoWatch_ = std::make_unique<TAutoSwitchWatch>(*autoHost_);
     addressWatch_ = std::make_unique<TAddressWatch>(form.Handle(), WM_ADDRESS_CHANGED);
+    // The network the program starts on is a change too: at sign-in it is the first.
+    JudgeSoon();
 }
 
-TTray::~TTray() = default;
+TTray::~TTray() {
+    ::KillTimer(form_.Handle(), AutoSwitchTimer);
+}
+
+void TTray::JudgeSoon() {
+    // Every change starts the time again: a burst of notices is judged once, settled.
+    ::SetTimer(form_.Handle(), AutoSwitchTimer, AutoSwitchSettleMs, nullptr);
+}
+
+void TTray::SwitchedByHand(const std::string& adapterId) {
+    autoWatch_->SwitchedByHand(adapterId);
+}
 
 TConfig& TTray::Config() const {
     if (!form_.ConfigFile)
@@ -144,7 +295,16 @@ TTrayOptions TTray::Options() const {
         options.MinimizeToTray = ReadSwitch(*form_.ConfigFile, MinimizeToTraySetting);
     options.StartWithWindows = StartupStateOf(form_.registry_, exePath_) == TStartupState::On;
     options.StartWithWindowsNote = StartupNote(form_.registry_, form_.ConfigFile.get(), exePath_);
+    // On until the user turns it off: it does nothing before a setting has conditions.
+    options.SwitchAutomatically =
+        !form_.ConfigFile || Trim(form_.ConfigFile->ReadValue(AutoSwitchSetting)) != "0";
     return options;
+}
+
+void TTray::ToggleSwitchAutomatically() {
+    WriteSwitch(Config(), AutoSwitchSetting, !Options().SwitchAutomatically);
+    if (Options().SwitchAutomatically)
+        JudgeSoon();
 }
 
 void TTray::ToggleMinimizeToTray() {
@@ -163,8 +323,8 @@ void TTray::ShowMenu(POINT screenPoint) {
         return;
     }
     const std::vector<TTrayMenuItem> model =
-        TrayMenu(Adapters(), form_.ConfigFile ? RecentSettings(*form_.ConfigFile)
-                                              : std::vector<std::int64_t>{},
+        TrayMenu(Adapters(),
+                 form_.ConfigFile ? RecentSettings(*form_.ConfigFile) : std::vector<std::int64_t>{},
                  Options());
     std::vector<const TTrayMenuItem*> commands; // command n is commands[n - 1]
     UniqueMenu menu(::CreatePopupMenu());
@@ -201,6 +361,9 @@ void TTray::Execute(const TTrayMenuItem& item) {
         break;
     case TTrayCommand::StartWithWindows:
         ToggleStartWithWindows();
+        break;
+    case TTrayCommand::SwitchAutomatically:
+        ToggleSwitchAutomatically();
         break;
     case TTrayCommand::ShowAllAdapters:
         form_.ToggleShowAllAdapters();
@@ -259,10 +422,24 @@ bool TTray::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_ADDRESS_CHANGED) {
         form_.ReadLiveState();
+        JudgeSoon();
+        return true;
+    }
+    if (message == WM_TIMER && wParam == AutoSwitchTimer) {
+        ::KillTimer(form_.Handle(), AutoSwitchTimer);
+        // Busy with a dialog: judged once it has closed.
+        RunGuarded([this] {
+            if (!autoWatch_->Settled())
+                JudgeSoon();
+        });
         return true;
     }
     if (message != WM_TRAY_ICON)
         return false;
+    if (LOWORD(lParam) == NIN_BALLOONUSERCLICK) {
+        RunGuarded([this] { autoWatch_->BalloonClicked(); });
+        return true;
+    }
     // Version 4 names the event in the low word and gives the point in wParam; older
     // shells pass the bare mouse message.
     const UINT event = LOWORD(lParam);

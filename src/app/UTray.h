@@ -2,7 +2,8 @@
 // The main window's presence in the notification area: the icon with the selected adapter's
 // address and setting in use, its menu (switch any adapter to a stored setting or DHCP
 // without opening the window), the balloon that reports such a switch while the window is
-// hidden, and the two options "Minimize to the notification area" and "Start with Windows".
+// hidden, the options "Minimize to the notification area", "Start with Windows" and "Switch
+// automatically", and the automatic switches, which it reports.
 
 #include "StartWithWindowsWin.h"
 #include "TrayIcon.h"
@@ -19,6 +20,7 @@
 
 class TMainForm;
 class TAddressWatch;
+class TAutoSwitchWatch;
 
 // The settings-file value of "Minimize to the notification area".
 inline constexpr char MinimizeToTraySetting[] = "MinimizeToTray";
@@ -32,6 +34,8 @@ class TTray {
     // Messages the window hands on to HandleMessage.
     static constexpr UINT WM_TRAY_ICON = WM_APP + 20;
     static constexpr UINT WM_ADDRESS_CHANGED = WM_APP + 21;
+    // The window's timer that runs from a change until the adapters are judged.
+    static constexpr UINT_PTR AutoSwitchTimer = 0x4E56;
 
     // exePath: the program "Start with Windows" starts; scheduler removes an older
     // version's task.
@@ -52,6 +56,12 @@ class TTray {
     TTrayOptions Options() const;
     void ToggleMinimizeToTray();
     void ToggleStartWithWindows();
+    void ToggleSwitchAutomatically();
+    // The user switched the adapter: no automatic switch on it until its link goes down
+    // and up again.
+    void SwitchedByHand(const std::string& adapterId);
+    // Judges the adapters for an automatic switch a short while from now.
+    void JudgeSoon();
 
     // The icon's menu at a point of the screen, built now; what was chosen is done.
     void ShowMenu(POINT screenPoint);
@@ -79,4 +89,7 @@ class TTray {
     std::string exePath_;
     UINT taskbarCreated_;
     std::unique_ptr<TAddressWatch> addressWatch_;
+    class TAutoHost;
+    std::unique_ptr<TAutoHost> autoHost_;
+    std::unique_ptr<TAutoSwitchWatch> autoWatch_;
 };

@@ -77,7 +77,8 @@ TWayBackApply ApplyWithWayBack(const TIP& request, IRegistryBackend& registry,
     if (!AdapterKeyReachable(registry, services, request.Adapter))
         throw TError(AdapterKeyMessage(request.Adapter));
     TWayBackApply apply;
-    apply.Snapshot = TakeSnapshot(registry, request.Adapter, services.LiveStateReader());
+    apply.Snapshot = TakeSnapshot(registry, request.Adapter, services.LiveStateReader(),
+                                  services.ProxyConnection());
     if (const std::string complaint = SnapshotComplaint(apply.Snapshot); !complaint.empty())
         throw TError("There would be no way back: " + complaint + "; nothing was changed");
     try {

@@ -97,6 +97,14 @@ std::string TExtrasEditing::SetGatewayMetric(const std::string& metric) {
     return Accept(candidate);
 }
 
+TNetOptionsFault TExtrasEditing::SetOptions(const TNetOptions& typed) {
+    const TNetOptions options = TrimmedNetOptions(typed);
+    TNetOptionsFault fault = CheckNetOptions(options);
+    if (fault.Field == TNetOptionsField::None)
+        extras_.Options = options;
+    return fault;
+}
+
 void TExtrasEditing::RemoveAddress(int index) {
     if (ValidIndex(extras_.MoreAddresses, index))
         extras_.MoreAddresses.erase(extras_.MoreAddresses.begin() + index);
@@ -120,5 +128,8 @@ std::string TExtrasEditing::GatewaysFull() const {
 }
 
 std::string TExtrasEditing::Complaint() const {
-    return ExtrasComplaint(own_.Address, own_.Submask, own_.Gateway, extras_);
+    if (std::string c = ExtrasComplaint(own_.Address, own_.Submask, own_.Gateway, extras_);
+        !c.empty())
+        return c;
+    return CheckNetOptions(extras_.Options).Text;
 }

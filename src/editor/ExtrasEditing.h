@@ -2,7 +2,8 @@
 // What the Advanced dialog does to a setting's further addresses and gateways, judged before
 // it is done: an entry is added, replaced or removed, or the first gateway's metric set, only
 // when the whole still follows the rules of AddressLists beside the setting's own address,
-// mask and gateway. A refusal names the entry and leaves the extras as they were.
+// mask and gateway; the DNS suffix and the proxy's parts follow those of NetOptions. A refusal
+// names the entry and leaves the extras as they were.
 
 #include "support/AddressLists.h"
 
@@ -28,6 +29,9 @@ class TExtrasEditing {
     std::string PutAddress(int index, const std::string& address, const std::string& submask);
     std::string PutGateway(int index, const std::string& gateway, const std::string& metric);
     std::string SetGatewayMetric(const std::string& metric);
+    // The DNS suffix and the proxy's parts as typed (texts trimmed); the fault names the
+    // field, and the values stay as they were.
+    TNetOptionsFault SetOptions(const TNetOptions& typed);
     void RemoveAddress(int index);
     void RemoveGateway(int index);
 

@@ -15,6 +15,8 @@ constexpr int ColumnWidth = 160; // two of them and a vertical scroll bar fit th
 constexpr int ButtonWidth = 75;
 constexpr int ButtonGap = 6;
 constexpr int ListButtonHeight = 23;
+constexpr int FieldLeft = 132; // the DNS and proxy part's fields, right of their captions
+constexpr int OptionsTop = 340;
 
 void InsertColumn(HWND list, int column, const char* caption) {
     LVCOLUMNA header{};
@@ -106,7 +108,7 @@ TAdvancedForm::TAdvancedForm(const TOwnAddress& own, const TSettingExtras& extra
     : editing_(own, extras) {
     RegisterFormClass(AdvancedClassName);
     CreateForm(AdvancedClassName, "Advanced Network Setting", WS_POPUP | WS_CAPTION | WS_SYSMENU,
-               WS_EX_DLGMODALFRAME, 360, 372, owner);
+               WS_EX_DLGMODALFRAME, 360, 510, owner);
     FormCreate();
     FillLists();
 }
@@ -135,7 +137,8 @@ void TAdvancedForm::AddButtons(int top, int firstId, const std::array<const char
 }
 
 void TAdvancedForm::FormCreate() {
-    // Creation order is tab order: each list with its buttons, the metric, OK and Cancel.
+    // Creation order is tab order: each list with its buttons, the metric, the DNS and proxy
+    // part, OK and Cancel.
     AddLabel("More IP addresses:", Margin, 8);
     addresses_ = AddList(26, 96, idAddresses, "IP address", "Subnet mask");
     AddButtons(128, idAddAddress, {"&Add...", "&Edit...", "&Remove"});
@@ -149,13 +152,39 @@ void TAdvancedForm::FormCreate() {
                          idGatewayMetric, WS_EX_CLIENTEDGE);
     ::SendMessageA(metric_, EM_LIMITTEXT, 10, 0);
     AddLabel("Automatic or 1 to 9999", 198, 305);
+    // What else the network hands out: the adapter's DNS suffix and the user's proxy parts.
+    AddLabel("DNS and proxy:", Margin, OptionsTop);
+    const TNetOptions& options = Extras().Options;
+    suffix_ = AddField("DNS &suffix:", OptionsTop + 22, idDnsSuffix, options.DnsSuffix,
+                       MaxDnsSuffixLength);
+    exceptions_ = AddField("Proxy &exceptions:", OptionsTop + 50, idProxyExceptions,
+                           options.ProxyExceptions, MaxProxyExceptionsLength);
+    script_ = AddField("&Configuration script:", OptionsTop + 78, idProxyScript,
+                       options.ProxyScript, MaxProxyScriptLength);
+    autoDetect_ = AddControl("BUTTON", "Automatically &detect settings",
+                             WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, FieldLeft, OptionsTop + 104,
+                             ListWidth + Margin - FieldLeft, 20, idProxyAutoDetect);
+    ::SendMessageA(autoDetect_, BM_SETCHECK, options.ProxyAutoDetect ? BST_CHECKED : BST_UNCHECKED,
+                   0);
+    const int buttonsTop = OptionsTop + 136;
     const int okLeft = Margin + ListWidth - 2 * ButtonWidth - ButtonGap;
-    AddControl("BUTTON", "&OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, okLeft, 338,
+    AddControl("BUTTON", "&OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, okLeft, buttonsTop,
                ButtonWidth, 25, idOKBtn);
     SetDefaultButton(idOKBtn);
     AddControl("BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-               okLeft + ButtonWidth + ButtonGap, 338, ButtonWidth, 25, idCancelBtn);
+               okLeft + ButtonWidth + ButtonGap, buttonsTop, ButtonWidth, 25, idCancelBtn);
     SizeColumns();
+}
+
+// A caption whose letter moves to the field beside it, then the field.
+HWND TAdvancedForm::AddField(const char* caption, int top, int id, const std::string& text,
+                             std::size_t limit) {
+    AddControl("STATIC", caption, WS_VISIBLE | SS_LEFT, Margin, top + 3, FieldLeft - Margin - 4, 17,
+               -1);
+    HWND field = AddControl("EDIT", text, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, FieldLeft, top,
+                            ListWidth + Margin - FieldLeft, 21, id, WS_EX_CLIENTEDGE);
+    ::SendMessageA(field, EM_LIMITTEXT, limit, 0);
+    return field;
 }
 
 void TAdvancedForm::FillLists() {
@@ -239,6 +268,16 @@ void TAdvancedForm::RemoveClick(HWND list, const std::function<void(int)>& remov
 }
 
 void TAdvancedForm::OKBtnClick() {
+    const TNetOptionsFault fault =
+        editing_.SetOptions({WindowText(suffix_), WindowText(exceptions_), WindowText(script_),
+                             ::SendMessageA(autoDetect_, BM_GETCHECK, 0, 0) == BST_CHECKED});
+    if (fault.Field != TNetOptionsField::None) {
+        ShowMessage(fault.Text);
+        ::SetFocus(fault.Field == TNetOptionsField::DnsSuffix         ? suffix_
+                   : fault.Field == TNetOptionsField::ProxyExceptions ? exceptions_
+                                                                      : script_);
+        return;
+    }
     std::string complaint = editing_.SetGatewayMetric(WindowText(metric_));
     if (complaint.empty())
         complaint = editing_.Complaint();

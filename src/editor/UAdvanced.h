@@ -1,8 +1,9 @@
 #pragma once
 // The editor's "Advanced" dialog: a setting's further IP addresses (with their masks) and
-// gateways (with their metrics) in two lists, each with Add, Edit and Remove, and the first
-// gateway's metric. It works on a copy: the caller takes Extras() after OK and stores them
-// with the setting; Cancel leaves the setting as it was.
+// gateways (with their metrics) in two lists, each with Add, Edit and Remove, the first
+// gateway's metric, and the DNS suffix and the proxy's further parts. It works on a copy:
+// the caller takes Extras() after OK and stores them with the setting; Cancel leaves the
+// setting as it was.
 
 #include "editor/ExtrasEditing.h"
 #include "support/Forms.h"
@@ -53,6 +54,10 @@ class TAdvancedForm : public TForm {
         idEditGateway,
         idRemoveGateway,
         idGatewayMetric = 120,
+        idDnsSuffix = 130,
+        idProxyExceptions,
+        idProxyScript,
+        idProxyAutoDetect,
     };
 
   protected:
@@ -68,10 +73,15 @@ class TAdvancedForm : public TForm {
     void AddressClick(int index);
     void GatewayClick(int index);
     void RemoveClick(HWND list, const std::function<void(int)>& remove);
+    HWND AddField(const char* caption, int top, int id, const std::string& text, std::size_t limit);
     void OKBtnClick();
 
     TExtrasEditing editing_;
     HWND addresses_ = nullptr;
     HWND gateways_ = nullptr;
     HWND metric_ = nullptr;
+    HWND suffix_ = nullptr;
+    HWND exceptions_ = nullptr;
+    HWND script_ = nullptr;
+    HWND autoDetect_ = nullptr;
 };

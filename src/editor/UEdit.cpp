@@ -2,6 +2,7 @@
 
 #include "editor/AddressWarnings.h"
 #include "editor/UAdvanced.h"
+#include "editor/UUseWhen.h"
 #include "store/CsvExchange.h"
 #include "support/AddressRules.h"
 #include "support/Strings.h"
@@ -145,6 +146,8 @@ void TEditForm::FormCreate(const std::vector<std::string>& adapterDescriptions) 
     // Left of OK and Cancel, below the frame: the one free place that moves nothing.
     AddControl("BUTTON", "Ad&vanced...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 8, 236, 75, 25,
                idAdvancedBtn);
+    AddControl("BUTTON", "Use &automatically when...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+               89, 236, 160, 25, idUseWhenBtn);
 
     PlaceControl(fieldLabels_[AdapterRow], LabelLeft, AdapterRowTop, 0, 0);
     PlaceControl(editors_[AdapterRow], EditorLeft, AdapterRowTop, EditorWidth, EditorHeight);
@@ -391,6 +394,20 @@ void TEditForm::AdvancedBtnClick() {
         adoT.SetFieldExtras(dialog.Extras());
 }
 
+void TEditForm::UseWhenBtnClick() {
+    TSettingExtras extras = adoT.Active() ? adoT.FieldExtras() : TSettingExtras{};
+    const int adapter = AdapterIndex();
+    TUseWhenForm::TNetworkSource network;
+    if (networkFacts_ && adapter >= 0)
+        network = [this, adapter] { return networkFacts_(adapter); };
+    TUseWhenForm dialog(extras.UseWhen, network, Handle());
+    // While browsing there is no pending record to keep them in: the dialog only shows them.
+    if (dialog.ShowModal(Handle()) == mrOk && Editing()) {
+        extras.UseWhen = dialog.Conditions();
+        adoT.SetFieldExtras(extras);
+    }
+}
+
 // ---- pick lists -------------------------------------------------------------------------
 
 std::vector<std::string> TEditForm::PresetsFor(const std::string& name) {
@@ -472,6 +489,10 @@ LRESULT TEditForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (id == idAdvancedBtn && code == BN_CLICKED) {
             AdvancedBtnClick();
+            return 0;
+        }
+        if (id == idUseWhenBtn && code == BN_CLICKED) {
+            UseWhenBtnClick();
             return 0;
         }
         if (id == idEditor + SubmaskRow && code == EN_KILLFOCUS) {

@@ -5,6 +5,7 @@
 
 #include "editor/ExtrasEditing.h"
 #include "editor/GatewayPrefill.h"
+#include "netcfg/UseWhen.h"
 #include "store/ProfileStore.h"
 #include "support/Forms.h"
 #include "support/WinHandles.h"
@@ -58,6 +59,7 @@ class TEditForm : public TForm {
         idPickButton = 130,
         idExampleLabel = 140,
         idAdvancedBtn = 150,
+        idUseWhenBtn,
     };
 
     // Shown when OK is pressed with no adapter selected in the dialog.
@@ -73,6 +75,13 @@ class TEditForm : public TForm {
     // The setting's further addresses and gateways, in their own dialog; what its OK keeps
     // goes to the pending record.
     void AdvancedBtnClick();
+    // The conditions under which the setting is used by itself, in their own dialog; what its
+    // OK keeps goes to the pending record.
+    void UseWhenBtnClick();
+    // What an adapter's network looks like now (by its position in the adapter box), for
+    // "From this network"; without it the button is off.
+    using TNetworkFactsSource = std::function<TNetworkFacts(int adapterIndex)>;
+    void SetNetworkFactsSource(TNetworkFactsSource source) { networkFacts_ = std::move(source); }
     void PickButtonClick(HWND button);
     void PresetClick(int command);
     void AddressChange();
@@ -118,6 +127,7 @@ class TEditForm : public TForm {
     UniqueMenu Pop;
     std::vector<TPreset> presets_;
     TPopupTracker trackPopup_;
+    TNetworkFactsSource networkFacts_;
     int exampleFont_ = 0;
     // The row whose editor takes the focus whenever the dialog becomes active.
     int focusOnActivate_ = 2; // the Title row

@@ -5,10 +5,11 @@
 #include "support/Strings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 const std::vector<std::string> RestorableAdapterValues = {
-    "IPAddress", "SubnetMask", "DefaultGateway", GatewayMetricValue, "NameServer"};
+    "IPAddress", "SubnetMask", "DefaultGateway", GatewayMetricValue, "NameServer", DnsSuffixValue};
 
 namespace {
 
@@ -52,6 +53,17 @@ std::string KeptValueComplaint(const TKeptValue& kept) {
     const TRegValue& value = *kept.Value;
     if (value.Bytes.size() > MaxKeptValueBytes)
         return kept.Name + " is too long";
+    if (kept.Name == DnsSuffixValue) {
+        // What Windows keeps, which is wider than what the editor takes (a root's dot, the
+        // underscores of older domains): a way back must not be refused for it.
+        const std::string suffix = value.Bytes.substr(0, value.Bytes.find('\0'));
+        const bool name = std::all_of(suffix.begin(), suffix.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == '_';
+        });
+        if (value.Type != RegSz || !name)
+            return std::string(DnsSuffixValue) + " is no DNS name";
+        return {};
+    }
     if (kept.Name == "NameServer") {
         if (value.Type != RegSz || !IsServerList(value.Bytes.substr(0, value.Bytes.find('\0'))))
             return "NameServer is no list of addresses";

@@ -16,14 +16,14 @@
 struct TAdapterRequest {
     TIP Request; // its Proxy is not used
     // Going back: the adapter's own values to put back as they were after the apply (the
-    // idle static values of an adapter that was on DHCP). Only the names in
+    // idle static values of an adapter that was on DHCP, the DNS suffix). Only the names in
     // RestorableAdapterValues are taken.
     std::vector<TKeptValue> KeptValues;
     std::string Title = {}; // the setting's title ("DHCP"), for the service's log alone
 };
 
 // The values a going-back request may put back: the static values a DHCP adapter keeps
-// unused and a static apply overwrites.
+// unused and a static apply overwrites, and the DNS suffix.
 extern const std::vector<std::string> RestorableAdapterValues;
 
 enum class TAdapterStage {
@@ -49,6 +49,8 @@ class IAdapterSwitch {
     virtual TAdapterReply Apply(const TAdapterRequest& request) = 0;
     // How the log names the way: "through the helper", "through the service".
     virtual std::string Route() const = 0;
+    // Whether a switch this way may ask the user for consent first.
+    virtual bool AsksConsent() const { return false; }
 };
 
 // SetIP of a request with kept values: those are written back after the check.

@@ -107,6 +107,12 @@ TSettingExtras ReadExtras(const TCurrentSettings& settings, IRegistryKey* adapte
     return extras;
 }
 
+// A text the setting's rule accepts, trimmed; anything else reads as none.
+std::string AcceptedOrEmpty(const std::string& text, std::string (*complaint)(const std::string&)) {
+    const std::string trimmed = Trim(text);
+    return complaint(trimmed).empty() ? trimmed : std::string();
+}
+
 } // namespace
 
 TNameServers SplitNameServers(const std::string& value) {
@@ -146,11 +152,19 @@ TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::stri
         // Without a first address there is no setting for further ones to stand beside.
         if (!settings.Address.empty() && !settings.Submask.empty())
             settings.Extras = ReadExtras(settings, adapter.get(), dhcp);
+        std::string suffix = FirstString(adapter.get(), "Domain");
+        if (suffix.empty() && dhcp)
+            suffix = FirstString(adapter.get(), "DhcpDomain");
+        settings.Extras.Options.DnsSuffix = AcceptedOrEmpty(suffix, DnsSuffixComplaint);
     }
     const std::unique_ptr<IRegistryKey> internet =
         registry.OpenKeyReadOnly(TRootKey::CurrentUser, ProxyKeyPath());
     if (DwordIsOne(internet.get(), "ProxyEnable"))
         settings.Proxy = ProxyOrEmpty(FirstString(internet.get(), "ProxyServer"));
+    settings.Extras.Options.ProxyExceptions =
+        AcceptedOrEmpty(FirstString(internet.get(), "ProxyOverride"), ProxyExceptionsComplaint);
+    settings.Extras.Options.ProxyScript =
+        AcceptedOrEmpty(FirstString(internet.get(), "AutoConfigURL"), ProxyScriptComplaint);
     return settings;
 }
 
@@ -198,7 +212,8 @@ std::vector<TKeptValue> KeepAdapterValues(IRegistryBackend& registry, const std:
 std::vector<TKeptValue> KeepProxyValues(IRegistryBackend& registry) {
     const std::unique_ptr<IRegistryKey> internet =
         registry.OpenKeyReadOnly(TRootKey::CurrentUser, ProxyKeyPath());
-    return KeepValues(internet.get(), {"ProxyEnable", "ProxyServer"});
+    return KeepValues(internet.get(),
+                      {"ProxyEnable", "ProxyServer", "ProxyOverride", "AutoConfigURL"});
 }
 
 std::string ReadProxy(IRegistryBackend& registry) {

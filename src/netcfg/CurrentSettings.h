@@ -34,9 +34,12 @@ TNameServers SplitNameServers(const std::string& value);
 // client was given (DhcpIPAddress ...) when EnableDHCP is 1: a multi-string's first string
 // fills the field, the strings after it the extras (with the metrics of
 // DefaultGatewayMetric, static only), each entry kept only where the setting's rules
-// accept it beside those before it. The proxy is ProxyServer while ProxyEnable is 1. A
+// accept it beside those before it. The proxy is ProxyServer while ProxyEnable is 1. The DNS
+// suffix is Domain, or on DHCP without it DhcpDomain; the proxy's exceptions and script are
+// ProxyOverride and AutoConfigURL, each only where the setting's rules accept it. A
 // value that is missing, of another type or no dotted quad (no host:port, for the proxy)
-// is left empty: nothing here raises an error.
+// is left empty: nothing here raises an error. Detection is not in the registry's plain
+// values: the caller asks the connection (netcfg/ProxyConnection.h).
 TCurrentSettings ReadCurrentSettings(IRegistryBackend& registry, const std::string& adapterId);
 
 // A value as it stands in the registry, or nothing when it is missing: what is written back

@@ -54,6 +54,19 @@ std::vector<TFactRow> LiveStateRows(const TLiveState& state, const std::string& 
         rows.push_back({"Gateway", gateway});
     for (const std::string& server : state.DnsServers)
         rows.push_back({"DNS server", server});
+    if (!state.DnsSuffix.empty())
+        rows.push_back({"DNS suffix", state.DnsSuffix});
     rows.push_back({"Setting in use", settingInUse.empty() ? "none" : settingInUse});
+    return rows;
+}
+
+std::vector<TFactRow> UserProxyRows(const TUserProxy& proxy) {
+    std::vector<TFactRow> rows = {{"Proxy", proxy.Server.empty() ? "none" : proxy.Server}};
+    if (!proxy.Exceptions.empty())
+        rows.push_back({"Proxy exceptions", proxy.Exceptions});
+    if (!proxy.Script.empty())
+        rows.push_back({"Configuration script", proxy.Script});
+    if (proxy.AutoDetect)
+        rows.push_back({"Automatically detect settings", "on"});
     return rows;
 }

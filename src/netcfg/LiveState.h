@@ -47,7 +47,20 @@ struct TFactRow {
 
 // The facts of an adapter in the order the details dialog and /status show them: its
 // description, MAC address, whether it is connected, speed, DHCP, each address/mask, the
-// gateways, the DNS servers, and the stored setting in use (settingInUse; "none" when
-// empty). An adapter Windows does not have gives its description, "Present: no" and no setting in use.
+// gateways, the DNS servers, the DNS suffix (when there is one), and the stored setting in use
+// (settingInUse; "none" when empty). An adapter Windows does not have gives its description,
+// "Present: no" and no setting in use.
 std::vector<TFactRow> LiveStateRows(const TLiveState& state, const std::string& description,
                                     const std::string& settingInUse);
+
+// The user's proxy as it stands, for the details dialog.
+struct TUserProxy {
+    std::string Server; // host:port while the proxy is on, else empty
+    std::string Exceptions;
+    std::string Script;
+    bool AutoDetect = false;
+};
+
+// "Proxy" (the server, or "none"), then its exceptions, configuration script and automatic
+// detection, each only when set.
+std::vector<TFactRow> UserProxyRows(const TUserProxy& proxy);

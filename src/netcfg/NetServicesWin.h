@@ -3,6 +3,8 @@
 // local address, the wait cursor; the status text goes wherever the window says.
 
 #include "netcfg/LiveStateWin.h"
+#include "netcfg/NetworkFactsWin.h"
+#include "netcfg/ProxyConnectionWin.h"
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 
@@ -40,11 +42,13 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     // Every switch is checked against the IP helper's view of the adapter.
     ILiveStateReader* LiveStateReader() override { return &liveState_; }
     ISwitchSystem* SwitchSystem() override { return this; }
+    INetworkFactsReader* NetworkFactsReader() override { return &networkFacts_; }
     int RunNetsh(const std::string& commandLine, std::string& output) override;
     bool RenewLease(std::uint32_t interfaceIndex) override;
     void Wait(unsigned milliseconds) override;
     // Not when the program runs elevated under another account than the desktop's.
     bool MayWriteUserProxy() override;
+    IProxyConnection* ProxyConnection() override { return &proxyConnection_; }
     // Whoever writes the adapter's values when this process may not, asked at each switch.
     void UseAdapterSwitch(std::function<IAdapterSwitch*()> adapterSwitch) {
         adapterSwitch_ = std::move(adapterSwitch);
@@ -57,4 +61,6 @@ class TSystemNetServices : public INetServices, public ISwitchSystem {
     std::string dhcpLibraryPath_;
     std::function<IAdapterSwitch*()> adapterSwitch_;
     TSystemLiveStateReader liveState_;
+    TSystemNetworkFactsReader networkFacts_;
+    TSystemProxyConnection proxyConnection_;
 };

@@ -3,6 +3,7 @@
 #include "netcfg/AdapterSwitch.h"
 #include "netcfg/Adapters.h"
 #include "netcfg/CurrentSettings.h"
+#include "netcfg/ProxyConnection.h"
 #include "netcfg/SwitchCheck.h"
 #include "support/AccessRules.h"
 #include "support/AddressRules.h"
@@ -16,6 +17,9 @@ const char* const ReleaseCommand = "ipconfig.exe /release ";
 const char* const RenewCommand = "ipconfig.exe /renew ";
 const char* const DisableDhcpOnConnectValue = "DisableDhcpOnConnect";
 const char* const GatewayMetricValue = "DefaultGatewayMetric";
+const char* const DnsSuffixValue = "Domain";
+const char* const ProxyExceptionsValue = "ProxyOverride";
+const char* const ProxyScriptValue = "AutoConfigURL";
 const char* const NoValidAddressMessage =
     "This setting has no valid address and subnet mask; nothing was changed";
 
@@ -77,6 +81,15 @@ void WriteAddressLists(TReg& reg, const TIP& request) {
         RemoveGatewayMetrics(reg);
 }
 
+// The connection-specific suffix belongs to the static setting: one without it leaves none
+// behind (a missing value stays missing, so such a switch writes what it always wrote).
+void WriteDnsSuffix(TReg& reg, const std::string& suffix) {
+    if (!suffix.empty())
+        reg.WriteString(DnsSuffixValue, suffix);
+    else if (reg.ValueExists(DnsSuffixValue))
+        reg.DeleteValue(DnsSuffixValue);
+}
+
 // True when the adapter's key opened and its values were written.
 bool WriteAdapterValues(TReg& reg, const TIP& request) {
     reg.SetRootKey(TRootKey::LocalMachine);
@@ -103,6 +116,8 @@ bool WriteAdapterValues(TReg& reg, const TIP& request) {
         reg.WriteString("NameServer", request.DNS);
         reg.WriteInteger("EnableDHCP", 0);
     }
+    if (!request.DHCP)
+        WriteDnsSuffix(reg, request.Options.DnsSuffix);
     reg.CloseKey();
     return true;
 }
@@ -117,7 +132,12 @@ bool WriteProxy(TReg& reg, const TIP& request) {
     } else {
         reg.WriteInteger("ProxyEnable", 1);
         reg.WriteString("ProxyServer", request.Proxy);
+        // Exceptions mean nothing without a proxy; empty ones leave the user's own.
+        if (!request.Options.ProxyExceptions.empty())
+            reg.WriteString(ProxyExceptionsValue, request.Options.ProxyExceptions);
     }
+    if (!request.Options.ProxyScript.empty())
+        reg.WriteString(ProxyScriptValue, request.Options.ProxyScript);
     reg.CloseKey();
     return true;
 }
@@ -214,7 +234,10 @@ std::string RequestComplaint(const TIP& request) {
         if (!c.empty())
             return c;
     const TSettingExtras extras{request.GatewayMetric, request.MoreAddresses, request.MoreGateways};
-    return ExtrasComplaint(request.Address, request.Submask, request.Gateway, extras);
+    if (std::string c = ExtrasComplaint(request.Address, request.Submask, request.Gateway, extras);
+        !c.empty())
+        return c;
+    return CheckNetOptions(request.Options).Text;
 }
 
 bool AdapterKeyOpens(IRegistryBackend& registry, const std::string& adapter) {
@@ -271,6 +294,7 @@ void FillStaticRequest(TIP& request, const std::function<std::string(const std::
     request.MoreGateways.clear();
     for (const TGatewayEntry& entry : extras.MoreGateways)
         request.MoreGateways.push_back({CanonicalIP(Trim(entry.Gateway)), entry.Metric});
+    request.Options = TrimmedNetOptions(extras.Options);
 }
 
 void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, int index) {
@@ -354,8 +378,14 @@ namespace {
 bool SetUserProxy(TReg& reg, const TIP& request, INetServices& services) {
     if (!services.MayWriteUserProxy())
         return false;
-    if (WriteProxy(reg, request))
+    if (WriteProxy(reg, request)) {
+        // The documented way, after the values it sits beside; only a setting that asks for
+        // detection turns it on, and none turns it off.
+        if (IProxyConnection* connection = services.ProxyConnection();
+            connection && request.Options.ProxyAutoDetect)
+            SetConnectionFlags(*connection, request);
         services.NotifyProxyChanged(); // silent when it fails, as the DHCP notification is
+    }
     return true;
 }
 

@@ -14,8 +14,10 @@
 
 class IAdapterSwitch;
 class ILiveStateReader;
+class IProxyConnection;
 class ISwitchSystem;
 struct TSwitchResult;
+class INetworkFactsReader;
 
 // The apply request.
 struct TIP {
@@ -31,6 +33,9 @@ struct TIP {
     unsigned GatewayMetric = 0; // the first gateway's metric; 0: automatic
     std::vector<TAddressEntry> MoreAddresses;
     std::vector<TGatewayEntry> MoreGateways;
+    // The DNS suffix (static only: an empty one removes the adapter's) and the proxy's
+    // further parts, each left as the user has it while empty.
+    TNetOptions Options = {};
 };
 
 // What SetIP needs of the system besides the registry, so that tests can record it.
@@ -58,10 +63,15 @@ class INetServices {
     // Whether the user's proxy settings (HKEY_CURRENT_USER) are those of the user at the
     // desktop: not when the program was started with another account's credentials.
     virtual bool MayWriteUserProxy() { return true; }
+    // The user's connection flags, where automatic detection is turned on; null: not here.
+    virtual IProxyConnection* ProxyConnection() { return nullptr; }
     // What a switch is checked with against what Windows uses now; without both, a switch
     // is judged by the notification's answer alone.
     virtual ILiveStateReader* LiveStateReader() { return nullptr; }
     virtual ISwitchSystem* SwitchSystem() { return nullptr; }
+    // What the adapter's network looks like beyond the live state (the gateways' hardware
+    // addresses, the DHCP server, the SSID), read without sending anything; null: unknown.
+    virtual INetworkFactsReader* NetworkFactsReader() { return nullptr; }
     // Who writes the adapter's values when this process may not: the adapter's part of every
     // switch goes there, and only the proxy is written here. Null: this process writes all.
     virtual IAdapterSwitch* AdapterSwitch() { return nullptr; }
@@ -83,6 +93,13 @@ extern const char* const DisableDhcpOnConnectValue;
 // The gateways' metrics, parallel to DefaultGateway ("0": automatic); written only for a
 // setting with a metric, removed by every other switch.
 extern const char* const GatewayMetricValue;
+
+// The adapter's connection-specific DNS suffix; a static switch writes it, or removes it
+// when the setting has none.
+extern const char* const DnsSuffixValue;
+// The user's proxy exceptions and configuration script, beside ProxyServer.
+extern const char* const ProxyExceptionsValue;
+extern const char* const ProxyScriptValue;
 
 // The refusal of a static request without a valid address and subnet mask.
 extern const char* const NoValidAddressMessage;
@@ -114,7 +131,8 @@ void FillStaticRequest(TIP& request, const std::function<std::string(const std::
                        const TSettingExtras& extras = {});
 
 // Fills the request for automatic addressing of the adapter at position index of
-// adapterList; Proxy keeps what the last static request put there.
+// adapterList; Proxy and the proxy's parts in Options keep what the last static request put
+// there (a DHCP switch writes no DNS suffix).
 // A position that is not in the list raises the list error.
 void FillDhcpRequest(TIP& request, const std::vector<std::string>& adapterList, int index);
 

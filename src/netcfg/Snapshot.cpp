@@ -1,6 +1,7 @@
 #include "Snapshot.h"
 
 #include "netcfg/AdapterSwitch.h"
+#include "netcfg/ProxyConnection.h"
 #include "support/IntegerText.h"
 
 namespace {
@@ -33,19 +34,24 @@ void FillStaticValues(TIP& request, const TAdapterValues& values) {
 } // namespace
 
 TSnapshot TakeSnapshot(IRegistryBackend& registry, const std::string& adapterId,
-                       ILiveStateReader* live) {
+                       ILiveStateReader* live, IProxyConnection* connection) {
     TSnapshot snapshot;
     snapshot.Request.Adapter = adapterId;
     const TAdapterValues values = ReadAdapterValues(registry, adapterId);
     snapshot.Request.DHCP = values.Dhcp;
-    if (values.Dhcp)
+    // The DNS suffix goes back exactly as it was, whatever the adapter's addressing.
+    if (values.Dhcp) {
         snapshot.AdapterValues = KeepAdapterValues(registry, adapterId, RestorableAdapterValues);
-    else
+    } else {
         FillStaticValues(snapshot.Request, values);
+        snapshot.AdapterValues = KeepAdapterValues(registry, adapterId, {DnsSuffixValue});
+    }
     snapshot.Request.Proxy = ReadProxy(registry);
     snapshot.ProxyValues = KeepProxyValues(registry);
     if (live)
         snapshot.Live = live->Read(adapterId);
+    if (connection)
+        snapshot.ConnectionFlags = connection->Flags();
     return snapshot;
 }
 
@@ -64,8 +70,17 @@ bool RestoreSnapshot(const TSnapshot& snapshot, IRegistryBackend& registry, INet
     // values puts them back too.
     const bool applied =
         SetIP(TAdapterRequest{snapshot.Request, snapshot.AdapterValues}, registry, services, checked);
-    if (services.MayWriteUserProxy() &&
-        RestoreKeptValues(registry, TRootKey::CurrentUser, ProxyKeyPath(), snapshot.ProxyValues))
+    if (!services.MayWriteUserProxy())
+        return applied;
+    // The flags first: the library writes plain values of its own with them, and the kept
+    // values, written last, leave those exactly as they were.
+    bool changed = false;
+    if (IProxyConnection* connection = services.ProxyConnection();
+        connection && snapshot.ConnectionFlags)
+        changed = RestoreConnectionFlags(*connection, *snapshot.ConnectionFlags);
+    if (RestoreKeptValues(registry, TRootKey::CurrentUser, ProxyKeyPath(), snapshot.ProxyValues))
+        changed = true;
+    if (changed)
         services.NotifyProxyChanged();
     return applied;
 }

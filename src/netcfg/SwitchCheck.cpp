@@ -122,6 +122,17 @@ void CompareDns(const TIP& request, const TLiveState& state,
                                                     : "the DNS servers " + Listed(state.DnsServers)});
 }
 
+// Only a suffix the setting names is looked for: without one, the network may give its own.
+void CompareDnsSuffix(const TIP& request, const TLiveState& state,
+                      std::vector<TDifference>& differences) {
+    const std::string& asked = request.Options.DnsSuffix;
+    if (request.DHCP || asked.empty() || SameText(state.DnsSuffix, asked))
+        return;
+    differences.push_back({"the DNS suffix " + asked, state.DnsSuffix.empty()
+                                                          ? "no DNS suffix"
+                                                          : "the DNS suffix " + state.DnsSuffix});
+}
+
 } // namespace
 
 std::vector<TDifference> Differences(const TIP& request, const TLiveState& state,
@@ -136,6 +147,7 @@ std::vector<TDifference> Differences(const TIP& request, const TLiveState& state
         CompareAddresses(request, state, differences);
     CompareGateways(request, state, differences);
     CompareDns(request, state, differences);
+    CompareDnsSuffix(request, state, differences);
     return differences;
 }
 
@@ -270,6 +282,8 @@ std::string WhatApplied(const TIP& request, const std::vector<TDifference>& diff
             applied.push_back("the gateway");
         if (!differs("DNS server"))
             applied.push_back("the DNS servers");
+        if (!request.Options.DnsSuffix.empty() && !differs("DNS suffix"))
+            applied.push_back("the DNS suffix");
     }
     return applied.empty() ? "" : "Applied: " + Listed(applied) + ". ";
 }
@@ -355,6 +369,9 @@ std::string SwitchOutcomeText(const TSwitchResult& result) {
     // Which process wrote the adapter's values: this one, the helper or the service.
     if (!result.Route.empty())
         outcome += "  " + result.Route;
+    // Why it was made, when not by the user's own choice ("automatic: gateway=10.1.0.1").
+    if (!result.Cause.empty())
+        outcome += "  " + result.Cause;
     return outcome;
 }
 

@@ -14,7 +14,8 @@
 // What differs between the request and the state, as the user reads it ("the address
 // 10.0.0.5/8"); empty when the state is what was asked. A static request: the DHCP flag,
 // each of its addresses with its mask and no other address, its gateways (in any order)
-// and no other, its DNS servers in order. A DHCP request: the flag, and nothing left of the static setting the
+// and no other, its DNS servers in order, its DNS suffix when it names one (letter case
+// aside). A DHCP request: the flag, and nothing left of the static setting the
 // adapter had before (before: its state then), neither address nor gateway; the rest is the
 // DHCP server's to choose.
 struct TDifference {
@@ -49,6 +50,9 @@ struct TSwitchResult {
     std::string Route = {};     // how the adapter's values were written, for the log
     std::string Reason;         // why it did not apply, when known
     std::string Message;        // what the user is told; empty when Applied
+    // Why it was made, for the log ("automatic: gateway=10.1.0.1"); "" by hand. Not sent
+    // to the helper: the side that decided sets it.
+    std::string Cause = {};
 };
 
 // What the switch needs of the system besides the live state.
@@ -68,8 +72,8 @@ class ISwitchSystem {
 // How a switch ended, as the logs say it: "applied", "not applied: why", with the route.
 std::string SwitchOutcomeText(const TSwitchResult& result);
 // Appends the switch to netvane.log in appPath: the time, the adapter, the setting's title
-// (or "DHCP"), how it ended, how it was written ("directly", "through the helper") and whether
-// the fallback was needed. Silent when it cannot.
+// (or "DHCP"), how it ended, how it was written ("directly", "through the helper"), why it was
+// made when not by hand, and whether the fallback was needed. Silent when it cannot.
 void LogSwitch(const std::string& appPath, const std::string& adapter, const std::string& setting,
                const TSwitchResult& result);
 // The adapter a switch wrote, as the log names it: its description as discovery finds it

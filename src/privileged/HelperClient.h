@@ -44,6 +44,7 @@ class THelperSwitch : public IAdapterSwitch {
     explicit THelperSwitch(IHelperSystem& system) : system_(system) {}
     TAdapterReply Apply(const TAdapterRequest& request) override;
     std::string Route() const override { return "through the helper"; }
+    bool AsksConsent() const override { return true; }
 
   private:
     void Start();

@@ -118,8 +118,8 @@ TKeptValue ReadKeptValue(TReader& in) {
 std::string EncodeRequest(const TAdapterRequest& adapterRequest) {
     const TIP& request = adapterRequest.Request;
     TWriter out(RequestMagic);
-    for (const std::string* text :
-         {&request.Adapter, &request.Address, &request.Gateway, &request.Submask, &request.DNS})
+    for (const std::string* text : {&request.Adapter, &request.Address, &request.Gateway,
+                                    &request.Submask, &request.DNS, &request.Options.DnsSuffix})
         out.Text(*text);
     out.Flag(request.DHCP);
     out.Number(request.GatewayMetric);
@@ -144,8 +144,8 @@ std::optional<TAdapterRequest> DecodeRequest(const std::string& bytes) {
     TReader in(bytes, RequestMagic);
     TAdapterRequest adapterRequest;
     TIP& request = adapterRequest.Request;
-    for (std::string* text :
-         {&request.Adapter, &request.Address, &request.Gateway, &request.Submask, &request.DNS})
+    for (std::string* text : {&request.Adapter, &request.Address, &request.Gateway,
+                              &request.Submask, &request.DNS, &request.Options.DnsSuffix})
         *text = in.Text();
     request.DHCP = in.Flag();
     request.GatewayMetric = in.Number();

@@ -15,8 +15,8 @@
 inline constexpr std::size_t MaxMessageBytes = 64 * 1024;
 inline constexpr unsigned char RequestFormatVersion = 1;
 
-// The bytes of a request; TError when it would not fit the format's limits. The proxy does
-// not cross.
+// The bytes of a request; TError when it would not fit the format's limits. The proxy and
+// its further parts do not cross; the DNS suffix, an adapter value, does.
 std::string EncodeRequest(const TAdapterRequest& request);
 // The request, or nothing when the bytes are no whole request of this version.
 std::optional<TAdapterRequest> DecodeRequest(const std::string& bytes);

@@ -41,6 +41,11 @@ IAdapterSwitch* TSwitchRoute::AdapterSwitch(const TConfig* config) {
     return nullptr;
 }
 
+bool TSwitchRoute::AsksConsent(const TConfig* config) const {
+    return ChooseRoute(QueryServiceState(), IsElevated(), HelperAlways(config)).Kind ==
+           TRouteKind::Helper;
+}
+
 bool ServiceIsUsed() {
     return QueryServiceState() == TServiceState::Running;
 }

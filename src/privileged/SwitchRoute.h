@@ -26,6 +26,9 @@ class TSwitchRoute {
     TSwitchRoute& operator=(const TSwitchRoute&) = delete;
     // Null when this process writes itself.
     IAdapterSwitch* AdapterSwitch(const TConfig* config);
+    // Whether a switch now would ask the user for consent: the helper's way, without the
+    // service. Asks the service manager and the token, nothing more.
+    bool AsksConsent(const TConfig* config) const;
 
   private:
     struct THelper;

@@ -7,6 +7,7 @@
 #include "support/Error.h"
 #include "support/FileSystem.h"
 #include "support/Strings.h"
+#include "support/UseWhenText.h"
 
 #include <algorithm>
 #include <optional>
@@ -14,8 +15,9 @@
 namespace {
 
 constexpr std::array<const char*, CsvColumnCount> Columns = {
-    "Title", "Address", "Submask", "Gateway", "DNS1", "DNS2", "Proxy",
-    "MoreAddresses", "MoreGateways", "GatewayMetric"};
+    "Title",     "Address",         "Submask",       "Gateway",        "DNS1",
+    "DNS2",      "Proxy",           "MoreAddresses", "MoreGateways",   "GatewayMetric",
+    "DnsSuffix", "ProxyExceptions", "ProxyScript",   "ProxyAutoDetect", "UseWhen"};
 constexpr size_t FirstAddressColumn = 1; // Address .. DNS2 are dotted quads
 constexpr size_t LastAddressColumn = 5;
 constexpr size_t SubmaskColumn = 2;
@@ -24,6 +26,11 @@ constexpr size_t ProxyColumn = 6;
 constexpr size_t MoreAddressesColumn = 7;
 constexpr size_t MoreGatewaysColumn = 8;
 constexpr size_t GatewayMetricColumn = 9;
+constexpr size_t DnsSuffixColumn = 10;
+constexpr size_t ProxyExceptionsColumn = 11;
+constexpr size_t ProxyScriptColumn = 12;
+constexpr size_t AutoDetectColumn = 13;
+constexpr size_t UseWhenColumn = 14;
 
 // 10000 as 10,000.
 std::string Thousands(size_t n) {
@@ -257,6 +264,16 @@ size_t WidthOf(const char* column) {
         return MaxMoreGateways * 21;
     if (SameText(column, Columns[GatewayMetricColumn]))
         return 9;
+    if (SameText(column, Columns[UseWhenColumn]))
+        return MaxConditionsLength;
+    if (SameText(column, Columns[DnsSuffixColumn]))
+        return MaxDnsSuffixLength;
+    if (SameText(column, Columns[ProxyExceptionsColumn]))
+        return MaxProxyExceptionsLength;
+    if (SameText(column, Columns[ProxyScriptColumn]))
+        return MaxProxyScriptLength;
+    if (SameText(column, Columns[AutoDetectColumn]))
+        return 9; // room for a word, so that the fault names the values it takes
     for (const TColumnDef& def : ProfileColumns())
         if (SameText(def.Name, column))
             return static_cast<size_t>(def.Width);
@@ -309,6 +326,19 @@ void CheckExtrasColumns(int line, const TCsvSetting& setting) {
         throw LineError(line, ColumnFault(column, fault.Text));
 }
 
+// The DNS suffix and the proxy's parts by the same rules.
+void CheckOptionColumns(int line, const TCsvSetting& setting) {
+    const std::string detect = Trim(setting[AutoDetectColumn]);
+    if (!detect.empty() && detect != "0" && detect != "1")
+        throw LineError(line, ColumnFault(AutoDetectColumn, "must be 1, 0 or blank"));
+    const TNetOptionsFault fault = CheckNetOptions(CsvExtras(setting).Options);
+    const size_t column = fault.Field == TNetOptionsField::DnsSuffix         ? DnsSuffixColumn
+                          : fault.Field == TNetOptionsField::ProxyExceptions ? ProxyExceptionsColumn
+                                                                             : ProxyScriptColumn;
+    if (fault.Field != TNetOptionsField::None)
+        throw LineError(line, ColumnFault(column, fault.Text.substr(fault.Text.find("] ") + 2)));
+}
+
 // The setting in ANSI, or the first fault: what the editor would refuse or could not hold.
 TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& order) {
     TCsvSetting setting;
@@ -339,6 +369,10 @@ TCsvSetting CheckedSetting(const TRecord& record, const std::vector<size_t>& ord
     if (const auto fault = ProxyFault(setting[ProxyColumn]))
         throw LineError(record.Line, *fault);
     CheckExtrasColumns(record.Line, setting);
+    const TConditionsParse conditions = ParseConditions(setting[UseWhenColumn]);
+    if (!conditions.Error.empty())
+        throw LineError(record.Line, ColumnFault(UseWhenColumn, conditions.Error));
+    CheckOptionColumns(record.Line, setting);
     return setting;
 }
 
@@ -360,6 +394,10 @@ TSettingExtras CsvExtras(const TCsvSetting& setting) {
     extras.MoreGateways = ParseGatewayList(setting[MoreGatewaysColumn]).Entries;
     if (!ParseMetric(setting[GatewayMetricColumn], extras.GatewayMetric))
         extras.GatewayMetric = 0;
+    extras.Options =
+        TrimmedNetOptions({setting[DnsSuffixColumn], setting[ProxyExceptionsColumn],
+                           setting[ProxyScriptColumn], Trim(setting[AutoDetectColumn]) == "1"});
+    extras.UseWhen = FormatConditions(ParseConditions(setting[UseWhenColumn]).Conditions);
     return extras;
 }
 
@@ -367,20 +405,42 @@ void SetCsvExtras(TCsvSetting& setting, const TSettingExtras& extras) {
     setting[MoreAddressesColumn] = FormatAddressList(extras.MoreAddresses);
     setting[MoreGatewaysColumn] = FormatGatewayList(extras.MoreGateways);
     setting[GatewayMetricColumn] = extras.GatewayMetric == 0 ? "" : std::to_string(extras.GatewayMetric);
+    setting[DnsSuffixColumn] = extras.Options.DnsSuffix;
+    setting[ProxyExceptionsColumn] = extras.Options.ProxyExceptions;
+    setting[ProxyScriptColumn] = extras.Options.ProxyScript;
+    setting[AutoDetectColumn] = extras.Options.ProxyAutoDetect ? "1" : "";
+    setting[UseWhenColumn] = extras.UseWhen;
 }
 
 std::string WriteSettingsCsv(const std::vector<TCsvSetting>& settings) {
-    // The first gateway's metric is rare: its column comes only with a setting that has one.
-    const bool withMetric = std::any_of(settings.begin(), settings.end(), [](const TCsvSetting& s) {
-        return !s[GatewayMetricColumn].empty();
-    });
-    const size_t columns = withMetric ? CsvColumnCount : GatewayMetricColumn;
-    const std::vector<const char*> header(Columns.begin(), Columns.begin() + static_cast<long>(columns));
+    // The first gateway's metric, the DNS suffix and the proxy's parts, and the conditions are
+    // rare: each column comes only with a setting that has a value in it (the four of the
+    // options together), so that a file without them still imports into an older program,
+    // which refuses columns it does not know.
+    const auto anyHas = [&settings](size_t first, size_t last) {
+        return std::any_of(settings.begin(), settings.end(), [=](const TCsvSetting& s) {
+            return std::any_of(s.begin() + static_cast<long>(first),
+                               s.begin() + static_cast<long>(last) + 1,
+                               [](const std::string& value) { return !value.empty(); });
+        });
+    };
+    const bool withOptions = anyHas(DnsSuffixColumn, AutoDetectColumn);
+    std::vector<size_t> columns;
+    for (size_t column = 0; column < CsvColumnCount; ++column)
+        if (column < GatewayMetricColumn ||
+            (column >= DnsSuffixColumn && column <= AutoDetectColumn ? withOptions
+                                                                     : anyHas(column, column)))
+            columns.push_back(column);
+    std::vector<const char*> header;
+    for (size_t column : columns)
+        header.push_back(Columns[column]);
     std::string bytes = CsvLine(header);
     for (const TCsvSetting& setting : settings) {
-        std::vector<std::string> utf8(columns);
-        std::transform(setting.begin(), setting.begin() + static_cast<long>(columns), utf8.begin(),
-                       [](const std::string& ansi) { return AsSpreadsheetText(AnsiToUtf8(ansi)); });
+        std::vector<std::string> utf8;
+        for (size_t column : columns)
+            utf8.push_back(column == AutoDetectColumn && setting[column].empty()
+                               ? std::string("0")
+                               : AsSpreadsheetText(AnsiToUtf8(setting[column])));
         bytes += CsvLine(utf8);
     }
     return bytes;

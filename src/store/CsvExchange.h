@@ -13,11 +13,15 @@
 #include <vector>
 
 // Title, Address, Submask, Gateway, DNS1, DNS2, Proxy, MoreAddresses, MoreGateways,
-// GatewayMetric: the order export writes. MoreAddresses holds "address/mask" entries and
-// MoreGateways "gateway" or "gateway/metric" entries, separated by ";" (FormatAddressList,
-// FormatGatewayList); GatewayMetric is the first gateway's, blank for automatic, and its
-// column is written only when a setting of the file has one.
-constexpr size_t CsvColumnCount = 10;
+// GatewayMetric, DnsSuffix, ProxyExceptions, ProxyScript, ProxyAutoDetect, UseWhen: the order
+// export writes. MoreAddresses holds "address/mask" entries and MoreGateways "gateway" or
+// "gateway/metric" entries, separated by ";" (FormatAddressList, FormatGatewayList);
+// GatewayMetric is the first gateway's, blank for automatic, and its column is written only
+// when a setting of the file has one. DnsSuffix to ProxyAutoDetect are written only when a
+// setting of the file has any of them; ProxyAutoDetect is 1 or 0 (blank: 0). UseWhen holds the
+// conditions under which the setting is used by itself (support/UseWhenText), written only
+// when a setting of the file has some.
+constexpr size_t CsvColumnCount = 15;
 const std::array<const char*, CsvColumnCount>& CsvColumns();
 
 // One setting's values in the order of CsvColumns(), ANSI.

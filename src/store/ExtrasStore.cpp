@@ -2,6 +2,7 @@
 
 #include "store/Sqlite.h"
 #include "store/StorePlatform.h"
+#include "store/UseWhenStore.h"
 #include "support/IntegerText.h"
 #include "support/Strings.h"
 
@@ -47,27 +48,18 @@ void InsertEntry(TSqliteStatement& insert, std::int64_t id, int kind, std::size_
 } // namespace
 
 bool HasExtrasTable(const TSqliteConnection& db, const std::string& context) {
-    TSqliteStatement table(
-        db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'IPExtras' COLLATE NOCASE",
-        context);
-    return table.Step(context);
+    return HasTable(db, "IPExtras", context);
 }
 
 void EnsureExtrasTable(TSqliteConnection& db, const std::string& context) {
-    if (HasExtrasTable(db, context))
-        return;
-    const std::string sql = std::string("BEGIN IMMEDIATE; ") + CreateStatements + " COMMIT;";
-    try {
-        db.Execute(sql.c_str(), context);
-    } catch (...) {
-        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    CreateTableOnce(db, "IPExtras", CreateStatements, context);
 }
 
 std::map<std::int64_t, TSettingExtras> LoadExtras(const TSqliteConnection& db,
                                                   const std::string& context) {
     std::map<std::int64_t, TSettingExtras> extras;
+    for (auto& [id, conditions] : LoadUseWhen(db, context))
+        extras[id].UseWhen = std::move(conditions);
     if (!HasExtrasTable(db, context))
         return extras;
     TSqliteStatement select(db,
@@ -90,11 +82,13 @@ std::map<std::int64_t, TSettingExtras> LoadExtras(const TSqliteConnection& db,
 
 void StoreExtras(const TSqliteConnection& db, std::int64_t settingId, const TSettingExtras& extras,
                  const std::string& context) {
+    StoreUseWhen(db, settingId, extras.UseWhen, context);
     TSqliteStatement erase(db, "DELETE FROM IPExtras WHERE SettingID = ?", context);
     erase.BindInt64(1, settingId);
     erase.Step(context);
     TSqliteStatement insert(
-        db, "INSERT INTO IPExtras(SettingID, Kind, Position, Address, Detail) VALUES(?, ?, ?, ?, ?)",
+        db,
+        "INSERT INTO IPExtras(SettingID, Kind, Position, Address, Detail) VALUES(?, ?, ?, ?, ?)",
         context);
     if (extras.GatewayMetric != 0)
         InsertEntry(insert, settingId, GatewayKind, 0, "", std::to_string(extras.GatewayMetric),

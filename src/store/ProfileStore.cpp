@@ -1,6 +1,8 @@
 #include "ProfileStore.h"
 
 #include "store/ExtrasStore.h"
+#include "store/OptionsStore.h"
+#include "store/UseWhenStore.h"
 #include "store/Sqlite.h"
 #include "store/StorePlatform.h"
 #include "support/AddressRules.h"
@@ -385,6 +387,7 @@ TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
         file.dataVersion_ = DataVersion(db, context);
         readFirst(db, context);
         file.extras_ = LoadExtras(db, context);
+        LoadOptions(db, file.extras_, context);
     }
     connection->Insert = TSqliteStatement(db, InsertStatement().c_str(), context);
     connection->Delete = TSqliteStatement(db, "DELETE FROM IPInfo WHERE ID = ?", context);
@@ -392,7 +395,10 @@ TOpenedProfileFile TOpenedProfileFile::Open(const std::string& dbPath,
     // was. The extras' table comes with the first opening that may write (its own
     // transaction); a read-only file without it simply has no extras.
     if (file.readOnlyReason_.empty()) {
+        // Each side table on its own: a file may have an older one and lack a younger.
         EnsureExtrasTable(connection->Db, context);
+        EnsureOptionsTable(connection->Db, context);
+        EnsureUseWhenTable(connection->Db, context);
         MakeAdapterIndexes(db);
     }
     file.connection_ = std::move(connection);
@@ -420,12 +426,11 @@ void TProfileTable::Open(const std::string& dbPath, TRowLoad load) {
     Close();
     const bool readNow = load == TRowLoad::Now;
     std::vector<TRecord> rows;
-    TOpenedProfileFile file = TOpenedProfileFile::Open(
-        dbPath, [&](const TSqliteConnection& db, const std::string& context) {
-            if (readNow)
-                rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt,
-                                context);
-        });
+    TOpenedProfileFile file = TOpenedProfileFile::Open(dbPath, [&](const TSqliteConnection& db,
+                                                                   const std::string& context) {
+        if (readNow)
+            rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
+    });
     Adopt(std::move(file), std::move(rows), readNow);
 }
 
@@ -459,9 +464,9 @@ void TProfileTable::TakeRows(std::vector<TRecord> rows, bool rowsRead) {
         adaptersRead_.insert(FoldedAscii(filterAdapter_));
 }
 
-std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
-    const TSqliteConnection& db, const std::optional<std::string>& adapterId,
-    const std::string& context) {
+std::vector<TProfileTable::TRecord>
+TProfileTable::ReadRows(const TSqliteConnection& db, const std::optional<std::string>& adapterId,
+                        const std::string& context) {
     std::vector<TRecord> rows;
     if (!adapterId) {
         // Room for every row at once: growing the rows one by one would, at the last step,
@@ -470,8 +475,8 @@ std::vector<TProfileTable::TRecord> TProfileTable::ReadRows(
         if (count.Step(context))
             rows.reserve(static_cast<size_t>(std::max<std::int64_t>(count.Int64(0), 0)));
     }
-    TSqliteStatement select(
-        db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(), context);
+    TSqliteStatement select(db, (adapterId ? AdapterRowsStatement() : SelectStatement()).c_str(),
+                            context);
     if (adapterId)
         select.BindText(1, AnsiToUtf8(*adapterId));
     while (select.Step(context)) {
@@ -805,8 +810,10 @@ void TProfileTable::PostInsert() {
             insert.Step(StoreContext);
         }
         pending_.Id = sqlite3_last_insert_rowid(db.get());
-        if (!pendingExtras_.Empty())
+        if (!pendingExtras_.Empty()) {
             StoreExtras(db, pending_.Id, pendingExtras_, StoreContext);
+            StoreOptions(db, pending_.Id, pendingExtras_.Options, StoreContext);
+        }
     });
     KeepExtras(pending_.Id, pendingExtras_);
     // AUTOINCREMENT gives a number above every one used before: the new row is last.
@@ -847,8 +854,10 @@ void TProfileTable::PostEdit() {
                 if (sqlite3_changes(db.get()) == 0)
                     throw TError(std::string(StoreContext) + ": it is no longer in the database");
             }
-            if (extrasChanged)
+            if (extrasChanged) {
                 StoreExtras(db, pending_.Id, pendingExtras_, StoreContext);
+                StoreOptions(db, pending_.Id, pendingExtras_.Options, StoreContext);
+            }
         });
         KeepExtras(pending_.Id, pendingExtras_);
     }
@@ -910,8 +919,7 @@ TProfileTable::TRowValues TProfileTable::ValuesOf(const TRecord& record) {
     return values;
 }
 
-std::vector<TProfileTable::TStoredRow>
-TProfileTable::StoredRowsOf(const std::string& adapterId) {
+std::vector<TProfileTable::TStoredRow> TProfileTable::StoredRowsOf(const std::string& adapterId) {
     // An adapter not shown yet has its rows read first: the answer is what the file holds.
     if (connection_) {
         ReadRowsFor(true, adapterId);
@@ -948,6 +956,7 @@ bool TProfileTable::ReloadWhenChangedElsewhere() {
         if (!readPending_)
             rows = ReadRows(db, filtered_ ? std::optional(filterAdapter_) : std::nullopt, context);
         extras = LoadExtras(db, context);
+        LoadOptions(db, extras, context);
     }
     const TRecord* current = Current();
     const std::int64_t currentId = current ? current->Id : 0;
@@ -990,8 +999,9 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows,
     // The adapter compares in either letter case, as the restriction to it does.
     const auto key = [](TRowValues values, const TSettingExtras& more) {
         values[0] = FoldedAscii(values[0]);
-        return std::pair(values, std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
-                                            FormatGatewayList(more.MoreGateways)));
+        return std::pair(values,
+                         std::tuple(more.GatewayMetric, FormatAddressList(more.MoreAddresses),
+                                    FormatGatewayList(more.MoreGateways)));
     };
     std::set<decltype(key(TRowValues{}, none))> stored;
     for (const TRecord& record : rows_)
@@ -1018,8 +1028,10 @@ int TProfileTable::AppendDistinctRows(const std::vector<TRowValues>& rows,
                 insert.Step(StoreContext);
             }
             record.Id = sqlite3_last_insert_rowid(db.get());
-            if (!more.Empty())
+            if (!more.Empty()) {
                 StoreExtras(db, record.Id, more, StoreContext);
+                StoreOptions(db, record.Id, more.Options, StoreContext);
+            }
             addedExtras.push_back(&more);
         }
         db.Execute("COMMIT", StoreContext);

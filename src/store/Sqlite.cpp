@@ -181,3 +181,24 @@ std::string TSqliteStatement::Text(int column) const {
 std::int64_t TSqliteStatement::Int64(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }
+
+bool HasTable(const TSqliteConnection& db, const char* name, const std::string& context) {
+    TSqliteStatement table(
+        db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE",
+        context);
+    table.BindText(1, std::string(name));
+    return table.Step(context);
+}
+
+void CreateTableOnce(TSqliteConnection& db, const char* name, const char* statements,
+                     const std::string& context) {
+    if (HasTable(db, name, context))
+        return;
+    const std::string sql = std::string("BEGIN IMMEDIATE; ") + statements + " COMMIT;";
+    try {
+        db.Execute(sql.c_str(), context);
+    } catch (...) {
+        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}

@@ -86,3 +86,11 @@ class TStatementRun {
   private:
     TSqliteStatement& statement_;
 };
+
+// Whether the file has a table of that name (any case).
+bool HasTable(const TSqliteConnection& db, const char* name, const std::string& context);
+
+// Runs the statements that make a side table, with its indexes and triggers, in one
+// transaction, unless the file has the table already: all of them or none.
+void CreateTableOnce(TSqliteConnection& db, const char* name, const char* statements,
+                     const std::string& context);

@@ -3,6 +3,8 @@
 // the whole list follow, and their one-line text ("a/m;b/m", "g/metric;g"). The editor's
 // dialog, the CSV import, the store and the apply all judge them here.
 
+#include "support/NetOptions.h"
+
 #include <string>
 #include <vector>
 
@@ -20,12 +22,19 @@ struct TGatewayEntry {
     bool operator==(const TGatewayEntry&) const = default;
 };
 
-// What a setting holds beside its one address, mask and gateway.
+// What a setting holds beside its one address, mask, gateway, DNS servers and proxy.
 struct TSettingExtras {
     unsigned GatewayMetric = 0; // the first gateway's metric; 0: automatic
     std::vector<TAddressEntry> MoreAddresses;
     std::vector<TGatewayEntry> MoreGateways;
-    bool Empty() const { return GatewayMetric == 0 && MoreAddresses.empty() && MoreGateways.empty(); }
+    // When the setting is used by itself: conditions in their written form (support/UseWhenText),
+    // "" for never. Kept beside the extras so that it travels with the setting wherever they do.
+    std::string UseWhen = {};
+    TNetOptions Options = {}; // the DNS suffix and the proxy's further parts
+    bool Empty() const {
+        return GatewayMetric == 0 && MoreAddresses.empty() && MoreGateways.empty() &&
+               UseWhen.empty() && Options.Empty();
+    }
     bool operator==(const TSettingExtras&) const = default;
 };
 

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <optional>
 
-namespace {
-
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -14,6 +12,8 @@ int HexDigitValue(char c) {
         return c - 'A' + 10;
     return -1;
 }
+
+namespace {
 
 // Hexadecimal digits from pos to the end, as 32 bits; nothing when empty, not all digits
 // or too large.

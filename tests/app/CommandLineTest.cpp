@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "netcfg/AdapterSwitch.h"
 #include "app/StartWithWindows.h"
 
 #include "netcfg/Adapters.h"
@@ -74,7 +75,8 @@ TEST(CommandLineParsing, RefusesWhatItDoesNotUnderstand) {
         {{"/quiet"}, "Say what to do: /apply, /dhcp or /list"},
         {{"/adapter", "Lab"}, "Say what to do: /apply, /dhcp or /list"},
         {{"/apply", "/id"}, "/id needs a setting's ID (see /list) after it"},
-        {{"/apply", "/id", "0"}, "/id needs a setting's ID, a number above 0 (see /list), not \"0\""},
+        {{"/apply", "/id", "0"},
+         "/id needs a setting's ID, a number above 0 (see /list), not \"0\""},
         {{"/apply", "/ID", "$3"},
          "/id needs a setting's ID, a number above 0 (see /list), not \"$3\""},
         {{"/start-with-windows"}, "/start-with-windows needs on or off after it"},
@@ -240,8 +242,9 @@ TEST_F(CommandLineRun, TheLastSelectedAdapterIsFoundByItsIdWhereverItStandsNow) 
     recorder_ = {};
     EXPECT_EQ(ExitDone, RunCommandLine(ParseCommandLine({"/apply", "lab"}), dir_.Path(), moved,
                                        recorder_, recorder_));
-    EXPECT_EQ(std::string("192.168.1.5"),
-              moved.Value(TRootKey::LocalMachine, InterfacesPath + LabId, "IPAddress")->Bytes.c_str());
+    EXPECT_EQ(
+        std::string("192.168.1.5"),
+        moved.Value(TRootKey::LocalMachine, InterfacesPath + LabId, "IPAddress")->Bytes.c_str());
     EXPECT_EQ("Applied \"Lab\" to Lab Ethernet: written to the registry", recorder_.Lines.back());
 
     struct Case {
@@ -279,13 +282,21 @@ TEST_F(CommandLineRun, ASettingWithoutATitleOfItsOwnIsAppliedByItsId) {
         std::string address; // written, "" for nothing
         std::string said;    // the summary, or the error
     } cases[] = {
-        {{"/apply", "/id", "3", "/adapter", "Lab Ethernet"}, ExitDone, "192.168.1.6",
+        {{"/apply", "/id", "3", "/adapter", "Lab Ethernet"},
+         ExitDone,
+         "192.168.1.6",
          "Applied \"Twice\" (ID 3) to Lab Ethernet: written to the registry"},
-        {{"/apply", "/id", "4", "/adapter", LabId}, ExitDone, "192.168.1.7",
+        {{"/apply", "/id", "4", "/adapter", LabId},
+         ExitDone,
+         "192.168.1.7",
          "Applied \"twice\" (ID 4) to Lab Ethernet: written to the registry"},
-        {{"/apply", "/id", "5", "/adapter", LabId}, ExitDone, "192.168.1.8",
+        {{"/apply", "/id", "5", "/adapter", LabId},
+         ExitDone,
+         "192.168.1.8",
          "Applied (ID 5) to Lab Ethernet: written to the registry"},
-        {{"/apply", "/id", "1", "/adapter", LabId}, ExitNoSetting, "",
+        {{"/apply", "/id", "1", "/adapter", LabId},
+         ExitNoSetting,
+         "",
          "No setting with ID 1 is stored for Lab Ethernet (see /list)"},
     };
     for (const Case& c : cases) {
@@ -470,11 +481,10 @@ TEST_F(CommandLineRun, StartWithWindowsSetsTheUsersRunValueAndSaysWhatItDid) {
 
 TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
     EXPECT_EQ(ExitDone, Run({"/list"}));
-    EXPECT_EQ(
-        (std::vector<std::string>{"Office Ethernet  " + OfficeId, "    ID 1: Office",
-                                  "Lab Ethernet  " + LabId, "    ID 2: Lab", "    ID 3: Twice",
-                                  "    ID 4: twice "}),
-        recorder_.Lines);
+    EXPECT_EQ((std::vector<std::string>{"Office Ethernet  " + OfficeId, "    ID 1: Office",
+                                        "Lab Ethernet  " + LabId, "    ID 2: Lab",
+                                        "    ID 3: Twice", "    ID 4: twice "}),
+              recorder_.Lines);
     Store({{OfficeId, " ", "10.0.0.7"}});
     EXPECT_EQ(ExitDone, Run({"/list", "/adapter", "Office Ethernet"}));
     EXPECT_EQ((std::vector<std::string>{"Office Ethernet  " + OfficeId, "    ID 1: Office",
@@ -491,8 +501,9 @@ TEST_F(CommandLineRun, ListsTheAdaptersWithTheTitlesOfTheirSettings) {
 
 TEST_F(CommandLineRun, ImportsAllOrNothingThenAppliesEveryAddressAndExportsThemAgain) {
     const std::string csv = dir_ / "lab.csv";
-    PutFile(csv, "Title,Address,Submask,Gateway,MoreAddresses,MoreGateways\r\n"
-                 "Multi,192.168.1.9,255.255.255.0,192.168.1.1,10.5.0.9/255.255.0.0,10.5.0.1/30\r\n");
+    PutFile(csv,
+            "Title,Address,Submask,Gateway,MoreAddresses,MoreGateways\r\n"
+            "Multi,192.168.1.9,255.255.255.0,192.168.1.1,10.5.0.9/255.255.0.0,10.5.0.1/30\r\n");
     EXPECT_EQ(ExitDone, Run({"/import", csv, "/adapter", LabId}));
     EXPECT_EQ(std::vector<std::string>{"1 setting imported, 0 already there"}, recorder_.Lines);
     EXPECT_EQ(ExitDone, Run({"/import", csv, "/adapter", LabId}));
@@ -502,9 +513,18 @@ TEST_F(CommandLineRun, ImportsAllOrNothingThenAppliesEveryAddressAndExportsThemA
     const auto value = [&](const char* name) {
         return registry_.Value(TRootKey::LocalMachine, InterfacesPath + LabId, name)->Bytes;
     };
-    EXPECT_EQ(std::string("192.168.1.9\0" "10.5.0.9\0\0", 22), value("IPAddress"));
-    EXPECT_EQ(std::string("192.168.1.1\0" "10.5.0.1\0\0", 22), value("DefaultGateway"));
-    EXPECT_EQ(std::string("0\0" "30\0\0", 6), value("DefaultGatewayMetric"));
+    EXPECT_EQ(std::string("192.168.1.9\0"
+                          "10.5.0.9\0\0",
+                          22),
+              value("IPAddress"));
+    EXPECT_EQ(std::string("192.168.1.1\0"
+                          "10.5.0.1\0\0",
+                          22),
+              value("DefaultGateway"));
+    EXPECT_EQ(std::string("0\0"
+                          "30\0\0",
+                          6),
+              value("DefaultGatewayMetric"));
 
     const std::string out = dir_ / "out.csv";
     EXPECT_EQ(ExitDone, Run({"/export", out, "/adapter", LabId}));
@@ -517,4 +537,101 @@ TEST_F(CommandLineRun, ImportsAllOrNothingThenAppliesEveryAddressAndExportsThemA
                                        "setting has this address already; nothing was imported"},
               recorder_.Errors);
     EXPECT_EQ(5u, StoredSettings(dir_ / "db").size());
+}
+
+namespace {
+// Windows takes a switch: the adapter shows After once the DHCP client is told.
+struct TSwitchingRecorder : TRecorder {
+    std::optional<TLiveState> After;
+    std::uint32_t NotifyDhcpClient(const TIP&) override {
+        if (After)
+            Live = After;
+        return 0;
+    }
+    // A helper that would ask for consent: never asked to switch.
+    struct TConsentAsking : IAdapterSwitch {
+        TAdapterReply Apply(const TAdapterRequest&) override { throw TError("asked"); }
+        std::string Route() const override { return "through the helper"; }
+        bool AsksConsent() const override { return true; }
+    } Helper;
+    bool ViaHelper = false;
+    IAdapterSwitch* AdapterSwitch() override { return ViaHelper ? &Helper : nullptr; }
+};
+
+TLiveState OfficeNetwork(const std::string& address) {
+    TLiveState state;
+    state.Present = state.Up = true;
+    state.Addresses = {{address, 24}};
+    state.Gateways = {"10.0.0.1"};
+    return state;
+}
+} // namespace
+
+// Conditions arrive with an import; /auto applies the one setting whose conditions the
+// adapter's network meets, and only that.
+TEST_F(CommandLineRun, AutoAppliesTheOneSettingTheNetworkMatches) {
+    const struct {
+        std::string conditionsA, conditionsB;
+        std::string addressNow; // the adapter's address before
+        bool windowsTakesIt;
+        bool viaHelper; // not elevated, no service
+        int exitCode;
+        std::string said;    // the last line printed, or the error
+        std::string written; // the adapter's IPAddress afterwards
+    } cases[] = {
+        {"gateway=10.0.0.1", "gateway=10.9.9.9", "10.0.0.99", true, false, ExitDone,
+         "Applied \"A\" to Office Ethernet: Windows uses it now (automatic: gateway=10.0.0.1)",
+         "10.0.0.21"},
+        {"gateway=10.0.0.1", "subnet=10.0.0.0/24", "10.0.0.99", true, false, ExitAmbiguous,
+         "Office Ethernet: 2 settings match its network, so none was applied: A and B", "(none)"},
+        {"gateway=10.9.9.9", "", "10.0.0.99", true, false, ExitDone,
+         "Office Ethernet: no setting matches its network", "(none)"},
+        {"adapter=up", "", "10.0.0.21", true, false, ExitDone,
+         "Office Ethernet: \"A\" matches its network and is in use", "(none)"},
+        {"", "", "10.0.0.99", true, false, ExitDone,
+         "No stored setting has conditions: nothing to do", "(none)"},
+        {"adapter=up;gateway=10.0.0.1", "", "10.0.0.99", false, false, ExitFailed,
+         "Did not apply \"A\" to Office Ethernet", "10.0.0.21"},
+        {"gateway=10.0.0.1", "", "10.0.0.99", true, true, ExitFailed,
+         "Office Ethernet: \"A\" matches its network, but switching it would ask for your consent",
+         "(none)"},
+    };
+    for (const auto& c : cases) {
+        TTempFolder dir;
+        const std::string csv = dir / "office.csv";
+        PutFile(csv, "Title,Address,Submask,Gateway,UseWhen\r\n"
+                     "A,10.0.0.21,255.255.255.0,10.0.0.1," +
+                         c.conditionsA +
+                         "\r\n"
+                         "B,10.0.0.22,255.255.255.0,10.0.0.1," +
+                         c.conditionsB + "\r\n");
+        TMemoryRegistry registry;
+        registry.AddEthernetAdapter(OfficeId, "Office Ethernet");
+        registry.OpenKey(TRootKey::LocalMachine, InterfacesPath + OfficeId, true);
+        TSwitchingRecorder recorder;
+        ASSERT_EQ(ExitDone, RunCommandLine(ParseCommandLine({"/import", csv, "/adapter", OfficeId}),
+                                           dir.Path(), registry, recorder, recorder));
+        recorder = {};
+        recorder.Live = OfficeNetwork(c.addressNow);
+        if (c.windowsTakesIt)
+            recorder.After = OfficeNetwork("10.0.0.21");
+        recorder.ViaHelper = c.viaHelper;
+        EXPECT_EQ(c.exitCode, RunCommandLine(ParseCommandLine({"/auto"}), dir.Path(), registry,
+                                             recorder, recorder))
+            << c.conditionsA;
+        const std::vector<std::string>& said =
+            c.exitCode == ExitAmbiguous || c.viaHelper ? recorder.Errors : recorder.Lines;
+        ASSERT_FALSE(said.empty()) << c.conditionsA;
+        EXPECT_EQ(0u, said.back().find(c.said)) << said.back();
+        const auto written =
+            registry.Value(TRootKey::LocalMachine, InterfacesPath + OfficeId, "IPAddress");
+        EXPECT_EQ(c.written,
+                  written ? written->Bytes.substr(0, written->Bytes.find('\0')) : "(none)")
+            << c.conditionsA;
+        const std::string log = FileExists(dir / "netvane.log") ? GetFile(dir / "netvane.log") : "";
+        EXPECT_EQ(c.written != "(none)",
+                  log.find("  A  applied  directly  automatic: ") != std::string::npos ||
+                      log.find("  A  not applied") != std::string::npos)
+            << log;
+    }
 }

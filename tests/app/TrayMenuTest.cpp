@@ -102,7 +102,8 @@ TEST(TrayMenu, GivesEachAdapterASubmenuWhenThereAreMore) {
     options.StartWithWindowsNote = "off: Netvane has moved";
     const std::string tail = "-\n&Open Netvane\nAdapter &details...\nO&ptions\n"
                              "  &Minimize to the notification area*\n"
-                             "  Start with &Windows (off: Netvane has moved)\n-\nE&xit\n";
+                             "  Start with &Windows (off: Netvane has moved)\n"
+                             "  Switch a&utomatically*\n-\nE&xit\n";
     EXPECT_EQ(Outline(TrayMenu(two, {}, options)),
               "Ethernet\n  Office*\n  Automatic (DHCP)\nWi-Fi\n  Cafe\n  Automatic (DHCP)*\n" +
                   tail);

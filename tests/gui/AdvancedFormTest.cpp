@@ -155,12 +155,47 @@ TEST_F(AdvancedForm, LaysOutAsDesigned) {
     Start();
     InEditor(TMainForm::acAdd, [&](HWND editor) {
         InAdvanced(editor, [&](HWND advanced) {
-            EXPECT_TRUE(IsScaled(360, ClientSize(advanced).cx) && IsScaled(372, ClientSize(advanced).cy));
+            EXPECT_TRUE(IsScaled(360, ClientSize(advanced).cx) && IsScaled(510, ClientSize(advanced).cy));
             HWND addresses = ::GetDlgItem(advanced, TAdvancedForm::idAddresses);
             EXPECT_TRUE(IsScaledRect({8, 26, 352, 122}, ChildBounds(addresses)));
             EXPECT_TRUE(IsScaled(160, static_cast<int>(::SendMessageA(addresses, LVM_GETCOLUMNWIDTH, 1, 0))));
-            EXPECT_TRUE(IsScaledRect({277, 338, 352, 363}, ChildBounds(::GetDlgItem(advanced, IDCANCEL))));
+            EXPECT_TRUE(IsScaledRect({132, 362, 352, 383},
+                                     ChildBounds(::GetDlgItem(advanced, TAdvancedForm::idDnsSuffix))));
+            EXPECT_TRUE(IsScaledRect({277, 476, 352, 501}, ChildBounds(::GetDlgItem(advanced, IDCANCEL))));
             EXPECT_TRUE(ChildrenInsideClientAreas(advanced));
+        }, IDCANCEL);
+    }, IDCANCEL);
+}
+
+// The DNS and proxy part: a refusal names the field and keeps the dialog open, what OK takes
+// is stored with the setting and comes back.
+TEST_F(AdvancedForm, TheDnsAndProxyPartIsStoredWithTheSettingAndRefusedByItsRules) {
+    Start();
+    TMessageBoxRecorder boxes;
+    const auto item = [](HWND advanced, int id) { return ::GetDlgItem(advanced, id); };
+    InEditor(TMainForm::acAdd, [&](HWND editor) {
+        FillSetting();
+        InAdvanced(editor, [&](HWND advanced) {
+            Type(item(advanced, TAdvancedForm::idDnsSuffix), "corp..example");
+            Type(item(advanced, TAdvancedForm::idProxyExceptions), " *.corp.example;<local> ");
+            Type(item(advanced, TAdvancedForm::idProxyScript), "http://wpad/proxy.pac");
+            Click(item(advanced, TAdvancedForm::idProxyAutoDetect));
+            Click(item(advanced, IDOK)); // refused: the suffix
+            EXPECT_EQ(item(advanced, TAdvancedForm::idDnsSuffix), ::GetFocus());
+            Type(item(advanced, TAdvancedForm::idDnsSuffix), "corp.example");
+            SaveShot(advanced, "advanced-dns-proxy");
+        }, IDOK);
+    }, IDOK);
+    EXPECT_EQ(std::vector<std::string>{"[DNS suffix] \"corp..example\" has an empty part between dots"},
+              boxes.Texts());
+    Restart();
+    InEditor(TMainForm::acEdit, [&](HWND editor) {
+        InAdvanced(editor, [&](HWND advanced) {
+            EXPECT_EQ("corp.example", TextOf(item(advanced, TAdvancedForm::idDnsSuffix)));
+            EXPECT_EQ("*.corp.example;<local>", TextOf(item(advanced, TAdvancedForm::idProxyExceptions)));
+            EXPECT_EQ("http://wpad/proxy.pac", TextOf(item(advanced, TAdvancedForm::idProxyScript)));
+            EXPECT_EQ(BST_CHECKED, ::SendMessageA(item(advanced, TAdvancedForm::idProxyAutoDetect),
+                                                  BM_GETCHECK, 0, 0));
         }, IDCANCEL);
     }, IDCANCEL);
 }

@@ -7,6 +7,7 @@
 #include "ReadBack.h"
 #include "app/CommandLine.h"
 #include "app/StartWithWindows.h"
+#include "store/RawDatabase.h"
 #include "netcfg/SetIP.h"
 #include "netcfg/SwitchCheck.h"
 #include "TestAdapters.h"
@@ -236,4 +237,26 @@ TEST_F(CommandLineExe, SwitchesThroughTheHelperLeaveWhatSwitchesMadeDirectlyLeav
     EXPECT_TRUE(Holds(helper.second[1], "EnableDHCP", Dword(1)));
     EXPECT_EQ(helper.second[1], helper.second[2]) << "the way back restores DHCP";
     EXPECT_TRUE(Holds(helper.first[3], "IPAddress", MultiSz("10.0.0.5")));
+}
+
+// A file of an older version (no table for these values) takes an import of them, and the
+// apply writes each where Windows reads it.
+TEST_F(CommandLineExe, ImportsAndAppliesTheDnsSuffixAndTheProxysPartsFromAnOlderFile) {
+    TRawDatabase(dir_ / "db").Exec(
+        "DROP TRIGGER IPNetOptionsOfDeletedSetting; DROP TABLE IPNetOptions");
+    const std::string csv = dir_ / "branch.csv";
+    WriteFileText(csv, "Title,Address,Submask,Proxy,DnsSuffix,ProxyExceptions,ProxyScript,"
+                       "ProxyAutoDetect\r\n"
+                       "Branch,192.168.3.5,255.255.255.0,proxy.branch:3128,branch.example,"
+                       "*.branch.example;<local>,http://wpad.branch/proxy.pac,0\r\n");
+    const TRun imported = Run("/import \"" + csv + "\" /adapter \"Second Ethernet\"");
+    EXPECT_EQ(0u, imported.ExitCode) << imported.Err;
+    EXPECT_EQ("1 setting imported, 0 already there\r\n", imported.Out);
+
+    EXPECT_EQ(NotPresent, Run("/apply Branch /adapter \"Second Ethernet\"").ExitCode);
+    EXPECT_EQ("branch.example", RegText(HKEY_LOCAL_MACHINE, AdapterKey(SecondId), "Domain"));
+    EXPECT_EQ("*.branch.example;<local>", RegText(HKEY_CURRENT_USER, ProxyKey, "ProxyOverride"));
+    EXPECT_EQ("http://wpad.branch/proxy.pac", RegText(HKEY_CURRENT_USER, ProxyKey, "AutoConfigURL"));
+    for (const char* name : {"ProxyOverride", "AutoConfigURL"})
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, ProxyKey, name);
 }

@@ -192,6 +192,7 @@ TEST_F(EditForm, OffersTheAdaptersInARedRowAndTabsFromOkThroughTheRows) {
         PickButton("Submask"), Editor("Gateway"),   Editor("DNS1"),
         PickButton("DNS1"),    Editor("DNS2"),      PickButton("DNS2"),
         Editor("Proxy"),       PickButton("Proxy"), Control(TEditForm::idAdvancedBtn),
+        Control(TEditForm::idUseWhenBtn),
     };
     ::ShowWindow(form->Handle(), SW_SHOWNA);
     std::vector<HWND> order = {expected.front()};

@@ -6,6 +6,7 @@
 
 #include "HostAdapters.h"
 #include "ProgramRun.h"
+#include "ReadBack.h"
 #include "TestAdapters.h"
 #include "app/CommandLine.h"
 #include "netcfg/NetServicesWin.h"
@@ -80,4 +81,54 @@ TEST(LiveAdapters, DhcpRenewsTheOneAdapterWhoseConnectionNameHoldsAStar) {
     EXPECT_EQ(std::to_string(host->Index), services.Events[0]); // before any check
     for (const std::string& event : services.Events)
         EXPECT_EQ(std::string::npos, event.find("ipconfig")) << event;
+}
+
+// /auto on the host's adapter, with a gateway condition taken from what Wine reports for it:
+// two settings matching apply none; one applies, is written to the adapter's key and logged
+// as automatic with the condition. Only what Windows holds is read: nothing is sent to the
+// gateway. Wine never changes a real interface's address, so the check finds the switch not
+// taken, and the exit code says so.
+TEST(LiveAdaptersExe, AutoAppliesTheOneSettingWhoseGatewayTheHostsAdapterHas) {
+    const auto up = HostAdapter(true);
+    if (!up)
+        GTEST_SKIP() << "this host has no interface up with an address and a gateway";
+    TTestAdapters adapters;
+    adapters.Add(up->Id, "Host Ethernet");
+    const std::string condition = "gateway=" + up->Gateway;
+    const std::string lines = "Office,10.77.0.5,255.255.255.0,," + condition + "\r\n" +
+                              "Elsewhere,10.78.0.5,255.255.255.0,,gateway=192.0.2.254\r\n";
+    TTempFolder severalDir, oneDir;
+    for (const auto& [dir, more] :
+         {std::pair{&severalDir, "Office 2," + up->Address + ",255.255.255.0,,adapter=up\r\n"},
+          std::pair{&oneDir, std::string()}}) {
+        ASSERT_TRUE(::CopyFileA(NETVANE_DIST_EXE, (dir->Path() + "\\Netvane.exe").c_str(), FALSE));
+        PutFile(dir->Path() + "\\in.csv",
+                "Title,Address,Submask,Gateway,UseWhen\r\n" + lines + more);
+        const TRun import = RunProgram(dir->Path() + "\\Netvane.exe",
+                                       "/import in.csv /adapter \"Host Ethernet\"", dir->Path());
+        ASSERT_EQ(0u, import.ExitCode) << import.Err;
+    }
+    const TRun several =
+        RunProgram(severalDir.Path() + "\\Netvane.exe", "/auto", severalDir.Path());
+    EXPECT_EQ(5u, several.ExitCode) << several.Out << several.Err;
+    EXPECT_NE(std::string::npos,
+              several.Err.find("Host Ethernet: 2 settings match its network, so none was applied: "
+                               "Office and Office 2"))
+        << several.Err;
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(up->Id), "IPAddress"));
+
+    const TRun status = RunProgram(oneDir.Path() + "\\Netvane.exe",
+                                   "/status /adapter \"Host Ethernet\"", oneDir.Path());
+    EXPECT_NE(std::string::npos, status.Out.find("Network: " + condition)) << status.Out;
+    EXPECT_NE(std::string::npos, status.Out.find("Used automatically: Office\r\n")) << status.Out;
+
+    const TRun one = RunProgram(oneDir.Path() + "\\Netvane.exe", "/auto", oneDir.Path());
+    EXPECT_EQ(1u, one.ExitCode) << one.Out << one.Err;
+    EXPECT_NE(std::string::npos, one.Out.find("Did not apply \"Office\" to Host Ethernet"))
+        << one.Out;
+    EXPECT_NE(std::string::npos, one.Out.find("(automatic: " + condition + ")")) << one.Out;
+    EXPECT_EQ(MultiSz("10.77.0.5"), ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(up->Id), "IPAddress"));
+    const std::string log = GetFile(oneDir.Path() + "\\netvane.log");
+    EXPECT_NE(std::string::npos, log.find("  Host Ethernet  Office  not applied")) << log;
+    EXPECT_NE(std::string::npos, log.find("directly  automatic: " + condition)) << log;
 }

@@ -7,6 +7,7 @@
 #include "ReadBack.h"
 
 #include "app/StartWithWindows.h"
+#include "app/AutoSwitchWatch.h"
 #include "app/UTray.h"
 #include "netcfg/SwitchCheck.h"
 #include "support/Config.h"
@@ -105,7 +106,8 @@ class TrayIcon : public TMainWindowTest {
         menu_.clear();
         choice_ = path;
         const UINT event = Form().Tray()->Icon().Version4() ? WM_CONTEXTMENU : WM_RBUTTONUP;
-        ::SendMessageA(Form().Handle(), TTray::WM_TRAY_ICON, MAKEWPARAM(10, 10), MAKELPARAM(event, 1));
+        ::SendMessageA(Form().Handle(), TTray::WM_TRAY_ICON, MAKEWPARAM(10, 10),
+                       MAKELPARAM(event, 1));
         FlushEvents();
     }
     void ClickIcon() {
@@ -159,9 +161,10 @@ TEST_F(TrayIcon, MenuListsEveryAdapterAndAChoiceAppliesWithoutAQuestion) {
                   "Lab Ethernet", "Lab Ethernet>Lab A", "Lab Ethernet>Lab B",
                   "Lab Ethernet>Automatic (DHCP)", "-", "Open Netvane", "Adapter details...",
                   "Options", "Options>Minimize to the notification area",
-                  "Options>Start with Windows", "-", "Exit"}),
+                  "Options>Start with Windows", "Options>Switch automatically*", "-", "Exit"}),
               menu_);
-    EXPECT_EQ(MultiSz("192.168.1.5"), ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(LabId), "IPAddress"));
+    EXPECT_EQ(MultiSz("192.168.1.5"),
+              ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(LabId), "IPAddress"));
     EXPECT_EQ(Dword(0), ReadValue(HKEY_LOCAL_MACHINE, AdapterKey(LabId), "EnableDHCP"));
     // Not applied (Wine has no such adapter): a box even with the window hidden, no balloon.
     EXPECT_EQ(std::vector{NotPresentMessage("Lab Ethernet")}, boxes.Texts());
@@ -208,8 +211,7 @@ TEST_F(TrayIcon, MinimizingHidesTheWindowWhenTheOptionIsOnAndAClickBringsItBack)
     EXPECT_TRUE(::IsWindowVisible(Form().Handle()));
     EXPECT_FALSE(::IsIconic(Form().Handle()));
     ChooseFromIcon("");
-    EXPECT_NE(std::find(menu_.begin(), menu_.end(),
-                        "Options>Minimize to the notification area*"),
+    EXPECT_NE(std::find(menu_.begin(), menu_.end(), "Options>Minimize to the notification area*"),
               menu_.end());
 }
 
@@ -227,8 +229,9 @@ TEST_F(TrayIcon, StartWithWindowsWritesTheUsersRunValueAndNotesAMove) {
     EXPECT_NE(std::find(menu_.begin(), menu_.end(), "Options>Start with Windows*"), menu_.end());
     EXPECT_EQ(std::nullopt, ReadValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName));
     const std::string moved = "\"C:\\Old\\Netvane.exe\" /tray";
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, RunKeyPath, RunValueName, REG_SZ,
-                                               moved.c_str(), static_cast<DWORD>(moved.size() + 1)));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegSetKeyValueA(HKEY_CURRENT_USER, RunKeyPath, RunValueName, REG_SZ, moved.c_str(),
+                                static_cast<DWORD>(moved.size() + 1)));
     ChooseFromIcon("");
     EXPECT_NE(std::find(menu_.begin(), menu_.end(),
                         "Options>Start with Windows (off: Netvane has moved since it was set "
@@ -245,4 +248,68 @@ TEST_F(TrayIcon, TheProgramStartedWithTraySwitchKeepsItsWindowHidden) {
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     EXPECT_TRUE(child.EndsWithin(10000, exitCode));
+}
+
+namespace {
+
+// What Windows would report of the adapters: Office Ethernet on the office's network.
+struct TOfficeNetwork : ILiveStateReader {
+    TLiveState Read(const std::string& adapterId) override {
+        TLiveState state;
+        state.Present = state.Up = adapterId == OfficeId;
+        if (state.Present)
+            state.Gateways = {"10.1.0.1"};
+        return state;
+    }
+};
+
+} // namespace
+
+TEST_F(TrayIcon, AChangeOfNetworkSwitchesToTheMatchingSettingOnceAndItsBalloonGoesBack) {
+    Start();
+    Form().SetLiveStateReader(std::make_unique<TOfficeNetwork>());
+    TProfileTable& table = Form().adoT;
+    table.MoveTo(table.RowOfId(1));
+    table.Edit();
+    TSettingExtras extras = table.FieldExtras();
+    extras.UseWhen = "gateway=10.1.0.1";
+    table.SetFieldExtras(extras);
+    table.Post();
+    // On DHCP, as a network is recognised before Netvane has switched it.
+    ForgetSwitchedValues(OfficeId);
+    const DWORD dhcp = 1;
+    ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, AdapterKey(OfficeId).c_str(), "EnableDHCP", REG_DWORD,
+                      &dhcp, sizeof dhcp);
+    const TKeyValues before = SwitchedValues(OfficeId);
+    const auto balloons = [this] {
+        std::vector<std::string> texts;
+        for (const TCall& call : calls_)
+            if (call.Flags & NIF_INFO)
+                texts.push_back(call.Info);
+        return texts;
+    };
+    const auto changed = [this] {
+        ::PostMessageA(Form().Handle(), TTray::WM_ADDRESS_CHANGED, 0, 0);
+        FlushEvents();
+    };
+    changed();
+    ASSERT_TRUE(Eventually([&] { return balloons().size() == 1; }, 3 * AutoSwitchSettleMs));
+    EXPECT_TRUE(Holds(SwitchedValues(OfficeId), "IPAddress", MultiSz("10.0.0.5")));
+    const std::vector<std::string> log = FileLines(dir_ / "netvane.log");
+    ASSERT_EQ(1u, log.size());
+    EXPECT_NE(std::string::npos, log[0].find("  Office  ")) << log[0];
+    EXPECT_TRUE(log[0].ends_with("  automatic: gateway=10.1.0.1")) << log[0];
+
+    // The same network again: no second switch.
+    changed();
+    ::Sleep(AutoSwitchSettleMs + 500);
+    FlushEvents();
+    EXPECT_EQ(1u, FileLines(dir_ / "netvane.log").size());
+    EXPECT_EQ(1u, balloons().size());
+
+    ::SendMessageA(Form().Handle(), TTray::WM_TRAY_ICON, 0, MAKELPARAM(NIN_BALLOONUSERCLICK, 1));
+    FlushEvents();
+    EXPECT_EQ(before, SwitchedValues(OfficeId));
+    ASSERT_EQ(2u, balloons().size());
+    EXPECT_NE(std::string::npos, balloons()[1].find("back")) << balloons()[1];
 }

@@ -36,14 +36,14 @@ struct TBytes {
     }
 };
 
-// A request in the format's layout: five texts, the DHCP flag, the metric, then the lists.
+// A request in the format's layout: six texts, the DHCP flag, the metric, then the lists.
 std::string RequestBytes(const char* magic = "NVRQ", unsigned char version = 1,
                          unsigned char dhcp = 0, const std::string& address = "10.0.0.5",
                          std::uint32_t addresses = 0, std::uint32_t gateways = 0,
                          std::uint32_t kept = 0, unsigned char keptFlag = 1,
                          std::uint32_t addressBytes = 8) {
     TBytes out(magic, version);
-    out.T("{A}").T(address).T("10.0.0.1").T("255.0.0.0").T("").F(dhcp).N(0);
+    out.T("{A}").T(address).T("10.0.0.1").T("255.0.0.0").T("").T("corp.example").F(dhcp).N(0);
     out.Repeat(addresses,
                [&](TBytes& o) { o.T(std::string(addressBytes, '1')).T("255.255.255.0"); });
     out.Repeat(gateways, [](TBytes& o) { o.T("10.0.0.2").N(5); });
@@ -74,6 +74,7 @@ TAdapterRequest FullRequest() {
                     25,
                     {{"10.0.0.6", "255.0.0.0"}, {"192.168.1.2", "255.255.255.0"}},
                     {{"10.0.0.254", 40}}};
+    full.Request.Options.DnsSuffix = "corp.example.com";
     full.KeptValues = {{"IPAddress", TRegValue{RegMultiSz, std::string("10.0.0.5\0\0", 10)}},
                        {"NameServer", std::nullopt},
                        {"DefaultGatewayMetric", TRegValue{RegMultiSz, std::string()}}};
@@ -104,6 +105,7 @@ void ExpectSame(const TAdapterRequest& expected, const TAdapterRequest& actual) 
     EXPECT_EQ(e.MoreAddresses, a.MoreAddresses);
     EXPECT_EQ(e.MoreGateways, a.MoreGateways);
     EXPECT_EQ(expected.Title, actual.Title);
+    EXPECT_EQ(e.Options, a.Options);
     ASSERT_EQ(expected.KeptValues.size(), actual.KeptValues.size());
     for (std::size_t i = 0; i < expected.KeptValues.size(); ++i) {
         const TKeptValue& ek = expected.KeptValues[i];
@@ -122,6 +124,7 @@ void ExpectSame(const TAdapterRequest& expected, const TAdapterRequest& actual) 
 TEST(RequestFormat, ARequestAndAReplyComeBackAsTheyWereSentButForTheProxy) {
     TAdapterRequest sent = FullRequest();
     sent.Request.Proxy = "proxy:8080";
+    sent.Request.Options = {"corp.example.com", "<local>", "http://wpad/wpad.dat", true};
     const std::optional<TAdapterRequest> request = DecodeRequest(EncodeRequest(sent));
     ASSERT_TRUE(request);
     ExpectSame(FullRequest(), *request);
@@ -161,7 +164,7 @@ TEST(RequestFormat, AMessageIsTakenWholeOrNotAtAll) {
         {"a trailing byte after a reply", ReplyBytes() + '\0', false, false},
         {"16 more addresses", RequestBytes("NVRQ", 1, 0, "a", 16), true, false},
         {"5 more gateways", RequestBytes("NVRQ", 1, 0, "a", 0, 5), true, false},
-        {"6 kept values", RequestBytes("NVRQ", 1, 0, "a", 0, 0, 6), true, false},
+        {"7 kept values", RequestBytes("NVRQ", 1, 0, "a", 0, 0, 7), true, false},
         {"the DHCP flag 2", RequestBytes("NVRQ", 1, 2), true, false},
         {"a kept value's flag 2", RequestBytes("NVRQ", 1, 0, "a", 0, 0, 1, 2), true, false},
         {"a missing kept value with a type and bytes", RequestBytes("NVRQ", 1, 0, "a", 0, 0, 1, 0),

@@ -109,7 +109,8 @@ TEST(CsvExchange, RefusesABadFileNamingTheLineAndTheReason) {
              "Title,Address,Submask,Gateway,DNS1,DNS2,Proxy"},
         {"Title,Address,Port\r\n", "Line 1: unknown column \"Port\"; the columns are Title, "
                                    "Address, Submask, Gateway, DNS1, DNS2, Proxy, MoreAddresses, "
-                                   "MoreGateways, GatewayMetric"},
+                                   "MoreGateways, GatewayMetric, DnsSuffix, ProxyExceptions, ProxyScript, "
+                                   "ProxyAutoDetect, UseWhen"},
         {"Title,DNS1,title\r\n", "Line 1: the column Title appears twice"},
         {Header + good + good + "Lab,1.2.3.4,,,10.0.0.256,,\r\n",
          "Line 4: DNS1 is not a valid address"},
@@ -250,4 +251,29 @@ TEST(CsvExchange, RefusesABadExtraNamingLineColumnAndEntry) {
         EXPECT_EQ("Line 2: " + c.message, ErrorOf(header + c.line + "\r\n")) << c.line;
     // A gateway in the subnet of a further address is reachable.
     EXPECT_NO_THROW(ReadSettingsCsv(header + own + "172.16.1.2/255.255.0.0,172.16.0.1/3,7\r\n"));
+}
+
+TEST(CsvExchange, ConditionsRoundTripInTheirWrittenFormAndABadOneNamesItsPart) {
+    TCsvSetting office = Office();
+    TSettingExtras extras;
+    extras.UseWhen = "gateway=10.1.0.1;ssid=Corp, 2nd floor";
+    SetCsvExtras(office, extras);
+    const std::string bytes = WriteSettingsCsv({office, Office()});
+    EXPECT_EQ(WrittenHeader.substr(0, WrittenHeader.size() - 2) + ",UseWhen\r\n" +
+                  "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080,,,"
+                  "\"gateway=10.1.0.1;ssid=Corp, 2nd floor\"\r\n"
+                  "Office,10.0.0.5,255.0.0.0,10.0.0.1,10.0.0.2,,proxy.lan:8080,,,\r\n",
+              bytes);
+    const std::vector<TCsvSetting> read = ReadSettingsCsv(bytes);
+    EXPECT_EQ(extras, CsvExtras(read.at(0)));
+    EXPECT_TRUE(CsvExtras(read.at(1)).Empty());
+    EXPECT_EQ("gateway=10.1.0.1;adapter=up",
+              CsvExtras(ReadSettingsCsv(Header.substr(0, Header.size() - 2) + ",usewhen\r\n" +
+                                        "Lab,,,,,,, GATEWAY=010.1.0.1 ;adapter=Up\r\n")
+                            .at(0))
+                  .UseWhen);
+    EXPECT_EQ("Line 2: UseWhen Condition 1 \"gateway=10.1.0\": \"10.1.0\" is not a gateway's IP "
+              "address such as 10.1.0.1",
+              ErrorOf(Header.substr(0, Header.size() - 2) +
+                      ",UseWhen\r\nLab,,,,,,,gateway=10.1.0\r\n"));
 }

@@ -43,7 +43,8 @@ TEST(ExtrasStore, AnOlderFileGetsTheTableAndTheExtrasComeBackInOrderWithTheirSet
     {
         TProfileTable table;
         table.Open(path);
-        EXPECT_EQ((std::vector<std::string>{"IPExtras", "IPInfo"}), Tables(path));
+        EXPECT_EQ((std::vector<std::string>{"IPExtras", "IPInfo", "IPNetOptions", "IPUseWhen"}),
+                  Tables(path));
         AddSetting(table, "Lab", Lab);
         AddSetting(table, "Plain", {});
         table.MoveTo(0);
@@ -111,4 +112,37 @@ TEST(ExtrasStore, AReadOnlyOlderFileOpensWithoutExtrasAndStaysAsItWas) {
         GTEST_SKIP() << "permission bits do not stop this user's writes";
     EXPECT_EQ("1 1", *outcome);
     EXPECT_EQ(std::vector<std::string>{"IPInfo"}, Tables(path));
+}
+
+// Conditions in a table of their own: an older file gets it, a change of the conditions alone
+// is stored, and they go with their setting whichever program deletes it.
+TEST(ExtrasStore, ConditionsComeBackWithTheirSettingAndGoWithIt) {
+    TTempFolder dir;
+    const std::string path = dir / "db";
+    CreateProfileDatabase(path);
+    TSettingExtras office;
+    office.UseWhen = "gateway=10.1.0.1";
+    TSettingExtras both = Lab;
+    both.UseWhen = "ssid=Lab";
+    {
+        TProfileTable table;
+        table.Open(path);
+        AddSetting(table, "Office", office);
+        AddSetting(table, "Lab", both);
+        AddSetting(table, "Plain", {});
+        table.MoveTo(0);
+        table.Edit();
+        office.UseWhen = "gateway=10.1.0.1;dnssuffix=corp.example";
+        table.SetFieldExtras(office);
+        table.Post();
+    }
+    TProfileTable reopened;
+    reopened.Open(path);
+    EXPECT_EQ(office, reopened.Extras(0));
+    EXPECT_EQ(both, reopened.Extras(1));
+    EXPECT_TRUE(reopened.Extras(2).Empty());
+    TRawDatabase raw(path);
+    raw.Exec("DELETE FROM IPInfo WHERE Title = 'Office'"); // as an older program deletes
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"2", "ssid=Lab"}}),
+              raw.Rows("SELECT SettingID, Conditions FROM IPUseWhen"));
 }
