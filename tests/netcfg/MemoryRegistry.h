@@ -37,6 +37,11 @@ const char* RootKeyName(TRootKey root);
 std::string WithoutOuterSeparators(std::string path);
 // "HKEY_CURRENT_USER\Software\X: Name = type 1, 4 bytes 61 62 63 00" - for failing asserts.
 std::string Describe(const TRegistryWrite& write);
+
+// A REG_SZ value's bytes as the registry keeps them: the text and its NUL.
+inline std::string RegSzBytes(const std::string& text) {
+    return text + '\0';
+}
 // Lets GoogleTest print journal entries.
 void PrintTo(const TRegistryWrite& write, std::ostream* out);
 

@@ -14,10 +14,6 @@ const std::string AdapterPath =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + AdapterId;
 const std::string ProxyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-std::string Sz(const std::string& text) {
-    return text + '\0';
-}
-
 // The user's connection flags as the Internet library would keep them, and every call.
 class TFakeConnection : public IProxyConnection {
   public:
@@ -71,7 +67,8 @@ class NetOptionsApply : public testing::Test {
         std::vector<std::string> writes;
         for (const TRegistryWrite& w : registry_.Journal())
             if (today.find(" " + w.Name + " ") == std::string::npos)
-                writes.push_back(w.Name + "=" + (w.Type == RegDeletedValue ? "(removed)" : w.Bytes.c_str()));
+                writes.push_back(w.Name + "=" +
+                                 (w.Type == RegDeletedValue ? "(removed)" : w.Bytes.c_str()));
         return writes;
     }
     TMemoryRegistry registry_;
@@ -83,7 +80,8 @@ class NetOptionsApply : public testing::Test {
 // Each value alone, then all: only what is set is written, beside the values it belongs to,
 // and the documented call turns detection on before running programs are told.
 TEST_F(NetOptionsApply, WritesEachValueSetAndNothingForOneLeftEmpty) {
-    const std::string on = std::to_string(ConnectionDirect | ConnectionProxy | ConnectionAutoDetect);
+    const std::string on =
+        std::to_string(ConnectionDirect | ConnectionProxy | ConnectionAutoDetect);
     struct Case {
         const char* what;
         TNetOptions options;
@@ -92,17 +90,30 @@ TEST_F(NetOptionsApply, WritesEachValueSetAndNothingForOneLeftEmpty) {
         std::vector<std::string> calls;
     } cases[] = {
         {"none", {}, "proxy:8080", {}, {"notify"}},
-        {"a suffix", {"corp.example.com", "", "", false}, "", {"Domain=corp.example.com"}, {"notify"}},
-        {"exceptions with a proxy", {"", "*.corp;<local>", "", false}, "proxy:8080",
-         {"ProxyOverride=*.corp;<local>"}, {"notify"}},
+        {"a suffix",
+         {"corp.example.com", "", "", false},
+         "",
+         {"Domain=corp.example.com"},
+         {"notify"}},
+        {"exceptions with a proxy",
+         {"", "*.corp;<local>", "", false},
+         "proxy:8080",
+         {"ProxyOverride=*.corp;<local>"},
+         {"notify"}},
         {"exceptions without a proxy", {"", "*.corp", "", false}, "", {}, {"notify"}},
-        {"a script", {"", "", "http://wpad/proxy.pac", false}, "",
-         {"AutoConfigURL=http://wpad/proxy.pac"}, {"notify"}},
+        {"a script",
+         {"", "", "http://wpad/proxy.pac", false},
+         "",
+         {"AutoConfigURL=http://wpad/proxy.pac"},
+         {"notify"}},
         {"detection", {"", "", "", true}, "proxy:8080", {}, {"read", "set " + on, "notify"}},
-        {"all", {"lab.example", "<local>", "file:///C:/proxy.pac", true}, "proxy:8080",
+        {"all",
+         {"lab.example", "<local>", "file:///C:/proxy.pac", true},
+         "proxy:8080",
          {"Domain=lab.example", "ProxyOverride=<local>", "AutoConfigURL=file:///C:/proxy.pac"},
-         {"read", "set " + std::to_string(ConnectionDirect | ConnectionProxy | ConnectionScript |
-                                          ConnectionAutoDetect),
+         {"read",
+          "set " + std::to_string(ConnectionDirect | ConnectionProxy | ConnectionScript |
+                                  ConnectionAutoDetect),
           "notify"}},
     };
     for (const Case& c : cases) {
@@ -144,21 +155,22 @@ TEST_F(NetOptionsApply, GoingBackRestoresEveryValueAsItWas) {
         adapter->SetValue("EnableDHCP", RegDword, std::string(dhcp ? "\1\0\0\0" : "\0\0\0\0", 4));
         adapter->SetValue("IPAddress", RegMultiSz, std::string("10.1.1.5\0\0", 10));
         adapter->SetValue("SubnetMask", RegMultiSz, std::string("255.0.0.0\0\0", 11));
-        adapter->SetValue("Domain", RegSz, Sz("home_1.example."));
+        adapter->SetValue("Domain", RegSz, RegSzBytes("home_1.example."));
         registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, false)
-            ->SetValue("ProxyOverride", RegSz, Sz("old-host"));
+            ->SetValue("ProxyOverride", RegSz, RegSzBytes("old-host"));
         registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, false)->DeleteValue("AutoConfigURL");
         services_.Connection = {};
-        const TSnapshot snapshot = TakeSnapshot(registry_, AdapterId, nullptr, &services_.Connection);
+        const TSnapshot snapshot =
+            TakeSnapshot(registry_, AdapterId, nullptr, &services_.Connection);
         EXPECT_EQ(std::optional(ConnectionDirect), snapshot.ConnectionFlags);
         EXPECT_EQ("", SnapshotComplaint(snapshot));
         EXPECT_EQ("", KeptValuesComplaint(snapshot.AdapterValues));
         SetIP(Office({"office.example", "*.office", "http://wpad/p.pac", true}), registry_,
               services_);
         RestoreSnapshot(snapshot, registry_, services_);
-        EXPECT_EQ(Sz("home_1.example."),
+        EXPECT_EQ(RegSzBytes("home_1.example."),
                   registry_.Value(TRootKey::LocalMachine, AdapterPath, "Domain")->Bytes);
-        EXPECT_EQ(Sz("old-host"),
+        EXPECT_EQ(RegSzBytes("old-host"),
                   registry_.Value(TRootKey::CurrentUser, ProxyPath, "ProxyOverride")->Bytes);
         EXPECT_FALSE(registry_.Value(TRootKey::CurrentUser, ProxyPath, "AutoConfigURL"));
         EXPECT_EQ(ConnectionDirect, services_.Connection.Value);

@@ -16,9 +16,6 @@ const std::string AdapterPath =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + AdapterId;
 const std::string ProxyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-std::string Sz(const std::string& text) {
-    return text + std::string(1, '\0');
-}
 std::string MultiSz(const std::string& text) {
     return text + std::string(2, '\0');
 }
@@ -117,10 +114,10 @@ TEST_F(ApplySetting, WritesTheAdapterValuesThenTheProxyInOrderAndLayout) {
         Adapter("IPAddress", RegMultiSz, MultiSz("10.0.0.5")),
         Adapter("DefaultGateway", RegMultiSz, MultiSz("10.0.0.1")),
         Adapter("SubnetMask", RegMultiSz, MultiSz("255.0.0.0")),
-        Adapter("NameServer", RegSz, Sz("10.0.0.2,10.0.0.3")),
+        Adapter("NameServer", RegSz, RegSzBytes("10.0.0.2,10.0.0.3")),
         Adapter("EnableDHCP", RegDword, Dword(0)),
         Proxy("ProxyEnable", RegDword, Dword(1)),
-        Proxy("ProxyServer", RegSz, Sz("proxy:8080")),
+        Proxy("ProxyServer", RegSz, RegSzBytes("proxy:8080")),
     };
     EXPECT_EQ(expected, registry_.Journal());
 }
@@ -174,7 +171,7 @@ TEST_F(ApplySetting, AddressesReachWindowsAsPlainDecimalGroups) {
 
 TEST_F(ApplySetting, EmptyValuesGiveEmptyMultiStringsAndNoProxy) {
     registry_.OpenKey(TRootKey::CurrentUser, ProxyPath, false)
-        ->SetValue("ProxyServer", RegSz, Sz("earlier:3128"));
+        ->SetValue("ProxyServer", RegSz, RegSzBytes("earlier:3128"));
     registry_.ClearJournal();
     SetIP(FromRow({{"Address", "10.0.0.5"}, {"Submask", "255.0.0.0"}}), registry_, services_);
     const std::vector<TRegistryWrite> expected = {
@@ -186,7 +183,7 @@ TEST_F(ApplySetting, EmptyValuesGiveEmptyMultiStringsAndNoProxy) {
         Proxy("ProxyEnable", RegDword, Dword(0)),
     };
     EXPECT_EQ(expected, registry_.Journal());
-    EXPECT_EQ(Sz("earlier:3128"),
+    EXPECT_EQ(RegSzBytes("earlier:3128"),
               registry_.Value(TRootKey::CurrentUser, ProxyPath, "ProxyServer")->Bytes);
 }
 
@@ -386,7 +383,7 @@ TEST_F(ApplySetting, DhcpTurnsAutomaticAddressingOnAndReleasesThenRenews) {
         Adapter("NameServer", RegSz, std::string(1, '\0')),
         Adapter("EnableDHCP", RegDword, Dword(1)),
         Proxy("ProxyEnable", RegDword, Dword(1)),
-        Proxy("ProxyServer", RegSz, Sz("p:8080")), // the last static setting's proxy
+        Proxy("ProxyServer", RegSz, RegSzBytes("p:8080")), // the last static setting's proxy
     };
     EXPECT_EQ(expected, registry_.Journal());
     // The static values stay as the last apply left them.
@@ -434,17 +431,18 @@ TEST_F(ApplySetting, DhcpReleasesAndRenewsOnlyTheAdaptersNamedConnection) {
         std::string argument;          // what follows the bare command; "": not run
         std::uint32_t index = 0;       // where the live state lists the adapter
     } cases[] = {
-        {"plain", TRegValue{RegSz, Sz("Ethernet")}, "\"Ethernet\""},
-        {"blanks and quotes", TRegValue{RegSz, Sz("Lab \"B\" LAN 2")}, "\"Lab \\\"B\\\" LAN 2\""},
-        {"backslash at the end", TRegValue{RegSz, Sz("Dock\\")}, "\"Dock\\\\\""},
-        {"expandable text", TRegValue{RegExpandSz, Sz("Wi-Fi")}, "\"Wi-Fi\""},
+        {"plain", TRegValue{RegSz, RegSzBytes("Ethernet")}, "\"Ethernet\""},
+        {"blanks and quotes", TRegValue{RegSz, RegSzBytes("Lab \"B\" LAN 2")},
+         "\"Lab \\\"B\\\" LAN 2\""},
+        {"backslash at the end", TRegValue{RegSz, RegSzBytes("Dock\\")}, "\"Dock\\\\\""},
+        {"expandable text", TRegValue{RegExpandSz, RegSzBytes("Wi-Fi")}, "\"Wi-Fi\""},
         {"no key", std::nullopt, ""},
         {"no value", TRegValue{}, ""},
-        {"empty name", TRegValue{RegSz, Sz("")}, ""},
+        {"empty name", TRegValue{RegSz, RegSzBytes("")}, ""},
         {"not text", TRegValue{RegDword, Dword(7)}, ""},
-        {"too long to pass whole", TRegValue{RegSz, Sz(std::string(250, '"'))}, ""},
-        {"a star: a wildcard", TRegValue{RegSz, Sz("Lab *")}, ""},
-        {"indexed, a star", TRegValue{RegSz, Sz("Lab *")}, "", 7},
+        {"too long to pass whole", TRegValue{RegSz, RegSzBytes(std::string(250, '"'))}, ""},
+        {"a star: a wildcard", TRegValue{RegSz, RegSzBytes("Lab *")}, ""},
+        {"indexed, a star", TRegValue{RegSz, RegSzBytes("Lab *")}, "", 7},
     };
     for (const auto& c : cases) {
         TMemoryRegistry registry;

@@ -15,9 +15,6 @@ const std::string AdapterPath =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + AdapterId;
 const std::string ProxyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-std::string Sz(const std::string& text) {
-    return text + std::string(1, '\0');
-}
 std::string MultiSz(std::initializer_list<const char*> strings) {
     std::string bytes;
     for (const char* s : strings)
@@ -115,7 +112,7 @@ TEST_F(GoingBack, PutsTheAdapterAndTheProxyBackAsTheyWere) {
          {{true, "IPAddress", RegMultiSz, std::string("192.168.1.5\0\0", 13)},
           {true, "SubnetMask", RegMultiSz, std::string("255.255.255.0\0\0", 15)},
           {true, "DefaultGateway", RegMultiSz, std::string("192.168.1.1\0\0", 13)},
-          {true, "NameServer", RegSz, Sz("192.168.1.2,192.168.1.3")},
+          {true, "NameServer", RegSz, RegSzBytes("192.168.1.2,192.168.1.3")},
           {true, "EnableDHCP", RegDword, Dword(0)},
           {false, "ProxyEnable", RegDword, Dword(0)}},
          false},
@@ -123,19 +120,19 @@ TEST_F(GoingBack, PutsTheAdapterAndTheProxyBackAsTheyWere) {
          {{true, "IPAddress", RegMultiSz, std::string("172.16.0.9\0\0", 12)},
           {true, "SubnetMask", RegMultiSz, std::string("255.255.0.0\0\0", 13)},
           {true, "DefaultGateway", RegMultiSz, std::string("\0\0", 2)},
-          {true, "NameServer", RegSz, Sz("")},
+          {true, "NameServer", RegSz, RegSzBytes("")},
           {true, "EnableDHCP", RegDword, Dword(1)},
           {false, "ProxyEnable", RegDword, Dword(0)},
-          {false, "ProxyServer", RegSz, Sz("http=old:80;https=old:443")}},
+          {false, "ProxyServer", RegSz, RegSzBytes("http=old:80;https=old:443")}},
          true},
         {"static with an enabled proxy",
          {{true, "IPAddress", RegMultiSz, std::string("10.1.1.5\0\0", 10)},
           {true, "SubnetMask", RegMultiSz, std::string("255.0.0.0\0\0", 11)},
           {true, "DefaultGateway", RegMultiSz, std::string("\0\0", 2)},
-          {true, "NameServer", RegSz, Sz("")},
+          {true, "NameServer", RegSz, RegSzBytes("")},
           {true, "EnableDHCP", RegDword, Dword(0)},
           {false, "ProxyEnable", RegDword, Dword(1)},
-          {false, "ProxyServer", RegSz, Sz("home:8080")}},
+          {false, "ProxyServer", RegSz, RegSzBytes("home:8080")}},
          false},
     };
     for (const Case& c : cases) {
@@ -172,14 +169,15 @@ TEST_F(GoingBack, GoesBackThroughTheApplyAndADhcpSnapshotToDhcp) {
     const std::vector<TRegistryWrite> journal = registry_.Journal();
     ASSERT_GE(journal.size(), 3u);
     EXPECT_EQ(adapter("DefaultGateway", RegMultiSz, std::string(2, '\0')), journal[0]);
-    EXPECT_EQ(adapter("NameServer", RegSz, Sz("")), journal[1]);
+    EXPECT_EQ(adapter("NameServer", RegSz, RegSzBytes("")), journal[1]);
     EXPECT_EQ(adapter("EnableDHCP", RegDword, Dword(1)), journal[2]);
     // The static values the apply put there, back as they were; none was there before it.
     const std::vector<TRegistryWrite> rest(journal.begin() + 3, journal.end());
-    EXPECT_NE(rest.end(), std::find(rest.begin(), rest.end(),
-                                    adapter("IPAddress", RegMultiSz, std::string("0.0.0.0\0\0", 9))));
-    EXPECT_NE(rest.end(), std::find(rest.begin(), rest.end(),
-                                    adapter("SubnetMask", RegDeletedValue, "")));
+    EXPECT_NE(rest.end(),
+              std::find(rest.begin(), rest.end(),
+                        adapter("IPAddress", RegMultiSz, std::string("0.0.0.0\0\0", 9))));
+    EXPECT_NE(rest.end(),
+              std::find(rest.begin(), rest.end(), adapter("SubnetMask", RegDeletedValue, "")));
     EXPECT_EQ(rest.end(), std::find(rest.begin(), rest.end(),
                                     adapter("DefaultGatewayMetric", RegDeletedValue, "")))
         << "the apply wrote no metric, so there is none to remove";
@@ -191,7 +189,7 @@ TEST_F(GoingBack, KeepsEveryAddressGatewayAndMetricOfTheAdapter) {
     SetAdapter("SubnetMask", RegMultiSz, MultiSz({"255.0.0.0", "255.255.0.0"}));
     SetAdapter("DefaultGateway", RegMultiSz, MultiSz({"10.0.0.1", "10.0.0.254"}));
     SetAdapter("DefaultGatewayMetric", RegMultiSz, MultiSz({"5", "x"}));
-    SetAdapter("NameServer", RegSz, Sz("10.0.0.2 10.0.0.3"));
+    SetAdapter("NameServer", RegSz, RegSzBytes("10.0.0.2 10.0.0.3"));
     const TIP request = TakeSnapshot(registry_, AdapterId, nullptr).Request;
     EXPECT_FALSE(request.DHCP);
     EXPECT_EQ("10.0.0.5", request.Address);
